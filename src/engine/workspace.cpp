@@ -1,1 +1,112 @@
 #include "workspace.h"
+
+#include "core/file_io.h"
+#include "data/folder_setup.h"
+
+namespace tav {
+
+namespace {
+
+constexpr const char* kReadOnlyMessage =
+    "このフォルダは別のTavrentoが使用中です。\n\nデータを保存する操作はできません。";
+
+}  // namespace
+
+Workspace::Workspace(ProgramFolder folder, Platform platform)
+    : folder_(std::move(folder)),
+      platform_(platform),
+      endpoints_(Endpoints::load(folder_.root())),
+      lock_(std::make_unique<FolderLock>(folder_.root())) {}
+
+bool Workspace::requireWritableStore() {
+    if (storeWritable()) return true;
+    prompter().message(kReadOnlyMessage, MessageIcon::Stop);
+    return false;
+}
+
+bool Workspace::initProgramFolder() {
+    if (!fileio::directoryExists(folder_.root())) {
+        // A new folder: create it, then take the lock that could not be taken before.
+        createFolderLayout(folder_);
+        lock_ = std::make_unique<FolderLock>(folder_.root());
+    }
+    if (storeWritable()) createFolderLayout(folder_);
+    if (!fileio::fileExists(folder_.path(StockMaster::kFileName))) {
+        prompter().message("[Stock.lst]　が見つかりません。", MessageIcon::Warning);
+        if (storeWritable()) updateMasterFromArchive(false);
+    }
+    if (!fileio::fileExists(folder_.path("url.lst"))) {
+        prompter().message("[url.lst]　が見つかりません。投資情報が使えませんのでご注意ください。",
+                           MessageIcon::Stop);
+    }
+    if (storeWritable()) {
+        createTitleFile(folder_, "Focus.inf", "注目銘柄");
+        createTitleFile(folder_, "Trade.inf", "売買戦略");
+        createTitleFile(folder_, "Capsel.inf", "条件カプセル");
+    }
+    std::string indexFile =
+        dataFilePath(folder_, kDefaultCode, PeriodMode::Daily, StorageMode::Accumulate);
+    return !fileio::fileExists(indexFile);
+}
+
+bool Workspace::loadStoredSeries(StockCode code) {
+    series_.bars.clear();
+    if (storageMode == StorageMode::Accumulate || code == lastShownCode)
+        series_.bars = loadSeries(dataFilePath(folder_, code, periodMode, storageMode));
+    series_.code = code;
+    series_.period = periodMode;
+    series_.savedCount = series_.count();
+    series_.cursor = series_.count() - 1;
+    if (storageMode == StorageMode::Scratch && !series_.empty()) lastShownCode = code;
+    return !series_.empty();
+}
+
+void Workspace::seriesChanged() {
+    master().lookupSecurity(series_.code, security_);
+    series_.name = security_.name;
+    if (firstDateDisorder(series_.bars) >= 0) {
+        prompter().message("データ不整合が発見されました。\n\nデータの再読込みを行ってください。",
+                           MessageIcon::Warning);
+    }
+}
+
+bool Workspace::saveIfChanged() {
+    if (!storeWritable()) return false;
+    bool saved = tav::saveIfChanged(folder_, series_, storageMode);
+    if (saved && storageMode == StorageMode::Scratch) lastShownCode = series_.code;
+    return saved;
+}
+
+bool Workspace::saveAll() { return storeWritable() && tav::saveAll(folder_, series_); }
+
+bool Workspace::appendBars(std::span<const DailyBar> newBars) {
+    return storeWritable() && tav::appendBars(folder_, series_, newBars);
+}
+
+int Workspace::checkLastDate() const {
+    return tav::checkLastDate(series_, platform_.clock.today());
+}
+
+bool Workspace::addSecurity(const AddSecurityRequest& request) {
+    if (!requireWritableStore()) return false;
+    if (!tav::addSecurity(folder_, prompter(), request)) return false;
+    // Show the new security, read from the store as any selection does.
+    saveIfChanged();
+    loadStoredSeries(request.code);
+    seriesChanged();
+    return true;
+}
+
+bool Workspace::deleteSecurity() {
+    if (!requireWritableStore()) return false;
+    return tav::deleteSecurity(folder_, prompter(), series_.code);
+}
+
+bool Workspace::updateMasterFromArchive(bool alternate) {
+    if (!alternate && !requireWritableStore()) return false;
+    MasterUpdateTools tools{platform_.prompter, platform_.http, platform_.lzh, platform_.shell,
+                            endpoints_};
+    return tav::updateMasterFromArchive(folder_, tools, alternate);
+}
+
+}  // namespace tav

@@ -1,5 +1,98 @@
 #pragma once
 
+#include <memory>
+#include <span>
+#include <string>
+
+#include "core/bar_series.h"
+#include "data/endpoints.h"
+#include "data/folder_lock.h"
+#include "data/master_list_edits.h"
+#include "data/price_store.h"
+#include "data/program_folder.h"
+#include "data/stock_master.h"
+#include "platform/clipboard.h"
+#include "platform/clock.h"
+#include "platform/http.h"
+#include "platform/lzh.h"
+#include "platform/prompter.h"
+#include "platform/shell.h"
+
 namespace tav {
-class Workspace;
-}
+
+// The outside world as the engine sees it.
+struct Platform {
+    Prompter& prompter;
+    Http& http;
+    Lzh& lzh;
+    Shell& shell;
+    Clock& clock;
+    Clipboard& clipboard;
+};
+
+// Everything one running program works on: the program folder, the loaded
+// series and its security, and the state the commands share. The desktop
+// window owns one, the command-line tool creates one, tests create one on a
+// temporary folder.
+class Workspace {
+public:
+    Workspace(ProgramFolder folder, Platform platform);
+
+    const ProgramFolder& folder() const { return folder_; }
+    Platform& platform() { return platform_; }
+    Prompter& prompter() { return platform_.prompter; }
+    StockMaster master() const { return StockMaster(folder_.path(StockMaster::kFileName)); }
+    const Endpoints& endpoints() const { return endpoints_; }
+
+    // The folder lock. Without it (another instance holds it) the store is
+    // read-only: the series can be viewed and analysed, nothing is written.
+    bool storeWritable() const { return lock_->held(); }
+    // True when the store may be written; otherwise tells the user why the
+    // command is unavailable.
+    bool requireWritableStore();
+
+    // Start-up set-up of the folder: the four folders, the checks for
+    // "Stock.lst" and "url.lst", the three title files. Returns true when the
+    // store still has no daily series of code 1010, so the caller must create
+    // it from the daily archives before the first series is loaded.
+    bool initProgramFolder();
+
+    BarSeries& series() { return series_; }
+    const BarSeries& series() const { return series_; }
+    const SecurityInfo& security() const { return security_; }
+
+    StorageMode storageMode = StorageMode::Accumulate;
+    PeriodMode periodMode = PeriodMode::Daily;
+    // The code whose series "Last.txt" holds (scratch mode).
+    StockCode lastShownCode = kDefaultCode;
+    std::string lastErrorText;
+
+    // Reads the stored series of the code in the current period into the
+    // loaded series. In scratch mode "Last.txt" is used only when it holds this
+    // code. False (series empty) when nothing could be read.
+    bool loadStoredSeries(StockCode code);
+
+    // Runs after every load, fetch, update, period switch or zoom change: looks
+    // up the security, then checks the date order.
+    void seriesChanged();
+
+    bool saveIfChanged();
+    bool saveAll();
+    bool appendBars(std::span<const DailyBar> newBars);
+    int checkLastDate() const;
+
+    // Master-list commands.
+    bool addSecurity(const AddSecurityRequest& request);
+    bool deleteSecurity();
+    bool updateMasterFromArchive(bool alternate);
+
+private:
+    ProgramFolder folder_;
+    Platform platform_;
+    Endpoints endpoints_;
+    std::unique_ptr<FolderLock> lock_;
+    BarSeries series_;
+    SecurityInfo security_;
+};
+
+}  // namespace tav

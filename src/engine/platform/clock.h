@@ -1,14 +1,8 @@
 #pragma once
 
-#include <string>
+#include "core/local_date.h"
 
 namespace tav {
-
-struct LocalDate {
-    int year = 0;
-    int month = 0;
-    int day = 0;
-};
 
 // Today's local date (tests pin it).
 class Clock {

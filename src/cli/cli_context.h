@@ -1,0 +1,42 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/period_mode.h"
+#include "terminal_prompter.h"
+#include "workspace.h"
+
+namespace tav::cli {
+
+// Exit codes of the tool.
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;  // the operation was refused or failed
+constexpr int kExitUsage = 2;   // bad arguments or no such folder
+
+// The parsed command line: global options and the command's own words.
+struct CommandLine {
+    std::optional<std::string> folder;
+    bool assumeYes = false;
+    std::optional<PeriodMode> period;
+    std::vector<std::string> words;                      // command and positional arguments
+    std::vector<std::pair<std::string, std::string>> options;  // --name value, in order
+
+    std::optional<std::string> option(const std::string& name) const;
+    bool flag(const std::string& name) const;
+};
+
+struct CommandContext {
+    Workspace& workspace;
+    TerminalPrompter& prompter;
+    const CommandLine& line;
+};
+
+// Prints "tavrento-cli: message" to stderr and returns kExitUsage.
+int usageError(const std::string& message);
+
+// A security code argument: a positive decimal number.
+std::optional<StockCode> parseCodeArgument(const std::string& text);
+
+}  // namespace tav::cli

@@ -1,0 +1,141 @@
+// tavrento-cli: the engine without the desktop, for scripts, cron jobs and CI.
+#include <cstring>
+#include <functional>
+#include <iostream>
+#include <map>
+
+#include "cli_context.h"
+#include "core/file_io.h"
+#include "platform/curl_http.h"
+#include "platform/desktop_shell.h"
+#include "platform/lhasa_lzh.h"
+#include "platform/system_clock.h"
+#include "stdin_clipboard.h"
+#include "store_commands.h"
+
+namespace tav::cli {
+
+namespace {
+
+struct Command {
+    std::function<int(CommandContext&)> run;
+    bool createsFolder = false;  // may run on a folder that does not exist yet
+    const char* help;
+};
+
+const std::map<std::string, Command>& commands() {
+    static const std::map<std::string, Command> table = {
+        {"init", {runInit, true, "init                      create the program folder and its files"}},
+        {"series", {runSeries, false, "series CODE [--period P]  print the stored bars as CSV"}},
+        {"lookup", {runLookup, false, "lookup CODE               show the master-list entry of a code"}},
+        {"add", {runAdd, false, "add CODE NAME --market M --unit U   add a security to the master list"}},
+        {"delete", {runDelete, false, "delete CODE               remove a security from the master list"}},
+        {"update-master", {runUpdateMaster, false, "update-master             replace the master list from the archive"}},
+    };
+    return table;
+}
+
+void printHelp() {
+    std::cout << "usage: tavrento-cli [--folder DIR] [--yes] COMMAND [ARGS]\n\ncommands:\n";
+    for (const auto& [name, command] : commands()) std::cout << "  " << command.help << '\n';
+    std::cout << "\nThe program folder is --folder, else $TAVRENTO_HOME, else the executable's\n"
+                 "folder when it holds Stock.lst, else $XDG_DATA_HOME/tavrento.\n";
+}
+
+// Options that take a value; every other --name is a flag.
+bool takesValue(const std::string& name) {
+    static const char* const kValued[] = {"folder", "period", "market", "unit"};
+    for (const char* valued : kValued)
+        if (name == valued) return true;
+    return false;
+}
+
+std::optional<CommandLine> parseCommandLine(int argc, char** argv) {
+    CommandLine line;
+    for (int i = 1; i < argc; ++i) {
+        std::string word = argv[i];
+        if (word.size() > 2 && word.starts_with("--")) {
+            std::string name = word.substr(2);
+            std::string value;
+            if (auto equals = name.find('='); equals != std::string::npos) {
+                value = name.substr(equals + 1);
+                name = name.substr(0, equals);
+            } else if (takesValue(name)) {
+                if (i + 1 >= argc) {
+                    usageError("--" + name + " needs a value");
+                    return std::nullopt;
+                }
+                value = argv[++i];
+            }
+            if (name == "folder") {
+                line.folder = value;
+            } else if (name == "yes") {
+                line.assumeYes = true;
+            } else if (name == "period") {
+                line.period = parsePeriodName(value);
+                if (!line.period) {
+                    usageError("--period must be daily, weekly or monthly");
+                    return std::nullopt;
+                }
+            } else {
+                line.options.emplace_back(name, value);
+            }
+        } else {
+            line.words.push_back(word);
+        }
+    }
+    return line;
+}
+
+}  // namespace
+
+std::optional<std::string> CommandLine::option(const std::string& name) const {
+    for (const auto& [key, value] : options)
+        if (key == name) return value;
+    return std::nullopt;
+}
+
+bool CommandLine::flag(const std::string& name) const { return option(name).has_value(); }
+
+int usageError(const std::string& message) {
+    std::cerr << "tavrento-cli: " << message << '\n';
+    return kExitUsage;
+}
+
+std::optional<StockCode> parseCodeArgument(const std::string& text) {
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    StockCode code = std::stoi(text);
+    if (code <= 0) return std::nullopt;
+    return code;
+}
+
+int run(int argc, char** argv) {
+    auto line = parseCommandLine(argc, argv);
+    if (!line) return kExitUsage;
+    if (line->words.empty() || line->words[0] == "help" || line->flag("help")) {
+        printHelp();
+        return line->words.empty() && !line->flag("help") ? kExitUsage : kExitOk;
+    }
+    auto found = commands().find(line->words[0]);
+    if (found == commands().end()) return usageError("unknown command: " + line->words[0]);
+
+    std::string root = locateProgramFolder(currentFolderLocation(line->folder));
+    if (!found->second.createsFolder && !fileio::directoryExists(root))
+        return usageError("no program folder at " + root + " (run init first)");
+
+    TerminalPrompter prompter(line->assumeYes);
+    CurlHttp http;
+    LhasaLzh lzh;
+    DesktopShell shell;
+    SystemClock clock;
+    StdinClipboard clipboard;
+    Workspace workspace(ProgramFolder(root), Platform{prompter, http, lzh, shell, clock, clipboard});
+    if (line->period) workspace.periodMode = *line->period;
+    CommandContext context{workspace, prompter, *line};
+    return found->second.run(context);
+}
+
+}  // namespace tav::cli
+
+int main(int argc, char** argv) { return tav::cli::run(argc, argv); }
