@@ -18,6 +18,11 @@ constexpr bool isSjisLeadByte(unsigned char c) {
 // Shift-JIS, and double-byte codes that do not come back from encoding their
 // character, decode to private-use code points that sjisFromUtf8 turns back
 // into exactly those bytes.
+// Those code points: U+10FF00 + byte for a byte that starts no character (0x80,
+// 0xA0, 0xFD-0xFF, a lead byte without a matching second byte); U+100000 + code
+// for a character's other codes, where one character has several (encoding
+// prefers JIS X 0208, then NEC row 13, then the IBM extensions FA-FC over their
+// NEC-selected copies ED-EE, as Windows does).
 std::string utf8FromSjis(std::string_view sjis);
 
 // Encodes UTF-8 to Shift-JIS; the inverse of utf8FromSjis for every byte
