@@ -15,7 +15,6 @@ constexpr const char* kReadOnlyMessage =
 Workspace::Workspace(ProgramFolder folder, Platform platform)
     : folder_(std::move(folder)),
       platform_(platform),
-      endpoints_(Endpoints::load(folder_.root())),
       lock_(std::make_unique<FolderLock>(folder_.root())) {}
 
 bool Workspace::requireWritableStore() {
@@ -104,8 +103,9 @@ bool Workspace::deleteSecurity() {
 
 bool Workspace::updateMasterFromArchive(bool alternate) {
     if (!alternate && !requireWritableStore()) return false;
+    Endpoints addresses = endpoints();
     MasterUpdateTools tools{platform_.prompter, platform_.http, platform_.lzh, platform_.shell,
-                            endpoints_};
+                            addresses};
     return tav::updateMasterFromArchive(folder_, tools, alternate);
 }
 

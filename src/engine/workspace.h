@@ -42,7 +42,8 @@ public:
     Platform& platform() { return platform_; }
     Prompter& prompter() { return platform_.prompter; }
     StockMaster master() const { return StockMaster(folder_.path(StockMaster::kFileName)); }
-    const Endpoints& endpoints() const { return endpoints_; }
+    // Read afresh for every network command, so an edited file takes effect at once.
+    Endpoints endpoints() const { return Endpoints::load(folder_.root()); }
 
     // The folder lock. Without it (another instance holds it) the store is
     // read-only: the series can be viewed and analysed, nothing is written.
@@ -89,7 +90,6 @@ public:
 private:
     ProgramFolder folder_;
     Platform platform_;
-    Endpoints endpoints_;
     std::unique_ptr<FolderLock> lock_;
     BarSeries series_;
     SecurityInfo security_;
