@@ -17,6 +17,7 @@
 #include "platform/lzh.h"
 #include "platform/prompter.h"
 #include "platform/shell.h"
+#include "settings/analysis_parameters.h"
 
 namespace tav {
 
@@ -67,6 +68,11 @@ public:
     // The code whose series "Last.txt" holds (scratch mode).
     StockCode lastShownCode = kDefaultCode;
     std::string lastErrorText;
+
+    // The analysis parameters in force for the loaded series (common or the
+    // security's own) and the display switches.
+    AnalysisParameters analysisParameters = AnalysisParameters::defaults();
+    DisplaySwitches displaySwitches;
 
     // Reads the stored series of the code in the current period into the
     // loaded series. In scratch mode "Last.txt" is used only when it holds this
