@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include "cli_support.h"
+#include "core/text.h"
+#include "support/temp_folder.h"
+
+namespace tav::test {
+namespace {
+
+class StoreCli : public ::testing::Test {
+protected:
+    std::string folder() const { return (temp / "folder").string(); }
+    CliResult cli(std::vector<std::string> words, const std::string& input = "") {
+        words.insert(words.begin(), {"--folder", folder()});
+        return runCli(words, input);
+    }
+    TempFolder temp;
+};
+
+TEST_F(StoreCli, InitCreatesTheFolderAndItsTitleFiles) {
+    CliResult result = cli({"init"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_TRUE(std::filesystem::is_directory(folder() + "/Data"));
+    EXPECT_TRUE(readFile(folder() + "/Focus.inf").starts_with("\x92\x8D\x96\xDA\x96\xC1\x95\xBF\x82\x50\n"));
+    // Without --yes and without a terminal the master-list download is declined.
+    EXPECT_NE(result.err.find("[Stock.lst]　が見つかりません。"), std::string::npos);
+    EXPECT_NE(result.err.find("-> no"), std::string::npos);
+}
+
+TEST_F(StoreCli, SeriesPrintsWhatTheReaderKeepsAndReportsDisorderOnce) {
+    ASSERT_EQ(cli({"init"}).exitCode, 0);
+    writeFile(folder() + "/Stock.lst", text::sjisFromUtf8("7203,トヨタ自動車,東証1部,100,-\n"));
+    writeFile(folder() + "/Data/7203.txt",
+              "20240104,0,0,0,0,9\n20240105,100,110,90,105,1000\n20240103,100,,90,105,5\n"
+              "20240102,7,8,6,7,3000000000\n");
+    CliResult result = cli({"series", "7203"});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out,
+              "date,open,high,low,close,volume\n20240105,100,110,90,105,1000\n20240103,100,0,0,0,0\n"
+              "20240102,7,8,6,7,3000000000\n");
+    std::string message = "データ不整合が発見されました。";
+    auto first = result.err.find(message);
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_EQ(result.err.find(message, first + 1), std::string::npos);
+
+    writeFile(folder() + "/Data/w7203.txt", "20240105,1,2,3,4,5\n");
+    EXPECT_EQ(cli({"series", "7203", "--period", "weekly"}).out,
+              "date,open,high,low,close,volume\n20240105,1,2,3,4,5\n");
+}
+
+TEST_F(StoreCli, MasterListCommands) {
+    ASSERT_EQ(cli({"init"}).exitCode, 0);
+    writeFile(folder() + "/Stock.lst", text::sjisFromUtf8("7203,トヨタ自動車,東証1部,100,-\n7203,別,-,-,-\n"));
+    CliResult lookup = cli({"lookup", "7203"});
+    EXPECT_EQ(lookup.exitCode, 0);
+    EXPECT_NE(lookup.out.find("name: トヨタ自動車"), std::string::npos);
+    EXPECT_EQ(cli({"lookup", "6758"}).exitCode, 1);
+
+    EXPECT_EQ(cli({"add", "6758", "ソニー", "--market", "マザーズ", "--unit", "100"}).exitCode, 0);
+    EXPECT_TRUE(readFile(folder() + "/Stock.lst").ends_with(text::sjisFromUtf8("6758,ソニー,マザーズ,100,-\n")));
+
+    // Deleting asks first: declined without a terminal, done with --yes.
+    EXPECT_EQ(cli({"delete", "7203"}).exitCode, 1);
+    EXPECT_EQ(cli({"--yes", "delete", "7203"}).exitCode, 0);
+    EXPECT_EQ(readFile(folder() + "/Stock.lst"), text::sjisFromUtf8("6758,ソニー,マザーズ,100,-\n"));
+}
+
+TEST_F(StoreCli, BadArgumentsAndMissingFolders) {
+    EXPECT_EQ(cli({"series", "7203"}).exitCode, 2);  // no folder yet
+    ASSERT_EQ(cli({"init"}).exitCode, 0);
+    EXPECT_EQ(cli({"series"}).exitCode, 2);
+    EXPECT_EQ(cli({"series", "72x3"}).exitCode, 2);
+    EXPECT_EQ(cli({"series", "7203", "--period", "hourly"}).exitCode, 2);
+    EXPECT_EQ(cli({"frobnicate"}).exitCode, 2);
+    EXPECT_EQ(cli({"add", "6758", "X", "--market", "月面"}).exitCode, 2);
+    EXPECT_EQ(runCli({}).exitCode, 2);
+}
+
+}  // namespace
+}  // namespace tav::test
