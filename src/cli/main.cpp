@@ -10,6 +10,7 @@
 #include "platform/desktop_shell.h"
 #include "platform/lhasa_lzh.h"
 #include "platform/system_clock.h"
+#include "settings_commands.h"
 #include "stdin_clipboard.h"
 #include "store_commands.h"
 
@@ -31,6 +32,7 @@ const std::map<std::string, Command>& commands() {
         {"add", {runAdd, false, "add CODE NAME --market M --unit U   add a security to the master list"}},
         {"delete", {runDelete, false, "delete CODE               remove a security from the master list"}},
         {"update-master", {runUpdateMaster, false, "update-master             replace the master list from the archive"}},
+        {"settings", {runSettings, false, "settings show | set NAME VALUE [--individual CODE]   print or change the settings files"}},
     };
     return table;
 }
@@ -44,7 +46,7 @@ void printHelp() {
 
 // Options that take a value; every other --name is a flag.
 bool takesValue(const std::string& name) {
-    static const char* const kValued[] = {"folder", "period", "market", "unit"};
+    static const char* const kValued[] = {"folder", "period", "market", "unit", "individual"};
     for (const char* valued : kValued)
         if (name == valued) return true;
     return false;
@@ -131,6 +133,7 @@ int run(int argc, char** argv) {
     SystemClock clock;
     StdinClipboard clipboard;
     Workspace workspace(ProgramFolder(root), Platform{prompter, http, lzh, shell, clock, clipboard});
+    workspace.loadSettings(std::nullopt);
     if (line->period) workspace.periodMode = *line->period;
     CommandContext context{workspace, prompter, *line};
     return found->second.run(context);

@@ -15,7 +15,10 @@ constexpr const char* kReadOnlyMessage =
 Workspace::Workspace(ProgramFolder folder, Platform platform)
     : folder_(std::move(folder)),
       platform_(platform),
-      lock_(std::make_unique<FolderLock>(folder_.root())) {}
+      lock_(std::make_unique<FolderLock>(folder_.root())),
+      watchlists_(folder_, platform_.prompter),
+      history_(folder_),
+      settings_(folder_.root(), platform_.clock.today().day) {}
 
 bool Workspace::requireWritableStore() {
     if (storeWritable()) return true;
@@ -48,7 +51,37 @@ bool Workspace::initProgramFolder() {
     return !fileio::fileExists(indexFile);
 }
 
+StockCode Workspace::loadSettings(std::optional<StockCode> commandLineCode) {
+    settings_.load(commandLineCode, analysisParameters);
+    const OptionsRecord& options = settings_.options;
+    periodMode = static_cast<PeriodMode>(options.periodMode);
+    storageMode = options.accumulateMode ? StorageMode::Accumulate : StorageMode::Scratch;
+    // "Last.txt" holds the series shown at the last exit, whatever code starts now.
+    lastShownCode = settings_.storedCode();
+    displaySwitches = {options.parabolicOnClose, options.showTurnMarks, options.waveLineDays};
+    series_.code = options.stockCode;
+    return options.stockCode;
+}
+
+bool Workspace::saveSettings() {
+    if (!storeWritable()) return false;
+    OptionsRecord& options = settings_.options;
+    options.periodMode = static_cast<uint8_t>(periodMode);
+    options.accumulateMode = storageMode == StorageMode::Accumulate ? 1 : 0;
+    options.parabolicOnClose = displaySwitches.parabolicOnClose;
+    options.showTurnMarks = displaySwitches.showTurnMarks;
+    options.waveLineDays = displaySwitches.waveLineDays;
+    return settings_.save(series_.code, analysisParameters);
+}
+
+void Workspace::toggleIndividualSettings() {
+    saveSettings();
+    settings_.options.individualSettings = settings_.options.individualSettings ? 0 : 1;
+    settings_.loadParameters(series_.code, analysisParameters);
+}
+
 bool Workspace::loadStoredSeries(StockCode code) {
+    if (code != series_.code) settings_.securityShown(code, analysisParameters);
     series_.bars.clear();
     if (storageMode == StorageMode::Accumulate || code == lastShownCode)
         series_.bars = loadSeries(dataFilePath(folder_, code, periodMode, storageMode));

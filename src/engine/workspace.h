@@ -18,6 +18,9 @@
 #include "platform/prompter.h"
 #include "platform/shell.h"
 #include "settings/analysis_parameters.h"
+#include "settings/settings_store.h"
+#include "watchlists/history.h"
+#include "watchlists/watchlists.h"
 
 namespace tav {
 
@@ -63,6 +66,10 @@ public:
     const BarSeries& series() const { return series_; }
     const SecurityInfo& security() const { return security_; }
 
+    // The watchlist pane's lists and the history of shown securities.
+    Watchlists& watchlists() { return watchlists_; }
+    History& history() { return history_; }
+
     StorageMode storageMode = StorageMode::Accumulate;
     PeriodMode periodMode = PeriodMode::Daily;
     // The code whose series "Last.txt" holds (scratch mode).
@@ -74,9 +81,26 @@ public:
     AnalysisParameters analysisParameters = AnalysisParameters::defaults();
     DisplaySwitches displaySwitches;
 
+    // Start-up: reads "Option.cfg" into the options and the fields above, and
+    // the parameter block of the start security. A command-line code becomes
+    // the code on display before that security's own settings are read, so
+    // they are the ones the exit save writes back. Returns the code to show.
+    StockCode loadSettings(std::optional<StockCode> commandLineCode);
+    // Shutdown and the settings sheet's OK: writes "Option.cfg", then the
+    // parameter block to the file the common/individual switch chooses.
+    // Nothing is written while another instance holds the folder.
+    bool saveSettings();
+    // Saves the mode being left, flips the switch and reads the block of the
+    // new mode for the security on display; the caller recomputes.
+    void toggleIndividualSettings();
+    OptionsRecord& options() { return settings_.options; }
+    const OptionsRecord& options() const { return settings_.options; }
+    const SettingsStore& settingsStore() const { return settings_; }
+
     // Reads the stored series of the code in the current period into the
     // loaded series. In scratch mode "Last.txt" is used only when it holds this
-    // code. False (series empty) when nothing could be read.
+    // code. False (series empty) when nothing could be read. For another
+    // security with individual settings on, its own parameter block is read.
     bool loadStoredSeries(StockCode code);
 
     // Runs after every load, fetch, update, period switch or zoom change: looks
@@ -99,6 +123,9 @@ private:
     std::unique_ptr<FolderLock> lock_;
     BarSeries series_;
     SecurityInfo security_;
+    Watchlists watchlists_;
+    History history_;
+    SettingsStore settings_;
 };
 
 }  // namespace tav
