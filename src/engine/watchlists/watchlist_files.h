@@ -1,0 +1,77 @@
+#pragma once
+
+#include <cstddef>
+#include <limits>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/stock_code.h"
+#include "data/program_folder.h"
+
+// The files of the watchlists and the history: names, line limits and the
+// whole-file operations (renumbering, swapping). Lines are UTF-8 in memory and
+// Shift-JIS on disk.
+namespace tav {
+
+// The pane addresses a list by a one-byte position: nine markets, then the
+// watchlists, so at most this many watchlists.
+inline constexpr int kMaxWatchlists = 246;
+
+// Line buffers of the readers, in Shift-JIS bytes; a line keeps at most
+// buffer - 1 bytes and is never cut inside a double-byte character.
+inline constexpr std::size_t kTitleLineBuffer = 128;
+inline constexpr std::size_t kEntryLineBuffer = 256;
+inline constexpr std::size_t kHistoryLineBuffer = 260;
+// Longest title that reads back as one line of "Focus.inf".
+inline constexpr std::size_t kMaxTitleBytes = kTitleLineBuffer - 1;
+
+inline constexpr std::string_view kTitleFileName = "Focus.inf";
+inline constexpr std::string_view kSwapFileName = "Focus.bak";
+inline constexpr std::string_view kPasteFileName = "Focus_.lst";
+inline constexpr std::string_view kMarketBatchFileName = "_temp.lst";
+inline constexpr std::string_view kHistoryFileName = "History.lst";
+
+// "Focus%d.lst".
+std::string watchlistFileName(int number);
+
+struct LineLimits {
+    std::size_t buffer = kEntryLineBuffer;
+    std::size_t maxLines = std::numeric_limits<std::size_t>::max();
+    bool skipBlank = true;
+};
+
+// The lines of Shift-JIS file bytes as UTF-8, without "\n" or "\r\n", each cut
+// to the line buffer. Unlike a plain fixed-buffer reader, the rest of an
+// overlong line is dropped rather than read as a line of its own.
+std::vector<std::string> readLines(std::string_view sjisBytes, const LineLimits& limits);
+
+// Reads a file's lines; a missing file reads as no lines.
+std::vector<std::string> readLineFile(const std::string& path, const LineLimits& limits);
+
+// Rewrites a file atomically with the lines (UTF-8), each ended by "\n".
+bool writeLineFile(const std::string& path, const std::vector<std::string>& lines);
+
+// The code of a watchlist, history or batch line: the number before the first
+// space, so five-digit US codes read whole. 0 when there is none.
+StockCode lineCode(std::string_view line);
+
+// The watchlist titles: the lines of "Focus.inf", at most kMaxWatchlists. Blank
+// lines are titles too, since line n names the file of watchlist n.
+std::vector<std::string> readTitles(const ProgramFolder& folder);
+bool writeTitles(const ProgramFolder& folder, const std::vector<std::string>& titles);
+
+// Entries of watchlist n; a missing file is an empty list.
+std::vector<std::string> readWatchlistEntries(const ProgramFolder& folder, int number);
+
+// After watchlist `deleted` of `last` is removed: its file goes and the files
+// of deleted+1 ... last are renamed one number down. Renaming never leaves a
+// list half copied; a missing file simply stays missing under its new number.
+bool renumberAfterDelete(const ProgramFolder& folder, int deleted, int last);
+
+// Exchanges the files of watchlists a and b through "Focus.bak" by renames. A
+// missing file is handled (the other file just changes number) and a stale
+// "Focus.bak" is never taken for a list.
+bool swapWatchlistFiles(const ProgramFolder& folder, int a, int b);
+
+}  // namespace tav

@@ -1,0 +1,453 @@
+#include "watchlists/watchlists.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+
+#include "core/file_io.h"
+#include "core/text.h"
+#include "data/stock_master.h"
+#include "watchlists/watchlist_import.h"
+
+namespace tav {
+
+namespace {
+
+constexpr const char* kAlreadyListed = "\n\nは既に登録済みです。";
+constexpr const char* kSameList = "送り手と受け手が同じです。";
+constexpr const char* kCopyAllQuestion =
+    "注目銘柄リストの全項目を全て複写します。\n\nよろしいですか？";
+constexpr const char* kMoveAllQuestion =
+    "注目銘柄リストの全項目を全て移動します。\n\nよろしいですか？";
+constexpr const char* kClearAllQuestion =
+    "注目銘柄リストの全項目を全て削除します。\n\nよろしいですか？";
+constexpr const char* kAddDialog = "注目銘柄の追加";
+constexpr const char* kRenameDialog = "注目銘柄の名前変更";
+constexpr const char* kTitleLabel = "タイトル";
+constexpr const char* kUnknownFormat = "ファイルフォーマットが不明です。";
+constexpr const char* kClipboardEmpty = "クリップボードが空です。";
+constexpr const char* kPasteQuestion = "クリップボードから銘柄を貼り付けます。\n\nよろしいですか？";
+constexpr const char* kImportQuestion =
+    "指定されたファイルからインポートします。\n\nよろしいですか？";
+constexpr const char* kTooManyWatchlists =
+    "注目銘柄はこれ以上追加できません。\n\n最大246個までです。";
+constexpr const char* kTitleTooLong =
+    "タイトルが長すぎます。\n\n半角127文字（全角63文字）以内で入力してください。";
+constexpr const char* kTitleCharacters = "タイトルに使用できない文字が含まれています。";
+
+std::string notListedMessage(StockCode code) {
+    return "番号　" + std::to_string(code) + "　は銘柄リストに存在していません。";
+}
+
+std::string deleteQuestion(const std::string& title) {
+    return "[" + title + "] を削除します。\n\n一度削除すると元へ戻せません。\n\nよろしいですか？";
+}
+
+// "code name" cut so that it reads back from the file unchanged.
+std::string entryLine(StockCode code, const std::string& name) {
+    std::string encoded = text::sjisFromUtf8(std::to_string(code) + " " + name);
+    encoded.resize(text::sjisCutLength(encoded, kEntryLineBuffer - 1));
+    return text::utf8FromSjis(encoded);
+}
+
+}  // namespace
+
+Watchlists::Watchlists(ProgramFolder folder, Prompter& prompter)
+    : folder_(std::move(folder)), prompter_(prompter) {}
+
+std::string Watchlists::listPath(int number) const {
+    return folder_.path(watchlistFileName(number));
+}
+
+const std::vector<std::string>& Watchlists::titles() {
+    if (!titlesRead_) {
+        titles_ = readTitles(folder_);
+        titlesRead_ = true;
+    }
+    return titles_;
+}
+
+bool Watchlists::validWatchlist(int number) {
+    return number >= 1 && number <= watchlistCount();
+}
+
+std::vector<std::string> Watchlists::combinedList() {
+    std::vector<std::string> list(std::begin(kMarketNames), std::end(kMarketNames));
+    const auto& names = titles();
+    list.insert(list.end(), names.begin(), names.end());
+    return list;
+}
+
+std::string Watchlists::displayedFileName() const {
+    int number = displayedWatchlist();
+    return number > 0 ? watchlistFileName(number) : std::string();
+}
+
+void Watchlists::select(int position) {
+    titlesRead_ = false;
+    if (position < 0 || position > watchlistPosition(watchlistCount())) position = 0;
+    position_ = position;
+    entries_.clear();
+    for (std::string& text : fillEntryList(folder_, position_, sorted))
+        entries_.push_back({std::move(text), 0});
+    selected_ = -1;
+}
+
+void Watchlists::selectEntry(int index) {
+    selected_ = index >= 0 && index < static_cast<int>(entries_.size()) ? index : -1;
+}
+
+bool Watchlists::selectCode(StockCode code) {
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        if (lineCode(entries_[i].text) == code) {
+            selected_ = static_cast<int>(i);
+            return true;
+        }
+    }
+    return false;
+}
+
+std::optional<StockCode> Watchlists::selectedCode() const {
+    if (selected_ < 0) return std::nullopt;
+    return lineCode(entries_[static_cast<std::size_t>(selected_)].text);
+}
+
+void Watchlists::setMark(int index, uint8_t mark) {
+    if (index >= 0 && index < static_cast<int>(entries_.size()))
+        entries_[static_cast<std::size_t>(index)].mark = mark;
+}
+
+void Watchlists::insertEntry(std::string text) {
+    auto at = entries_.end();
+    if (sorted) {
+        at = std::upper_bound(entries_.begin(), entries_.end(), text,
+                              [](const std::string& value, const WatchlistEntry& entry) {
+                                  return entryTextLess(value, entry.text);
+                              });
+    }
+    int index = static_cast<int>(at - entries_.begin());
+    entries_.insert(at, WatchlistEntry{std::move(text), 0});
+    if (selected_ >= index) ++selected_;
+}
+
+void Watchlists::removeAt(int index) {
+    entries_.erase(entries_.begin() + index);
+    const int size = static_cast<int>(entries_.size());
+    selected_ = size == 0 ? -1 : std::min(index, size - 1);
+}
+
+std::vector<Watchlists::Placement> Watchlists::appendCodes(std::span<const StockCode> codes,
+                                                           int number, bool quiet) {
+    std::vector<Placement> placed(codes.size(), Placement::Missing);
+    const std::string path = listPath(number);
+    std::set<StockCode> listed;
+    for (const std::string& line : readLineFile(path, LineLimits{}))
+        listed.insert(lineCode(line));
+    const std::string master =
+        fileio::readFile(folder_.path(StockMaster::kFileName)).value_or(std::string());
+
+    std::string bytes;
+    std::vector<std::string> added;
+    std::vector<std::size_t> addedAt;
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        const StockCode code = codes[i];
+        if (code <= 0) continue;
+        SecurityInfo info;
+        StockMaster::lookupIn(master, code, info);  // "-----" when not listed
+        if (listed.contains(code)) {
+            placed[i] = Placement::AlreadyThere;
+            if (!quiet)
+                prompter_.message(std::to_string(code) + " " + info.name + kAlreadyListed,
+                                  MessageIcon::Stop);
+            continue;
+        }
+        std::string line = entryLine(code, info.name);
+        bytes += text::sjisFromUtf8(line);
+        bytes += '\n';
+        added.push_back(std::move(line));
+        addedAt.push_back(i);
+        listed.insert(code);
+    }
+    if (added.empty() || !fileio::appendToFile(path, bytes)) return placed;
+    for (std::size_t i : addedAt)
+        placed[i] = Placement::Added;
+    if (number == displayedWatchlist())
+        for (std::string& line : added)
+            insertEntry(std::move(line));
+    return placed;
+}
+
+bool Watchlists::addToWatchlist(StockCode code, int number, bool quiet) {
+    if (!validWatchlist(number)) return false;
+    return appendCodes(std::span(&code, 1), number, quiet)[0] == Placement::Added;
+}
+
+bool Watchlists::addToOtherWatchlist(StockCode code, int number, bool quiet) {
+    if (number == displayedWatchlist()) {
+        prompter_.message(kSameList, MessageIcon::Stop);
+        return false;
+    }
+    return addToWatchlist(code, number, quiet);
+}
+
+int Watchlists::addCodes(std::span<const StockCode> codes) {
+    const int number = displayedWatchlist();
+    if (!validWatchlist(number)) return 0;
+    StockMaster master(folder_.path(StockMaster::kFileName));
+    int added = 0;
+    for (StockCode code : codes) {
+        if (code == 0) continue;
+        if (!master.contains(code)) {
+            prompter_.message(notListedMessage(code), MessageIcon::Stop);
+            continue;
+        }
+        if (addToWatchlist(code, number, false)) ++added;
+    }
+    return added;
+}
+
+std::optional<StockCode> Watchlists::removeEntry() {
+    if (!validWatchlist(displayedWatchlist()) || selected_ < 0) return std::nullopt;
+    removeAt(selected_);
+    saveDisplayedWatchlist();
+    return selectedCode();
+}
+
+bool Watchlists::moveEntryUp(bool alternate) {
+    if (alternate) return moveWatchlistUp();
+    if (!validWatchlist(displayedWatchlist()) || selected_ < 1) return false;
+    std::swap(entries_[static_cast<std::size_t>(selected_)],
+              entries_[static_cast<std::size_t>(selected_ - 1)]);
+    --selected_;
+    return saveDisplayedWatchlist();
+}
+
+bool Watchlists::moveEntryDown(bool alternate) {
+    if (alternate) return moveWatchlistDown();
+    if (!validWatchlist(displayedWatchlist()) || selected_ < 0 ||
+        selected_ + 1 >= static_cast<int>(entries_.size()))
+        return false;
+    std::swap(entries_[static_cast<std::size_t>(selected_)],
+              entries_[static_cast<std::size_t>(selected_ + 1)]);
+    ++selected_;
+    return saveDisplayedWatchlist();
+}
+
+bool Watchlists::copyEntryTo(int number) {
+    auto code = selectedCode();
+    return code && addToOtherWatchlist(*code, number, false);
+}
+
+bool Watchlists::moveEntryTo(int number) {
+    auto code = selectedCode();
+    if (!code || !validWatchlist(displayedWatchlist())) return false;
+    const int index = selected_;
+    if (!addToOtherWatchlist(*code, number, false)) return false;
+    removeAt(index);
+    return saveDisplayedWatchlist();
+}
+
+bool Watchlists::copyAllTo(int number) {
+    if (!validWatchlist(number)) return false;
+    if (!prompter_.askYesNo(kCopyAllQuestion)) return false;
+    if (number == displayedWatchlist()) {
+        prompter_.message(kSameList, MessageIcon::Stop);
+        return false;
+    }
+    std::vector<StockCode> codes;
+    for (const WatchlistEntry& entry : entries_)
+        codes.push_back(lineCode(entry.text));
+    appendCodes(codes, number, true);
+    return true;
+}
+
+bool Watchlists::moveAllTo(int number) {
+    if (!validWatchlist(displayedWatchlist()) || !validWatchlist(number)) return false;
+    if (!prompter_.askYesNo(kMoveAllQuestion)) return false;
+    if (number == displayedWatchlist()) {
+        prompter_.message(kSameList, MessageIcon::Stop);
+        return false;
+    }
+    std::vector<StockCode> codes;
+    for (const WatchlistEntry& entry : entries_)
+        codes.push_back(lineCode(entry.text));
+    std::vector<Placement> placed = appendCodes(codes, number, true);
+    // Only what is in the target now leaves this list.
+    std::vector<WatchlistEntry> kept;
+    for (std::size_t i = 0; i < entries_.size(); ++i)
+        if (placed[i] == Placement::Missing) kept.push_back(std::move(entries_[i]));
+    const bool all = kept.empty();
+    entries_ = std::move(kept);
+    selected_ = -1;
+    return saveDisplayedWatchlist() && all;
+}
+
+bool Watchlists::clearAll() {
+    if (!validWatchlist(displayedWatchlist())) return false;
+    if (!prompter_.askYesNo(kClearAllQuestion)) return false;
+    entries_.clear();
+    selected_ = -1;
+    return saveDisplayedWatchlist();
+}
+
+bool Watchlists::saveDisplayedWatchlist() {
+    const int number = displayedWatchlist();
+    if (!validWatchlist(number)) return false;
+    std::vector<std::string> lines;
+    lines.reserve(entries_.size());
+    for (const WatchlistEntry& entry : entries_)
+        lines.push_back(entry.text);
+    return writeLineFile(listPath(number), lines);
+}
+
+bool Watchlists::saveTitles() {
+    return writeTitles(folder_, titles());
+}
+
+std::optional<std::string> Watchlists::askTitle(const char* dialogTitle,
+                                                const std::string& preset) {
+    auto input = prompter_.askText(dialogTitle, kTitleLabel, preset);
+    if (!input) return std::nullopt;
+    auto encoded = text::sjisFromUtf8Strict(*input);
+    const bool control = std::any_of(input->begin(), input->end(),
+                                     [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+    if (!encoded || control) {
+        prompter_.message(kTitleCharacters, MessageIcon::Stop);
+        return std::nullopt;
+    }
+    // A longer title would not fit the reader's line and split into two titles.
+    if (encoded->size() > kMaxTitleBytes) {
+        prompter_.message(kTitleTooLong, MessageIcon::Stop);
+        return std::nullopt;
+    }
+    return input;
+}
+
+bool Watchlists::addWatchlist() {
+    titlesRead_ = false;
+    const int count = watchlistCount();
+    if (count >= kMaxWatchlists) {
+        prompter_.message(kTooManyWatchlists, MessageIcon::Stop);
+        return false;
+    }
+    auto title = askTitle(kAddDialog, "");
+    if (!title) return false;
+    if (!fileio::appendToFile(folder_.path(kTitleFileName), text::sjisFromUtf8(*title) + "\n"))
+        return false;
+    saveDisplayedWatchlist();
+    strategyNumbers[static_cast<std::size_t>(count)] = 0;
+    select(watchlistPosition(count + 1));
+    return true;
+}
+
+bool Watchlists::renameWatchlist() {
+    titlesRead_ = false;
+    const int number = displayedWatchlist();
+    if (!validWatchlist(number)) return false;
+    std::string& slot = titles_[static_cast<std::size_t>(number - 1)];
+    auto title = askTitle(kRenameDialog, slot);
+    if (!title) return false;
+    const std::string old = slot;
+    slot = *title;
+    if (!saveTitles()) {
+        slot = old;
+        return false;
+    }
+    return true;
+}
+
+bool Watchlists::deleteWatchlist() {
+    titlesRead_ = false;
+    const int number = displayedWatchlist();
+    if (!validWatchlist(number)) return false;
+    if (!prompter_.askYesNo(deleteQuestion(titles_[static_cast<std::size_t>(number - 1)])))
+        return false;
+    const int last = watchlistCount();
+    const std::vector<std::string> old = titles_;
+    titles_.erase(titles_.begin() + (number - 1));
+    if (!saveTitles()) {
+        titles_ = old;
+        return false;
+    }
+    const bool renumbered = renumberAfterDelete(folder_, number, last);
+    std::move(strategyNumbers.begin() + number, strategyNumbers.end(),
+              strategyNumbers.begin() + (number - 1));
+    strategyNumbers.back() = 0;
+    const int remaining = last - 1;
+    select(position_ <= watchlistPosition(remaining) ? position_ : position_ - 1);
+    return renumbered;
+}
+
+bool Watchlists::moveWatchlist(int from, int to) {
+    titlesRead_ = false;
+    if (!validWatchlist(from) || !validWatchlist(to)) return false;
+    auto& list = titles_;
+    std::swap(list[static_cast<std::size_t>(from - 1)], list[static_cast<std::size_t>(to - 1)]);
+    if (!saveTitles()) return false;
+    if (!swapWatchlistFiles(folder_, from, to)) {
+        // Titles and files must keep matching.
+        std::swap(list[static_cast<std::size_t>(from - 1)], list[static_cast<std::size_t>(to - 1)]);
+        saveTitles();
+        return false;
+    }
+    std::swap(strategyNumbers[static_cast<std::size_t>(from - 1)],
+              strategyNumbers[static_cast<std::size_t>(to - 1)]);
+    select(watchlistPosition(to));
+    return true;
+}
+
+bool Watchlists::moveWatchlistUp() {
+    const int number = displayedWatchlist();
+    return number > 1 && moveWatchlist(number, number - 1);
+}
+
+bool Watchlists::moveWatchlistDown() {
+    const int number = displayedWatchlist();
+    return number >= 1 && moveWatchlist(number, number + 1);
+}
+
+bool Watchlists::importEntries(const std::string& path) {
+    const int number = displayedWatchlist();
+    if (!validWatchlist(number)) return false;
+    auto source = fileio::readFile(path);
+    if (!source) return false;
+    ImportedLines imported = readImportLines(*source);
+    if (!fileio::appendToFile(listPath(number), imported.bytes)) return false;
+    // The list shows what reached the file, also when a bad line stopped the import.
+    reload();
+    if (imported.unknownFormat) {
+        prompter_.message(kUnknownFormat, MessageIcon::Stop);
+        return false;
+    }
+    return true;
+}
+
+bool Watchlists::pasteEntries(Clipboard& clipboard) {
+    if (!validWatchlist(displayedWatchlist())) return false;
+    auto pasted = clipboard.text();
+    if (!pasted || pasted->empty()) {
+        prompter_.message(kClipboardEmpty, MessageIcon::Stop);
+        return false;
+    }
+    const std::string scratch = folder_.path(kPasteFileName);
+    if (!fileio::writeFileAtomic(scratch, text::sjisFromUtf8(*pasted))) return false;
+    bool imported = false;
+    if (prompter_.askYesNo(kPasteQuestion)) imported = importEntries(scratch);
+    std::remove(scratch.c_str());
+    return imported;
+}
+
+bool Watchlists::importFile(const std::string& path) {
+    if (!validWatchlist(displayedWatchlist())) return false;
+    if (!prompter_.askYesNo(kImportQuestion)) return false;
+    return importEntries(path);
+}
+
+std::optional<std::string> Watchlists::batchSource() const {
+    std::vector<std::string> lines;
+    for (const WatchlistEntry& entry : entries_)
+        lines.push_back(entry.text);
+    return batchSourceFile(folder_, position_, lines);
+}
+
+}  // namespace tav
