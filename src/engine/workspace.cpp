@@ -16,6 +16,8 @@ Workspace::Workspace(ProgramFolder folder, Platform platform)
     : folder_(std::move(folder)),
       platform_(platform),
       lock_(std::make_unique<FolderLock>(folder_.root())),
+      watchlists_(folder_, platform_.prompter),
+      history_(folder_),
       settings_(folder_.root(), platform_.clock.today().day) {}
 
 bool Workspace::requireWritableStore() {

@@ -19,6 +19,8 @@
 #include "platform/shell.h"
 #include "settings/analysis_parameters.h"
 #include "settings/settings_store.h"
+#include "watchlists/history.h"
+#include "watchlists/watchlists.h"
 
 namespace tav {
 
@@ -63,6 +65,10 @@ public:
     BarSeries& series() { return series_; }
     const BarSeries& series() const { return series_; }
     const SecurityInfo& security() const { return security_; }
+
+    // The watchlist pane's lists and the history of shown securities.
+    Watchlists& watchlists() { return watchlists_; }
+    History& history() { return history_; }
 
     StorageMode storageMode = StorageMode::Accumulate;
     PeriodMode periodMode = PeriodMode::Daily;
@@ -117,6 +123,8 @@ private:
     std::unique_ptr<FolderLock> lock_;
     BarSeries series_;
     SecurityInfo security_;
+    Watchlists watchlists_;
+    History history_;
     SettingsStore settings_;
 };
 
