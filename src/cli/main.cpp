@@ -13,6 +13,7 @@
 #include "settings_commands.h"
 #include "stdin_clipboard.h"
 #include "store_commands.h"
+#include "watchlist_commands.h"
 
 namespace tav::cli {
 
@@ -33,6 +34,10 @@ const std::map<std::string, Command>& commands() {
         {"delete", {runDelete, false, "delete CODE               remove a security from the master list"}},
         {"update-master", {runUpdateMaster, false, "update-master             replace the master list from the archive"}},
         {"settings", {runSettings, false, "settings show | set NAME VALUE [--individual CODE]   print or change the settings files"}},
+        {"watchlists", {runWatchlists, false, "watchlists list | add TITLE | rename N TITLE | delete N | move N up|down"}},
+        {"watchlist", {runWatchlist, false, "watchlist N show | add CODE... | remove CODE | move CODE up|down | copy-to M [CODE] | move-to M [CODE] | clear | import FILE | paste"}},
+        {"market", {runMarket, false, "market M                  list the securities of market M (1-9 or its name)"}},
+        {"history", {runHistory, false, "history show | clear | length N   the history of shown securities"}},
     };
     return table;
 }
