@@ -6,6 +6,7 @@
 
 #include "cli_context.h"
 #include "core/file_io.h"
+#include "dump_command.h"
 #include "platform/curl_http.h"
 #include "platform/desktop_shell.h"
 #include "platform/lhasa_lzh.h"
@@ -29,6 +30,7 @@ const std::map<std::string, Command>& commands() {
     static const std::map<std::string, Command> table = {
         {"init", {runInit, true, "init                      create the program folder and its files"}},
         {"series", {runSeries, false, "series CODE [--period P]  print the stored bars as CSV"}},
+        {"dump", {runDump, false, "dump CODE [--period P]    print every indicator slot of the series as CSV"}},
         {"lookup", {runLookup, false, "lookup CODE               show the master-list entry of a code"}},
         {"add", {runAdd, false, "add CODE NAME --market M --unit U   add a security to the master list"}},
         {"delete", {runDelete, false, "delete CODE               remove a security from the master list"}},

@@ -1,5 +1,6 @@
 #include "workspace.h"
 
+#include "analysis/tick.h"
 #include "core/file_io.h"
 #include "data/folder_setup.h"
 
@@ -96,10 +97,28 @@ bool Workspace::loadStoredSeries(StockCode code) {
 void Workspace::seriesChanged() {
     master().lookupSecurity(series_.code, security_);
     series_.name = security_.name;
+    recomputeIndicators();
     if (firstDateDisorder(series_.bars) >= 0) {
         prompter().message("データ不整合が発見されました。\n\nデータの再読込みを行ってください。",
                            MessageIcon::Warning);
     }
+}
+
+void Workspace::recomputeIndicators() {
+    tav::recomputeIndicators(series_.bars,
+                             AnalysisSettings::from(analysisParameters, periodMode, displaySwitches),
+                             analysis_);
+    runStrategyDisplay();
+}
+
+int32_t Workspace::tickSize(int bar) const {
+    if (bar < 0 || bar >= series_.count()) return tickSizeForClose(0);
+    return tickSizeForClose(series_.bars[bar].close);
+}
+
+int32_t Workspace::roundToTick(int32_t value, int bar) const {
+    if (bar < 0 || bar >= series_.count()) return roundToTickForClose(value, 0);
+    return roundToTickForClose(value, series_.bars[bar].close);
 }
 
 bool Workspace::saveIfChanged() {

@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 
+#include "analysis/recompute.h"
 #include "core/bar_series.h"
 #include "data/endpoints.h"
 #include "data/folder_lock.h"
@@ -104,8 +105,17 @@ public:
     bool loadStoredSeries(StockCode code);
 
     // Runs after every load, fetch, update, period switch or zoom change: looks
-    // up the security, then checks the date order.
+    // up the security, recomputes the indicators, then checks the date order.
     void seriesChanged();
+
+    // Recomputes every indicator slot of the loaded series with the parameters
+    // of the current period.
+    void recomputeIndicators();
+    // Series-wide values and working state of the last recompute.
+    const AnalysisState& analysis() const { return analysis_; }
+    // The price tick of a bar's close, and a value rounded to it.
+    int32_t tickSize(int bar) const;
+    int32_t roundToTick(int32_t value, int bar) const;
 
     bool saveIfChanged();
     bool saveAll();
@@ -123,6 +133,11 @@ private:
     std::unique_ptr<FolderLock> lock_;
     BarSeries series_;
     SecurityInfo security_;
+    AnalysisState analysis_;
+
+    // The display run of the selected strategy after a recompute; the
+    // simulation fills it in.
+    void runStrategyDisplay() {}
     Watchlists watchlists_;
     History history_;
     SettingsStore settings_;

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <span>
+#include <vector>
+
+#include "analysis/analysis_settings.h"
+#include "analysis/indicators.h"
+#include "core/daily_bar.h"
+
+namespace tav {
+
+// The analysis of the loaded series beyond its bar slots: the series-wide
+// values, the working state of the last pass and the scratch it reuses.
+struct AnalysisState {
+    analysis::SeriesValues values;
+    analysis::ParabolicState parabolic;
+    analysis::RsiWindow lastRsiWindow;  // up/down sums of the last `rsi` window
+    std::vector<analysis::StochasticPair> stochasticScratch;
+};
+
+// The recompute pass: steps 1 to 16 over the whole series, in their fixed
+// order. Resets the working state first. Allocates nothing per bar; the
+// stochastic scratch grows only when the series does.
+void recomputeIndicators(std::span<DailyBar> bars, const AnalysisSettings& settings,
+                         AnalysisState& state);
+
+// The same pass in its plain formulation: every window re-summed or re-scanned
+// per bar. Much slower; kept as the reference that the pass above must match
+// bit for bit.
+void recomputeIndicatorsPlain(std::span<DailyBar> bars, const AnalysisSettings& settings,
+                              AnalysisState& state);
+
+}  // namespace tav

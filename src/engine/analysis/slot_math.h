@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <span>
+
+#include "core/daily_bar.h"
+
+namespace tav::analysis {
+
+using Bars = std::span<DailyBar>;
+
+// Stores into a 16-bit slot. Values out of range wrap (modulo 2^16) exactly
+// as the slot always has; ROC, VR and the turn ratio do reach that range on
+// real data, and readers expect the wrapped value.
+inline int16_t toInt16(int64_t value) {
+    return static_cast<int16_t>(value);
+}
+
+// Stores into a 32-bit slot; wraps modulo 2^32 like the slot.
+inline int32_t toInt32(int64_t value) {
+    return static_cast<int32_t>(value);
+}
+
+// Truncates toward zero; a value outside the 64-bit range (or not a number)
+// gives 0 instead of undefined behaviour.
+inline int64_t truncToInt64(long double value) {
+    if (!(std::fabs(value) < 9.2e18L)) return 0;
+    return static_cast<int64_t>(value);
+}
+
+// The close a bar contributes to an average: a bar without a close (0)
+// stands in with the close of the bar before it. Only for bar >= 1.
+inline int64_t closeOrPrevious(Bars bars, int bar) {
+    return bars[bar].close != 0 ? bars[bar].close : bars[bar - 1].close;
+}
+
+inline int count(Bars bars) {
+    return static_cast<int>(bars.size());
+}
+
+}  // namespace tav::analysis
