@@ -163,8 +163,9 @@ std::optional<std::string> setOption(OptionsRecord& options, std::string_view na
     }
     if (auto index = colourIndex(name)) {
         auto number = parseInteger(value);
-        if (!number || *number < 0 || *number > 0xFFFFFF)
-            return std::string(name) + " must be a colour 0x000000-0xFFFFFF (0xBBGGRR)";
+        // The top byte is not part of the colour but is kept as read.
+        if (!number || *number < 0 || *number > 0xFFFFFFFF)
+            return std::string(name) + " must be a colour 0xBBGGRR";
         options.colours[*index] = static_cast<ColourRef>(*number);
         return std::nullopt;
     }

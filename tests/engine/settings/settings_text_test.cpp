@@ -75,7 +75,7 @@ TEST(SettingsText, ChangesAreCheckedAgainstTheirRanges) {
              {"barPitch", "6x"},
              {"barPitch", ""},
              {"indicatorScreen", "4"},  // only four screens of five graphs
-             {"colour.kijun", "0x1000000"},
+             {"colour.kijun", "0x100000000"},
              {"colour.nothing", "0"},
              {"rankingChoice6", "1"},
              {"reportName", ""},
