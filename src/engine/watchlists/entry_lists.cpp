@@ -15,11 +15,8 @@ std::vector<std::string> marketEntries(std::string_view masterBytes, int positio
     std::vector<std::string> entries;
     if (position < 0 || position >= kMarketCount) return entries;
     const std::string market = text::sjisFromUtf8(kMarketNames[position]);
-    const std::size_t keep = kEntryLineBuffer - 1;
     fileio::forEachLine(masterBytes, [&](std::string_view line) {
-        while (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        line = line.substr(0, text::sjisCutLength(line, keep));
+        line = fitLine(line, kEntryLineBuffer);
         std::array<std::string_view, 4> fields;
         if (splitFields(line, ',', fields) < 3) return;
         const bool ours =

@@ -47,9 +47,7 @@ bool History::recordHistory(StockCode code) {
     if (info.name.empty()) info.name = "-----";
     std::string newLine = std::to_string(code) + " " + info.name;
     // Written lines must read back whole.
-    std::string encoded = text::sjisFromUtf8(newLine);
-    newLine =
-        text::utf8FromSjis(encoded.substr(0, text::sjisCutLength(encoded, kHistoryLineBuffer - 1)));
+    newLine = text::utf8FromSjis(fitLine(text::sjisFromUtf8(newLine), kHistoryLineBuffer));
 
     auto bytes = fileio::readFile(path());
     if (!bytes) return writeLineFile(path(), {newLine});

@@ -29,14 +29,24 @@ std::string watchlistFileName(int number) {
     return "Focus" + std::to_string(number) + ".lst";
 }
 
+std::string_view fitLine(std::string_view line, std::size_t buffer) {
+    // "\r\n" ends a line too; a "\r" that a cut leaves at the end goes as well.
+    auto withoutReturns = [](std::string_view text) {
+        while (!text.empty() && text.back() == '\r')
+            text.remove_suffix(1);
+        return text;
+    };
+    line = withoutReturns(line);
+    const std::size_t keep = buffer > 0 ? buffer - 1 : 0;
+    return withoutReturns(line.substr(0, text::sjisCutLength(line, keep)));
+}
+
 std::vector<std::string> readLines(std::string_view sjisBytes, const LineLimits& limits) {
     std::vector<std::string> lines;
-    const std::size_t keep = limits.buffer > 0 ? limits.buffer - 1 : 0;
     fileio::forEachLine(sjisBytes, [&](std::string_view line) {
         if (lines.size() >= limits.maxLines) return;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        line = fitLine(line, limits.buffer);
         if (line.empty() && limits.skipBlank) return;
-        line = line.substr(0, text::sjisCutLength(line, keep));
         lines.push_back(text::utf8FromSjis(line));
     });
     return lines;

@@ -41,6 +41,11 @@ struct LineLimits {
     bool skipBlank = true;
 };
 
+// One Shift-JIS line (without its "\n") as a reader with a line buffer of
+// `buffer` bytes keeps it: "\r" ends removed, at most buffer - 1 bytes, never
+// cut inside a double-byte character.
+std::string_view fitLine(std::string_view line, std::size_t buffer);
+
 // The lines of Shift-JIS file bytes as UTF-8, without "\n" or "\r\n", each cut
 // to the line buffer. Unlike a plain fixed-buffer reader, the rest of an
 // overlong line is dropped rather than read as a line of its own.

@@ -20,12 +20,10 @@ char byteAt(std::string_view line, std::size_t index) {
 
 ImportedLines readImportLines(std::string_view source) {
     ImportedLines result;
-    const std::size_t keep = kEntryLineBuffer - 1;
     fileio::forEachLine(source, [&](std::string_view line) {
         if (result.unknownFormat) return;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        line = fitLine(line, kEntryLineBuffer);
         if (line.empty()) return;
-        line = line.substr(0, text::sjisCutLength(line, keep));
         const char fifth = byteAt(line, kFirstSeparator);
         const char sixth = byteAt(line, kSecondSeparator);
         std::string out(line);

@@ -45,9 +45,8 @@ std::string deleteQuestion(const std::string& title) {
 
 // "code name" cut so that it reads back from the file unchanged.
 std::string entryLine(StockCode code, const std::string& name) {
-    std::string encoded = text::sjisFromUtf8(std::to_string(code) + " " + name);
-    encoded.resize(text::sjisCutLength(encoded, kEntryLineBuffer - 1));
-    return text::utf8FromSjis(encoded);
+    return text::utf8FromSjis(
+        fitLine(text::sjisFromUtf8(std::to_string(code) + " " + name), kEntryLineBuffer));
 }
 
 }  // namespace
