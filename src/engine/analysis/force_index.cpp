@@ -14,8 +14,13 @@ int64_t barForce(Bars bars, int t) {
 }  // namespace
 
 void computeForceIndex(Bars bars) {
-    for (int j = 2; j < count(bars); ++j)
-        bars[j].forceIndex = toInt32((barForce(bars, j - 1) + barForce(bars, j)) / 2);
+    if (count(bars) < 3) return;
+    int64_t previous = barForce(bars, 1);
+    for (int j = 2; j < count(bars); ++j) {
+        const int64_t current = barForce(bars, j);
+        bars[j].forceIndex = toInt32((previous + current) / 2);
+        previous = current;
+    }
 }
 
 }  // namespace tav::analysis

@@ -40,57 +40,72 @@ int16_t rciAt(Bars bars, int bar, int period) {
 
 namespace {
 
-// The closes of the window, highest first, each with its bar. Insertion and
-// removal shift at most a window's worth of entries in a fixed array.
+// The closes of the window in a ring, each with the number of closes in the
+// window above it and equal to it (itself included). Sliding one bar adjusts
+// every count by comparing with the close that enters and the one that
+// leaves, so the sum of squared rank differences costs one sweep of the
+// window per bar, without sorting. Each squared difference is below 2^23 and
+// a window holds at most 255 of them, so 32 bits hold the sum.
 class RankedWindow {
-  public:
-    struct Entry {
-        int32_t close;
-        int bar;
-    };
+public:
+    explicit RankedWindow(int period) : period_(period) {}
 
-    void clear() { size_ = 0; }
-
-    void insert(int32_t close, int bar) {
-        int at = size_;
-        while (at > 0 && entries_[at - 1].close < close) {
-            entries_[at] = entries_[at - 1];
-            --at;
-        }
-        entries_[at] = {close, bar};
-        ++size_;
-    }
-
-    void remove(int bar) {
-        int at = 0;
-        while (entries_[at].bar != bar)
-            ++at;
-        std::memmove(&entries_[at], &entries_[at + 1], sizeof(Entry) * (size_ - at - 1));
-        --size_;
-    }
-
-    // Sum of the squared scaled rank differences for the window ending at `newest`.
-    int64_t scaledSquares(int newest) const {
-        int64_t squares = 0;
-        int groupStart = 0;
-        while (groupStart < size_) {
-            int groupEnd = groupStart + 1;
-            while (groupEnd < size_ && entries_[groupEnd].close == entries_[groupStart].close)
-                ++groupEnd;
-            const int64_t priceRank =
-                10 + 10 * int64_t{groupStart} + 5 * int64_t{groupEnd - groupStart - 1};
-            for (int at = groupStart; at < groupEnd; ++at) {
-                const int64_t timeRank = int64_t{newest - entries_[at].bar + 1} * 10;
-                squares += (timeRank - priceRank) * (timeRank - priceRank);
+    // Adds the close of the next bar, dropping the oldest once the window is
+    // full, and returns the scaled sum of squared rank differences of the full
+    // window (0 while it is still filling).
+    int32_t push(int32_t close) {
+        if (size_ < period_) {
+            int32_t higher = 0;
+            int32_t equal = 1;
+            for (int p = 0; p < size_; ++p) {
+                const int32_t own = closes_[p];
+                higher_[p] += close > own;
+                equal_[p] += close == own;
+                higher += own > close;
+                equal += own == close;
             }
-            groupStart = groupEnd;
+            closes_[size_] = close;
+            higher_[size_] = higher;
+            equal_[size_] = equal;
+            ++size_;
+            return 0;
         }
+        // The oldest close sits at head_; the new one takes its place and
+        // becomes the newest (time rank 10), every other close moves one up.
+        const int32_t leaving = closes_[head_];
+        int32_t higher = 0;
+        int32_t equal = 1;
+        int32_t squares = 0;
+        auto slide = [&](int p, int position) {
+            const int32_t own = closes_[p];
+            higher_[p] += (close > own) - (leaving > own);
+            equal_[p] += (close == own) - (leaving == own);
+            higher += own > close;
+            equal += own == close;
+            const int32_t difference = (period_ - position) * 10 - rank(higher_[p], equal_[p]);
+            squares += difference * difference;
+        };
+        for (int p = head_ + 1; p < period_; ++p) slide(p, p - head_ - 1);
+        for (int p = 0; p < head_; ++p) slide(p, p + period_ - head_ - 1);
+        closes_[head_] = close;
+        higher_[head_] = higher;
+        equal_[head_] = equal;
+        const int32_t difference = 10 - rank(higher, equal);
+        squares += difference * difference;
+        head_ = head_ + 1 == period_ ? 0 : head_ + 1;
         return squares;
     }
 
-  private:
-    std::array<Entry, 257> entries_{};
+private:
+    // 10 + 10 per higher close, ties sharing the mean rank r + 5 (m - 1).
+    static int32_t rank(int32_t higher, int32_t equal) { return 5 + 10 * higher + 5 * equal; }
+
+    int period_;
     int size_ = 0;
+    int head_ = 0;
+    std::array<int32_t, 256> closes_{};
+    std::array<int32_t, 256> higher_{};
+    std::array<int32_t, 256> equal_{};
 };
 
 }  // namespace
@@ -100,11 +115,10 @@ void computeRci(Bars bars, int period, int16_t DailyBar::*slot, bool clearFirst)
         for (DailyBar& bar : bars)
             bar.*slot = 0;
     if (period <= 1) return;
-    RankedWindow window;
+    RankedWindow window(period);
     for (int k = 0; k < count(bars); ++k) {
-        window.insert(bars[k].close, k);
-        if (k - period >= 0) window.remove(k - period);
-        if (k >= period) bars[k].*slot = rciFromScaledSum(window.scaledSquares(k), period);
+        const int32_t squares = window.push(bars[k].close);
+        if (k >= period) bars[k].*slot = rciFromScaledSum(squares, period);
     }
 }
 

@@ -1,4 +1,5 @@
 #include <array>
+#include <utility>
 
 #include "analysis/indicators.h"
 
@@ -31,15 +32,18 @@ constexpr std::array<TurnZones, 7> kTurnZones = {{
     {&DailyBar::vlRsi, TurnMarkSlot::VlRsi, true, 250, 750, true},
 }};
 
-void markTurns(Bars bars, const TurnZones& zones) {
-    const int mark = static_cast<int>(zones.mark);
+template <int kOscillator>
+void markTurns(Bars bars) {
+    constexpr TurnZones zones = kTurnZones[kOscillator];
+    constexpr int mark = static_cast<int>(zones.mark);
     auto inLow = [&](int value) {
         return zones.lowStrict ? value < zones.low : value <= zones.low;
     };
+    if (bars.empty()) return;
+    uint8_t previousMark = bars[0].turnMarks[mark];
+    int prev = bars[0].*zones.slot;
     for (int k = 1; k < count(bars); ++k) {
-        const int prev = bars[k - 1].*zones.slot;
         const int cur = bars[k].*zones.slot;
-        const uint8_t previousMark = bars[k - 1].turnMarks[mark];
         const bool lowZone = inLow(prev) && (!zones.currentToo || inLow(cur));
         const bool highZone = prev >= zones.high && (!zones.currentToo || cur >= zones.high);
         uint8_t& current = bars[k].turnMarks[mark];
@@ -47,14 +51,20 @@ void markTurns(Bars bars, const TurnZones& zones) {
         if (lowZone && prev < cur && previousMark != kMarkTurnedUp) current = kMarkTurnedUp;
         // Tested last: it wins when both hold.
         if (highZone && prev > cur && previousMark != kMarkTurnedDown) current = kMarkTurnedDown;
+        previousMark = current;
+        prev = cur;
     }
 }
 
 }  // namespace
 
+template <int... kOscillators>
+void markAllTurns(Bars bars, std::integer_sequence<int, kOscillators...>) {
+    (markTurns<kOscillators>(bars), ...);
+}
+
 void computeTurnMarks(Bars bars) {
-    for (const TurnZones& zones : kTurnZones)
-        markTurns(bars, zones);
+    markAllTurns(bars, std::make_integer_sequence<int, kTurnZones.size()>{});
 }
 
 }  // namespace tav::analysis

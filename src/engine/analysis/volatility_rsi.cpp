@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 
@@ -46,11 +47,30 @@ int vlRsiWindow(Bars bars, int k, int period) {
 }
 
 void computeVlRsi(Bars bars, int period) {
+    // Cumulative up and down moves of the last bars in a ring: any window of
+    // up to 2n (< kRing) bars is a difference of two entries.
+    constexpr int kRing = 512;
+    std::array<int64_t, kRing> cumulativeUp{};
+    std::array<int64_t, kRing> cumulativeDown{};
+    RsiWindow total;
     for (int k = 0; k < count(bars); ++k) {
+        if (k >= 1) {
+            const int64_t move = int64_t{bars[k].close} - bars[k - 1].close;
+            if (move > 0) total.up += move;
+            if (move < 0) total.down -= move;
+        }
+        cumulativeUp[k % kRing] = total.up;
+        cumulativeDown[k % kRing] = total.down;
         bars[k].vlRsi = 0;
         if (k < period || k < kVolatilityMeanBars) continue;
-        const int64_t value = rsiAt(bars, k, vlRsiWindow(bars, k, period));
-        if (value >= 0) bars[k].vlRsi = toInt16(value);
+        const int window = vlRsiWindow(bars, k, period);
+        RsiWindow sums = total;
+        if (const int before = k - window; before >= 0) {
+            sums.up -= cumulativeUp[before % kRing];
+            sums.down -= cumulativeDown[before % kRing];
+        }
+        if (const int64_t value = rsiFromWindow(bars[k], sums); value >= 0)
+            bars[k].vlRsi = toInt16(value);
     }
 }
 

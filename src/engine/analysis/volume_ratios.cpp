@@ -1,3 +1,5 @@
+#include <cstdint>
+
 #include "analysis/indicators.h"
 
 namespace tav::analysis {
@@ -60,12 +62,20 @@ void computeVolumeRatios(Bars bars, int vrPeriod, int wakoVrPeriod) {
 
 int16_t pvrStep(Bars bars, int j, __int128 weightedSum, int64_t volumeSum) {
     int64_t average = 1;
-    if (weightedSum != 0 && volumeSum != 0) average = static_cast<int64_t>(weightedSum / volumeSum);
+    if (weightedSum != 0 && volumeSum != 0) {
+        // 128-bit division is slow; take the 64-bit one whenever the sum fits.
+        if (weightedSum >= INT64_MIN && weightedSum <= INT64_MAX)
+            average = static_cast<int64_t>(weightedSum) / volumeSum;
+        else
+            average = static_cast<int64_t>(weightedSum / volumeSum);
+    }
     // An average that truncates to 0 would divide by zero: it counts as 1, as
     // an empty window does.
     if (average == 0) average = 1;
-    const auto distance =
-        static_cast<int64_t>((static_cast<__int128>(bars[j].close) - average) * 1000 / average);
+    const __int128 scaled = (static_cast<__int128>(bars[j].close) - average) * 1000;
+    const int64_t distance = scaled >= INT64_MIN && scaled <= INT64_MAX
+                                 ? static_cast<int64_t>(scaled) / average
+                                 : static_cast<int64_t>(scaled / average);
     const int64_t previous = bars[j - 1].pvr;
     const double smoothed = static_cast<double>(distance - previous) * 0.2 + previous;
     return toInt16(truncToInt64(smoothed));
