@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "cli_support.h"
+#include "core/text.h"
+#include "support/temp_folder.h"
+
+namespace tav::test {
+namespace {
+
+class WatchlistCli : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::filesystem::create_directories(temp / "folder");
+        writeFile(temp / "folder/Stock.lst",
+                  text::sjisFromUtf8("7203,トヨタ自動車,東証1部,100,-\n6758,ソニー,-,100,-\n"
+                                     "2121,ミクシィ,マザーズ,1,-\n10001,Apple,東証,1,AAPL\n"));
+        std::string titles;
+        for (int n = 1; n <= 3; ++n)
+            titles += "list" + std::to_string(n) + "\n";
+        writeFile(temp / "folder/Focus.inf", titles);
+    }
+    std::string folder() const { return (temp / "folder").string(); }
+    CliResult cli(std::vector<std::string> words, const std::string& input = "") {
+        words.insert(words.begin(), {"--folder", folder()});
+        return runCli(words, input);
+    }
+    std::string file(const std::string& name) {
+        return text::utf8FromSjis(readFile(temp / "folder" / name));
+    }
+    TempFolder temp;
+};
+
+TEST_F(WatchlistCli, EntriesAreAddedMovedAndShown) {
+    CliResult added = cli({"watchlist", "1", "add", "7203", "10001", "5555"});
+    EXPECT_EQ(added.exitCode, 1);
+    EXPECT_NE(added.err.find("番号　5555　は銘柄リストに存在していません。"), std::string::npos);
+    EXPECT_EQ(cli({"watchlist", "1", "show"}).out, "7203 トヨタ自動車\n10001 Apple\n");
+
+    EXPECT_EQ(cli({"watchlist", "1", "move", "10001", "up"}).exitCode, 0);
+    EXPECT_EQ(file("Focus1.lst"), "10001 Apple\n7203 トヨタ自動車\n");
+
+    // Questions are answered "no" without a terminal unless --yes is given.
+    EXPECT_EQ(cli({"watchlist", "1", "move-to", "2"}).exitCode, 1);
+    EXPECT_EQ(cli({"--yes", "watchlist", "1", "move-to", "2"}).exitCode, 0);
+    EXPECT_EQ(file("Focus1.lst"), "");
+    EXPECT_EQ(cli({"watchlist", "2", "copy-to", "3", "7203"}).exitCode, 0);
+    EXPECT_EQ(file("Focus3.lst"), "7203 トヨタ自動車\n");
+    EXPECT_EQ(cli({"watchlist", "2", "remove", "7203"}).exitCode, 0);
+    EXPECT_EQ(file("Focus2.lst"), "10001 Apple\n");
+    EXPECT_EQ(cli({"watchlist", "2", "remove", "7203"}).exitCode, 1);
+}
+
+TEST_F(WatchlistCli, PasteReadsStandardInput) {
+    CliResult pasted = cli({"--yes", "watchlist", "2", "paste"}, "7203,トヨタ自動車\nABCDEFG\n");
+    EXPECT_EQ(pasted.exitCode, 1);
+    EXPECT_NE(pasted.err.find("ファイルフォーマットが不明です。"), std::string::npos);
+    EXPECT_EQ(file("Focus2.lst"), "7203 トヨタ自動車\n");
+    EXPECT_FALSE(std::filesystem::exists(temp / "folder/Focus_.lst"));
+}
+
+TEST_F(WatchlistCli, WholeWatchlistsAreAddedRenamedMovedAndDeleted) {
+    writeFile(temp / "folder/Focus3.lst", "2121 x\n");
+    EXPECT_EQ(cli({"watchlists", "add", "新規"}).exitCode, 0);
+    EXPECT_EQ(cli({"watchlists", "rename", "1", "first"}).exitCode, 0);
+    EXPECT_EQ(cli({"watchlists", "move", "3", "up"}).exitCode, 0);
+    EXPECT_EQ(file("Focus2.lst"), "2121 x\n");
+    EXPECT_EQ(cli({"--yes", "watchlists", "delete", "1"}).exitCode, 0);
+    EXPECT_EQ(cli({"watchlists", "list"}).out, "1 list3\n2 list2\n3 新規\n");
+    EXPECT_EQ(file("Focus1.lst"), "2121 x\n");
+    EXPECT_EQ(cli({"watchlist", "4", "show"}).exitCode, 2);
+    EXPECT_EQ(cli({"watchlists", "move", "1", "sideways"}).exitCode, 2);
+}
+
+TEST_F(WatchlistCli, MarketsAndHistory) {
+    EXPECT_EQ(cli({"market", "1"}).out, "7203 トヨタ自動車\n6758 ソニー\n");
+    EXPECT_EQ(cli({"market", "マザーズ"}).out, "2121 ミクシィ\n");
+    EXPECT_EQ(cli({"market", "10"}).exitCode, 2);
+
+    std::string history;
+    for (int i = 0; i < 12; ++i)
+        history += std::to_string(1300 + i) + " n\n";
+    writeFile(temp / "folder/History.lst", history);
+    EXPECT_EQ(cli({"history", "length", "5"}).exitCode, 0);
+    EXPECT_EQ(cli({"history", "show"}).out, "1300 n\n1301 n\n1302 n\n1303 n\n1304 n\n");
+    EXPECT_EQ(readFile(temp / "folder/History.lst"), "1300 n\n1301 n\n1302 n\n1303 n\n1304 n\n");
+    EXPECT_EQ(cli({"history", "length", "4"}).exitCode, 2);
+    EXPECT_EQ(cli({"history", "length", "51"}).exitCode, 2);
+    EXPECT_EQ(cli({"--yes", "history", "clear"}).exitCode, 0);
+    EXPECT_EQ(cli({"history", "show"}).out, "");
+}
+
+}  // namespace
+}  // namespace tav::test
