@@ -79,6 +79,7 @@ void Workspace::toggleIndividualSettings() {
     saveSettings();
     settings_.options.individualSettings = settings_.options.individualSettings ? 0 : 1;
     settings_.loadParameters(series_.code, analysisParameters);
+    recomputeIndicators();
 }
 
 bool Workspace::loadStoredSeries(StockCode code) {

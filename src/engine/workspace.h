@@ -91,8 +91,8 @@ public:
     // parameter block to the file the common/individual switch chooses.
     // Nothing is written while another instance holds the folder.
     bool saveSettings();
-    // Saves the mode being left, flips the switch and reads the block of the
-    // new mode for the security on display; the caller recomputes.
+    // Saves the mode being left, flips the switch, reads the block of the new
+    // mode for the security on display and recomputes.
     void toggleIndividualSettings();
     OptionsRecord& options() { return settings_.options; }
     const OptionsRecord& options() const { return settings_.options; }

@@ -348,6 +348,24 @@ TEST_F(WorkspaceSettings, TogglingTwiceLeavesBothFilesAsShown) {
     EXPECT_EQ(read("Config/7203.cfg")[1], 43);
 }
 
+TEST_F(WorkspaceSettings, ToggleRecomputesWithTheBlockOfTheNewMode) {
+    std::string bars;
+    for (int day = 1; day <= 9; ++day)
+        bars +=
+            "2024010" + std::to_string(day) + ",100,100,100," + (day == 9 ? "200" : "100") + ",1\n";
+    test::writeFile(temp / "Data/7203.txt", bars);
+    AnalysisParameters own = AnalysisParameters::defaults();
+    own.setChart(ChartParam::maShortPeriod, PeriodMode::Daily, 2);
+    test::writeFile(temp / "Config/7203.cfg", settingsFileBytes(own));
+    workspace.loadSettings(std::nullopt);
+    ASSERT_TRUE(workspace.loadStoredSeries(7203));
+    workspace.seriesChanged();
+    EXPECT_EQ(workspace.series().bars.back().maShort, (5 * 100 + 200) / 6);
+    workspace.toggleIndividualSettings();
+    EXPECT_EQ(workspace.analysisParameters, own);
+    EXPECT_EQ(workspace.series().bars.back().maShort, (100 + 200) / 2);
+}
+
 TEST_F(WorkspaceSettings, NothingIsSavedWithoutTheFolderLock) {
     Workspace second{ProgramFolder(temp.str()), tools.platform()};
     ASSERT_FALSE(second.storeWritable());
