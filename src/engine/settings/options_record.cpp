@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bitset>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 
@@ -213,6 +214,19 @@ bool OptionsRecord::valid() const {
 int OptionsRecord::indicatorScreenCount() const {
     if (graphsPerScreen == 0) return kIndicatorCount;
     return (kIndicatorCount + graphsPerScreen - 1) / graphsPerScreen;
+}
+
+std::string OptionsRecord::versionText(std::string_view applicationName) const {
+    char text[128];
+    if (versionStamp <= 1000)
+        std::snprintf(text, sizeof text, "%.*s Version %.2f",
+                      static_cast<int>(applicationName.size()), applicationName.data(),
+                      versionStamp / 100.0);
+    else
+        std::snprintf(text, sizeof text, "%.*s Version %.3f",
+                      static_cast<int>(applicationName.size()), applicationName.data(),
+                      versionStamp / 1000.0);
+    return text;
 }
 
 }  // namespace tav

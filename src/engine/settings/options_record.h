@@ -216,6 +216,14 @@ struct OptionsRecord {
 
     // 17 indicators divided by the graphs per screen, rounded up.
     int indicatorScreenCount() const;
+    // The quote-watch timer period; a stored 0 means 60 seconds.
+    int quoteWatchMilliseconds() const { return quoteInterval == 0 ? 60000 : 1000 * quoteInterval; }
+    // Stored zeros stand for these layout defaults.
+    int32_t watchlistWidthInUse() const { return watchlistWidth == 0 ? 150 : watchlistWidth; }
+    int32_t splitter2InUse() const { return splitter2 == 0 ? 240 : splitter2; }
+    // The about box line: stamps up to 1000 are hundredths of the version
+    // number, larger ones thousandths ("Tavrento Version 2.640").
+    std::string versionText(std::string_view applicationName) const;
     ColourRef colour(ColourIndex index) const { return colours[static_cast<int>(index)]; }
 
     friend bool operator==(const OptionsRecord&, const OptionsRecord&) = default;

@@ -220,6 +220,25 @@ TEST(OptionsRecord, DamagedFieldsFallBackToTheirDefaults) {
     EXPECT_EQ(screens.indicatorScreen, 0);
 }
 
+TEST(OptionsRecord, StoredValuesAndWhatTheyStandFor) {
+    OptionsRecord record;
+    EXPECT_EQ(record.quoteWatchMilliseconds(), 60000);
+    record.quoteInterval = 5;
+    EXPECT_EQ(record.quoteWatchMilliseconds(), 5000);
+    EXPECT_EQ(record.watchlistWidthInUse(), 150);
+    EXPECT_EQ(record.splitter2InUse(), 240);
+    record.watchlistWidth = 90;
+    EXPECT_EQ(record.watchlistWidthInUse(), 90);
+
+    EXPECT_EQ(record.versionText("Tavrento"), "Tavrento Version 2.640");
+    record.versionStamp = 264;
+    EXPECT_EQ(record.versionText("Tavrento"), "Tavrento Version 2.64");
+    record.versionStamp = 1000;
+    EXPECT_EQ(record.versionText("Tavrento"), "Tavrento Version 10.00");
+    record.versionStamp = 1001;
+    EXPECT_EQ(record.versionText("Tavrento"), "Tavrento Version 1.001");
+}
+
 TEST(OptionsRecord, ScreenCountRoundsUp) {
     OptionsRecord record;
     for (auto [graphs, screens] : {std::pair{1, 17}, {3, 6}, {5, 4}, {6, 3}, {9, 2}, {10, 2}}) {
