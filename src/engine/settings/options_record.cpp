@@ -154,7 +154,7 @@ OptionsRecord OptionsRecord::defaults(int dayOfMonth) {
 
 OptionsRecord OptionsRecord::fromBytes(std::string_view bytes) {
     std::array<uint8_t, kSize> image{};
-    std::memcpy(image.data(), bytes.data(), std::min(bytes.size(), kSize));
+    if (!bytes.empty()) std::memcpy(image.data(), bytes.data(), std::min(bytes.size(), kSize));
     OptionsRecord record;
     for (const OptionField& field : kFields) {
         std::visit(

@@ -9,7 +9,8 @@ namespace tav {
 
 AnalysisParameters parametersFromSettingsFile(std::string_view bytes) {
     AnalysisParameters block;
-    std::memcpy(block.bytes.data(), bytes.data(), std::min(bytes.size(), block.bytes.size()));
+    if (!bytes.empty())
+        std::memcpy(block.bytes.data(), bytes.data(), std::min(bytes.size(), block.bytes.size()));
     return block;
 }
 
@@ -41,12 +42,14 @@ void SettingsStore::load(std::optional<StockCode> commandLineCode, AnalysisParam
     storedCode_ = options.stockCode;
     parametersPath_.clear();
     auto bytes = fileio::readFile(optionsPath());
-    if (!bytes) return;
-    options = OptionsRecord::fromBytes(*bytes);
-    options.repair();
-    storedCode_ = options.stockCode;
+    if (bytes) {
+        options = OptionsRecord::fromBytes(*bytes);
+        options.repair();
+        storedCode_ = options.stockCode;
+    }
     if (commandLineCode && *commandLineCode > 0) options.stockCode = *commandLineCode;
-    loadParameters(options.stockCode, block);
+    // Without an options file the defaults stay in force, settings included.
+    if (bytes) loadParameters(options.stockCode, block);
 }
 
 bool SettingsStore::readParametersFile(const std::string& path, AnalysisParameters& block) {

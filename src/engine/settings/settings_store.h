@@ -37,7 +37,7 @@ class SettingsStore {
     // block of the start security by the common/individual rule. A code given
     // on the command line becomes the code on display first, so that its own
     // settings are the ones read (and later saved). Without "Option.cfg"
-    // nothing else is read and the defaults stay in force.
+    // no settings file is read and the defaults stay in force.
     void load(std::optional<StockCode> commandLineCode, AnalysisParameters& block);
     // The code "Option.cfg" held before a command-line code replaced it.
     StockCode storedCode() const { return storedCode_; }

@@ -44,10 +44,12 @@ TEST_F(SettingsFiles, WithoutOptionsFileNothingIsRead) {
     EXPECT_EQ(block, AnalysisParameters::defaults());
     EXPECT_TRUE(store.parametersPath().empty());
 
-    // An options path that cannot be read counts as missing.
+    // An options path that cannot be read counts as missing; a command-line
+    // code still becomes the code on display.
     std::filesystem::create_directory(temp / "Option.cfg");
     store.load(7203, block);
-    EXPECT_EQ(store.options.stockCode, 1010);
+    EXPECT_EQ(store.options.stockCode, 7203);
+    EXPECT_EQ(store.storedCode(), 1010);
     EXPECT_EQ(block, AnalysisParameters::defaults());
 }
 
