@@ -11,6 +11,7 @@
 #include "platform/desktop_shell.h"
 #include "platform/lhasa_lzh.h"
 #include "platform/system_clock.h"
+#include "quote_commands.h"
 #include "settings_commands.h"
 #include "stdin_clipboard.h"
 #include "store_commands.h"
@@ -40,6 +41,10 @@ const std::map<std::string, Command>& commands() {
         {"watchlist", {runWatchlist, false, "watchlist N show | add CODE... | remove CODE | move CODE up|down | copy-to M [CODE] | move-to M [CODE] | clear | import FILE | paste"}},
         {"market", {runMarket, false, "market M                  list the securities of market M (1-9 or its name)"}},
         {"history", {runHistory, false, "history show | clear | length N   the history of shown securities"}},
+        {"fetch", {runFetch, false, "fetch CODE --years Y --months M [--end YYYYMMDD] [--period P] [--source yahoo|infoseek]   print the bars fetched from the quote site"}},
+        {"quote", {runQuote, false, "quote CODE                print the quote page of a security"}},
+        {"margin", {runMargin, false, "margin CODE               print the margin balances of the last year"}},
+        {"ranking", {runRanking, false, "ranking --category C --kind K --market M --period P --output N   fetch a ranking into watchlist N"}},
     };
     return table;
 }
@@ -53,7 +58,7 @@ void printHelp() {
 
 // Options that take a value; every other --name is a flag.
 bool takesValue(const std::string& name) {
-    static const char* const kValued[] = {"folder", "period", "market", "unit", "individual"};
+    static const char* const kValued[] = {"folder", "period", "market", "unit", "individual", "years", "months", "end", "source", "category", "kind", "output"};
     for (const char* valued : kValued)
         if (name == valued) return true;
     return false;

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <vector>
+
+#include "core/daily_bar.h"
+#include "core/period_mode.h"
+#include "data/stock_master.h"
+#include "quotes/page_fetch.h"
+#include "quotes/quote_addresses.h"
+
+namespace tav {
+
+// A stop for servers that always report a further page.
+inline constexpr int kMaxHistoryPages = 1000;
+
+struct HistoryRequest {
+    StockCode code = 0;
+    SecurityInfo security;  // market and symbol from the master list
+    PeriodMode period = PeriodMode::Daily;
+    DateSpan span;
+    // Progress is shown as pages * 5000 / requestedBars percent when set.
+    bool showProgress = false;
+    int requestedBars = 0;
+};
+
+// The page request of a code's first page on its site.
+PageRequest historyPageRequest(const QuoteContext& context, const HistoryRequest& request);
+
+// Walks the history pages of the span and returns their bars, newest first.
+// The walk ends at a page that fails, gives no bars, adds no bar older than
+// those collected, or reports no further page, and after kMaxHistoryPages;
+// the bars collected so far are kept. Page failures leave their text in
+// lastErrorText.
+std::vector<DailyBar> fetchHistory(QuoteContext& context, const HistoryRequest& request);
+
+}  // namespace tav
