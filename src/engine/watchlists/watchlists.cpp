@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <set>
 
 #include "core/file_io.h"
@@ -43,6 +44,8 @@ std::string deleteQuestion(const std::string& title) {
     return "[" + title + "] を削除します。\n\n一度削除すると元へ戻せません。\n\nよろしいですか？";
 }
 
+const std::string kUnlistedName = "-----";
+
 // "code name" cut so that it reads back from the file unchanged.
 std::string entryLine(StockCode code, const std::string& name) {
     return text::utf8FromSjis(
@@ -50,6 +53,21 @@ std::string entryLine(StockCode code, const std::string& name) {
 }
 
 }  // namespace
+
+// The master-list names of the codes (the first line of each wins), read in
+// one pass however many codes a copy of a whole market brings.
+std::map<StockCode, std::string> Watchlists::masterNames(std::span<const StockCode> codes) const {
+    std::map<StockCode, std::string> names;
+    const std::set<StockCode> wanted(codes.begin(), codes.end());
+    auto bytes = fileio::readFile(folder_.path(StockMaster::kFileName));
+    if (!bytes) return names;
+    fileio::forEachLine(*bytes, [&](std::string_view line) {
+        MasterLine parsed = parseMasterLine(line);
+        if (wanted.contains(parsed.code) && !names.contains(parsed.code))
+            names.emplace(parsed.code, text::utf8FromSjis(parsed.name));
+    });
+    return names;
+}
 
 Watchlists::Watchlists(ProgramFolder folder, Prompter& prompter)
     : folder_(std::move(folder)), prompter_(prompter) {}
@@ -142,8 +160,7 @@ std::vector<Watchlists::Placement> Watchlists::appendCodes(std::span<const Stock
     std::set<StockCode> listed;
     for (const std::string& line : readLineFile(path, LineLimits{}))
         listed.insert(lineCode(line));
-    const std::string master =
-        fileio::readFile(folder_.path(StockMaster::kFileName)).value_or(std::string());
+    const std::map<StockCode, std::string> names = masterNames(codes);
 
     std::string bytes;
     std::vector<std::string> added;
@@ -151,16 +168,16 @@ std::vector<Watchlists::Placement> Watchlists::appendCodes(std::span<const Stock
     for (std::size_t i = 0; i < codes.size(); ++i) {
         const StockCode code = codes[i];
         if (code <= 0) continue;
-        SecurityInfo info;
-        StockMaster::lookupIn(master, code, info);  // "-----" when not listed
+        auto named = names.find(code);
+        const std::string& name = named != names.end() ? named->second : kUnlistedName;
         if (listed.contains(code)) {
             placed[i] = Placement::AlreadyThere;
             if (!quiet)
-                prompter_.message(std::to_string(code) + " " + info.name + kAlreadyListed,
+                prompter_.message(std::to_string(code) + " " + name + kAlreadyListed,
                                   MessageIcon::Stop);
             continue;
         }
-        std::string line = entryLine(code, info.name);
+        std::string line = entryLine(code, name);
         bytes += text::sjisFromUtf8(line);
         bytes += '\n';
         added.push_back(std::move(line));
@@ -381,11 +398,17 @@ bool Watchlists::moveWatchlist(int from, int to) {
     titlesRead_ = false;
     if (!validWatchlist(from) || !validWatchlist(to)) return false;
     auto& list = titles_;
-    std::swap(list[static_cast<std::size_t>(from - 1)], list[static_cast<std::size_t>(to - 1)]);
-    if (!saveTitles()) return false;
+    auto swapTitles = [&] {
+        std::swap(list[static_cast<std::size_t>(from - 1)], list[static_cast<std::size_t>(to - 1)]);
+    };
+    swapTitles();
+    if (!saveTitles()) {
+        swapTitles();
+        return false;
+    }
     if (!swapWatchlistFiles(folder_, from, to)) {
         // Titles and files must keep matching.
-        std::swap(list[static_cast<std::size_t>(from - 1)], list[static_cast<std::size_t>(to - 1)]);
+        swapTitles();
         saveTitles();
         return false;
     }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <span>
 #include <string>
@@ -126,6 +127,7 @@ class Watchlists {
     // Appends the codes missing from watchlist n (codes 0 and below are
     // skipped); returns where each code stands afterwards.
     std::vector<Placement> appendCodes(std::span<const StockCode> codes, int number, bool quiet);
+    std::map<StockCode, std::string> masterNames(std::span<const StockCode> codes) const;
     void insertEntry(std::string text);
     void removeAt(int index);
     std::optional<std::string> askTitle(const char* dialogTitle, const std::string& preset);

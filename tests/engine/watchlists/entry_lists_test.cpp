@@ -56,3 +56,28 @@ TEST_F(EntryLists, BatchSourceOfAMarketIsWrittenAsDisplayed) {
 
 }  // namespace
 }  // namespace tav::test
+
+namespace tav::test {
+namespace {
+
+TEST(RealMasterList, FirstMarketCopiesWholeIntoAWatchlist) {
+    const std::filesystem::path real = realDataFolder();
+    if (real.empty()) GTEST_SKIP() << "no real data folder";
+    TempFolder temp;
+    std::filesystem::copy_file(real / "Stock.lst", temp / "Stock.lst");
+    writeFile(temp / "Focus.inf", "all\n");
+    RecordingPrompter prompter;
+    Watchlists lists(ProgramFolder(temp.str()), prompter);
+    lists.select(0);
+    ASSERT_GT(lists.entries().size(), 1000u);
+    ASSERT_TRUE(lists.copyAllTo(1));
+
+    // Every line of the copy is "code name" exactly as the market list shows it.
+    std::vector<std::string> copied = readWatchlistEntries(ProgramFolder(temp.str()), 1);
+    ASSERT_EQ(copied.size(), lists.entries().size());
+    for (std::size_t i = 0; i < copied.size(); ++i)
+        EXPECT_EQ(copied[i], lists.entries()[i].text);
+}
+
+}  // namespace
+}  // namespace tav::test
