@@ -129,11 +129,14 @@ PageParse parseYahooJapan(std::string_view pageText, StockCode code, PeriodMode 
             result.bars = std::move(rows);
             return result;
         }
+        if (rows.size() >= kRows) continue;
         DailyBar bar{};
-        if (rows.size() >= kRows || !parseRow(*line, code, period, bar)) continue;
+        const bool counted = parseRow(*line, code, period, bar);
         if (std::size_t pos = line->find(kSplit); pos != std::string_view::npos) {
             if (auto ratio = splitRatio(*line, pos)) {
-                SplitMark mark{*ratio, {}, rows.size() + 1};
+                // The mark goes on the row after the split row; a split row
+                // without prices is not counted, so that is the next row.
+                SplitMark mark{*ratio, {}, rows.size() + (counted ? 1 : 0)};
                 std::size_t font = line->find(kFontStart);
                 if (font != std::string_view::npos) {
                     auto cell = page::cellAt(*line, font + kFontStart.size(), "</font>");
@@ -145,7 +148,7 @@ PageParse parseYahooJapan(std::string_view pageText, StockCode code, PeriodMode 
                 split = mark;
             }
         }
-        rows.push_back(bar);
+        if (counted) rows.push_back(bar);
     }
     return result;
 }
