@@ -72,6 +72,10 @@ TEST_F(WatchlistFileMoves, TitlesKeepBlankLinesAndStopAtTheLimit) {
     std::vector<std::string> titles = readTitles(folder);
     ASSERT_EQ(titles.size(), static_cast<std::size_t>(kMaxWatchlists));
     EXPECT_EQ(titles[1], "");
+    // A hand-made title too long for the line buffer is cut, not split in two.
+    writeSjis("Focus.inf", std::string(200, 'x') + "\nsecond\n");
+    EXPECT_EQ(readTitles(folder), (std::vector<std::string>{std::string(127, 'x'), "second"}));
+
     ASSERT_TRUE(writeTitles(folder, {"一", "二"}));
     EXPECT_EQ(readFile(temp / "Focus.inf"), text::sjisFromUtf8("一\n二\n"));
 }
