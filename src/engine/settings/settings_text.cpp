@@ -1,5 +1,6 @@
 #include "settings/settings_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -181,7 +182,7 @@ std::optional<std::string> setOption(OptionsRecord& options, std::string_view na
             sjis->find('\0') != std::string::npos)
             return std::string("reportName must be 1-15 bytes of Shift-JIS text");
         options.reportName.fill('\0');
-        std::memcpy(options.reportName.data(), sjis->data(), sjis->size());
+        std::copy(sjis->begin(), sjis->end(), options.reportName.begin());
         return std::nullopt;
     }
     if (name == "reservedDialog") {
