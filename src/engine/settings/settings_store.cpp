@@ -20,6 +20,16 @@ std::string settingsFileBytes(const AnalysisParameters& parameters) {
     return bytes;
 }
 
+std::optional<StockCode> parseStartCode(std::string_view argument) {
+    StockCode code = 0;
+    for (char c : argument.substr(0, 4)) {
+        if (c < '0' || c > '9') break;
+        code = 10 * code + (c - '0');
+    }
+    if (code <= 0) return std::nullopt;
+    return code;
+}
+
 SettingsStore::SettingsStore(std::string folderRoot, int dayOfMonth)
     : options(OptionsRecord::defaults(dayOfMonth)),
       root_(std::move(folderRoot)),

@@ -19,6 +19,10 @@ constexpr std::size_t kSettingsFileSize = 248;
 AnalysisParameters parametersFromSettingsFile(std::string_view bytes);
 std::string settingsFileBytes(const AnalysisParameters& parameters);
 
+// The start code of the command line: its first four characters read as a
+// decimal number ("7203", "72034" -> 7203); nothing when that is not positive.
+std::optional<StockCode> parseStartCode(std::string_view argument);
+
 // The options record and the settings files of one program folder: which
 // file holds the parameter block in force (common or the security's own) and
 // when each is read and written. Nothing here shows a message: a missing file

@@ -135,6 +135,15 @@ TEST_F(SettingsFiles, CommandLineCodeIsAppliedBeforeItsSettingsAreRead) {
     EXPECT_EQ(store.options.stockCode, 7203);
 }
 
+TEST(StartCode, FirstFourCharactersAsADecimalNumber) {
+    EXPECT_EQ(parseStartCode("7203"), 7203);
+    EXPECT_EQ(parseStartCode("72031"), 7203);
+    EXPECT_EQ(parseStartCode("12ab"), 12);
+    EXPECT_EQ(parseStartCode("0000"), std::nullopt);
+    EXPECT_EQ(parseStartCode("abc"), std::nullopt);
+    EXPECT_EQ(parseStartCode(""), std::nullopt);
+}
+
 TEST_F(SettingsFiles, EverySavedFieldComesBackFromTheNextLoad) {
     OptionsRecord& options = store.options;
     options.dayStamp = 31;
