@@ -60,7 +60,8 @@ StockCode Workspace::loadSettings(std::optional<StockCode> commandLineCode) {
     // "Last.txt" holds the series shown at the last exit, whatever code starts now.
     lastShownCode = settings_.storedCode();
     displaySwitches = {options.parabolicOnClose, options.showTurnMarks, options.waveLineDays};
-    series_.code = options.stockCode;
+    // The start code is the code on display until its series is loaded.
+    if (series_.empty()) series_.code = options.stockCode;
     return options.stockCode;
 }
 
