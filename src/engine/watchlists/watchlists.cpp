@@ -316,6 +316,18 @@ bool Watchlists::saveDisplayedWatchlist() {
     return writeLineFile(listPath(number), lines);
 }
 
+bool Watchlists::replaceWatchlist(int number, std::vector<std::string> lines) {
+    titlesRead_ = false;
+    if (!validWatchlist(number)) return false;
+    position_ = watchlistPosition(number);
+    if (sorted) sortEntries(lines);
+    entries_.clear();
+    for (std::string& line : lines)
+        entries_.push_back({std::move(line), 0});
+    selected_ = -1;
+    return saveDisplayedWatchlist();
+}
+
 bool Watchlists::saveTitles() {
     return writeTitles(folder_, titles());
 }

@@ -95,6 +95,9 @@ class Watchlists {
     bool moveAllTo(int number);
     bool clearAll();
     bool saveDisplayedWatchlist();
+    // Shows watchlist n with these lines ("code name") as its whole contents
+    // and writes them to its file: the output of screening and rankings.
+    bool replaceWatchlist(int number, std::vector<std::string> lines);
 
     // --- Whole watchlists ---
     bool saveTitles();

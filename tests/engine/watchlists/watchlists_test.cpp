@@ -152,6 +152,16 @@ TEST_F(WatchlistOperations, ClearAllEmptiesTheFileAfterAsking) {
     EXPECT_TRUE(lists.entries().empty());
 }
 
+TEST_F(WatchlistOperations, ReplacingAListShowsAndWritesIt) {
+    writeSjis("Focus4.lst", "7203 old\n");
+    lists.select(0);
+    ASSERT_TRUE(lists.replaceWatchlist(4, {"6758 ソニー", "10001 Apple"}));
+    EXPECT_EQ(lists.displayedWatchlist(), 4);
+    EXPECT_EQ(shown(lists), (std::vector<std::string>{"6758 ソニー", "10001 Apple"}));
+    EXPECT_EQ(readUtf8("Focus4.lst"), "6758 ソニー\n10001 Apple\n");
+    EXPECT_FALSE(lists.replaceWatchlist(11, {"6758 x"}));
+}
+
 TEST_F(WatchlistOperations, SortedListsKeepNewEntriesInOrder) {
     lists.sorted = true;
     writeSjis("Focus1.lst", "7203 a\n1301 b\n");
