@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "core/file_io.h"
 #include "settings/settings_text.h"
 
 namespace tav::cli {
@@ -78,6 +79,12 @@ int set(CommandContext& context, const std::string& name, const std::string& val
     std::string path = individual ? store.securityPath(*individual) : store.commonPath();
     if (!store.writeParameters(path, block)) {
         std::cerr << "tavrento-cli: cannot write " << path << '\n';
+        return kExitFailed;
+    }
+    // Without "Option.cfg" no settings file is read at start: write the
+    // defaults, as the first exit of the program would, so the change counts.
+    if (!fileio::fileExists(store.optionsPath()) && !store.writeOptions()) {
+        std::cerr << "tavrento-cli: cannot write " << store.optionsPath() << '\n';
         return kExitFailed;
     }
     return kExitOk;

@@ -94,6 +94,10 @@ TEST_F(SettingsCli, ParametersGoToCommonOrTheSecuritysOwnFile) {
     EXPECT_EQ(own[3 * 18], 9);
     EXPECT_EQ(own[3 * 6 + 1], 40);
 
+    // The options file is created with its defaults so that the folder uses the change.
+    EXPECT_EQ(file("Option.cfg").size(), 896u);
+    EXPECT_EQ(show()["rsiPeriod.daily"], "9");
+
     auto values = show({"--individual", "7203"});
     EXPECT_EQ(values["settingsFile"], "Config/7203.cfg");
     EXPECT_EQ(values["maLongPeriod.weekly"], "40");
