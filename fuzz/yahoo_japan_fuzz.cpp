@@ -1,0 +1,13 @@
+// History-page parser: any page parses without reading outside it, within the
+// page size, with terminated dates and at most one split mark.
+#include <cstdint>
+
+#include "history_page_check.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static constexpr tav::StockCode kCodes[4] = {7203, 1010, 1001, 0};
+    auto page = tav::fuzz::fuzzPage(data, size, kCodes);
+    auto parsed = tav::parseYahooJapan(page.text, page.code, page.period);
+    tav::fuzz::checkPage(parsed, 50);
+    return 0;
+}
