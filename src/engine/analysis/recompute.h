@@ -10,17 +10,18 @@
 namespace tav {
 
 // The analysis of the loaded series beyond its bar slots: the series-wide
-// values, the working state of the last pass and the scratch it reuses.
+// values and the working state of the last pass.
 struct AnalysisState {
     analysis::SeriesValues values;
     analysis::ParabolicState parabolic;
     analysis::RsiWindow lastRsiWindow;  // up/down sums of the last `rsi` window
+    // The per-bar stochastic pairs of the plain pass, reused between runs (the
+    // production pass keeps only the last m pairs, in a fixed ring).
     std::vector<analysis::StochasticPair> stochasticScratch;
 };
 
 // The recompute pass: steps 1 to 16 over the whole series, in their fixed
-// order. Resets the working state first. Allocates nothing per bar; the
-// stochastic scratch grows only when the series does.
+// order. Resets the working state first. Allocates nothing.
 void recomputeIndicators(std::span<DailyBar> bars, const AnalysisSettings& settings,
                          AnalysisState& state);
 

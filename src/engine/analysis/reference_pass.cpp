@@ -3,6 +3,7 @@
 // bar by bar. The production pass in recompute.cpp must match it bit for bit;
 // the per-bar formulas themselves are shared.
 #include <algorithm>
+#include <utility>
 
 #include "analysis/recompute.h"
 #include "analysis/tick.h"
@@ -314,6 +315,20 @@ void plainVolumeRatios(Bars bars, const AnalysisSettings& s) {
     }
 }
 
+// Each oscillator walks all bars before the next one starts.
+template <int... kOscillators>
+void plainTurnMarks(Bars bars, std::integer_sequence<int, kOscillators...>) {
+    auto walk = [&](auto mark) {
+        for (int k = 1; k < count(bars); ++k)
+            mark(k);
+    };
+    (walk([&](int k) { markTurnAt<kOscillators>(bars, k); }), ...);
+}
+
+void plainTurnMarks(Bars bars) {
+    plainTurnMarks(bars, std::make_integer_sequence<int, kTurnZones.size()>{});
+}
+
 }  // namespace
 
 void recomputeIndicatorsPlain(std::span<DailyBar> bars, const AnalysisSettings& s,
@@ -340,7 +355,7 @@ void recomputeIndicatorsPlain(std::span<DailyBar> bars, const AnalysisSettings& 
     plainStochastics(bars, s.stochPeriod, s.stochSlowPeriod, state.stochasticScratch);
     computeForceIndex(bars);
     plainVolumeRatios(bars, s);
-    computeTurnMarks(bars);
+    plainTurnMarks(bars);
 }
 
 }  // namespace tav

@@ -1,28 +1,22 @@
-#include "analysis/indicators.h"
+#include "analysis/series_values.h"
 
 namespace tav::analysis {
 
-SeriesValues computeSeriesValues(Bars bars) {
+SeriesValues SeriesValuesStep::result() const {
     SeriesValues values;
-    int64_t closeTotal = 0;
-    int64_t volumeTotal = 0;
-    int64_t closeCount = 0;
-    for (int i = 0; i < count(bars); ++i) {
-        DailyBar& bar = bars[i];
-        if (bar.close != 0) {
-            closeTotal += bar.close;
-            ++closeCount;
-        }
-        volumeTotal += bar.volume;
-        bar.change = i == 0 ? 0 : toInt32(int64_t{bar.close} - bars[i - 1].close);
-        bar.body = toInt32(int64_t{bar.close} - bar.open);
-    }
-    if (closeTotal != 0 && volumeTotal != 0) {
-        values.meanClose = toInt32(closeTotal / closeCount);
-        values.meanVolume = volumeTotal / closeCount;
+    if (closeTotal_ != 0 && volumeTotal_ != 0) {
+        values.meanClose = toInt32(closeTotal_ / closeCount_);
+        values.meanVolume = volumeTotal_ / closeCount_;
         values.volumeGuide = 3 * values.meanVolume;
     }
     return values;
+}
+
+SeriesValues computeSeriesValues(Bars bars) {
+    SeriesValuesStep step;
+    for (int i = 0; i < count(bars); ++i)
+        step.step(bars, i);
+    return step.result();
 }
 
 }  // namespace tav::analysis

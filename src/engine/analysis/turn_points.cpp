@@ -1,50 +1,11 @@
-#include <cstdlib>
-
-#include "analysis/indicators.h"
+#include "analysis/turn_points.h"
 
 namespace tav::analysis {
 
 void computeTurnPoints(Bars bars, int turnPercent) {
-    for (DailyBar& bar : bars) {
-        bar.turnMark = 0;
-        bar.turnConfirmed = 0;
-    }
-    if (bars.empty()) return;
-    int64_t hi = bars[0].close;
-    int64_t lo = hi;
-    int hiBar = 0;
-    int loBar = 0;
-    bool seekTop = true;
-    bool seekBottom = true;
-    const int64_t riseFactor = 100 + turnPercent;
-    const int64_t fallFactor = std::abs(100 - turnPercent);
-    for (int k = 1; k < count(bars); ++k) {
-        const int64_t x = bars[k].close;
-        if (x > hi) {
-            hi = x;
-            hiBar = k;
-        }
-        if (x < lo) {
-            lo = x;
-            loBar = k;
-        }
-        if (seekBottom && x >= lo * riseFactor / 100) {
-            bars[loBar].turnMark = -1;
-            bars[k].turnConfirmed = 1;
-            hi = x;
-            hiBar = k;
-            seekBottom = false;
-            seekTop = true;
-        }
-        if (seekTop && x <= fallFactor * hi / 100) {
-            bars[hiBar].turnMark = 1;
-            bars[k].turnConfirmed = 1;
-            lo = x;
-            loBar = k;
-            seekTop = false;
-            seekBottom = true;
-        }
-    }
+    TurnPointStep step(turnPercent);
+    for (int k = 0; k < count(bars); ++k)
+        step.step(bars, k);
 }
 
 void computeTurnDistance(Bars bars) {

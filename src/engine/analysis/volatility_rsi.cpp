@@ -1,32 +1,9 @@
+#include "analysis/volatility_rsi.h"
+
 #include <algorithm>
-#include <array>
-#include <cmath>
 #include <cstdlib>
 
-#include "analysis/indicators.h"
-
 namespace tav::analysis {
-
-namespace {
-constexpr int kVolatilityBars = 5;
-constexpr int kVolatilityMeanBars = 10;
-}  // namespace
-
-void computeVolatility(Bars bars) {
-    for (int k = kVolatilityBars - 1; k < count(bars); ++k) {
-        // Running-mean update, oldest close first; the order of these
-        // operations fixes the bits of the result.
-        double mean = 0.0;
-        double squares = 0.0;
-        for (int i = 0; i < kVolatilityBars; ++i) {
-            const double x = bars[k - kVolatilityBars + 1 + i].close;
-            const double delta = x - mean;
-            mean += delta / (i + 1);
-            squares += delta * (x - mean);
-        }
-        bars[k].volatility5 = std::sqrt(squares / (kVolatilityBars - 1));
-    }
-}
 
 int vlRsiWindow(Bars bars, int k, int period) {
     // Re-summed per bar, oldest first: a running double sum would not give
@@ -46,32 +23,15 @@ int vlRsiWindow(Bars bars, int k, int period) {
     return std::min(window, 2 * period);
 }
 
+void computeVolatility(Bars bars) {
+    for (int k = 0; k < count(bars); ++k)
+        volatilityStep(bars, k);
+}
+
 void computeVlRsi(Bars bars, int period) {
-    // Cumulative up and down moves of the last bars in a ring: any window of
-    // up to 2n (< kRing) bars is a difference of two entries.
-    constexpr int kRing = 512;
-    std::array<int64_t, kRing> cumulativeUp{};
-    std::array<int64_t, kRing> cumulativeDown{};
-    RsiWindow total;
-    for (int k = 0; k < count(bars); ++k) {
-        if (k >= 1) {
-            const int64_t move = int64_t{bars[k].close} - bars[k - 1].close;
-            if (move > 0) total.up += move;
-            if (move < 0) total.down -= move;
-        }
-        cumulativeUp[k % kRing] = total.up;
-        cumulativeDown[k % kRing] = total.down;
-        bars[k].vlRsi = 0;
-        if (k < period || k < kVolatilityMeanBars) continue;
-        const int window = vlRsiWindow(bars, k, period);
-        RsiWindow sums = total;
-        if (const int before = k - window; before >= 0) {
-            sums.up -= cumulativeUp[before % kRing];
-            sums.down -= cumulativeDown[before % kRing];
-        }
-        if (const int64_t value = rsiFromWindow(bars[k], sums); value >= 0)
-            bars[k].vlRsi = toInt16(value);
-    }
+    VlRsiStep step(period);
+    for (int k = 0; k < count(bars); ++k)
+        step.step(bars, k);
 }
 
 }  // namespace tav::analysis

@@ -1,0 +1,104 @@
+#pragma once
+
+#include "analysis/slot_math.h"
+
+namespace tav::analysis {
+
+constexpr int64_t kThousandsVolume = 1'000'000;  // above this the mean is taken in thousands
+constexpr int kDeviationFirstBar = 26;           // fixed: does not follow the periods
+
+// Price moving average of bar i over n > 0 bars: bars at index 0 or below
+// count nothing, a zero close counts as the previous close, the divisor is n.
+int32_t movingAverageAt(Bars bars, int bar, int period);
+
+// Step 9, bar by bar: a price moving average into `slot`; the sum slides
+// exactly. A zero period has no average: the line reads 0 on every bar.
+class MovingAverageStep {
+  public:
+    MovingAverageStep(int period, int32_t DailyBar::*slot) : period_(period), slot_(slot) {}
+
+    void step(Bars bars, int i) {
+        if (period_ <= 0) {
+            bars[i].*slot_ = 0;
+            return;
+        }
+        if (i >= 1) sum_ += closeOrPrevious(bars, i);
+        if (const int leaving = i - period_; leaving >= 1) sum_ -= closeOrPrevious(bars, leaving);
+        bars[i].*slot_ = toInt32(sum_ / period_);
+    }
+
+  private:
+    int period_;
+    int32_t DailyBar::*slot_;
+    int64_t sum_ = 0;
+};
+
+// The volume bar t contributes to a volume average: the previous bar's when 0.
+inline int64_t volumeContribution(Bars bars, int t) {
+    return bars[t].volume != 0 ? bars[t].volume : bars[t - 1].volume;
+}
+
+// The stored volume average from the window sums: in thousands mode the mean
+// of the thousands times 1000; taken as a 32-bit value, sign-extended.
+inline int64_t volumeAverageFromSums(int64_t sum, int64_t thousandsSum, bool thousands,
+                                     int period) {
+    const int64_t mean = thousands ? thousandsSum / period * 1000 : sum / period;
+    return toInt32(mean);
+}
+
+// Step 9, bar by bar: a volume moving average into `slot`. Both sums slide;
+// which one is used depends on whether the window (bar 0 included) holds a
+// volume above a million. A zero period reads 0.
+class VolumeAverageStep {
+  public:
+    VolumeAverageStep(int period, int64_t DailyBar::*slot) : period_(period), slot_(slot) {}
+
+    void step(Bars bars, int i) {
+        if (period_ <= 0) {
+            bars[i].*slot_ = 0;
+            return;
+        }
+        if (bars[i].volume > kThousandsVolume) ++largeVolumes_;
+        if (i >= 1) {
+            const int64_t volume = volumeContribution(bars, i);
+            sum_ += volume;
+            thousandsSum_ += volume / 1000;
+        }
+        if (const int leaving = i - period_; leaving >= 0) {
+            if (bars[leaving].volume > kThousandsVolume) --largeVolumes_;
+            if (leaving >= 1) {
+                const int64_t volume = volumeContribution(bars, leaving);
+                sum_ -= volume;
+                thousandsSum_ -= volume / 1000;
+            }
+        }
+        bars[i].*slot_ = volumeAverageFromSums(sum_, thousandsSum_, largeVolumes_ > 0, period_);
+    }
+
+  private:
+    int period_;
+    int64_t DailyBar::*slot_;
+    int64_t sum_ = 0;
+    int64_t thousandsSum_ = 0;
+    int largeVolumes_ = 0;
+};
+
+// Step 9 (last), one bar: `deviationLong` and `deviationMid` from bar 26 on
+// when `maShort` is not 0; otherwise `deviationLong` = -10000 (not defined)
+// and `deviationMid` keeps its value.
+inline void deviationStep(Bars bars, int i) {
+    DailyBar& bar = bars[i];
+    if (i >= kDeviationFirstBar && bar.maShort != 0) {
+        // int16 slots: a short average far from the long one wraps, as it always has.
+        bar.deviationLong = toInt16((int64_t{bar.maShort} - bar.maLong) * 1000 / bar.maShort);
+        bar.deviationMid = toInt16((int64_t{bar.maShort} - bar.maMid) * 1000 / bar.maShort);
+    } else {
+        bar.deviationLong = -10000;
+    }
+}
+
+void computeMovingAverage(Bars bars, int period, int32_t DailyBar::*slot);
+void computeVolumeAverage(Bars bars, int period, int64_t DailyBar::*slot);
+void computeDeviations(Bars bars);
+
+}  // namespace tav::analysis

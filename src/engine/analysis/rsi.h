@@ -1,0 +1,71 @@
+#pragma once
+
+#include "analysis/slot_math.h"
+
+namespace tav::analysis {
+
+// Up and down sums of one RSI window.
+struct RsiWindow {
+    int64_t up = 0;
+    int64_t down = 0;
+};
+
+inline int64_t upMove(Bars bars, int t) {
+    const int64_t move = int64_t{bars[t].close} - bars[t - 1].close;
+    return move > 0 ? move : 0;
+}
+
+inline int64_t downMove(Bars bars, int t) {
+    const int64_t move = int64_t{bars[t - 1].close} - bars[t].close;
+    return move > 0 ? move : 0;
+}
+
+// The RSI of a bar from its window sums; -1 when not defined (close 0 or no move).
+inline int64_t rsiFromWindow(const DailyBar& bar, const RsiWindow& window) {
+    const int64_t total = window.up + window.down;
+    if (bar.close == 0 || total == 0) return -1;
+    return window.up * 1000 / total;
+}
+
+// The RSI of `bar` over `period` bars, re-summed; -1 when it is not defined.
+// `window` receives the sums.
+int64_t rsiAt(Bars bars, int bar, int period, RsiWindow* window = nullptr);
+
+// Step 6, bar by bar: the RSI of `period` bars into `slot` for k >= period; a
+// bar whose close is 0 or whose window has no move is not written.
+// `clearFirst` sets the slot to 0 first. The sums slide exactly (integers).
+class RsiStep {
+  public:
+    RsiStep(int period, int16_t DailyBar::*slot, bool clearFirst)
+        : period_(period), slot_(slot), clearFirst_(clearFirst) {}
+
+    void step(Bars bars, int k) {
+        if (clearFirst_) bars[k].*slot_ = 0;
+        if (k >= 1) {
+            sums_.up += upMove(bars, k);
+            sums_.down += downMove(bars, k);
+        }
+        if (const int leaving = k - period_; leaving >= 1) {
+            sums_.up -= upMove(bars, leaving);
+            sums_.down -= downMove(bars, leaving);
+        }
+        if (k < period_) return;
+        last_ = sums_;
+        if (const int64_t value = rsiFromWindow(bars[k], sums_); value >= 0)
+            bars[k].*slot_ = toInt16(value);
+    }
+    // The window of the last bar that reached the computation.
+    const RsiWindow& lastWindow() const { return last_; }
+
+  private:
+    int period_;
+    int16_t DailyBar::*slot_;
+    bool clearFirst_;
+    RsiWindow sums_;
+    RsiWindow last_;
+};
+
+// Returns the window of the last bar (zero when it was not reached).
+RsiWindow computeRsi(Bars bars, int period, int16_t DailyBar::*slot, bool clearFirst);
+
+}  // namespace tav::analysis

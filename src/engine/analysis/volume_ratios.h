@@ -1,0 +1,114 @@
+#pragma once
+
+#include <cstdint>
+
+#include "analysis/slot_math.h"
+
+namespace tav::analysis {
+
+// Volumes of the up, down and unchanged bars of a window.
+struct VolumeSums {
+    int64_t up = 0;
+    int64_t down = 0;
+    int64_t unchanged = 0;
+};
+
+// Adds (sign 1) or removes (sign -1) the volume of bar t (t >= 1) on its side.
+inline void addVolumeMove(Bars bars, int t, VolumeSums& sums, int sign) {
+    const int64_t volume = sign * bars[t].volume;
+    if (bars[t].close > bars[t - 1].close)
+        sums.up += volume;
+    else if (bars[t].close < bars[t - 1].close)
+        sums.down += volume;
+    else
+        sums.unchanged += volume;
+}
+
+inline int16_t vrFromSums(const VolumeSums& sums) {
+    const int64_t half = sums.unchanged / 2;
+    const int64_t up = sums.up + half;
+    const int64_t down = sums.down + half;
+    if (up == 0 || down == 0) return 0;
+    // int16 slot: a ratio above 327.67 times wraps, as it always has.
+    return toInt16(up * 100 / down);
+}
+
+inline int16_t wakoVrFromSums(const VolumeSums& sums) {
+    const int64_t numerator = sums.up - sums.down - sums.unchanged;
+    const int64_t denominator = sums.up + sums.down + sums.unchanged;
+    if (numerator == 0 || denominator == 0) return 0;
+    return toInt16(numerator * 1000 / denominator);
+}
+
+// Up, down and unchanged volume of the n bars ending at k, sliding forward.
+// The sums only count once n < k; before that they read as 0.
+class SlidingVolumeSums {
+  public:
+    explicit SlidingVolumeSums(int period) : period_(period) {}
+
+    VolumeSums advance(Bars bars, int k) {
+        if (k >= 1) addVolumeMove(bars, k, sums_, 1);
+        if (const int leaving = k - period_; leaving >= 1) addVolumeMove(bars, leaving, sums_, -1);
+        return period_ < k ? sums_ : VolumeSums{};
+    }
+
+  private:
+    int period_;
+    VolumeSums sums_;
+};
+
+// Step 15, bar by bar: `vr` and `wakoVr` for k at or above their periods.
+class VolumeRatioStep {
+  public:
+    VolumeRatioStep(int vrPeriod, int wakoVrPeriod)
+        : vrPeriod_(vrPeriod), wakoVrPeriod_(wakoVrPeriod), vr_(vrPeriod), wako_(wakoVrPeriod) {}
+
+    void step(Bars bars, int k) {
+        const VolumeSums vrSums = vr_.advance(bars, k);
+        const VolumeSums wakoSums = wako_.advance(bars, k);
+        if (k >= vrPeriod_) bars[k].vr = vrFromSums(vrSums);
+        if (k >= wakoVrPeriod_) bars[k].wakoVr = wakoVrFromSums(wakoSums);
+    }
+
+  private:
+    int vrPeriod_;
+    int wakoVrPeriod_;
+    SlidingVolumeSums vr_;
+    SlidingVolumeSums wako_;
+};
+
+// The smoothed `pvr` of bar j from the weighted close and volume sums of its window.
+int16_t pvrStep(Bars bars, int j, __int128 weightedSum, int64_t volumeSum);
+
+// Step 15, bar by bar: `pvr`, cleared to 0, for j >= n when close[j] and
+// close[j - n] are positive. The weighted sums slide exactly in 128 bits
+// (close x volume x 255 bars can pass 64 bits). A zero period has no window
+// (and would read the bar before bar 0): `pvr` stays 0.
+class PvrStep {
+  public:
+    explicit PvrStep(int period) : period_(period) {}
+
+    void step(Bars bars, int j) {
+        bars[j].pvr = 0;
+        if (period_ <= 0 || j < 1) return;
+        weightedSum_ += static_cast<__int128>(closeOrPrevious(bars, j)) * bars[j].volume;
+        volumeSum_ += bars[j].volume;
+        if (const int leaving = j - period_; leaving >= 1) {
+            weightedSum_ -=
+                static_cast<__int128>(closeOrPrevious(bars, leaving)) * bars[leaving].volume;
+            volumeSum_ -= bars[leaving].volume;
+        }
+        if (j < period_ || bars[j].close <= 0 || bars[j - period_].close <= 0) return;
+        bars[j].pvr = pvrStep(bars, j, weightedSum_, volumeSum_);
+    }
+
+  private:
+    int period_;
+    __int128 weightedSum_ = 0;
+    int64_t volumeSum_ = 0;
+};
+
+void computeVolumeRatios(Bars bars, int vrPeriod, int wakoVrPeriod);
+void computePvr(Bars bars, int period);
+
+}  // namespace tav::analysis
