@@ -1,0 +1,182 @@
+#include "sim_server.h"
+
+#include <chrono>
+
+#include "site_router.h"
+#include "site_symbols.h"
+
+namespace tav::quotesim {
+
+namespace {
+
+constexpr std::string_view kFaultPrefix = "/fault/";
+
+void pause(long milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::max(0L, milliseconds)));
+}
+
+// The page index a price-history query asks for.
+int pageIndex(std::string_view path, const httplib::Params& params) {
+    auto offset = [&](const char* key) {
+        auto found = params.find(key);
+        return found == params.end() ? 0 : static_cast<int>(leadingNumber(found->second));
+    };
+    if (path == "/t") return offset("y") / 50;
+    if (path == "/q/hp") return offset("y") / 66;
+    return offset("st") / 50;
+}
+
+// Filler lines at the end, which no reader looks at, up to exactly size bytes.
+void padTo(std::string& body, std::size_t size) {
+    constexpr std::string_view kLine = "<!-- padding -->\n";
+    while (body.size() + kLine.size() <= size)
+        body += kLine;
+    body.append(size > body.size() ? size - body.size() : 0, '\n');
+}
+
+std::string queryText(const httplib::Params& params) {
+    std::string query;
+    for (const auto& [key, value] : params)
+        query += (query.empty() ? "" : "&") + key + "=" + value;
+    return query;
+}
+
+}  // namespace
+
+std::optional<Fault> parseFault(std::string_view spec) {
+    Fault fault;
+    if (auto at = spec.find('@'); at != std::string_view::npos) {
+        std::string_view page = spec.substr(at + 1);
+        if (page.empty() || page.find_first_not_of("0123456789") != std::string_view::npos)
+            return std::nullopt;
+        fault.fromPage = static_cast<int>(leadingNumber(page));
+        spec = spec.substr(0, at);
+    }
+    std::string_view argument;
+    if (auto dash = spec.find('-'); dash != std::string_view::npos) {
+        argument = spec.substr(dash + 1);
+        spec = spec.substr(0, dash);
+        if (argument.empty() || argument.find_first_not_of("0123456789") != std::string_view::npos)
+            return std::nullopt;
+        fault.argument = static_cast<long>(leadingNumber(argument));
+    }
+    struct Name {
+        std::string_view name;
+        Fault::Kind kind;
+        bool needsArgument;
+    };
+    static constexpr Name kNames[] = {{"notfound", Fault::Kind::NotFound, false},
+                                      {"slow", Fault::Kind::Slow, true},
+                                      {"stall", Fault::Kind::Stall, true},
+                                      {"truncate", Fault::Kind::Truncate, false},
+                                      {"size", Fault::Kind::Size, true}};
+    for (const Name& name : kNames) {
+        if (name.name != spec) continue;
+        if (name.needsArgument == argument.empty()) return std::nullopt;
+        fault.kind = name.kind;
+        return fault;
+    }
+    return std::nullopt;
+}
+
+SimServer::SimServer(const Market& market, ServerOptions options)
+    : market_(market), options_(std::move(options)) {
+    server_.Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
+        handle(request, response);
+    });
+}
+
+SimServer::~SimServer() {
+    stop();
+    if (thread_.joinable()) thread_.join();
+}
+
+int SimServer::bind(int port) {
+    if (port == 0) {
+        port_ = server_.bind_to_any_port("127.0.0.1");
+    } else {
+        port_ = server_.bind_to_port("127.0.0.1", port) ? port : -1;
+    }
+    return port_;
+}
+
+void SimServer::listen() {
+    if (port_ > 0) server_.listen_after_bind();
+}
+
+int SimServer::start(int port) {
+    if (bind(port) < 0) return -1;
+    thread_ = std::thread([this] { listen(); });
+    while (!server_.is_running())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return port_;
+}
+
+void SimServer::stop() {
+    server_.stop();
+}
+
+std::vector<std::string> SimServer::requests() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return requests_;
+}
+
+void SimServer::handle(const httplib::Request& request, httplib::Response& response) {
+    std::string line = request.path;
+    if (!request.params.empty()) line += "?" + queryText(request.params);
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        requests_.push_back(line);
+        if (options_.log) *options_.log << "GET " << line << std::endl;
+    }
+
+    std::string_view path = request.path;
+    std::optional<Fault> fault = options_.fault;
+    if (path.substr(0, kFaultPrefix.size()) == kFaultPrefix) {
+        std::string_view rest = path.substr(kFaultPrefix.size());
+        std::size_t slash = rest.find('/');
+        fault = parseFault(rest.substr(0, slash));
+        path = slash == std::string_view::npos ? std::string_view("/") : rest.substr(slash);
+    }
+    if (fault && pageIndex(path, request.params) < fault->fromPage) fault.reset();
+
+    SiteResponse page = fault && fault->kind == Fault::Kind::NotFound
+                            ? respond(market_, "/fault/notfound", {})
+                            : respond(market_, path, request.params);
+    response.status = page.status;
+    if (fault) {
+        switch (fault->kind) {
+            case Fault::Kind::NotFound:
+                break;
+            case Fault::Kind::Slow:
+                pause(fault->argument);
+                break;
+            case Fault::Kind::Size:
+                padTo(page.body, static_cast<std::size_t>(fault->argument));
+                break;
+            case Fault::Kind::Stall:
+            case Fault::Kind::Truncate: {
+                auto body = std::make_shared<std::string>(std::move(page.body));
+                std::size_t half = body->size() / 2;
+                bool stall = fault->kind == Fault::Kind::Stall;
+                long milliseconds = fault->argument;
+                response.set_content_provider(
+                    body->size(), page.contentType,
+                    [body, half, stall, milliseconds](size_t offset, size_t,
+                                                      httplib::DataSink& sink) {
+                        if (offset < half) return sink.write(body->data() + offset, half - offset);
+                        if (!stall) return false;  // the connection closes short of its length
+                        if (offset == half) pause(milliseconds);
+                        return sink.write(body->data() + offset, body->size() - offset);
+                    });
+                break;
+            }
+        }
+    }
+    if (!fault || (fault->kind != Fault::Kind::Stall && fault->kind != Fault::Kind::Truncate))
+        response.set_content(page.body, page.contentType);
+
+    if (options_.refuseAfter > 0 && ++answered_ >= options_.refuseAfter) server_.stop();
+}
+
+}  // namespace tav::quotesim
