@@ -1,0 +1,193 @@
+#include "platform/curl_http.h"
+
+#include <curl/curl.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+namespace tav {
+
+namespace {
+
+void initCurlOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+// Where the body goes; returning false aborts the transfer.
+using BodySink = std::function<bool(const char* data, std::size_t size)>;
+
+struct Transfer {
+    BodySink sink;
+    // A final (non-redirect) status line or body bytes arrived: a failure from
+    // here on is a broken read, not a failed connection.
+    bool responseStarted = false;
+
+    // The speed check. libcurl's own averages over several seconds beyond its
+    // limit, which makes short limits (in tests) imprecise.
+    std::chrono::milliseconds lowSpeedTime{0};
+    curl_off_t lowSpeedBytes = 0;  // needed within lowSpeedTime
+    std::chrono::steady_clock::time_point windowStart = std::chrono::steady_clock::now();
+    curl_off_t windowBytes = 0;
+};
+
+std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) {
+    auto* transfer = static_cast<Transfer*>(user);
+    std::size_t bytes = size * count;
+    transfer->responseStarted = true;
+    return transfer->sink(data, bytes) ? bytes : 0;
+}
+
+std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user) {
+    auto* transfer = static_cast<Transfer*>(user);
+    std::size_t bytes = size * count;
+    if (bytes > 5 && std::memcmp(data, "HTTP/", 5) == 0) {
+        const char* space = static_cast<const char*>(std::memchr(data, ' ', bytes));
+        long code = space ? std::strtol(space + 1, nullptr, 10) : 0;
+        // Interim and redirect responses are followed by another request.
+        if (code >= 200 && (code < 300 || code >= 400)) transfer->responseStarted = true;
+    }
+    return bytes;
+}
+
+int onProgress(void* user, curl_off_t, curl_off_t downloaded, curl_off_t, curl_off_t uploaded) {
+    auto* transfer = static_cast<Transfer*>(user);
+    auto now = std::chrono::steady_clock::now();
+    curl_off_t moved = downloaded + uploaded;
+    if (moved - transfer->windowBytes >= transfer->lowSpeedBytes) {
+        transfer->windowStart = now;
+        transfer->windowBytes = moved;
+        return 0;
+    }
+    return now - transfer->windowStart >= transfer->lowSpeedTime ? 1 : 0;
+}
+
+struct CurlDeleter {
+    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+};
+
+struct Outcome {
+    CURLcode code = CURLE_FAILED_INIT;
+    long httpCode = 0;
+    bool responseStarted = false;
+};
+
+Outcome perform(const std::string& url, const CurlHttp::Timeouts& timeouts, BodySink sink) {
+    initCurlOnce();
+    Outcome outcome;
+    std::unique_ptr<CURL, CurlDeleter> handle(curl_easy_init());
+    if (!handle) return outcome;
+    CURL* h = handle.get();
+    Transfer transfer;
+    transfer.sink = std::move(sink);
+    transfer.lowSpeedTime = timeouts.lowSpeedTime;
+    transfer.lowSpeedBytes = std::max<curl_off_t>(
+        1, timeouts.lowSpeedBytesPerSecond * timeouts.lowSpeedTime.count() / 1000);
+
+    curl_easy_setopt(h, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(h, CURLOPT_USERAGENT, "Agent");
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(h, CURLOPT_MAXREDIRS, 5L);
+#if LIBCURL_VERSION_NUM >= 0x075500
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+#else
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS, static_cast<long>(CURLPROTO_HTTP | CURLPROTO_HTTPS));
+    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS,
+                     static_cast<long>(CURLPROTO_HTTP | CURLPROTO_HTTPS));
+#endif
+    // Name lookups time out without signals, which other threads may not expect.
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeouts.connect.count()));
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, onProgress);
+    curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer);
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, onBody);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, onHeader);
+    // A proxy's answer to CONNECT is not the response.
+    curl_easy_setopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+    curl_easy_setopt(h, CURLOPT_HEADERDATA, &transfer);
+
+    outcome.code = curl_easy_perform(h);
+    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &outcome.httpCode);
+    outcome.responseStarted = transfer.responseStarted;
+    return outcome;
+}
+
+// The status of a transfer the sink did not abort.
+HttpStatus statusOf(const Outcome& outcome) {
+    if (outcome.code == CURLE_OK) return HttpStatus::Ok;
+    return outcome.responseStarted ? HttpStatus::ReadFailed : HttpStatus::CannotConnect;
+}
+
+bool writeAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        ssize_t written = ::write(fd, data, size);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+}  // namespace
+
+CurlHttp::CurlHttp() : CurlHttp(Timeouts{}) {}
+
+CurlHttp::CurlHttp(const Timeouts& timeouts) : timeouts_(timeouts) {}
+
+HttpResponse CurlHttp::get(const std::string& url, std::size_t maxBytes) {
+    HttpResponse response;
+    bool tooLarge = false;
+    Outcome outcome = perform(url, timeouts_, [&](const char* data, std::size_t size) {
+        std::size_t room = maxBytes - response.body.size();
+        if (size > room) {
+            response.body.append(data, room);
+            tooLarge = true;
+            return false;
+        }
+        response.body.append(data, size);
+        return true;
+    });
+    response.status = tooLarge ? HttpStatus::TooLarge : statusOf(outcome);
+    response.httpCode = response.status == HttpStatus::CannotConnect ? 0 : outcome.httpCode;
+    return response;
+}
+
+HttpStatus CurlHttp::getToFile(const std::string& url, const std::string& path) {
+    // The file is opened on the first body byte, so a failed connection leaves
+    // whatever was at path untouched.
+    int fd = -1;
+    bool writeFailed = false;
+    auto openTarget = [&] {
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        return fd >= 0;
+    };
+    Outcome outcome = perform(url, timeouts_, [&](const char* data, std::size_t size) {
+        if ((fd < 0 && !openTarget()) || !writeAll(fd, data, size)) {
+            writeFailed = true;
+            return false;
+        }
+        return true;
+    });
+    HttpStatus status = writeFailed ? HttpStatus::CannotWrite : statusOf(outcome);
+    if (status == HttpStatus::Ok && fd < 0 && !openTarget()) return HttpStatus::CannotWrite;
+    if (fd >= 0) {
+        if (::close(fd) != 0 && status == HttpStatus::Ok) status = HttpStatus::CannotWrite;
+        if (status != HttpStatus::Ok) ::unlink(path.c_str());
+    }
+    return status;
+}
+
+}  // namespace tav

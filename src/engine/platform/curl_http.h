@@ -1,0 +1,31 @@
+#pragma once
+
+#include <chrono>
+
+#include "platform/http.h"
+
+namespace tav {
+
+// Http on libcurl. Proxies come from the environment (http_proxy, https_proxy,
+// no_proxy); up to five redirects are followed; only http and https are used.
+class CurlHttp : public Http {
+  public:
+    struct Timeouts {
+        std::chrono::milliseconds connect{15000};
+        // A transfer that moves less than lowSpeedBytesPerSecond on average over
+        // lowSpeedTime is abandoned, so a stalled server cannot hang the program.
+        long lowSpeedBytesPerSecond = 1;
+        std::chrono::milliseconds lowSpeedTime{30000};
+    };
+
+    CurlHttp();
+    explicit CurlHttp(const Timeouts& timeouts);
+
+    HttpResponse get(const std::string& url, std::size_t maxBytes) override;
+    HttpStatus getToFile(const std::string& url, const std::string& path) override;
+
+  private:
+    Timeouts timeouts_;
+};
+
+}  // namespace tav
