@@ -93,6 +93,10 @@ int main(int argc, char** argv) {
         std::string word = argv[i];
         auto value = [&]() -> std::string { return i + 1 < argc ? argv[++i] : std::string(); };
         long long number = 0;
+        if (word == "--help") {
+            usage();
+            return 0;
+        }
         if (word == "--generate" && parseNumber(value(), number) && number <= 9000) {
             settings.stocks = static_cast<int>(number);
             generate = true;

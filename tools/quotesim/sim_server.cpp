@@ -122,8 +122,11 @@ std::vector<std::string> SimServer::requests() const {
 }
 
 void SimServer::handle(const httplib::Request& request, httplib::Response& response) {
-    std::string line = request.path;
-    if (!request.params.empty()) line += "?" + queryText(request.params);
+    std::string line = request.target;
+    if (line.empty()) {
+        line = request.path;
+        if (!request.params.empty()) line += "?" + queryText(request.params);
+    }
     {
         std::lock_guard<std::mutex> lock(mutex_);
         requests_.push_back(line);

@@ -62,7 +62,7 @@ class SimServer {
 
     int port() const { return port_; }
     std::string host() const { return "http://127.0.0.1:" + std::to_string(port_); }
-    // Every request so far as "path?query", in arrival order.
+    // Every request so far as sent ("path?query"), in arrival order.
     std::vector<std::string> requests() const;
 
   private:
