@@ -94,6 +94,25 @@ TEST(ReferencePass, MatchesOnRandomSeriesAndSettings) {
     }
 }
 
+// A zero-filled parameter block (a short settings file) and the largest
+// byte values must neither index outside the series nor divide by zero.
+TEST(ReferencePass, MatchesWithEveryParameterAtItsExtremes) {
+    std::mt19937_64 random(255);
+    for (int value : {0, 1, 2, 254, 255}) {
+        AnalysisParameters parameters;
+        parameters.bytes.fill(static_cast<uint8_t>(value));
+        DisplaySwitches switches{1, 1, static_cast<uint8_t>(value)};
+        const AnalysisSettings settings =
+            AnalysisSettings::from(parameters, PeriodMode::Weekly, switches);
+        for (int count : {0, 1, 2, 13, 14, 27, 60, 300}) {
+            std::vector<DailyBar> bars = test::randomBars(random, count);
+            std::string difference = comparePasses(bars, settings);
+            ASSERT_TRUE(difference.empty())
+                << "value " << value << ", " << count << " bars: " << difference;
+        }
+    }
+}
+
 TEST(ReferencePass, MatchesOnRealSeries) {
     const std::filesystem::path folder = test::realDataFolder();
     if (folder.empty()) GTEST_SKIP() << "no real data beside the checkout";
