@@ -107,8 +107,10 @@ void SimServer::listen() {
 int SimServer::start(int port) {
     if (bind(port) < 0) return -1;
     thread_ = std::thread([this] { listen(); });
-    while (!server_.is_running())
+    for (int waited = 0; !server_.is_running(); ++waited) {
+        if (waited == 5000) return -1;  // listening never began
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     return port_;
 }
 
