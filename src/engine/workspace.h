@@ -18,6 +18,7 @@
 #include "platform/lzh.h"
 #include "platform/prompter.h"
 #include "platform/shell.h"
+#include "quotes/quote_page.h"
 #include "settings/analysis_parameters.h"
 #include "settings/settings_store.h"
 #include "watchlists/history.h"
@@ -76,6 +77,11 @@ public:
     // The code whose series "Last.txt" holds (scratch mode).
     StockCode lastShownCode = kDefaultCode;
     std::string lastErrorText;
+    // The quote information shown beside the chart; cleared when another
+    // security is shown.
+    std::optional<QuoteRecord> quoteInfo;
+    // Set when the loaded series came from a split-adjusted fetch.
+    bool splitAdjusted = false;
 
     // The analysis parameters in force for the loaded series (common or the
     // security's own) and the display switches.

@@ -33,6 +33,7 @@ bool fetchSpan(Workspace& workspace, StockCode code, std::string_view endDate, i
                int months, int requestedBars, bool splitAdjust) {
     BarSeries& series = workspace.series();
     series.bars.clear();
+    workspace.splitAdjusted = false;
     series.cursor = -1;
     series.code = code;
     series.period = workspace.periodMode;
@@ -49,6 +50,7 @@ bool fetchSpan(Workspace& workspace, StockCode code, std::string_view endDate, i
     std::vector<DailyBar> batch = fetchHistory(context, request);
     // Split adjustment reads the split marks of the Yahoo! Japan pages only.
     bool adjusted = normaliseBatch(batch, splitAdjust && !context.useInfoseek);
+    workspace.splitAdjusted = adjusted;
     workspace.prompter().status("");
     series.bars = std::move(batch);
     series.cursor = series.count() - 1;
@@ -70,6 +72,13 @@ std::vector<DailyBar> fetchSince(Workspace& workspace, StockCode code, const Dai
 std::optional<QuoteRecord> fetchQuote(Workspace& workspace, StockCode code, bool pricesOnly) {
     QuoteContext context = quoteContext(workspace);
     return fetchQuote(context, code, lookup(workspace, code), pricesOnly);
+}
+
+bool refreshQuote(Workspace& workspace) {
+    auto record = fetchQuote(workspace, workspace.series().code, false);
+    if (!record) return false;
+    workspace.quoteInfo = std::move(record);
+    return true;
 }
 
 std::vector<MarginRecord> fetchMarginTable(Workspace& workspace, StockCode code) {

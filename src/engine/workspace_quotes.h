@@ -32,6 +32,10 @@ std::vector<DailyBar> fetchSince(Workspace& workspace, StockCode code, const Dai
 // failure).
 std::optional<QuoteRecord> fetchQuote(Workspace& workspace, StockCode code, bool pricesOnly);
 
+// Fetches the full quote of the loaded security and, on success, makes it
+// the shown quote information.
+bool refreshQuote(Workspace& workspace);
+
 // The margin command's download: status while it runs, and
 // "信用取組情報は存在していません。" when the page has no table.
 std::vector<MarginRecord> fetchMarginTable(Workspace& workspace, StockCode code);

@@ -187,6 +187,40 @@ TEST_F(QuoteFetch, ServerThatRepeatsItsPageEndsTheWalk) {
     EXPECT_EQ(tools.prompter.progressValues, (std::vector<int>{0, 100}));
 }
 
+TEST_F(QuoteFetch, SplitAdjustedFetchOfTheYahooPages) {
+    std::vector<PageRow> rows = {row("2005年3月15日", 500), row("2005年3月14日", 500),
+                                 row("2005年3月11日", 1000)};
+    rows[1].extra = "<td><font size=-1>2005年3月14日</font> 分割: 1株 -> 2株</td>";
+    pages = {test::euc(test::yahooJapanPage(rows, false))};
+    EXPECT_TRUE(fetchSpan(workspace, 7203, "20050315", 1, 0, 230, true));
+    EXPECT_TRUE(workspace.splitAdjusted);
+    ASSERT_EQ(workspace.series().count(), 3);
+    EXPECT_EQ(workspace.series().bars[0].close, 500);
+    EXPECT_EQ(workspace.series().bars[0].volume, 2000);
+    EXPECT_EQ(workspace.series().bars[1].close, 500);
+
+    // Without adjustment the marks stay on the bars, the prices as fetched.
+    EXPECT_FALSE(fetchSpan(workspace, 7203, "20050315", 1, 0, 230));
+    EXPECT_FALSE(workspace.splitAdjusted);
+    EXPECT_EQ(workspace.series().bars[0].close, 1000);
+    EXPECT_EQ(workspace.series().bars[0].splitRatio, 200);
+}
+
+TEST_F(QuoteFetch, RefreshQuoteKeepsTheShownQuote) {
+    special = [](const httplib::Request&, httplib::Response& response) {
+        response.set_content(
+            test::euc("<tr align=\"c\"><td>取引値</td><td><b>2,345</b></td></tr>\n"), "text/html");
+    };
+    workspace.series().code = 7203;
+    ASSERT_TRUE(refreshQuote(workspace));
+    EXPECT_EQ(targets(), std::vector<std::string>{"/q?s=7203.t&d=t"});
+    ASSERT_TRUE(workspace.quoteInfo);
+    EXPECT_EQ(workspace.quoteInfo->price, 2345);
+    workspace.series().code = 1020;
+    EXPECT_FALSE(refreshQuote(workspace));
+    EXPECT_EQ(workspace.quoteInfo->price, 2345);
+}
+
 TEST_F(QuoteFetch, FetchSinceRunsFromTheLastBarToToday) {
     pages = {test::euc(test::yahooJapanPage(
         {row("2024年6月14日", 3), row("2024年6月13日", 2), row("2024年6月12日", 1)}, false))};
