@@ -60,6 +60,9 @@ StockCode Workspace::loadSettings(std::optional<StockCode> commandLineCode) {
     // "Last.txt" holds the series shown at the last exit, whatever code starts now.
     lastShownCode = settings_.storedCode();
     displaySwitches = {options.parabolicOnClose, options.showTurnMarks, options.waveLineDays};
+    history_.setLengthSetting(options.historyLength);
+    watchlists_.sorted = options.watchlistSorted != 0;
+    watchlists_.select(options.watchlistSelector);
     // The start code is the code on display until its series is loaded.
     if (series_.empty()) series_.code = options.stockCode;
     return options.stockCode;
@@ -73,6 +76,9 @@ bool Workspace::saveSettings() {
     options.parabolicOnClose = displaySwitches.parabolicOnClose;
     options.showTurnMarks = displaySwitches.showTurnMarks;
     options.waveLineDays = displaySwitches.waveLineDays;
+    options.historyLength = static_cast<uint8_t>(history_.length());
+    options.watchlistSorted = watchlists_.sorted ? 1 : 0;
+    options.watchlistSelector = static_cast<uint8_t>(watchlists_.position());
     return settings_.save(series_.code, analysisParameters);
 }
 
