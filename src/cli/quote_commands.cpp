@@ -82,6 +82,9 @@ int runFetch(CommandContext& context) {
         out += text;
     }
     std::cout << out << std::flush;
+    // A walk that ended on a failing page keeps the earlier pages: say why.
+    if (!workspace.lastErrorText.empty())
+        std::cerr << "tavrento-cli: " << workspace.lastErrorText << '\n';
     return kExitOk;
 }
 
