@@ -30,7 +30,7 @@ bool before(const LocalDate& a, const LocalDate& b) {
     return formatDate(a) < formatDate(b);
 }
 
-// Every tenth stock splits, one share into these, somewhere in the span.
+// Every tenth stock splits, one share into these, in the second half of the span.
 constexpr int kSplitEvery = 10;
 constexpr std::string_view kSplitShares[] = {"2", "1.5", "3", "2"};
 
