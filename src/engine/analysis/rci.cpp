@@ -18,7 +18,7 @@ int16_t rciAt(Bars bars, int bar, int period) {
         const int64_t priceRank = 10 + 10 * int64_t{higher} + 5 * int64_t{equal - 1};
         squares += (timeRank - priceRank) * (timeRank - priceRank);
     }
-    return rciFromScaledSum(squares, period);
+    return rciFromScaledSum(squares, rciDivisor(period));
 }
 
 void computeRci(Bars bars, int period, int16_t DailyBar::*slot, bool clearFirst) {

@@ -14,9 +14,11 @@ namespace tav::analysis {
 // D = (n^2 - 1) n, truncated toward zero. Single-precision ranks are exact for
 // these values but the final formula in float is not (399 instead of 400 for
 // n = 5, S = 12), so the last step is done exactly.
-inline int16_t rciFromScaledSum(int64_t scaledSquares, int period) {
+inline int64_t rciDivisor(int period) {
     const int64_t n = period;
-    const int64_t divisor = (n * n - 1) * n;
+    return (n * n - 1) * n;
+}
+inline int16_t rciFromScaledSum(int64_t scaledSquares, int64_t divisor) {
     return toInt16((1000 * divisor - 60 * scaledSquares) / divisor);
 }
 
@@ -58,7 +60,7 @@ class RankedWindow {
             if (k < n - 1) return 0;
             rebuild();
         }
-        return constantPart_ - 100 * (2 * a_ + b_) - 25 * g_ / 3;
+        return constantPart_ - 100 * (2 * a_ + b_) - 25 * gThird_;
     }
 
   private:
@@ -79,7 +81,7 @@ class RankedWindow {
     // The sums of the first full window (bars 0 .. n-1), by counting.
     void rebuild() {
         const int n = period_;
-        a_ = b_ = g_ = m2_ = 0;
+        a_ = b_ = gThird_ = m2_ = 0;
         for (int i = 0; i < n; ++i) {
             const int32_t own = closes_[n - 1 - i];  // time rank i + 1
             int64_t higher = 0;
@@ -92,9 +94,10 @@ class RankedWindow {
             a_ += (i + 1) * higher;
             b_ += (i + 1) * equal;
             // Each member of a group of m adds m^2 - 1 and m: over the group m^3 - m and m^2.
-            g_ += equal * equal - 1;
+            gThird_ += equal * equal - 1;
             m2_ += equal;
         }
+        gThird_ /= 3;  // m^3 - m = (m - 1) m (m + 1) is a multiple of 3
     }
 
     // Moves the window one bar on: `window` holds the n closes of the
@@ -153,7 +156,7 @@ class RankedWindow {
         const int64_t leavingGroup = leavingEqual + 1;
         a_ -= n * leavingHigher + timeBelowLeaving;
         b_ -= n * leavingGroup + timeEqualLeaving;
-        g_ -= 3 * leavingGroup * (leavingGroup - 1);
+        gThird_ -= leavingGroup * (leavingGroup - 1);
         m2_ -= 2 * leavingGroup - 1;
         // The n - 1 others age by one bar.
         const int64_t others = n - 1;
@@ -162,16 +165,16 @@ class RankedWindow {
         // The entering close arrives with time rank 1.
         a_ += timeBelowEntering + enteringLower + enteringHigher;
         b_ += timeEqualEntering + enteringEqual + enteringEqual + 1;
-        g_ += 3 * enteringEqual * (enteringEqual + 1);
+        gThird_ += enteringEqual * (enteringEqual + 1);
         m2_ += 2 * enteringEqual + 1;
     }
 
     int period_;
     int64_t constantPart_;
-    int64_t a_ = 0;   // sum of t H
-    int64_t b_ = 0;   // sum of t E
-    int64_t g_ = 0;   // sum over tie groups of m^3 - m
-    int64_t m2_ = 0;  // sum over tie groups of m^2
+    int64_t a_ = 0;       // sum of t H
+    int64_t b_ = 0;       // sum of t E
+    int64_t gThird_ = 0;  // G / 3
+    int64_t m2_ = 0;      // sum over tie groups of m^2
     int head_ = 0;
     std::array<int32_t, kBuffer + kLanes> closes_{};  // spare entries for the last lanes
 };
@@ -182,17 +185,22 @@ class RankedWindow {
 class RciStep {
   public:
     RciStep(int period, int16_t DailyBar::*slot, bool clearFirst)
-        : period_(period), slot_(slot), clearFirst_(clearFirst), window_(period) {}
+        : period_(period),
+          divisor_(rciDivisor(period)),
+          slot_(slot),
+          clearFirst_(clearFirst),
+          window_(period) {}
 
     void step(Bars bars, int k) {
         if (clearFirst_) bars[k].*slot_ = 0;
         if (period_ <= 1) return;
         const int64_t squares = window_.push(k, bars[k].close);
-        if (k >= period_) bars[k].*slot_ = rciFromScaledSum(squares, period_);
+        if (k >= period_) bars[k].*slot_ = rciFromScaledSum(squares, divisor_);
     }
 
   private:
     int period_;
+    int64_t divisor_;
     int16_t DailyBar::*slot_;
     bool clearFirst_;
     RankedWindow window_;

@@ -1,8 +1,19 @@
 #include "analysis/recompute.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace tav {
 
 using namespace analysis;
+
+namespace {
+
+int64_t midpoint(std::pair<int64_t, int64_t> extremes) {
+    return (extremes.first + extremes.second) / 2;
+}
+
+}  // namespace
 
 // A bar record spans several cache lines and a series more than the caches
 // hold, so the pass runs its steps in three sweeps rather than one sweep per
@@ -15,11 +26,10 @@ void recomputeIndicators(std::span<DailyBar> bars, const AnalysisSettings& s,
     state.lastRsiWindow = {};
     const int count = analysis::count(bars);
 
-    // Steps 1, 2 and 4 to 8.
+    // Steps 1, 2, 4 and 6 to 8.
     SeriesValuesStep seriesValues;
     TurnPointStep turnPoints(s.spTurnPercent);
     UpBarStep upBars;
-    WilliamsStep williams(s.williamsPeriod);
     RsiStep rsi(s.rsiPeriod, &DailyBar::rsi, true);
     RsiStep rsiLong(s.multiRsiLongPeriod, &DailyBar::rsiLong, false);
     RsiStep rsiMid(s.multiRsiMidPeriod, &DailyBar::rsiMid, false);
@@ -34,7 +44,6 @@ void recomputeIndicators(std::span<DailyBar> bars, const AnalysisSettings& s,
         seriesValues.step(bars, k);
         turnPoints.step(bars, k);
         upBars.step(bars, k);
-        williams.step(bars, k);
         volatilityStep(bars, k);
         rsi.step(bars, k);
         rsiLong.step(bars, k);
@@ -54,7 +63,8 @@ void recomputeIndicators(std::span<DailyBar> bars, const AnalysisSettings& s,
 
     computeTurnDistance(bars);  // step 3
 
-    // Steps 9 to 16.
+    // Step 5 and steps 9 to 16. Williams %R, the HL band, Ichimoku and the
+    // stochastics take their highs and lows from one pair of shared queues.
     MovingAverageStep maLong(s.maLongPeriod, &DailyBar::maLong);
     MovingAverageStep maMid(s.maMidPeriod, &DailyBar::maMid);
     MovingAverageStep maShort(s.maShortPeriod, &DailyBar::maShort);
@@ -67,8 +77,16 @@ void recomputeIndicators(std::span<DailyBar> bars, const AnalysisSettings& s,
     ParabolicStep parabolic({s.parabolicInitialAf, s.parabolicStepAf, s.parabolicMaxAf,
                              s.parabolicBandPercent, s.parabolicOnClose},
                             state.parabolic);
-    HlBandStep hlBand(s.hlBandPeriod);
-    IchimokuStep ichimoku({s.kijunPeriod, s.tenkanPeriod, s.chikouShift, s.senkouPeriod});
+    const IchimokuSettings ichimoku{s.kijunPeriod, s.tenkanPeriod, s.chikouShift, s.senkouPeriod};
+    enum Window { kWilliams, kStochastics, kKijun, kTenkan, kSenkou, kHlBand, kWindows };
+    SharedSlidingExtreme<true, kWindows> highs;
+    SharedSlidingExtreme<false, kWindows> lows;
+    const int longest = std::max({s.williamsPeriod, s.stochPeriod, s.kijunPeriod, s.tenkanPeriod,
+                                  s.senkouPeriod, s.hlBandPeriod});
+    auto extremes = [&](Window window, int firstBar) {
+        return std::pair<int64_t, int64_t>{highs.value(window, firstBar),
+                                           lows.value(window, firstBar)};
+    };
     MacdAverageStep macdLong(s.macdLongPeriod, &DailyBar::macdLongEma);
     MacdAverageStep macdShort(s.macdShortPeriod, &DailyBar::macdShortEma);
     MacdSignalStep macdSignal(s.macdSignalPeriod);
@@ -78,6 +96,19 @@ void recomputeIndicators(std::span<DailyBar> bars, const AnalysisSettings& s,
     PvrStep pvr(s.pvrPeriod);
     const bool waveLineShown = s.waveLineDays != 0;
     for (int i = 0; i < count; ++i) {
+        // The HL band reads the bars before i: before bar i joins the queues.
+        storeHlBand(bars, i, s.hlBandPeriod,
+                    [&](int firstBar) { return extremes(kHlBand, firstBar); });
+        highs.push(i, bars[i].high);
+        lows.push(i, bars[i].low);
+        highs.dropBefore(i - longest);
+        lows.dropBefore(i - longest);
+        if (i >= s.williamsPeriod) {
+            const auto [highest, lowest] = extremes(kWilliams, i - s.williamsPeriod);
+            storeWilliams(bars, i, s.williamsPeriod, highest, lowest);
+        } else {
+            bars[i].williamsR = -1;
+        }
         maLong.step(bars, i);
         maMid.step(bars, i);
         maShort.step(bars, i);
@@ -89,13 +120,15 @@ void recomputeIndicators(std::span<DailyBar> bars, const AnalysisSettings& s,
         adx.step(bars, i);
         parabolic.step(bars, i);
         deviationStep(bars, i);
-        hlBand.step(bars, i);
-        ichimoku.step(bars, i);
+        if (i >= ichimoku.senkouPeriod)
+            storeIchimoku(bars, i, ichimoku, midpoint(extremes(kKijun, i - ichimoku.kijunPeriod)),
+                          midpoint(extremes(kTenkan, i - ichimoku.tenkanPeriod)),
+                          midpoint(extremes(kSenkou, i - ichimoku.senkouPeriod)));
         macdLong.step(bars, i);
         macdShort.step(bars, i);
         macdLineStep(bars, i);
         macdSignal.step(bars, i);
-        stochastics.step(bars, i);
+        stochastics.step(bars, i, [&](int firstBar) { return extremes(kStochastics, firstBar); });
         forceIndex.step(bars, i);
         volumeRatios.step(bars, i);
         pvr.step(bars, i);

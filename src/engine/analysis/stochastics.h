@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <utility>
 #include <vector>
 
 #include "analysis/sliding_extreme.h"
@@ -34,19 +35,19 @@ inline int32_t stochasticSlowD(int64_t dSum, int slowPeriod, int k) {
 // (0 for bars before max(1, n)) instead of a per-bar array; the sums slide
 // exactly. `stochD` of the bars up to n is not written here but enters the
 // slow sum as it stands.
+// `extremes(firstBar)` gives the highest high and lowest low from firstBar to
+// k; it is called for k >= max(1, n).
 class StochasticStep {
   public:
     StochasticStep(int period, int slowPeriod) : period_(period), slowPeriod_(slowPeriod) {}
 
-    void step(Bars bars, int k) {
-        highs_.push(k, bars[k].high);
-        lows_.push(k, bars[k].low);
-        highs_.dropBefore(k - period_);
-        lows_.dropBefore(k - period_);
+    template <typename Extremes>
+    void step(Bars bars, int k, Extremes extremes) {
         StochasticPair pair;
         if (k >= 1 && k >= period_) {
-            pair.num = toInt32(bars[k].close - lows_.value());
-            pair.den = toInt32(highs_.value() - lows_.value());
+            const auto [highest, lowest] = extremes(k - period_);
+            pair.num = toInt32(bars[k].close - lowest);
+            pair.den = toInt32(highest - lowest);
         }
         pairs_[k % kRing] = pair;
         numSum_ += pair.num;
@@ -68,8 +69,6 @@ class StochasticStep {
     static constexpr int kRing = 256;
     int period_;
     int slowPeriod_;
-    SlidingMax highs_;
-    SlidingMin lows_;
     std::array<StochasticPair, kRing> pairs_{};
     int64_t numSum_ = 0;
     int64_t denSum_ = 0;

@@ -17,7 +17,16 @@ inline int16_t williamsValue(int64_t close, int64_t highest, int64_t lowest) {
     return toInt16((a / 10 + (a % 10 > 4 ? 1 : 0)) * 10);
 }
 
-// Step 5, bar by bar: `williamsR` over the n + 1 bars j-n .. j; -1 before bar n.
+// Step 5, one bar: `williamsR` from the highest high and lowest low of the
+// n + 1 bars j-n .. j; -1 before bar n.
+inline void storeWilliams(Bars bars, int j, int period, int64_t highest, int64_t lowest) {
+    bars[j].williamsR = -1;
+    if (j < period) return;
+    const int64_t close = bars[j].close;
+    bars[j].williamsR = williamsValue(close, std::max(highest, close), std::min(lowest, close));
+}
+
+// Step 5, bar by bar, with its own window extremes.
 class WilliamsStep {
   public:
     explicit WilliamsStep(int period) : period_(period) {}
