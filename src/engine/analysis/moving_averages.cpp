@@ -11,8 +11,11 @@ int32_t movingAverageAt(Bars bars, int bar, int period) {
 
 void computeMovingAverage(Bars bars, int period, int32_t DailyBar::*slot) {
     MovingAverageStep step(period, slot);
-    for (int i = 0; i < count(bars); ++i)
-        step.step(bars, i);
+    RecentValues contributions;
+    for (int i = 0; i < count(bars); ++i) {
+        contributions[i] = closeContribution(bars, i);
+        step.step(bars, i, contributions);
+    }
 }
 
 void computeVolumeAverage(Bars bars, int period, int64_t DailyBar::*slot) {

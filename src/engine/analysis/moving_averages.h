@@ -11,19 +11,26 @@ constexpr int kDeviationFirstBar = 26;           // fixed: does not follow the p
 // count nothing, a zero close counts as the previous close, the divisor is n.
 int32_t movingAverageAt(Bars bars, int bar, int period);
 
+// What bar i adds to a price average: its close, the previous close when 0,
+// nothing for bar 0.
+inline int64_t closeContribution(Bars bars, int i) {
+    return i >= 1 ? closeOrPrevious(bars, i) : 0;
+}
+
 // Step 9, bar by bar: a price moving average into `slot`; the sum slides
 // exactly. A zero period has no average: the line reads 0 on every bar.
 class MovingAverageStep {
   public:
     MovingAverageStep(int period, int32_t DailyBar::*slot) : period_(period), slot_(slot) {}
 
-    void step(Bars bars, int i) {
+    // `contributions` holds what bar i and the bars before it add (0 for bar 0).
+    void step(Bars bars, int i, const RecentValues& contributions) {
         if (period_ <= 0) {
             bars[i].*slot_ = 0;
             return;
         }
-        if (i >= 1) sum_ += closeOrPrevious(bars, i);
-        if (const int leaving = i - period_; leaving >= 1) sum_ -= closeOrPrevious(bars, leaving);
+        sum_ += contributions[i];
+        if (const int leaving = i - period_; leaving >= 0) sum_ -= contributions[leaving];
         bars[i].*slot_ = toInt32(sum_ / period_);
     }
 

@@ -40,15 +40,18 @@ void recomputeIndicators(std::span<DailyBar> bars, const AnalysisSettings& s,
     RciStep rciShort(s.multiRciShortPeriod, &DailyBar::rciShort, false);
     VlRsiStep vlRsi(s.vlRsiPeriod);
     DmiStep dmi(s.dmiPeriod);
+    RecentValues ups;
+    RecentValues downs;
     for (int k = 0; k < count; ++k) {
+        recordMoves(bars, k, ups, downs);
         seriesValues.step(bars, k);
         turnPoints.step(bars, k);
         upBars.step(bars, k);
         volatilityStep(bars, k);
-        rsi.step(bars, k);
-        rsiLong.step(bars, k);
-        rsiMid.step(bars, k);
-        rsiShort.step(bars, k);
+        rsi.step(bars, k, ups, downs);
+        rsiLong.step(bars, k, ups, downs);
+        rsiMid.step(bars, k, ups, downs);
+        rsiShort.step(bars, k, ups, downs);
         rci.step(bars, k);
         rciLong.step(bars, k);
         rciMid.step(bars, k);
@@ -95,6 +98,7 @@ void recomputeIndicators(std::span<DailyBar> bars, const AnalysisSettings& s,
     VolumeRatioStep volumeRatios(s.vrPeriod, s.wakoVrPeriod);
     PvrStep pvr(s.pvrPeriod);
     const bool waveLineShown = s.waveLineDays != 0;
+    RecentValues closes;  // what each bar adds to a price average
     for (int i = 0; i < count; ++i) {
         // The HL band reads the bars before i: before bar i joins the queues.
         storeHlBand(bars, i, s.hlBandPeriod,
@@ -109,11 +113,12 @@ void recomputeIndicators(std::span<DailyBar> bars, const AnalysisSettings& s,
         } else {
             bars[i].williamsR = -1;
         }
-        maLong.step(bars, i);
-        maMid.step(bars, i);
-        maShort.step(bars, i);
-        if (waveLineShown) waveLine.step(bars, i);
-        bollingerMid.step(bars, i);
+        closes[i] = closeContribution(bars, i);
+        maLong.step(bars, i, closes);
+        maMid.step(bars, i, closes);
+        maShort.step(bars, i, closes);
+        if (waveLineShown) waveLine.step(bars, i, closes);
+        bollingerMid.step(bars, i, closes);
         volumeMaShort.step(bars, i);
         volumeMaLong.step(bars, i);
         rangeAverage.step(bars, i);

@@ -16,8 +16,12 @@ int64_t rsiAt(Bars bars, int bar, int period, RsiWindow* window) {
 
 RsiWindow computeRsi(Bars bars, int period, int16_t DailyBar::*slot, bool clearFirst) {
     RsiStep step(period, slot, clearFirst);
-    for (int k = 0; k < count(bars); ++k)
-        step.step(bars, k);
+    RecentValues ups;
+    RecentValues downs;
+    for (int k = 0; k < count(bars); ++k) {
+        recordMoves(bars, k, ups, downs);
+        step.step(bars, k, ups, downs);
+    }
     return step.lastWindow();
 }
 

@@ -39,15 +39,14 @@ class RsiStep {
     RsiStep(int period, int16_t DailyBar::*slot, bool clearFirst)
         : period_(period), slot_(slot), clearFirst_(clearFirst) {}
 
-    void step(Bars bars, int k) {
+    // `ups` and `downs` hold the moves of bar k and the bars before it (0 for bar 0).
+    void step(Bars bars, int k, const RecentValues& ups, const RecentValues& downs) {
         if (clearFirst_) bars[k].*slot_ = 0;
-        if (k >= 1) {
-            sums_.up += upMove(bars, k);
-            sums_.down += downMove(bars, k);
-        }
-        if (const int leaving = k - period_; leaving >= 1) {
-            sums_.up -= upMove(bars, leaving);
-            sums_.down -= downMove(bars, leaving);
+        sums_.up += ups[k];
+        sums_.down += downs[k];
+        if (const int leaving = k - period_; leaving >= 0) {
+            sums_.up -= ups[leaving];
+            sums_.down -= downs[leaving];
         }
         if (k < period_) return;
         last_ = sums_;
@@ -64,6 +63,12 @@ class RsiStep {
     RsiWindow sums_;
     RsiWindow last_;
 };
+
+// Records the up and down move of bar k for the RSI steps.
+inline void recordMoves(Bars bars, int k, RecentValues& ups, RecentValues& downs) {
+    ups[k] = k >= 1 ? upMove(bars, k) : 0;
+    downs[k] = k >= 1 ? downMove(bars, k) : 0;
+}
 
 // Returns the window of the last bar (zero when it was not reached).
 RsiWindow computeRsi(Bars bars, int period, int16_t DailyBar::*slot, bool clearFirst);

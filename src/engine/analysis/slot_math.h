@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <span>
@@ -38,5 +39,15 @@ inline int64_t closeOrPrevious(Bars bars, int bar) {
 inline int count(Bars bars) {
     return static_cast<int>(bars.size());
 }
+
+// A per-bar value of the last 256 bars, so that several windows (periods are
+// bytes, so at most 255 bars) can add the value entering and subtract the one
+// leaving without working either out again.
+struct RecentValues {
+    static constexpr int kSize = 256;
+    std::array<int64_t, kSize> values{};
+    int64_t& operator[](int bar) { return values[static_cast<unsigned>(bar) % kSize]; }
+    int64_t operator[](int bar) const { return values[static_cast<unsigned>(bar) % kSize]; }
+};
 
 }  // namespace tav::analysis
