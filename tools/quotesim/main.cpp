@@ -25,7 +25,7 @@ int usage() {
         << "usage: tavrento-quotesim (--generate N [--years Y] [--seed S] [--end YYYYMMDD] | "
            "--market DIR)\n"
            "                         [--write-store DIR] [--port P [--endpoints DIR] [--log]\n"
-           "                          [--fault SPEC] [--refuse-after N]]\n"
+           "                          [--fault FAULT] [--refuse-after N]]\n"
            "  --generate N        a deterministic market of N Japanese stocks besides the\n"
            "                      indices, US listings and currency pairs\n"
            "  --market DIR        the market of a program folder (Stock.lst, Data/*.txt)\n"
@@ -34,9 +34,9 @@ int usage() {
            "                      prints \"listening on http://127.0.0.1:PORT\"\n"
            "  --endpoints DIR     write DIR/Endpoints.lst pointing every server here\n"
            "  --log               print each request\n"
-           "  --fault SPEC        inject a fault into every response: notfound, slow-MS,\n"
+           "  --fault FAULT        inject a fault into every response: notfound, slow-MS,\n"
            "                      stall-MS, truncate or size-BYTES, optionally @PAGE\n"
-           "                      (also per request: a path starting /fault/SPEC/)\n"
+           "                      (also per request: a path starting /fault/FAULT/)\n"
            "  --refuse-after N    stop listening after N requests (later ones are refused)\n";
     return 2;
 }

@@ -58,19 +58,19 @@ struct PriceWalk {
     int decimals;  // digits kept after the point: 0 whole units, 2 hundredths
 };
 
-std::vector<PriceBar> walk(const std::vector<LocalDate>& days, PriceWalk spec, std::mt19937_64& rng,
-                           bool placeholderVolume) {
-    std::normal_distribution<double> move(0.0002, spec.volatility);
+std::vector<PriceBar> walk(const std::vector<LocalDate>& days, PriceWalk shape,
+                           std::mt19937_64& rng, bool placeholderVolume) {
+    std::normal_distribution<double> move(0.0002, shape.volatility);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     std::vector<PriceBar> bars;
     bars.reserve(days.size());
-    double close = spec.level;
+    double close = shape.level;
     for (const LocalDate& day : days) {
         double open = close * (1.0 + move(rng) * 0.3);
         close = std::max(1.0, close * (1.0 + move(rng)));
-        double high = std::max(open, close) * (1.0 + unit(rng) * spec.volatility);
-        double low = std::min(open, close) * (1.0 - unit(rng) * spec.volatility);
-        double scale = std::pow(10.0, spec.decimals);
+        double high = std::max(open, close) * (1.0 + unit(rng) * shape.volatility);
+        double low = std::min(open, close) * (1.0 - unit(rng) * shape.volatility);
+        double scale = std::pow(10.0, shape.decimals);
         PriceBar bar;
         bar.date = day.year * 10000 + day.month * 100 + day.day;
         bar.open = static_cast<int32_t>(open * scale);
@@ -78,9 +78,10 @@ std::vector<PriceBar> walk(const std::vector<LocalDate>& days, PriceWalk spec, s
         bar.high = std::max({static_cast<int32_t>(high * scale), bar.open, bar.close});
         bar.low = std::max<int32_t>(
             1, std::min({static_cast<int32_t>(low * scale), bar.open, bar.close}));
-        bar.volume = placeholderVolume ? 100000
-                                       : static_cast<int64_t>(static_cast<double>(spec.baseVolume) *
-                                                              (0.3 + unit(rng) * 1.7));
+        bar.volume = placeholderVolume
+                         ? 100000
+                         : static_cast<int64_t>(static_cast<double>(shape.baseVolume) *
+                                                (0.3 + unit(rng) * 1.7));
         bars.push_back(bar);
     }
     return bars;
@@ -117,11 +118,11 @@ std::vector<SimulatedSecurity> generateMarket(const GeneratorSettings& settings)
 
     std::vector<SimulatedSecurity> market;
     auto add = [&](StockCode code, std::string name, std::string marketName, std::string unit,
-                   std::string symbol, PriceWalk spec, bool placeholderVolume) {
+                   std::string symbol, PriceWalk shape, bool placeholderVolume) {
         SimulatedSecurity security{
             code, std::move(name), std::move(marketName), std::move(unit), std::move(symbol), {},
             {}};
-        security.bars = walk(days, spec, rng, placeholderVolume);
+        security.bars = walk(days, shape, rng, placeholderVolume);
         market.push_back(std::move(security));
     };
     add(1010, "日経平均株価", "-", "-", "-", {20000, 0.012, 0, 0}, true);

@@ -43,19 +43,19 @@ std::string queryText(const httplib::Params& params) {
 
 }  // namespace
 
-std::optional<Fault> parseFault(std::string_view spec) {
+std::optional<Fault> parseFault(std::string_view text) {
     Fault fault;
-    if (auto at = spec.find('@'); at != std::string_view::npos) {
-        std::string_view page = spec.substr(at + 1);
+    if (auto at = text.find('@'); at != std::string_view::npos) {
+        std::string_view page = text.substr(at + 1);
         if (page.empty() || page.find_first_not_of("0123456789") != std::string_view::npos)
             return std::nullopt;
         fault.fromPage = static_cast<int>(leadingNumber(page));
-        spec = spec.substr(0, at);
+        text = text.substr(0, at);
     }
     std::string_view argument;
-    if (auto dash = spec.find('-'); dash != std::string_view::npos) {
-        argument = spec.substr(dash + 1);
-        spec = spec.substr(0, dash);
+    if (auto dash = text.find('-'); dash != std::string_view::npos) {
+        argument = text.substr(dash + 1);
+        text = text.substr(0, dash);
         if (argument.empty() || argument.find_first_not_of("0123456789") != std::string_view::npos)
             return std::nullopt;
         fault.argument = static_cast<long>(leadingNumber(argument));
@@ -71,7 +71,7 @@ std::optional<Fault> parseFault(std::string_view spec) {
                                       {"truncate", Fault::Kind::Truncate, false},
                                       {"size", Fault::Kind::Size, true}};
     for (const Name& name : kNames) {
-        if (name.name != spec) continue;
+        if (name.name != text) continue;
         if (name.needsArgument == argument.empty()) return std::nullopt;
         fault.kind = name.kind;
         return fault;

@@ -32,7 +32,7 @@ struct Fault {
     long argument = 0;
     int fromPage = 0;
 };
-std::optional<Fault> parseFault(std::string_view spec);
+std::optional<Fault> parseFault(std::string_view text);
 
 struct ServerOptions {
     std::optional<Fault> fault;  // applied to every request
@@ -42,7 +42,7 @@ struct ServerOptions {
     std::ostream* log = nullptr;  // one line per request when set
 };
 
-// The sites on 127.0.0.1. A path that starts with "/fault/SPEC" gets that
+// The sites on 127.0.0.1. A path that starts with "/fault/FAULT" gets that
 // fault and is otherwise served as the rest of the path, so pointing one
 // endpoint at "http://127.0.0.1:PORT/fault/truncate" breaks just that site.
 class SimServer {
