@@ -5,6 +5,7 @@
 #include <map>
 
 #include "cli_context.h"
+#include "condition_commands.h"
 #include "core/file_io.h"
 #include "dump_command.h"
 #include "platform/curl_http.h"
@@ -45,6 +46,9 @@ const std::map<std::string, Command>& commands() {
         {"quote", {runQuote, false, "quote CODE                print the quote page of a security"}},
         {"margin", {runMargin, false, "margin CODE               print the margin balances of the last year"}},
         {"ranking", {runRanking, false, "ranking --category C --kind K --market M --period P --output N   fetch a ranking into watchlist N"}},
+        {"evaluate", {runEvaluate, false, "evaluate CODE (--condition \"F1 ... F10\" | --capsule N) [--period P]   print DATE,1|0 per bar"}},
+        {"text", {runText, false, "text --condition \"F1 ... F10\" [--context capsule|strategy]   print the sentence of a condition"}},
+        {"capsules", {runCapsules, false, "capsules list | show N | add TITLE | rename N TITLE | copy N M | init N | delete N | move N up|down | add-row N ROW | delete-row N R | logic N and|or"}},
     };
     return table;
 }
@@ -58,7 +62,7 @@ void printHelp() {
 
 // Options that take a value; every other --name is a flag.
 bool takesValue(const std::string& name) {
-    static const char* const kValued[] = {"folder", "period", "market", "unit", "individual", "years", "months", "end", "source", "category", "kind", "output"};
+    static const char* const kValued[] = {"folder", "period", "market", "unit", "individual", "years", "months", "end", "source", "category", "kind", "output", "condition", "capsule", "context"};
     for (const char* valued : kValued)
         if (name == valued) return true;
     return false;

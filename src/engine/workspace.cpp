@@ -1,6 +1,7 @@
 #include "workspace.h"
 
 #include "analysis/tick.h"
+#include "conditions/capsule_set.h"
 #include "core/file_io.h"
 #include "data/folder_setup.h"
 
@@ -127,6 +128,24 @@ int32_t Workspace::tickSize(int bar) const {
 int32_t Workspace::roundToTick(int32_t value, int bar) const {
     if (bar < 0 || bar >= series_.count()) return roundToTickForClose(value, 0);
     return roundToTickForClose(value, series_.bars[bar].close);
+}
+
+void Workspace::loadCapsules() { capsules = loadAllCapsules(folder_.root()); }
+
+ConditionInputs Workspace::conditionInputs() const {
+    const AnalysisSettings settings =
+        AnalysisSettings::from(analysisParameters, periodMode, displaySwitches);
+    return ConditionInputs{series_.bars,           analysis_.values.volumeGuide,
+                           settings.bollingerPeriod, settings.envelopePercent,
+                           settings.maBandPercent,   capsules};
+}
+
+bool Workspace::evaluateCondition(const Condition& condition) {
+    return tav::evaluateCondition(conditionInputs(), evaluation, condition);
+}
+
+bool Workspace::evaluateCapsule(const ConditionCapsule& capsule) {
+    return tav::evaluateCapsule(conditionInputs(), evaluation, capsule);
 }
 
 bool Workspace::saveIfChanged() {

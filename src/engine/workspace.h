@@ -5,6 +5,7 @@
 #include <string>
 
 #include "analysis/recompute.h"
+#include "conditions/condition_evaluator.h"
 #include "core/bar_series.h"
 #include "data/endpoints.h"
 #include "data/folder_lock.h"
@@ -122,6 +123,18 @@ public:
     // The price tick of a bar's close, and a value rounded to it.
     int32_t tickSize(int bar) const;
     int32_t roundToTick(int32_t value, int bar) const;
+
+    // Condition evaluation: the bar under test and the position state (the
+    // simulation fills it; flat otherwise), and the capsules that category 5
+    // rows name, read by loadCapsules.
+    EvaluationContext evaluation;
+    std::vector<ConditionCapsule> capsules;
+    void loadCapsules();
+    // What evaluation reads of the loaded series and the current settings.
+    // Build it once per run: it refers to the series and to `capsules`.
+    ConditionInputs conditionInputs() const;
+    bool evaluateCondition(const Condition& condition);
+    bool evaluateCapsule(const ConditionCapsule& capsule);
 
     bool saveIfChanged();
     bool saveAll();

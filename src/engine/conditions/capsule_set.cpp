@@ -1,0 +1,317 @@
+#include "conditions/capsule_set.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "conditions/capsule_file.h"
+#include "conditions/condition_text.h"
+#include "core/file_io.h"
+#include "core/text.h"
+
+namespace tav {
+
+namespace {
+
+constexpr const char* kAddDialog = "条件カプセル追加";
+constexpr const char* kRenameDialog = "条件カプセル変更";
+constexpr const char* kTitleLabel = "カプセル名";
+constexpr const char* kSameCapsule = "送り手と受け手が同じです。";
+constexpr const char* kNothingToCopy = "複写元には設定がありません。";
+constexpr const char* kCopyQuestion =
+    "カプセルの設定内容を複写します。複写先の内容が失われます。\n\nよろしいですか？";
+constexpr const char* kLineBreakInTitle = "カプセル名に改行は使えません。";
+constexpr const char* kTitleCharacters = "カプセル名に使用できない文字が含まれています。";
+constexpr const char* kTitleTooLong = "カプセル名が長すぎます。";
+constexpr const char* kTooManyRows = "1つのカプセルに登録できる条件は20個までです。";
+
+std::string initialiseQuestion(const std::string& title) {
+    return "[ " + title +
+           " ] "
+           "の内容を初期化します。\n\nカプセル内全てのサインが消去されます。\n\nよろしいですか？";
+}
+
+std::string deleteQuestion(const std::string& title) {
+    return "[" + title + "] を削除します。\n\n一度削除すると元へ戻せません。\n\nよろしいですか？";
+}
+
+const ConditionCapsule kNoCapsule{};
+
+// Puts the file `from` in the place of `to`; a missing `from` leaves `to` missing.
+bool replaceFile(const std::string& from, const std::string& to) {
+    std::error_code error;
+    if (!std::filesystem::exists(from, error)) {
+        std::filesystem::remove(to, error);
+        return !error;
+    }
+    std::filesystem::rename(from, to, error);
+    return !error;
+}
+
+}  // namespace
+
+std::vector<ConditionCapsule> loadAllCapsules(const std::string& folder) {
+    const std::size_t count = readCapsuleTitles(folder).size();
+    std::vector<ConditionCapsule> capsules(count);
+    for (std::size_t k = 0; k < count; ++k)
+        capsules[k] =
+            readCapsuleFile(fileio::joinPath(folder, capsuleFileName(static_cast<int>(k))));
+    return capsules;
+}
+
+CapsuleSet::CapsuleSet(std::string folder, Prompter& prompter)
+    : folder_(std::move(folder)), prompter_(prompter) {}
+
+std::string CapsuleSet::path(int capsule) const {
+    return fileio::joinPath(folder_, capsuleFileName(capsule));
+}
+
+std::string CapsuleSet::titleFilePath() const {
+    return fileio::joinPath(folder_, kCapsuleTitleFileName);
+}
+
+std::string CapsuleSet::currentFileName() const {
+    return current_ < 0 ? std::string() : capsuleFileName(current_);
+}
+
+std::string CapsuleSet::currentFilePath() const {
+    return current_ < 0 ? std::string() : path(current_);
+}
+
+const ConditionCapsule& CapsuleSet::capsule() const {
+    if (current_ < 0 || current_ >= static_cast<int>(capsules_.size())) return kNoCapsule;
+    return capsules_[static_cast<std::size_t>(current_)];
+}
+
+ConditionCapsule* CapsuleSet::editable() {
+    if (current_ < 0 || current_ >= static_cast<int>(capsules_.size())) return nullptr;
+    return &capsules_[static_cast<std::size_t>(current_)];
+}
+
+void CapsuleSet::open(int first) {
+    titles_ = readCapsuleTitles(folder_);
+    capsules_.assign(titles_.size(), ConditionCapsule{});
+    current_ = -1;
+    changed_ = false;
+    if (!titles_.empty()) select(std::clamp(first, 0, count() - 1));
+}
+
+bool CapsuleSet::save() {
+    ConditionCapsule* record = editable();
+    if (!record || !changed_) return true;
+    if (!writeCapsuleFile(path(current_), *record)) return false;
+    changed_ = false;
+    return true;
+}
+
+bool CapsuleSet::close() {
+    const bool saved = save();
+    capsules_.clear();
+    titles_.clear();
+    current_ = -1;
+    return saved;
+}
+
+void CapsuleSet::select(int capsule) {
+    if (capsule < 0 || capsule >= count()) return;
+    save();
+    current_ = capsule;
+    capsules_[static_cast<std::size_t>(capsule)] = readCapsuleFile(path(capsule));
+    changed_ = false;
+}
+
+bool CapsuleSet::askTitle(const char* dialogTitle, const std::string& preset, std::string& title) {
+    auto input = prompter_.askText(dialogTitle, kTitleLabel, preset);
+    if (!input || input->empty()) return false;
+    // A line break would split the title into two lines of "Capsel.inf".
+    if (input->find_first_of("\r\n") != std::string::npos) {
+        prompter_.message(kLineBreakInTitle, MessageIcon::Stop);
+        return false;
+    }
+    auto encoded = text::sjisFromUtf8Strict(*input);
+    if (!encoded) {
+        prompter_.message(kTitleCharacters, MessageIcon::Stop);
+        return false;
+    }
+    if (encoded->size() > kMaxCapsuleTitleBytes) {
+        prompter_.message(kTitleTooLong, MessageIcon::Stop);
+        return false;
+    }
+    title = *input;
+    return true;
+}
+
+bool CapsuleSet::addCapsule() {
+    std::string title;
+    if (!askTitle(kAddDialog, "", title)) return false;
+    save();
+    titles_.push_back(title);
+    if (!writeCapsuleTitles(folder_, titles_)) {
+        titles_.pop_back();
+        return false;
+    }
+    capsules_.emplace_back();
+    current_ = count() - 1;
+    changed_ = false;
+    // A file left over under the new number must not lend the new capsule its rows.
+    std::error_code error;
+    std::filesystem::remove(path(current_), error);
+    return true;
+}
+
+bool CapsuleSet::renameCapsule() {
+    if (current_ < 0) return false;
+    std::string title;
+    if (!askTitle(kRenameDialog, titles_[static_cast<std::size_t>(current_)], title)) return false;
+    titles_[static_cast<std::size_t>(current_)] = title;
+    return writeCapsuleTitles(folder_, titles_);
+}
+
+bool CapsuleSet::copyCapsuleTo(int target) {
+    if (current_ < 0 || target < 0 || target >= count()) return false;
+    if (target == current_) {
+        prompter_.message(kSameCapsule, MessageIcon::Stop);
+        return false;
+    }
+    if (!fileio::fileExists(path(current_))) {
+        prompter_.message(kNothingToCopy, MessageIcon::Stop);
+        return false;
+    }
+    if (!prompter_.askYesNo(kCopyQuestion)) return false;
+    if (!fileio::copyFileAtomic(path(current_), path(target))) return false;
+    capsules_[static_cast<std::size_t>(target)] = capsule();
+    return true;
+}
+
+bool CapsuleSet::initialiseCapsule() {
+    ConditionCapsule* record = editable();
+    if (!record) return false;
+    if (!prompter_.askYesNo(initialiseQuestion(titles_[static_cast<std::size_t>(current_)])))
+        return false;
+    *record = ConditionCapsule{};
+    changed_ = true;
+    return true;
+}
+
+bool CapsuleSet::deleteCapsule() {
+    if (current_ < 0) return false;
+    const int deleted = current_;
+    if (!prompter_.askYesNo(deleteQuestion(titles_[static_cast<std::size_t>(deleted)])))
+        return false;
+    const int last = count() - 1;
+    titles_.erase(titles_.begin() + deleted);
+    capsules_.erase(capsules_.begin() + deleted);
+    const bool titlesWritten = writeCapsuleTitles(folder_, titles_);
+    // Close the gap: each later file moves one number down, in ascending order,
+    // so the file with the highest number disappears.
+    bool moved = true;
+    for (int k = deleted; k < last; ++k)
+        moved = replaceFile(path(k + 1), path(k)) && moved;
+    if (deleted == last) {
+        std::error_code error;
+        std::filesystem::remove(path(last), error);
+    }
+    changed_ = false;
+    current_ = -1;
+    if (!titles_.empty()) select(std::min(deleted, count() - 1));
+    return titlesWritten && moved;
+}
+
+bool CapsuleSet::moveCapsule(int from, int to) {
+    if (from < 0 || to < 0 || from >= count() || to >= count()) return false;
+    std::swap(titles_[static_cast<std::size_t>(from)], titles_[static_cast<std::size_t>(to)]);
+    std::swap(capsules_[static_cast<std::size_t>(from)], capsules_[static_cast<std::size_t>(to)]);
+    const bool titlesWritten = writeCapsuleTitles(folder_, titles_);
+    // Swap the two files through "Capsel.bak", which goes afterwards.
+    const std::string swap = fileio::joinPath(folder_, kCapsuleSwapFileName);
+    std::error_code error;
+    std::filesystem::remove(swap, error);
+    const bool swapped = replaceFile(path(from), swap) && replaceFile(path(to), path(from)) &&
+                         replaceFile(swap, path(to));
+    current_ = to;
+    return titlesWritten && swapped;
+}
+
+bool CapsuleSet::moveCapsuleUp() {
+    return current_ > 0 && moveCapsule(current_, current_ - 1);
+}
+
+bool CapsuleSet::moveCapsuleDown() {
+    return current_ >= 0 && current_ + 1 < count() && moveCapsule(current_, current_ + 1);
+}
+
+bool CapsuleSet::canAddRow() {
+    if (!editable()) return false;
+    if (capsule().rowCount >= kMaxCapsuleRows) {
+        prompter_.message(kTooManyRows, MessageIcon::Stop);
+        return false;
+    }
+    return true;
+}
+
+bool CapsuleSet::addRow(const Condition& row) {
+    if (!canAddRow()) return false;
+    ConditionCapsule& record = *editable();
+    record.rows[static_cast<std::size_t>(record.rowCount++)] = row;
+    changed_ = true;
+    return true;
+}
+
+bool CapsuleSet::editRow(int row, const Condition& condition) {
+    ConditionCapsule* record = editable();
+    if (!record || row < 0 || row >= record->rowCount) return false;
+    record->rows[static_cast<std::size_t>(row)] = condition;
+    changed_ = true;
+    return true;
+}
+
+bool CapsuleSet::deleteRow(int row) {
+    ConditionCapsule* record = editable();
+    if (!record || row < 0 || row >= record->rowCount) return false;
+    if (record->rowCount == 1) {
+        *record = ConditionCapsule{};
+    } else {
+        auto rows = record->rows.begin();
+        std::move(rows + row + 1, rows + record->rowCount, rows + row);
+        record->rows[static_cast<std::size_t>(--record->rowCount)] = Condition{};
+    }
+    changed_ = true;
+    return true;
+}
+
+bool CapsuleSet::moveRowUp(int row) {
+    ConditionCapsule* record = editable();
+    if (!record || record->rowCount < 2 || row < 1 || row >= record->rowCount) return false;
+    std::swap(record->rows[static_cast<std::size_t>(row)],
+              record->rows[static_cast<std::size_t>(row - 1)]);
+    changed_ = true;
+    return true;
+}
+
+bool CapsuleSet::moveRowDown(int row) {
+    ConditionCapsule* record = editable();
+    if (!record || record->rowCount < 2 || row < 0 || row + 1 >= record->rowCount) return false;
+    std::swap(record->rows[static_cast<std::size_t>(row)],
+              record->rows[static_cast<std::size_t>(row + 1)]);
+    changed_ = true;
+    return true;
+}
+
+bool CapsuleSet::setLogic(int16_t logic) {
+    ConditionCapsule* record = editable();
+    if (!record || !logicAvailable() || record->logic == logic) return false;
+    record->logic = logic;
+    changed_ = true;
+    return true;
+}
+
+std::vector<std::string> CapsuleSet::rowTexts() const {
+    std::vector<std::string> texts;
+    const ConditionCapsule& record = capsule();
+    for (int i = 0; i < record.rowCount; ++i)
+        texts.push_back(
+            conditionText(record.rows[static_cast<std::size_t>(i)], ConditionContext::Capsule));
+    return texts;
+}
+
+}  // namespace tav

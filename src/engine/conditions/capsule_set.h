@@ -1,0 +1,87 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "conditions/condition.h"
+#include "platform/prompter.h"
+
+namespace tav {
+
+// Every capsule of the program folder, as the evaluation side needs them:
+// capsule k from "Capsel%d.pat" for each title of "Capsel.inf".
+std::vector<ConditionCapsule> loadAllCapsules(const std::string& folder);
+
+// The capsule set as the capsule dialog works on it: the titles, the capsule
+// records, the current capsule and whether it changed since it was loaded.
+// Every operation asks and tells through the Prompter; the files are written
+// as each operation completes, the rows of the current capsule when another
+// capsule is selected or the set is closed.
+class CapsuleSet {
+  public:
+    CapsuleSet(std::string folder, Prompter& prompter);
+
+    // Reads the titles, creates the records and selects capsule `first`
+    // (the last one when it is past the end; none when there are no titles).
+    void open(int first);
+    // Saves the current capsule when it changed.
+    bool save();
+    // Saves and releases the records.
+    bool close();
+
+    const std::vector<std::string>& titles() const { return titles_; }
+    int count() const { return static_cast<int>(titles_.size()); }
+    int current() const { return current_; }  // -1: none
+    bool changed() const { return changed_; }
+    // The current capsule; an empty one when none is selected.
+    const ConditionCapsule& capsule() const;
+    // "Capsel%d.pat" of the current capsule, empty when none.
+    std::string currentFileName() const;
+    std::string currentFilePath() const;
+    std::string titleFilePath() const;
+
+    // Saves the current capsule when it changed and loads capsule k.
+    void select(int capsule);
+
+    // Title list operations.
+    bool addCapsule();
+    bool renameCapsule();
+    // Copies the current capsule over capsule `target` after asking.
+    bool copyCapsuleTo(int target);
+    bool initialiseCapsule();
+    bool deleteCapsule();
+    bool moveCapsuleUp();
+    bool moveCapsuleDown();
+
+    // Row operations on the current capsule. A capsule holds at most twenty
+    // rows: canAddRow says so (with a message) before the editor opens.
+    bool canAddRow();
+    bool addRow(const Condition& row);
+    bool editRow(int row, const Condition& condition);
+    bool deleteRow(int row);
+    bool moveRowUp(int row);
+    bool moveRowDown(int row);
+
+    // The AND/OR choice: offered from two rows on, shown as OR below that.
+    bool logicAvailable() const { return capsule().rowCount >= 2; }
+    int16_t shownLogic() const { return logicAvailable() ? capsule().logic : kLogicOr; }
+    bool setLogic(int16_t logic);
+
+    // The rows of the current capsule as sentences.
+    std::vector<std::string> rowTexts() const;
+
+  private:
+    std::string path(int capsule) const;
+    ConditionCapsule* editable();
+    bool askTitle(const char* dialogTitle, const std::string& preset, std::string& title);
+    bool moveCapsule(int from, int to);
+
+    std::string folder_;
+    Prompter& prompter_;
+    std::vector<std::string> titles_;
+    std::vector<ConditionCapsule> capsules_;
+    int current_ = -1;
+    bool changed_ = false;
+};
+
+}  // namespace tav

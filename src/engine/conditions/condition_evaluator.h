@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "conditions/condition.h"
+#include "core/daily_bar.h"
+
+namespace tav {
+
+// The bar under test and the position state of a running simulation. The
+// simulation fills the position fields; screening and the command line leave
+// them 0 (no open position).
+struct EvaluationContext {
+    int32_t evaluationBar = 0;  // index of the bar under test, 0 = oldest
+    int32_t entryPrice = 0;     // average entry price of the open position, 0 when flat
+    int32_t entryBar = 0;       // bar the open position was entered on, 0 when flat
+    int32_t exitBar = 0;        // bar of the last exit, 0 after an entry
+    int32_t limitFill = 0;      // written by evaluation: the fill of a hit limit price
+};
+
+// What evaluation reads besides the context: the recomputed series, its
+// series-wide volume guide, the band settings of the current period and the
+// capsules that category 5 rows refer to.
+struct ConditionInputs {
+    std::span<const DailyBar> bars;
+    int64_t volumeGuide = 1;
+    int bollingerPeriod = 13;
+    int envelopePercent = 10;
+    int maBandPercent = 25;
+    // Capsule k for a category 5 row naming k; a capsule past the end is empty.
+    std::span<const ConditionCapsule> capsules;
+};
+
+// Whether the condition holds on bar evaluationBar - dayOffset (at least 0).
+// Sets limitFill (0 unless a limit price is hit). Reads only the bars inside
+// the series and only what the condition needs; codes outside the tables are
+// false. Allocates nothing.
+bool evaluateCondition(const ConditionInputs& inputs, EvaluationContext& context,
+                       const Condition& condition);
+
+// Combines the capsule's rows by their roles and its logic. A category 5 row
+// inside a capsule is false, so capsules naming capsules always end.
+bool evaluateCapsule(const ConditionInputs& inputs, EvaluationContext& context,
+                     const ConditionCapsule& capsule);
+
+}  // namespace tav
