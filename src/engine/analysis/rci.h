@@ -44,7 +44,7 @@ class RankedWindow {
     // Adds the close of bar k (bars arrive in order from 0) and returns the
     // scaled sum of squared rank differences of the n closes ending at k
     // (0 before the window is full).
-    int64_t push(int k, int32_t close) {
+    [[gnu::always_inline]] int64_t push(int k, int32_t close) {
         const int n = period_;
         if (k >= n) {
             // The window of the previous bar sits at head_ .. head_ + n - 1.
@@ -102,7 +102,7 @@ class RankedWindow {
 
     // Moves the window one bar on: `window` holds the n closes of the
     // previous bar, oldest first; the oldest leaves and `entering` arrives.
-    void slide(const int32_t* window, int32_t entering) {
+    [[gnu::always_inline]] void slide(const int32_t* window, int32_t entering) {
         const int n = period_;
         const int32_t leaving = window[0];
         // Counts and time-rank sums of the n - 1 closes that stay, taken
@@ -191,7 +191,7 @@ class RciStep {
           clearFirst_(clearFirst),
           window_(period) {}
 
-    void step(Bars bars, int k) {
+    [[gnu::always_inline]] void step(Bars bars, int k) {
         if (clearFirst_) bars[k].*slot_ = 0;
         if (period_ <= 1) return;
         const int64_t squares = window_.push(k, bars[k].close);
