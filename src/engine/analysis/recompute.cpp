@@ -15,12 +15,14 @@ int64_t midpoint(std::pair<int64_t, int64_t> extremes) {
 
 }  // namespace
 
-// A bar record spans several cache lines and a series more than the caches
-// hold, so the pass runs its steps in three sweeps rather than one sweep per
-// indicator. Interleaving is sound because no step reads a slot of a later
-// step, and every step at bar k reads only bars up to k of the steps before
-// it (and its own). The turn distance is the exception: a confirmation marks
-// an earlier bar, so it runs once all marks are set.
+// The steps run interleaved in three sweeps rather than one sweep per
+// indicator, so each bar record is visited a few times instead of dozens and
+// the steps can share per-bar values and window queues. Interleaving gives the
+// same slots as the fixed order because no step reads a slot of a later step,
+// and every step at bar k reads only bars up to k of the steps before it (and
+// its own). The turn distance is the exception: a confirmation marks an
+// earlier bar, so it runs once all marks are set. Williams %R joins the last
+// sweep: only the turning marks read it.
 void recomputeIndicators(std::span<DailyBar> bars, const AnalysisSettings& s,
                          AnalysisState& state) {
     state.lastRsiWindow = {};
