@@ -179,6 +179,17 @@ bool applyAction(int action, Value today, Value yesterday, Value target) {
     }
 }
 
+BandLevels bollingerAt(const ConditionInputs& in, int bar) {
+    auto& memo = in.bollingerMemo[static_cast<std::size_t>(bar & 1)];
+    if (memo.series != in.bars.data() || memo.bar != bar || memo.period != in.bollingerPeriod) {
+        memo.series = in.bars.data();
+        memo.bar = bar;
+        memo.period = in.bollingerPeriod;
+        memo.levels = bollingerLevels(in.bars, in.bollingerPeriod, bar);
+    }
+    return memo.levels;
+}
+
 // One evaluation: the inputs, the context and the resolved bar b.
 class Evaluation {
   public:
@@ -329,8 +340,8 @@ bool Evaluation::priceTarget(Value& target) const {
         case 23:
         case 24: {
             if (c_.p3 < -kBandSteps || c_.p3 > kBandSteps) return false;
-            const BandLevels levels = code == 23 ? bollingerLevels(bars_, in_.bollingerPeriod, b_)
-                                                 : envelopeLevels(bars_, in_.envelopePercent, b_);
+            const BandLevels levels =
+                code == 23 ? bollingerAt(in_, b_) : envelopeLevels(bars_, in_.envelopePercent, b_);
             x = levels[static_cast<std::size_t>(c_.p3 + kBandSteps)];
             break;
         }
@@ -448,7 +459,7 @@ bool Evaluation::bollingerFrame() const {
     if (mid == 0 || c_.p1 != 0) return false;
     const Value upper = mid + mid * c_.p3 / 100;
     const Value lower = mid - mid * c_.p3 / 100;
-    const BandLevels now = bollingerLevels(bars_, in_.bollingerPeriod, b_);
+    const BandLevels now = bollingerAt(in_, b_);
     const Value up = now[2 * kBandSteps];
     const Value down = now[0];
     auto outside = [&](Value top, Value bottom) { return top > upper && bottom < lower; };
@@ -457,7 +468,7 @@ bool Evaluation::bollingerFrame() const {
         case kCrossUp:
         case kCrossDown: {
             if (b_ < 1) return false;
-            const BandLevels before = bollingerLevels(bars_, in_.bollingerPeriod, b_ - 1);
+            const BandLevels before = bollingerAt(in_, b_ - 1);
             const Value upBefore = before[2 * kBandSteps];
             const Value downBefore = before[0];
             if (c_.p2 == kCrossUp) return inside(upBefore, downBefore) && outside(up, down);

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 
+#include "analysis/bands.h"
 #include "conditions/condition.h"
 #include "core/daily_bar.h"
 
@@ -30,6 +32,17 @@ struct ConditionInputs {
     int maBandPercent = 25;
     // Capsule k for a category 5 row naming k; a capsule past the end is empty.
     std::span<const ConditionCapsule> capsules;
+
+    // Bollinger levels already computed in this run, so that rows on one bar
+    // and crossings on successive bars share them. Inputs belong to one run
+    // over an unchanging series: build new ones after the series changes.
+    struct BollingerMemo {
+        const DailyBar* series = nullptr;
+        int bar = -1;
+        int period = 0;
+        BandLevels levels{};
+    };
+    mutable std::array<BollingerMemo, 2> bollingerMemo{};
 };
 
 // Whether the condition holds on bar evaluationBar - dayOffset (at least 0).

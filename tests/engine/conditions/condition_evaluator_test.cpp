@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "analysis/bands.h"
+
 namespace tav {
 namespace {
 
@@ -29,6 +31,7 @@ class Evaluator : public ::testing::Test {
     }
     DailyBar& at(int i) { return bars[static_cast<std::size_t>(i)]; }
     bool holds(const Condition& c, int bar) {
+        inputs.bollingerMemo = {};  // the tests change bars between calls
         context.evaluationBar = bar;
         inputs.bars = bars;
         inputs.capsules = capsules;
@@ -315,6 +318,35 @@ TEST_F(Evaluator, CapsuleReferencesEndAndMissingOnesAreEmpty) {
     loop.rows[0].role = kRoleFilter;
     capsules[1] = loop;
     EXPECT_FALSE(holds(row(5, 1), 2));
+}
+
+TEST_F(Evaluator, BollingerTargetsAndFrame) {
+    makeBars(30);
+    for (int i = 0; i < 30; ++i) {
+        at(i).close = 1000 + (i * 37) % 50;
+        at(i).bollingerMid = 1020;
+    }
+    inputs.bollingerPeriod = 13;
+    const BandLevels lines = bollingerLevels(bars, 13, 29);
+    ASSERT_GT(lines[6], lines[3]);
+    int above = 0;
+    for (int16_t k = -3; k <= 3; ++k) {
+        const bool expected = at(29).close >= lines[static_cast<std::size_t>(k + 3)];
+        EXPECT_EQ(holds(row(0, 0, 23, 2, k), 29), expected) << k;
+        above += expected;
+    }
+    EXPECT_GT(above, 0);
+    EXPECT_LT(above, 7);
+    EXPECT_FALSE(holds(row(0, 0, 23, 2, -4), 29));
+
+    // The +-3 lines against a frame of p3 % around the middle line.
+    const BandLevels levels = bollingerLevels(bars, 13, 29);
+    const int width = static_cast<int>((levels[6] - 1020) * 100 / 1020);
+    EXPECT_TRUE(holds(row(1, 4, 0, 4, static_cast<int16_t>(width)), 29));
+    EXPECT_FALSE(holds(row(1, 4, 0, 4, static_cast<int16_t>(width + 1)), 29));
+    EXPECT_TRUE(holds(row(1, 4, 0, 5, static_cast<int16_t>(width + 1)), 29));
+    at(29).bollingerMid = 0;
+    EXPECT_FALSE(holds(row(1, 4, 0, 3, 90), 29));
 }
 
 TEST_F(Evaluator, ParabolicAndBandTargets) {
