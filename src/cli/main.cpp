@@ -16,6 +16,7 @@
 #include "settings_commands.h"
 #include "stdin_clipboard.h"
 #include "store_commands.h"
+#include "update_commands.h"
 #include "watchlist_commands.h"
 
 namespace tav::cli {
@@ -30,7 +31,7 @@ struct Command {
 
 const std::map<std::string, Command>& commands() {
     static const std::map<std::string, Command> table = {
-        {"init", {runInit, true, "init                      create the program folder and its files"}},
+        {"init", {runInit, true, "init [--from YYYYMMDD]    create the program folder and its files, and the store from the daily archives"}},
         {"series", {runSeries, false, "series CODE [--period P]  print the stored bars as CSV"}},
         {"dump", {runDump, false, "dump CODE [--period P]    print every indicator slot of the series as CSV"}},
         {"lookup", {runLookup, false, "lookup CODE               show the master-list entry of a code"}},
@@ -48,6 +49,11 @@ const std::map<std::string, Command>& commands() {
         {"ranking", {runRanking, false, "ranking --category C --kind K --market M --period P --output N   fetch a ranking into watchlist N"}},
         {"evaluate", {runEvaluate, false, "evaluate CODE (--condition \"F1 ... F10\" | --capsule N) [--period P]   print DATE,1|0 per bar"}},
         {"text", {runText, false, "text --condition \"F1 ... F10\" [--context capsule|strategy]   print the sentence of a condition"}},
+        {"show", {runShow, false, "show CODE [--period P]    show a security as the desktop does (file first, fetch when empty)"}},
+        {"update", {runUpdate, true, "update [--from YYYYMMDD] [--mode 0|1|2]   add the daily archives since the last stored day"}},
+        {"refetch", {runRefetch, false, "refetch CODE [--period P] fetch a series afresh and replace its file"}},
+        {"update-list", {runUpdateList, false, "update-list N|MARKET [--download]   batch update of a watchlist or market"}},
+        {"realtime", {runRealtime, false, "realtime [CODE]           add today's provisional bar from Realtime.txt or the quote page"}},
         {"capsules", {runCapsules, false, "capsules list | show N | add TITLE | rename N TITLE | copy N M | init N | delete N | move N up|down | add-row N ROW | delete-row N R | logic N and|or"}},
     };
     return table;
@@ -62,7 +68,7 @@ void printHelp() {
 
 // Options that take a value; every other --name is a flag.
 bool takesValue(const std::string& name) {
-    static const char* const kValued[] = {"folder", "period", "market", "unit", "individual", "years", "months", "end", "source", "category", "kind", "output", "condition", "capsule", "context"};
+    static const char* const kValued[] = {"folder", "period", "market", "unit", "individual", "years", "months", "end", "source", "category", "kind", "output", "condition", "capsule", "context", "from", "mode"};
     for (const char* valued : kValued)
         if (name == valued) return true;
     return false;

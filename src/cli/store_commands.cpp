@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "core/file_io.h"
+#include "update_commands.h"
 
 namespace tav::cli {
 
@@ -26,10 +27,12 @@ std::optional<int> choiceIndex(const std::string& value, std::span<const std::st
 }  // namespace
 
 int runInit(CommandContext& context) {
-    if (context.line.words.size() != 1) return usageError("usage: init");
+    if (context.line.words.size() != 1) return usageError("usage: init [--from YYYYMMDD]");
     bool storeMissing = context.workspace.initProgramFolder();
     std::cout << "program folder: " << context.workspace.folder().root() << '\n';
-    if (storeMissing) std::cout << "no daily series of code 1010 yet: the store is empty\n";
+    // The first start builds the store from the daily archives.
+    if (storeMissing && !createStoreOnFirstStart(context))
+        std::cout << "no daily series of code 1010 yet: the store is empty\n";
     return kExitOk;
 }
 

@@ -22,6 +22,8 @@
 #include "quotes/quote_page.h"
 #include "settings/analysis_parameters.h"
 #include "settings/settings_store.h"
+#include "updates/archive_update.h"
+#include "updates/bar_requests.h"
 #include "watchlists/history.h"
 #include "watchlists/watchlists.h"
 
@@ -64,6 +66,10 @@ public:
     // store still has no daily series of code 1010, so the caller must create
     // it from the daily archives before the first series is loaded.
     bool initProgramFolder();
+    // The first start's store: asks for the start date and imports the daily
+    // archives from it (through the "株価データ追加" dialog when given). True
+    // when code 1010 has a daily series afterwards.
+    bool createStoreFromArchives(const ArchiveDialog& dialog = {});
 
     BarSeries& series() { return series_; }
     const BarSeries& series() const { return series_; }
@@ -83,6 +89,8 @@ public:
     std::optional<QuoteRecord> quoteInfo;
     // Set when the loaded series came from a split-adjusted fetch.
     bool splitAdjusted = false;
+    // The chart's view of the loaded series, as fetching needs it.
+    SeriesPaging paging;
 
     // The analysis parameters in force for the loaded series (common or the
     // security's own) and the display switches.

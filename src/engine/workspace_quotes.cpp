@@ -30,7 +30,8 @@ QuoteContext quoteContext(Workspace& workspace) {
 }
 
 bool fetchSpan(Workspace& workspace, StockCode code, std::string_view endDate, int years,
-               int months, int requestedBars, bool splitAdjust) {
+               int months, int requestedBars, bool splitAdjust, bool* walkComplete) {
+    if (walkComplete) *walkComplete = false;
     BarSeries& series = workspace.series();
     series.bars.clear();
     workspace.splitAdjusted = false;
@@ -47,7 +48,7 @@ bool fetchSpan(Workspace& workspace, StockCode code, std::string_view endDate, i
     request.span = spanEnding(dateOf(endDate, workspace), years, months);
     request.showProgress = true;
     request.requestedBars = requestedBars;
-    std::vector<DailyBar> batch = fetchHistory(context, request);
+    std::vector<DailyBar> batch = fetchHistory(context, request, walkComplete);
     // Split adjustment reads the split marks of the Yahoo! Japan pages only.
     bool adjusted = normaliseBatch(batch, splitAdjust && !context.useInfoseek);
     workspace.splitAdjusted = adjusted;

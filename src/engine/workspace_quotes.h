@@ -21,8 +21,10 @@ QuoteContext quoteContext(Workspace& workspace);
 // period. Weekly and monthly requests of currency pairs and US listings give
 // no bars. requestedBars is the divisor of the progress percentage. With
 // splitAdjust the batch is split-adjusted; returns true when it was.
+// walkComplete as for fetchHistory.
 bool fetchSpan(Workspace& workspace, StockCode code, std::string_view endDate, int years,
-               int months, int requestedBars, bool splitAdjust = false);
+               int months, int requestedBars, bool splitAdjust = false,
+               bool* walkComplete = nullptr);
 
 // The bars from the date of `last` to today, oldest first; the first repeats
 // last's date.

@@ -10,6 +10,7 @@ constexpr std::string_view kAllNames[] = {
     Endpoints::kMasterArchive, Endpoints::kYahooJapan,  Endpoints::kInfoseek,
     Endpoints::kYahooUs,       Endpoints::kDailyArchive, Endpoints::kQuote,
     Endpoints::kMarginYahoo,   Endpoints::kMarginInfoseek, Endpoints::kRanking,
+    Endpoints::kMemberArchive,
 };
 
 std::string defaultAddress(std::string_view name, std::string_view host) {

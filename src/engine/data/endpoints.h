@@ -17,6 +17,7 @@ public:
     static constexpr std::string_view kInfoseek = "infoseek";
     static constexpr std::string_view kYahooUs = "yahoo-us";
     static constexpr std::string_view kDailyArchive = "daily-archive";
+    static constexpr std::string_view kMemberArchive = "member-archive";  // the member data server
     static constexpr std::string_view kQuote = "quote";
     static constexpr std::string_view kMarginYahoo = "margin-yahoo";
     static constexpr std::string_view kMarginInfoseek = "margin-infoseek";

@@ -1,5 +1,6 @@
 #include "data/price_store.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstring>
@@ -88,9 +89,20 @@ std::string formatSeries(std::span<const DailyBar> bars) {
     return out;
 }
 
+bool coversStoredBars(std::span<const DailyBar> bars, std::span<const DailyBar> stored) {
+    if (stored.empty()) return true;
+    auto last = std::find_if(bars.rbegin(), bars.rend(),
+                             [](const DailyBar& bar) { return !bar.provisional; });
+    if (last == bars.rend()) return false;
+    return bars.front().dateText() <= stored.front().dateText() &&
+           last->dateText() >= stored.back().dateText();
+}
+
 bool saveIfChanged(const ProgramFolder& folder, BarSeries& series, StorageMode mode) {
     if (mode == StorageMode::Accumulate && series.savedCount == series.count()) return true;
     std::string path = dataFilePath(folder, series.code, series.period, mode);
+    if (mode == StorageMode::Accumulate && !coversStoredBars(series.bars, loadSeries(path)))
+        return false;
     return fileio::writeFileAtomic(path, formatSeries(series.bars));
 }
 

@@ -32,9 +32,15 @@ std::vector<DailyBar> loadSeries(const std::string& path);
 // written in full (a 64-bit column), so any volume reads back unchanged.
 std::string formatSeries(std::span<const DailyBar> bars);
 
+// True when the bars reach at least as far back and as far forward as the
+// stored ones (provisional bars do not count), so writing them loses no day.
+bool coversStoredBars(std::span<const DailyBar> bars, std::span<const DailyBar> stored);
+
 // Writes the loaded series back to its file. In accumulate mode nothing is
-// done while savedCount equals the bar count; scratch mode always writes
-// "Last.txt". The rewrite is atomic; a failure is silent and leaves the old file.
+// done while savedCount equals the bar count, and a series that reaches less
+// far than its file (a shorter fetch) is not written over it; scratch mode
+// always writes "Last.txt". The rewrite is atomic; a failure is silent and
+// leaves the old file.
 bool saveIfChanged(const ProgramFolder& folder, BarSeries& series, StorageMode mode);
 
 // Rewrites the accumulate-mode file of the loaded code and period, whatever the mode.

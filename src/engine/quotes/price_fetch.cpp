@@ -32,9 +32,11 @@ PageRequest historyPageRequest(const QuoteContext& context, const HistoryRequest
     return page;
 }
 
-std::vector<DailyBar> fetchHistory(QuoteContext& context, const HistoryRequest& request) {
+std::vector<DailyBar> fetchHistory(QuoteContext& context, const HistoryRequest& request,
+                                   bool* walkComplete) {
     const PageRequest pageRequest = historyPageRequest(context, request);
     std::vector<DailyBar> collected;
+    if (walkComplete) *walkComplete = false;
     for (int n = 0; n < kMaxHistoryPages; ++n) {
         if (request.showProgress) {
             int divisor = std::max(request.requestedBars, 1);
@@ -56,7 +58,10 @@ std::vector<DailyBar> fetchHistory(QuoteContext& context, const HistoryRequest& 
         for (const DailyBar& bar : parsed.bars) {
             if (before == 0 || bar.dateText() < std::string_view(oldest)) collected.push_back(bar);
         }
-        if (collected.size() == before || !parsed.furtherPage) break;
+        if (collected.size() == before || !parsed.furtherPage) {
+            if (walkComplete) *walkComplete = true;
+            break;
+        }
     }
     return collected;
 }

@@ -1,0 +1,167 @@
+#include "update_commands.h"
+
+#include <cstdio>
+#include <iostream>
+
+#include "updates/archive_update.h"
+#include "watchlists/entry_lists.h"
+#include "workspace_archive.h"
+#include "workspace_quotes.h"
+#include "workspace_updates.h"
+
+namespace tav::cli {
+
+namespace {
+
+int exitCode(bool ok) {
+    return ok ? kExitOk : kExitFailed;
+}
+
+std::string barLine(const DailyBar& bar) {
+    char line[160];
+    std::snprintf(line, sizeof line, "%s,%d,%d,%d,%d,%lld%s", bar.date, bar.open, bar.high, bar.low,
+                  bar.close, static_cast<long long>(bar.volume),
+                  bar.provisional ? " (provisional)" : "");
+    return line;
+}
+
+void printSummary(const Workspace& workspace) {
+    const BarSeries& series = workspace.series();
+    std::cout << series.code << ' ' << series.name << '\n';
+    if (series.empty()) {
+        std::cout << "bars: 0\n";
+        return;
+    }
+    std::cout << "bars: " << series.count() << " (" << series.bars.front().dateText() << " - "
+              << series.bars.back().dateText() << ")\n"
+              << "last: " << barLine(series.bars.back()) << '\n';
+}
+
+// "--from" answers the start-date question.
+void presetStartDate(CommandContext& context) {
+    if (auto from = context.line.option("from")) context.prompter.presetInput = *from;
+}
+
+std::optional<SourceMode> modeOption(CommandContext& context, bool& bad) {
+    bad = false;
+    auto text = context.line.option("mode");
+    if (!text) return std::nullopt;
+    if (*text == "0" || *text == "1" || *text == "2")
+        return static_cast<SourceMode>(std::stoi(*text));
+    bad = true;
+    return std::nullopt;
+}
+
+// The code argument, or the start code of the stored options.
+std::optional<StockCode> codeOrStartCode(CommandContext& context, std::size_t index) {
+    const auto& words = context.line.words;
+    if (words.size() > index) return parseCodeArgument(words[index]);
+    return context.workspace.options().stockCode;
+}
+
+}  // namespace
+
+bool createStoreOnFirstStart(CommandContext& context) {
+    presetStartDate(context);
+    Workspace& workspace = context.workspace;
+    if (!workspace.createStoreFromArchives()) return false;
+    std::cout << "store created: code 1010 up to " << lastStoredDate(workspace.folder()) << '\n';
+    return true;
+}
+
+int runShow(CommandContext& context) {
+    const auto& words = context.line.words;
+    if (words.size() != 2) return usageError("usage: show CODE [--period daily|weekly|monthly]");
+    auto code = parseCodeArgument(words[1]);
+    if (!code) return usageError("not a security code: " + words[1]);
+    Workspace& workspace = context.workspace;
+    bool shown = selectSecurity(workspace, *code);
+    if (shown) printSummary(workspace);
+    // As when the program closes: the series goes back to its file.
+    workspace.saveIfChanged();
+    return exitCode(shown);
+}
+
+int runUpdate(CommandContext& context) {
+    if (context.line.words.size() != 1)
+        return usageError("usage: update [--from YYYYMMDD] [--mode 0|1|2]");
+    bool badMode = false;
+    auto mode = modeOption(context, badMode);
+    if (badMode) return usageError("--mode must be 0 (disk), 1 (net) or 2 (member server)");
+    Workspace& workspace = context.workspace;
+    workspace.initProgramFolder();
+    if (workspace.periodMode != PeriodMode::Daily) return exitCode(updateCommand(workspace, false));
+
+    presetStartDate(context);
+    if (mode) workspace.options().updateOption = static_cast<uint8_t>(*mode);
+    auto proposal = proposeArchiveUpdate(workspace);
+    if (!proposal) return kExitFailed;
+    ArchiveRunResult result = runArchiveUpdate(workspace, *proposal);
+    std::cout << "days added: " << result.imported << ", skipped: " << result.skipped;
+    std::string last = lastStoredDate(workspace.folder());
+    if (!last.empty()) std::cout << ", store up to " << last;
+    std::cout << '\n';
+    // The source mode of the run is kept, as the dialog's run button does.
+    workspace.saveSettings();
+    return exitCode(!result.stopped);
+}
+
+int runRefetch(CommandContext& context) {
+    const auto& words = context.line.words;
+    if (words.size() != 2) return usageError("usage: refetch CODE [--period daily|weekly|monthly]");
+    auto code = parseCodeArgument(words[1]);
+    if (!code) return usageError("not a security code: " + words[1]);
+    Workspace& workspace = context.workspace;
+    workspace.loadStoredSeries(*code);
+    bool fetched = updateCommand(workspace, true);
+    if (fetched) printSummary(workspace);
+    return exitCode(fetched);
+}
+
+int runUpdateList(CommandContext& context) {
+    const auto& words = context.line.words;
+    if (words.size() != 2)
+        return usageError("usage: update-list N|MARKET [--download]   (N a watchlist number)");
+    Workspace& workspace = context.workspace;
+    std::optional<int> position;
+    int watchlist = 0;
+    if (auto number = parseCodeArgument(words[1])) {
+        if (*number > workspace.watchlists().watchlistCount())
+            return usageError("no watchlist " + words[1]);
+        watchlist = *number;
+        position = watchlistPosition(watchlist);
+    }
+    for (int i = 0; i < kMarketCount && !position; ++i)
+        if (words[1] == kMarketNames[i]) position = i;
+    if (!position) return usageError("no watchlist or market " + words[1]);
+
+    // The security on display comes back after the run.
+    workspace.loadStoredSeries(workspace.options().stockCode);
+    if (context.line.flag("download")) {
+        if (watchlist == 0) return usageError("--download takes a watchlist");
+        return exitCode(batchDownload(workspace, watchlist));
+    }
+    return exitCode(batchUpdateList(workspace, *position));
+}
+
+int runRealtime(CommandContext& context) {
+    if (context.line.words.size() > 2) return usageError("usage: realtime [CODE]");
+    auto code = codeOrStartCode(context, 1);
+    if (!code) return usageError("not a security code: " + context.line.words[1]);
+    Workspace& workspace = context.workspace;
+    if (!workspace.loadStoredSeries(*code)) {
+        std::cerr << "tavrento-cli: no stored series of " << *code << '\n';
+        return kExitFailed;
+    }
+    IntradayQuote given;
+    if (auto quote = fetchQuote(workspace, *code, true))
+        given = {quote->open, quote->high, quote->low, quote->price, quote->volume};
+    bool added = addIntradayBar(workspace, given, true);
+    if (added)
+        printSummary(workspace);
+    else
+        std::cerr << "tavrento-cli: no quote for today\n";
+    return exitCode(added);
+}
+
+}  // namespace tav::cli

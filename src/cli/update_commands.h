@@ -1,0 +1,17 @@
+#pragma once
+
+#include "cli_context.h"
+
+namespace tav::cli {
+
+int runShow(CommandContext& context);
+int runUpdate(CommandContext& context);
+int runRefetch(CommandContext& context);
+int runUpdateList(CommandContext& context);
+int runRealtime(CommandContext& context);
+
+// The first start of a folder without a store: asks for the start date (or
+// takes --from) and imports the daily archives. Returns whether it was built.
+bool createStoreOnFirstStart(CommandContext& context);
+
+}  // namespace tav::cli

@@ -1,0 +1,146 @@
+#include "updates/archive_update.h"
+
+#include <cstdio>
+#include <thread>
+
+#include "core/file_io.h"
+#include "core/local_date.h"
+#include "core/text.h"
+#include "data/price_store.h"
+#include "updates/day_csv.h"
+#include "updates/day_import.h"
+#include "updates/trading_days.h"
+
+namespace tav {
+
+namespace {
+
+// Archives are a few hundred kilobytes; anything near this is not one.
+constexpr std::size_t kMaxArchiveBytes = std::size_t{256} << 20;
+
+bool isNotFoundPage(std::string_view body) {
+    static const std::string kNotFound = text::sjisFromUtf8("ページが見つかりません");
+    static const std::string kNotFoundKana = text::sjisFromUtf8("ページがみつかりません");
+    return body.find(kNotFound) != std::string_view::npos ||
+           body.find(kNotFoundKana) != std::string_view::npos;
+}
+
+std::string bracketed(std::string_view text, const char* rest) {
+    std::string message = "[";
+    message += text;
+    message += "]　";
+    message += rest;
+    return message;
+}
+
+// Fetches and unpacks day D's archive into "Source". Stop, Skipped (the
+// not-found page) or Imported (the CSV is in place).
+DayOutcome downloadDay(ArchiveTools& tools, std::string_view day, SourceMode mode) {
+    const ProgramFolder& folder = tools.folder;
+    tools.prompter.status("接続");
+    HttpResponse response =
+        tools.http.get(dayArchiveAddress(tools.endpoints, day, mode), kMaxArchiveBytes);
+    if (response.status == HttpStatus::CannotConnect) {
+        tools.prompter.message("インターネットに接続できません。", MessageIcon::Stop);
+        return DayOutcome::Stop;
+    }
+    std::string archivePath = folder.sourcePath(std::string(day) + ".LZH");
+    if (isNotFoundPage(response.body)) {
+        std::remove((archivePath).c_str());
+        return DayOutcome::Skipped;
+    }
+    // A broken read: wait, then unpack what came (a cut archive fails to unpack).
+    if (response.status == HttpStatus::ReadFailed)
+        std::this_thread::sleep_for(tools.readFailurePause);
+    if (!fileio::writeFileAtomic(archivePath, response.body)) {
+        tools.prompter.message("ネット上のファイルが見つかりません。", MessageIcon::Stop);
+        return DayOutcome::Stop;
+    }
+    tools.prompter.status("解凍");
+    // A CSV left from an earlier run must not stand in for this archive's.
+    std::remove((folder.sourcePath(std::string(day) + ".csv")).c_str());
+    LzhResult unpacked = tools.lzh.extract(archivePath, folder.path("Source"));
+    if (!unpacked.ok) {
+        tools.prompter.message(bracketed(archivePath, "は解凍処理に失敗しました。"),
+                               MessageIcon::Warning);
+        return DayOutcome::Stop;
+    }
+    return DayOutcome::Imported;
+}
+
+}  // namespace
+
+std::string lastStoredDate(const ProgramFolder& folder) {
+    auto bars =
+        loadSeries(dataFilePath(folder, kDefaultCode, PeriodMode::Daily, StorageMode::Accumulate));
+    return bars.empty() ? std::string() : std::string(bars.back().dateText());
+}
+
+std::string dayArchiveAddress(const Endpoints& endpoints, std::string_view day, SourceMode mode) {
+    std::string address;
+    if (mode == SourceMode::Member) {
+        address = endpoints.address(Endpoints::kMemberArchive);
+        address += "/data/";
+    } else {
+        address = endpoints.address(Endpoints::kDailyArchive);
+        address += "/data";
+        address += day.substr(0, 4);
+        address += '/';
+    }
+    address += day;
+    address += ".LZH";
+    return address;
+}
+
+DayOutcome importDay(ArchiveTools& tools, std::string_view day, SourceMode mode) {
+    LocalDate date;
+    if (!parseDate8(day, date)) {
+        tools.prompter.message(bracketed(day, kInvalidDateMessage), MessageIcon::Warning);
+        return DayOutcome::Skipped;
+    }
+    std::string last = lastStoredDate(tools.folder);
+    if (!last.empty() && std::string_view(day) <= std::string_view(last)) {
+        tools.prompter.message(bracketed(day, "は既に追加・更新済みです。"), MessageIcon::Warning);
+        return DayOutcome::Skipped;
+    }
+    if (mode != SourceMode::Disk) {
+        DayOutcome downloaded = downloadDay(tools, day, mode);
+        if (downloaded != DayOutcome::Imported) return downloaded;
+    }
+    auto csv = fileio::readFile(tools.folder.sourcePath(std::string(day) + ".csv"));
+    if (!csv) return mode == SourceMode::Disk ? DayOutcome::Skipped : DayOutcome::Stop;
+
+    DayCsv parsed = parseDayCsv(*csv);
+    DayImportResult written = appendDayLines(tools.folder, parsed.lines, [&](StockCode code) {
+        tools.prompter.status(std::to_string(code));
+    });
+    if (!written.ok) {
+        tools.prompter.message(
+            bracketed(day,
+                      "の株価データを書き込めませんでした。\n\nこの日の追加は取り消されました。"),
+            MessageIcon::Stop);
+        return DayOutcome::Stop;
+    }
+    return DayOutcome::Imported;
+}
+
+ArchiveRunResult importDays(ArchiveTools& tools, std::span<const std::string> days,
+                            SourceMode mode) {
+    ArchiveRunResult result;
+    recoverInterruptedImport(tools.folder);
+    for (std::size_t i = 0; i < days.size(); ++i) {
+        tools.prompter.progress(static_cast<int>(100 * i / days.size()));
+        tools.prompter.status(days[i]);
+        DayOutcome outcome = importDay(tools, days[i], mode);
+        if (outcome == DayOutcome::Stop) {
+            result.stopped = true;
+            break;
+        }
+        ++(outcome == DayOutcome::Imported ? result.imported : result.skipped);
+    }
+    if (!result.stopped) tools.prompter.progress(100);
+    tools.prompter.status("");
+    return result;
+}
+
+}  // namespace tav

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "data/endpoints.h"
+#include "data/program_folder.h"
+#include "platform/http.h"
+#include "platform/lzh.h"
+#include "platform/prompter.h"
+
+// The daily archives: for each trading day one file with that day's prices of
+// every security, appended line by line to the daily files.
+namespace tav {
+
+// Where a day's CSV comes from (the stored source-mode setting).
+enum class SourceMode : uint8_t { Disk = 0, Net = 1, Member = 2 };
+inline constexpr int kSourceModeCount = 3;
+
+// What the "株価データ追加" dialog runs: the days to add and the source.
+struct ArchiveChoice {
+    std::vector<std::string> days;
+    SourceMode mode = SourceMode::Net;
+};
+// The dialog, shown the proposed choice; nullopt when it is cancelled. Without
+// a dialog the proposal runs as it is.
+using ArchiveDialog = std::function<std::optional<ArchiveChoice>(const ArchiveChoice&)>;
+
+struct ArchiveTools {
+    const ProgramFolder& folder;
+    Http& http;
+    Lzh& lzh;
+    Prompter& prompter;
+    Endpoints endpoints;
+    // The pause after a read that broke off, before what came is unpacked.
+    std::chrono::milliseconds readFailurePause{3000};
+};
+
+// The date of the last bar of code 1010's daily file: the store holds every
+// day up to it. Empty when there is none.
+std::string lastStoredDate(const ProgramFolder& folder);
+
+// The address of day D's archive: "/dataYYYY/D.LZH" on the public server,
+// "/data/D.LZH" on the member server.
+std::string dayArchiveAddress(const Endpoints& endpoints, std::string_view day, SourceMode mode);
+
+enum class DayOutcome { Imported, Skipped, Stop };
+
+// Imports one day: a day the store already holds is skipped with a message;
+// the server's not-found page skips the day silently; a failure to connect,
+// to store or to unpack the archive, or to write the files, stops the run
+// with its message and leaves every file as it was before the day.
+DayOutcome importDay(ArchiveTools& tools, std::string_view day, SourceMode mode);
+
+struct ArchiveRunResult {
+    int imported = 0;
+    int skipped = 0;
+    bool stopped = false;
+};
+
+// The run over the day list: each day in order, with the day as the status
+// and the progress between days; ends at the first day that stops it.
+ArchiveRunResult importDays(ArchiveTools& tools, std::span<const std::string> days,
+                            SourceMode mode);
+
+}  // namespace tav

@@ -1,0 +1,99 @@
+#include "updates/day_csv.h"
+
+#include <array>
+
+#include "core/file_io.h"
+#include "core/local_date.h"
+
+namespace tav {
+
+namespace {
+
+constexpr std::size_t kFieldCount = 8;
+// Lines are read with a 1024-byte buffer.
+constexpr std::size_t kMaxLineLength = 1023;
+constexpr std::size_t kMaxCodeDigits = 5;
+// The index lines carry volumes in shares; the store keeps units of 10,000.
+constexpr std::size_t kIndexVolumeDigitsDropped = 4;
+
+bool allDigits(std::string_view text) {
+    if (text.empty()) return false;
+    for (char c : text)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+// Up to N non-empty fields; the last one runs to the next separator like the others.
+std::size_t splitNonEmpty(std::string_view line,
+                          std::array<std::string_view, kFieldCount>& fields) {
+    std::size_t count = 0;
+    std::size_t start = 0;
+    while (count < kFieldCount && start <= line.size()) {
+        std::size_t end = line.find(',', start);
+        if (end == std::string_view::npos) end = line.size();
+        if (end > start) fields[count++] = line.substr(start, end - start);
+        start = end + 1;
+    }
+    return count;
+}
+
+std::string_view beforePoint(std::string_view price) {
+    return price.substr(0, price.find('.'));
+}
+
+}  // namespace
+
+std::optional<DayLine> parseDayLine(std::string_view line) {
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
+        line.remove_suffix(1);
+    if (line.size() > kMaxLineLength) return std::nullopt;
+    std::array<std::string_view, kFieldCount> fields;
+    if (splitNonEmpty(line, fields) < kFieldCount) return std::nullopt;
+
+    std::string_view dateField = fields[0];
+    if (dateField.size() < 10) return std::nullopt;
+    std::string date;
+    date.append(dateField.substr(0, 4))
+        .append(dateField.substr(5, 2))
+        .append(dateField.substr(8, 2));
+    LocalDate parsed;
+    if (!parseDate8(date, parsed)) return std::nullopt;
+
+    std::string_view codeText = fields[1];
+    if (!allDigits(codeText) || codeText.size() > kMaxCodeDigits) return std::nullopt;
+    bool index = codeText == "1001" || codeText == "1002";
+
+    DayLine result;
+    result.code = index ? (codeText == "1001" ? 1010 : 1001) : std::stoi(std::string(codeText));
+    if (result.code <= 0) return std::nullopt;
+    result.date = date;
+    result.text = date;
+    for (std::size_t i = 3; i <= 6; ++i) {
+        result.text += ',';
+        result.text += index ? beforePoint(fields[i]) : fields[i];
+    }
+    result.text += ',';
+    std::string_view volume = fields[7];
+    if (index) {
+        volume = volume.size() > kIndexVolumeDigitsDropped
+                     ? volume.substr(0, volume.size() - kIndexVolumeDigitsDropped)
+                     : std::string_view("0");
+    }
+    result.text += volume;
+    result.text += '\n';
+    return result;
+}
+
+DayCsv parseDayCsv(std::string_view bytes) {
+    DayCsv csv;
+    fileio::forEachLine(bytes, [&](std::string_view line) {
+        if (line.empty() || line == "\r") return;
+        if (auto parsed = parseDayLine(line))
+            csv.lines.push_back(std::move(*parsed));
+        else
+            ++csv.rejected;
+    });
+    return csv;
+}
+
+}  // namespace tav

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/stock_code.h"
+
+// The CSV of one trading day in a daily archive: one line per security,
+// "date,code,name,open,high,low,close,volume[,...]".
+namespace tav {
+
+// One price line, ready to append to the code's daily file.
+struct DayLine {
+    StockCode code = 0;
+    std::string date;  // YYYYMMDD
+    std::string text;  // "date,open,high,low,close,volume\n"
+};
+
+// A line is taken only with at least eight fields (empty fields are no
+// fields, so consecutive commas count as one), a date of the form
+// YYYY?MM?DD naming a real day, and a code of one to five digits: the code
+// becomes a file name. Archive code 1001 is stored as 1010 and 1002 as 1001,
+// their prices cut at the first "." and their volumes without the last four
+// characters (0 when nothing is left). Other texts are kept as they are.
+std::optional<DayLine> parseDayLine(std::string_view line);
+
+// The price lines of a day's CSV bytes in file order, and how many non-empty
+// lines were not price lines.
+struct DayCsv {
+    std::vector<DayLine> lines;
+    int rejected = 0;
+};
+DayCsv parseDayCsv(std::string_view bytes);
+
+}  // namespace tav

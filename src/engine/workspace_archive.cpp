@@ -1,0 +1,126 @@
+#include "workspace_archive.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "core/file_io.h"
+#include "updates/store_discard.h"
+#include "updates/trading_days.h"
+#include "workspace_updates.h"
+
+namespace tav {
+
+namespace {
+
+constexpr const char* kNoStoreMessage =
+    "株価データが全くありませんので新規に作成します。\n\n開始年月日を指定してください。"
+    "最低でも３ヶ月分くらいは必要です。";
+
+// The displayed daily series, read again after the files changed under it.
+void reloadDisplayed(Workspace& workspace) {
+    if (workspace.storageMode != StorageMode::Accumulate ||
+        workspace.periodMode != PeriodMode::Daily)
+        return;
+    workspace.paging.pagesBack = 0;
+    workspace.paging.extensions = 0;
+    if (workspace.loadStoredSeries(workspace.series().code)) workspace.seriesChanged();
+}
+
+}  // namespace
+
+ArchiveTools archiveTools(Workspace& workspace) {
+    Platform& platform = workspace.platform();
+    return ArchiveTools{workspace.folder(), platform.http, platform.lzh, platform.prompter,
+                        workspace.endpoints()};
+}
+
+std::optional<ArchiveChoice> proposeArchiveUpdate(Workspace& workspace) {
+    std::error_code error;
+    std::filesystem::create_directories(workspace.folder().path("Source"), error);
+    LocalDate today = workspace.platform().clock.today();
+    std::string last = lastStoredDate(workspace.folder());
+    if (last.empty()) {
+        Prompter& prompter = workspace.prompter();
+        prompter.message(kNoStoreMessage, MessageIcon::Warning);
+        auto start = prompter.askText("株価データ作成開始日入力", "作成開始日", yearBefore(today));
+        if (!start) return std::nullopt;
+        if (!acceptableDate(*start, today)) {
+            prompter.message(kInvalidDateMessage, MessageIcon::Warning);
+            return std::nullopt;
+        }
+        last = *start;
+    }
+    ArchiveChoice choice;
+    choice.days = tradingDaysAfter(last, today);
+    int mode = workspace.options().updateOption;
+    choice.mode = static_cast<SourceMode>(std::clamp(mode, 0, kSourceModeCount - 1));
+    return choice;
+}
+
+ArchiveRunResult runArchiveUpdate(Workspace& workspace, const ArchiveChoice& choice) {
+    ArchiveRunResult result;
+    if (!workspace.requireWritableStore()) {
+        result.stopped = true;
+        return result;
+    }
+    workspace.options().updateOption = static_cast<uint8_t>(choice.mode);
+    // The displayed series goes to its file first, so that the days imported
+    // under it are not written over by a later save.
+    workspace.saveIfChanged();
+    ArchiveTools tools = archiveTools(workspace);
+    result = importDays(tools, choice.days, choice.mode);
+    reloadDisplayed(workspace);
+    return result;
+}
+
+bool archiveUpdate(Workspace& workspace, const ArchiveDialog& dialog) {
+    auto proposal = proposeArchiveUpdate(workspace);
+    if (!proposal) return false;
+    std::optional<ArchiveChoice> choice = dialog ? dialog(*proposal) : proposal;
+    if (!choice) return false;
+    return !runArchiveUpdate(workspace, *choice).stopped;
+}
+
+bool discardAndRebuild(Workspace& workspace, const ArchiveDialog& dialog) {
+    if (!workspace.requireWritableStore()) return false;
+    if (!workspace.prompter().askYesNo(
+            "全ての銘柄の株価データを破棄し、再構築します。\n\n新データの構築に"
+            "はかなり時間がかかります。\n\nよろしいですか？"))
+        return false;
+    workspace.saveIfChanged();
+    auto aside = setAsideDailyFiles(workspace.folder());
+    if (!aside) {
+        workspace.prompter().message("株価データを退避できませんでした。\n\n何も破棄していません。",
+                                     MessageIcon::Stop);
+        return false;
+    }
+    // The displayed series is rebuilt with the rest; its old bars must not be
+    // written back into the emptied folder before the import.
+    workspace.series().savedCount = workspace.series().count();
+    bool rebuilt =
+        updateCommand(workspace, false, dialog) && !lastStoredDate(workspace.folder()).empty();
+    if (rebuilt) {
+        dropDailyFiles(*aside);
+        return true;
+    }
+    restoreDailyFiles(workspace.folder(), *aside);
+    reloadDisplayed(workspace);
+    return false;
+}
+
+bool addIntradayBar(Workspace& workspace, const IntradayQuote& quote, bool redraw) {
+    BarSeries& series = workspace.series();
+    std::optional<IntradayQuote> realtime;
+    if (auto bytes = fileio::readFile(workspace.folder().path(kRealtimeFileName)))
+        realtime = realtimeQuote(*bytes, series.code);
+    std::string today = formatDate(workspace.platform().clock.today());
+    if (!tav::addIntradayBar(series, realtime, quote, today)) return false;
+    if (redraw) workspace.seriesChanged();
+    return true;
+}
+
+bool Workspace::createStoreFromArchives(const ArchiveDialog& dialog) {
+    return archiveUpdate(*this, dialog) && !lastStoredDate(folder_).empty();
+}
+
+}  // namespace tav

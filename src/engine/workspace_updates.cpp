@@ -1,0 +1,427 @@
+#include "workspace_updates.h"
+
+#include <algorithm>
+
+#include "core/file_io.h"
+#include "updates/series_merge.h"
+#include "watchlists/entry_lists.h"
+#include "workspace_archive.h"
+#include "workspace_quotes.h"
+
+namespace tav {
+
+namespace {
+
+constexpr const char* kNoData = "データが見つかりません。";
+constexpr const char* kDateFault = "データ日付かシステム日付に異常があります。";
+constexpr const char* kNoNewData = "新しいデータはありません。";
+// Weekly and monthly batch updates fetch these last bars again.
+constexpr int kRefetchedPeriodBars = 3;
+// A batch run of this many entries asks once more.
+constexpr int kLongBatch = 100;
+
+// Everything a failed operation puts back.
+struct Snapshot {
+    SeriesBackup series;
+    PeriodMode period;
+    AnalysisParameters parameters;
+    std::optional<QuoteRecord> quote;
+    bool splitAdjusted;
+    SeriesPaging paging;
+
+    static Snapshot of(Workspace& workspace) {
+        SeriesBackup backup = SeriesBackup::of(workspace.series());
+        int cursor = workspace.series().cursor;
+        Snapshot snapshot{
+            std::move(backup),   workspace.periodMode,    workspace.analysisParameters,
+            workspace.quoteInfo, workspace.splitAdjusted, workspace.paging};
+        snapshot.cursor = cursor;
+        return snapshot;
+    }
+    void restore(Workspace& workspace) const {
+        series.restoreInto(workspace.series());
+        workspace.series().cursor = std::clamp(cursor, -1, workspace.series().count() - 1);
+        workspace.periodMode = period;
+        workspace.analysisParameters = parameters;
+        workspace.quoteInfo = quote;
+        workspace.splitAdjusted = splitAdjusted;
+        workspace.paging = paging;
+    }
+
+    int cursor = -1;
+};
+
+int warmUp(const Workspace& workspace) {
+    return warmUpBars(
+        workspace.analysisParameters.chart(ChartParam::senkouPeriod, workspace.periodMode));
+}
+
+bool accumulating(const Workspace& workspace) {
+    return workspace.storageMode == StorageMode::Accumulate;
+}
+
+void tell(Workspace& workspace, const std::string& fallback) {
+    workspace.prompter().message(
+        workspace.lastErrorText.empty() ? fallback : workspace.lastErrorText, MessageIcon::Warning);
+}
+
+struct FetchRules {
+    bool splitAdjust = false;
+    bool quiet = false;            // batch runs: no message, no quote, no recompute
+    bool requireComplete = false;  // a partial span counts as a failure
+    int atLeastBars = 0;           // ask for no fewer bars than this
+};
+
+// Fetches the displayed code in the current period over the requested span
+// and makes it the series; on failure the snapshot comes back.
+bool fetchReplacing(Workspace& workspace, const Snapshot& previous, const FetchRules& rules) {
+    BarSeries& series = workspace.series();
+    StockCode code = series.code;
+    workspace.paging.pagesBack = 0;
+    workspace.paging.extensions = 0;
+    workspace.lastErrorText.clear();
+    int requested = std::max(requestedBarCount(workspace), rules.atLeastBars);
+    workspace.paging.requestedBars = requested;
+    SpanLength span = spanForBars(requested, workspace.periodMode);
+    bool complete = false;
+    fetchSpan(workspace, code, "", span.years, span.months, requested, rules.splitAdjust,
+              &complete);
+    if (series.empty() || (rules.requireComplete && !complete)) {
+        if (!rules.quiet) tell(workspace, kNoData);
+        previous.restore(workspace);
+        return false;
+    }
+    // None of these bars is known to be in the data file yet.
+    series.savedCount = 0;
+    series.cursor = series.count() - 1;
+    workspace.history().recordHistory(code);
+    if (rules.quiet) return true;
+    if (workspace.options().selectedStrategy == 0) refreshQuote(workspace);
+    workspace.seriesChanged();
+    return true;
+}
+
+// Writes the whole series over its file, atomically; savedCount follows.
+bool writeWhole(Workspace& workspace) {
+    if (!workspace.saveAll()) return false;
+    workspace.series().savedCount = workspace.series().count();
+    return true;
+}
+
+// As writeWhole, unless the file holds days the series lacks.
+bool writeWholeIfCovering(Workspace& workspace) {
+    const BarSeries& series = workspace.series();
+    std::string path =
+        dataFilePath(workspace.folder(), series.code, series.period, StorageMode::Accumulate);
+    if (!coversStoredBars(series.bars, loadSeries(path))) return false;
+    return writeWhole(workspace);
+}
+
+// Fetches up to `wanted` bars ending at the oldest one and prepends those
+// older than it. False (series as before) when none came.
+bool prependFetched(Workspace& workspace, int wanted) {
+    Snapshot previous = Snapshot::of(workspace);
+    BarSeries& series = workspace.series();
+    std::string oldest(series.bars.front().dateText());
+    SpanLength span = spanForBars(wanted, workspace.periodMode);
+    workspace.lastErrorText.clear();
+    fetchSpan(workspace, series.code, oldest, span.years, span.months, wanted);
+    std::vector<DailyBar> fetched = std::move(series.bars);
+    previous.restore(workspace);
+    std::vector<DailyBar> merged = prependOlder(fetched, series.bars);
+    if (merged.size() == series.bars.size()) return false;
+    series.bars = std::move(merged);
+    return true;
+}
+
+}  // namespace
+
+int requestedBarCount(const Workspace& workspace) {
+    return requestedBarCount(warmUp(workspace), workspace.paging.visibleBars,
+                             accumulating(workspace), workspace.periodMode,
+                             workspace.options().accumulateYears);
+}
+
+bool fullFetch(Workspace& workspace, bool splitAdjust) {
+    FetchRules rules;
+    rules.splitAdjust = splitAdjust;
+    return fetchReplacing(workspace, Snapshot::of(workspace), rules);
+}
+
+bool batchRefetch(Workspace& workspace) {
+    BarSeries& series = workspace.series();
+    workspace.lastErrorText.clear();
+    int requested = requestedBarCount(workspace);
+    SpanLength span = spanForBars(requested, workspace.periodMode);
+    bool complete = false;
+    fetchSpan(workspace, series.code, "", span.years, span.months, requested, false, &complete);
+    series.savedCount = 0;
+    // A partial span would replace a longer file by less.
+    return !series.empty() && complete && writeWhole(workspace);
+}
+
+bool reloadFromFile(Workspace& workspace, StockCode code) {
+    Snapshot previous = Snapshot::of(workspace);
+    workspace.paging.pagesBack = 0;
+    workspace.paging.extensions = 0;
+    if (workspace.loadStoredSeries(code)) {
+        workspace.history().recordHistory(code);
+        workspace.seriesChanged();
+        return true;
+    }
+    if (!fetchReplacing(workspace, previous, {})) return false;
+    if (workspace.saveIfChanged()) workspace.series().savedCount = workspace.series().count();
+    return true;
+}
+
+bool deleteAndRefetch(Workspace& workspace) {
+    if (!workspace.requireWritableStore()) return false;
+    FetchRules rules;
+    rules.requireComplete = true;
+    if (!fetchReplacing(workspace, Snapshot::of(workspace), rules)) return false;
+    if (accumulating(workspace)) return writeWhole(workspace);
+    return workspace.saveIfChanged();
+}
+
+bool updateSeries(Workspace& workspace, bool interactive) {
+    BarSeries& series = workspace.series();
+    if (workspace.checkLastDate() < 0) {
+        if (interactive) workspace.prompter().message(kDateFault, MessageIcon::Warning);
+        return false;
+    }
+    workspace.paging.pagesBack = 0;
+    workspace.paging.extensions = 0;
+    workspace.lastErrorText.clear();
+    // A provisional bar never meets fetched ones: the final bar replaces it.
+    bool dropped = false;
+    while (!series.empty() && series.bars.back().provisional) {
+        series.bars.pop_back();
+        dropped = true;
+    }
+    auto showDropped = [&] {
+        series.cursor = series.count() - 1;
+        if (dropped && interactive) workspace.seriesChanged();
+    };
+    if (series.empty()) {
+        showDropped();
+        return false;
+    }
+    std::vector<DailyBar> fetched = fetchSince(workspace, series.code, series.bars.back());
+    if (fetched.empty()) {
+        showDropped();
+        return false;
+    }
+    std::vector<DailyBar> newer = barsAfter(fetched, series.bars.back().dateText());
+    if (newer.empty()) {
+        if (workspace.lastErrorText.empty()) workspace.lastErrorText = kNoNewData;
+        if (interactive)
+            workspace.prompter().message(workspace.lastErrorText, MessageIcon::Warning);
+        showDropped();
+        return false;
+    }
+    // Bars not yet in the file (an extension, a fresh fetch, re-fetched
+    // weeks) go with a whole rewrite; otherwise the new ones are appended.
+    bool fileMatches = series.savedCount == series.count();
+    series.bars.insert(series.bars.end(), newer.begin(), newer.end());
+    series.period = workspace.periodMode;
+    bool written = false;
+    if (!accumulating(workspace))
+        written = workspace.saveIfChanged();
+    else if (fileMatches && workspace.periodMode == PeriodMode::Daily)
+        written = workspace.appendBars(newer);
+    else
+        written = writeWholeIfCovering(workspace);
+    if (written) series.savedCount = series.count();
+    series.cursor = series.count() - 1;
+    if (interactive) workspace.seriesChanged();
+    return true;
+}
+
+bool extendIntoPast(Workspace& workspace) {
+    BarSeries& series = workspace.series();
+    SeriesPaging& paging = workspace.paging;
+    if (series.empty()) return false;
+    int wanted =
+        extensionBarCount(warmUp(workspace), paging.visibleBars, paging.pagesBack, series.count());
+    if (wanted > 0 && !prependFetched(workspace, wanted)) {
+        tell(workspace, kNoData);
+        paging.pagesBack = std::max(paging.pagesBack - 1, 0);
+        series.cursor = pagedCursor(series.count(), paging.visibleBars, paging.pagesBack);
+        return false;
+    }
+    ++paging.extensions;
+    series.cursor = pagedCursor(series.count(), paging.visibleBars, paging.pagesBack);
+    workspace.seriesChanged();
+    return true;
+}
+
+bool zoomOut(Workspace& workspace, int visibleBars) {
+    BarSeries& series = workspace.series();
+    workspace.paging.visibleBars = std::max(visibleBars, 1);
+    workspace.paging.pagesBack = 0;
+    if (workspace.paging.visibleBars <= series.count()) return true;
+    if (!accumulating(workspace) || series.empty()) return fullFetch(workspace);
+    // Older bars are merged in: a fresh fetch of fewer years than the file
+    // holds would replace the stored history.
+    int wanted = warmUp(workspace) + workspace.paging.visibleBars - series.count();
+    if (!prependFetched(workspace, wanted)) {
+        tell(workspace, kNoData);
+        return false;
+    }
+    series.cursor = series.count() - 1;
+    workspace.seriesChanged();
+    return true;
+}
+
+bool splitAdjustedRefetch(Workspace& workspace) {
+    const bool yahoo = workspace.options().quoteSource == 0;
+    FetchRules rules;
+    rules.splitAdjust = yahoo;
+    rules.requireComplete = accumulating(workspace);
+    // The adjusted prices replace the stored ones, so reach as far back.
+    rules.atLeastBars = workspace.series().count();
+    if (!fetchReplacing(workspace, Snapshot::of(workspace), rules)) return false;
+    if (accumulating(workspace)) writeWhole(workspace);
+    refreshQuote(workspace);
+    return true;
+}
+
+bool updateCommand(Workspace& workspace, bool alternate, const ArchiveDialog& dialog) {
+    if (alternate) {
+        if (!workspace.prompter().askYesNo(
+                "データをYahooサイトから個別に再読込みします。\n\n危険！！！　"
+                "一括更新とはデータソースが異なります。\n\n一括更新後でないとデータの整合性が"
+                "失われますのでご注意ください。\n\nよろしいですか？"))
+            return false;
+        return deleteAndRefetch(workspace);
+    }
+    if (workspace.periodMode != PeriodMode::Daily) {
+        workspace.prompter().message("更新処理は日足のみ可能です。", MessageIcon::Warning);
+        return false;
+    }
+    return archiveUpdate(workspace, dialog);
+}
+
+bool selectSecurity(Workspace& workspace, StockCode code) {
+    if (accumulating(workspace)) workspace.saveIfChanged();
+    Snapshot previous = Snapshot::of(workspace);
+    workspace.paging.pagesBack = 0;
+    workspace.quoteInfo.reset();
+    workspace.splitAdjusted = false;
+    if (accumulating(workspace)) {
+        if (reloadFromFile(workspace, code)) return true;
+        previous.restore(workspace);
+        return false;
+    }
+    // Scratch mode fetches every selection; the read only brings the
+    // security's own settings.
+    workspace.loadStoredSeries(code);
+    return fetchReplacing(workspace, previous, {});
+}
+
+bool switchPeriod(Workspace& workspace, PeriodMode period) {
+    // Unsaved bars of the period being left would be lost with the series.
+    if (accumulating(workspace)) workspace.saveIfChanged();
+    Snapshot previous = Snapshot::of(workspace);
+    workspace.periodMode = period;
+    if (accumulating(workspace)) {
+        if (reloadFromFile(workspace, workspace.series().code)) return true;
+        previous.restore(workspace);
+        return false;
+    }
+    workspace.series().period = period;
+    return fetchReplacing(workspace, previous, {});
+}
+
+BatchOutcome batchUpdateSecurity(Workspace& workspace, StockCode code) {
+    BarSeries& series = workspace.series();
+    std::string path =
+        dataFilePath(workspace.folder(), code, workspace.periodMode, StorageMode::Accumulate);
+    if (!fileio::fileExists(path)) {
+        series.bars.clear();
+        series.code = code;
+        series.period = workspace.periodMode;
+        return batchRefetch(workspace) ? BatchOutcome::Refetched : BatchOutcome::Failed;
+    }
+    if (!workspace.loadStoredSeries(code)) return BatchOutcome::Skipped;
+    if (workspace.periodMode != PeriodMode::Daily) {
+        if (series.count() <= kRefetchedPeriodBars)
+            return batchRefetch(workspace) ? BatchOutcome::Refetched : BatchOutcome::Failed;
+        series.bars.resize(series.bars.size() - kRefetchedPeriodBars);
+        return updateSeries(workspace, false) ? BatchOutcome::Updated : BatchOutcome::Failed;
+    }
+    if (workspace.checkLastDate() <= 0) return BatchOutcome::Skipped;
+    return updateSeries(workspace, false) ? BatchOutcome::Updated : BatchOutcome::Failed;
+}
+
+bool batchUpdateList(Workspace& workspace, int position) {
+    Prompter& prompter = workspace.prompter();
+    if (!accumulating(workspace)) {
+        prompter.message("蓄積モードでないため使用できません。", MessageIcon::Warning);
+        return false;
+    }
+    if (workspace.checkLastDate() < 0) {
+        prompter.message(kDateFault, MessageIcon::Warning);
+        return false;
+    }
+    if (!workspace.requireWritableStore()) return false;
+    bool market = position < kMarketCount;
+    if (!prompter.askYesNo(
+            market ? "選択市場の全株価データを一括追加更新します。\n保存データがある銘柄"
+                     "のみが追加対象となります。\n\nよろしいですか？"
+                   : "注目銘柄リストの全株価データを一括追加更新します。\n保存データが"
+                     "ある銘柄のみが追加対象となります。\n\nよろしいですか？"))
+        return false;
+    workspace.watchlists().select(position);
+    auto source = workspace.watchlists().batchSource();
+    std::vector<BatchEntry> entries =
+        source ? readBatchEntries(*source) : std::vector<BatchEntry>{};
+    if (entries.size() >= kLongBatch &&
+        !prompter.askYesNo("銘柄数が多いので長時間になる恐れがあります。\n\nよろしいですか？"))
+        return false;
+
+    workspace.saveIfChanged();
+    StockCode shown = workspace.series().code;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (batchUpdateSecurity(workspace, entries[i].code) == BatchOutcome::Skipped) continue;
+        prompter.progress(
+            static_cast<int>(std::min<std::size_t>(100 * (i + 1) / entries.size(), 100)));
+    }
+    selectSecurity(workspace, shown);
+    return true;
+}
+
+bool batchDownload(Workspace& workspace, int watchlistNumber) {
+    if (!accumulating(workspace) || watchlistNumber < 1) return false;
+    Prompter& prompter = workspace.prompter();
+    if (!prompter.askYesNo(
+            "注目銘柄リストの全株価データを一括ダウンロードします。\n一括追加終了後でな"
+            "いとデータの整合性が失われます。\n\nよろしいですか？"))
+        return false;
+    if (workspace.checkLastDate() < 0) {
+        prompter.message(kDateFault, MessageIcon::Warning);
+        return false;
+    }
+    if (!workspace.requireWritableStore()) return false;
+    workspace.saveIfChanged();
+    StockCode shown = workspace.series().code;
+    std::string path = workspace.folder().path("Focus" + std::to_string(watchlistNumber) + ".lst");
+    std::vector<BatchEntry> entries = readBatchEntries(path);
+    FetchRules rules;
+    rules.quiet = true;
+    rules.requireComplete = true;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        // Nothing of the entry before may stand in for this one on a failure.
+        BarSeries& series = workspace.series();
+        series.bars.clear();
+        series.savedCount = 0;
+        series.code = entries[i].code;
+        series.period = workspace.periodMode;
+        if (fetchReplacing(workspace, Snapshot::of(workspace), rules)) writeWhole(workspace);
+        prompter.progress(static_cast<int>(100 * (i + 1) / entries.size()));
+    }
+    selectSecurity(workspace, shown);
+    return true;
+}
+
+}  // namespace tav

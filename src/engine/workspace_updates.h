@@ -1,0 +1,78 @@
+#pragma once
+
+#include "updates/archive_update.h"
+#include "workspace.h"
+
+// Keeping the loaded series and its data file up to date from the quote
+// sites. Every operation that can fail keeps the previous series (bars, code,
+// period, analysis parameters) and restores it whole on failure; a series is
+// written over its file only when that loses no stored day.
+namespace tav {
+
+// Bars a full fetch asks for with the current settings and period.
+int requestedBarCount(const Workspace& workspace);
+
+// Re-fetches the displayed code in the current period and replaces the
+// series; on failure shows lastErrorText (or "データが見つかりません。") and
+// keeps the previous one. Recorded in the history; not written here.
+bool fullFetch(Workspace& workspace, bool splitAdjust = false);
+
+// The batch form: fetches the displayed code and, when the whole span came,
+// rewrites its data file. No message, no backup.
+bool batchRefetch(Workspace& workspace);
+
+// Accumulate mode: reads the code's data file, or fetches and saves it when
+// the file gives no bars.
+bool reloadFromFile(Workspace& workspace, StockCode code);
+
+// Re-fetches the displayed series and replaces its file, atomically and only
+// after the whole span came; otherwise the file and the series stay.
+bool deleteAndRefetch(Workspace& workspace);
+
+// Appends the bars after the last stored one (a provisional last bar is
+// dropped first) and writes them: appended, or the whole file when the
+// series held unsaved bars or is weekly or monthly. Interactive runs show
+// their messages and recompute.
+bool updateSeries(Workspace& workspace, bool interactive);
+
+// The chart was paged back past the bars it has: prepends older bars so that
+// pagesBack + 1 screens fit. Not written until the next save.
+bool extendIntoPast(Workspace& workspace);
+
+// A narrower bar pitch shows visibleBars bars. When that is more than the
+// series holds, older bars are prepended (accumulate mode) or the series is
+// fetched afresh (scratch mode).
+bool zoomOut(Workspace& workspace, int visibleBars);
+
+// Re-fetches with the split adjustment of the Yahoo! Japan pages, reaching as
+// far back as the stored bars, and in accumulate mode rewrites the file once
+// the whole span came.
+bool splitAdjustedRefetch(Workspace& workspace);
+
+// The update command: with alternate, asks and re-fetches the displayed
+// series; otherwise, daily period only, the daily archive update.
+bool updateCommand(Workspace& workspace, bool alternate, const ArchiveDialog& dialog = {});
+
+// Shows a security as a selection does: the current series saved, then the
+// code's file read (accumulate mode) or its series fetched (scratch mode).
+// Recorded in the history when shown.
+bool selectSecurity(Workspace& workspace, StockCode code);
+
+// Shows the displayed code in another period, the same way.
+bool switchPeriod(Workspace& workspace, PeriodMode period);
+
+// One security of a batch update: fetched in full when it has no file,
+// skipped when its file is empty, updated otherwise (weekly and monthly
+// series re-fetch their last three bars).
+enum class BatchOutcome { Updated, Refetched, Skipped, Failed };
+BatchOutcome batchUpdateSecurity(Workspace& workspace, StockCode code);
+
+// "更新" of the watchlist pane: the batch update of every entry of a market
+// (position 0-8) or watchlist, then the security shown before comes back.
+bool batchUpdateList(Workspace& workspace, int position);
+
+// The batch download of a watchlist: each entry fetched in full and its file
+// replaced once the whole span came.
+bool batchDownload(Workspace& workspace, int watchlistNumber);
+
+}  // namespace tav

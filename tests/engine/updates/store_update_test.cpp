@@ -1,0 +1,400 @@
+// The store kept up to date against the quote-site simulator on 127.0.0.1.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <stdexcept>
+
+#include "core/file_io.h"
+#include "data/endpoints.h"
+#include "market_generator.h"
+#include "sim_server.h"
+#include "support/temp_folder.h"
+#include "support/test_platform.h"
+#include "updates/day_import.h"
+#include "updates/trading_days.h"
+#include "workspace_archive.h"
+#include "workspace_quotes.h"
+#include "workspace_updates.h"
+
+namespace tav {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr LocalDate kToday{2024, 6, 14};  // a Friday
+constexpr const char* kNoStore =
+    "株価データが全くありませんので新規に作成します。\n\n開始年月日を指定してください。"
+    "最低でも３ヶ月分くらいは必要です。";
+
+DailyBar dailyBar(const quotesim::PriceBar& bar) {
+    DailyBar daily{};
+    setBarDate(daily, std::to_string(bar.date));
+    daily.open = bar.open;
+    daily.high = bar.high;
+    daily.low = bar.low;
+    daily.close = bar.close;
+    daily.volume = bar.volume;
+    return daily;
+}
+
+// The market's bars of a code dated after `after` and up to `upTo`.
+std::vector<DailyBar> marketBars(const quotesim::Market& market, StockCode code, int32_t after,
+                                 int32_t upTo) {
+    std::vector<DailyBar> bars;
+    for (const auto& bar : market.find(code)->bars)
+        if (bar.date > after && bar.date <= upTo) bars.push_back(dailyBar(bar));
+    return bars;
+}
+
+std::string prices(std::span<const DailyBar> bars, bool withVolume = true) {
+    std::string text;
+    for (const DailyBar& bar : bars) {
+        text += std::string(bar.dateText()) + "," + std::to_string(bar.open) + "," +
+                std::to_string(bar.high) + "," + std::to_string(bar.low) + "," +
+                std::to_string(bar.close);
+        if (withVolume) text += "," + std::to_string(bar.volume);
+        text += "\n";
+    }
+    return text;
+}
+
+// Every file under Data with its bytes.
+std::map<std::string, std::string> snapshotData(const fs::path& root) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::directory_iterator(root / "Data"))
+        if (entry.is_regular_file())
+            files[entry.path().filename().string()] = test::readFile(entry.path());
+    return files;
+}
+
+// A prompter whose status line kills the run at the nth code written.
+class KillingPrompter : public test::RecordingPrompter {
+  public:
+    int killAt = 0;
+    void status(const std::string& text) override {
+        RecordingPrompter::status(text);
+        bool code = !text.empty() && text.size() <= 5 &&
+                    text.find_first_not_of("0123456789") == std::string::npos;
+        if (code && killAt > 0 && --killAt == 0) throw std::runtime_error("killed");
+    }
+};
+
+class StoreUpdates : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        market_ = new quotesim::Market(quotesim::generateMarket({12, 2, 11, kToday}));
+        server_ = new quotesim::SimServer(*market_, {});
+        ASSERT_GT(server_->start(0), 0);
+    }
+    static void TearDownTestSuite() {
+        delete server_;
+        delete market_;
+    }
+
+    void SetUp() override {
+        fs::create_directories(root());
+        pointAt(server_->host());
+        test::writeFile(root() / "Stock.lst", market_->masterListText());
+        tools.clock.date = kToday;
+        workspace = makeWorkspace(tools.platform());
+        workspace->initProgramFolder();
+        tools.prompter.calls.clear();
+        for (StockCode code : market_->codes())
+            if (securityKind(code) == SecurityKind::JapaneseStock) stocks.push_back(code);
+        ASSERT_GE(stocks.size(), 3u);
+    }
+
+    fs::path root() const { return temp.path() / "folder"; }
+    std::unique_ptr<Workspace> makeWorkspace(Platform platform) {
+        return std::make_unique<Workspace>(ProgramFolder(root().string()), platform);
+    }
+    // Every server at host, with the daily archives at archiveHost when given.
+    void pointAt(const std::string& host, const std::string& archiveHost = "",
+                 const std::string& yahooHost = "") {
+        std::string text = Endpoints::fileTextForHost(host);
+        if (!archiveHost.empty()) text += "daily-archive," + archiveHost + "\n";
+        if (!yahooHost.empty()) text += "yahoo-jp," + yahooHost + "\n";
+        test::writeFile(root() / "Endpoints.lst", text);
+    }
+    std::string file(StockCode code, const char* prefix = "") {
+        return test::readFile(root() / "Data" / (prefix + std::to_string(code) + ".txt"));
+    }
+    void writeStored(StockCode code, int32_t after, int32_t upTo) {
+        test::writeFile(root() / "Data" / (std::to_string(code) + ".txt"),
+                        prices(marketBars(*market_, code, after, upTo)));
+    }
+    int archiveRequests() const {
+        int count = 0;
+        for (const std::string& request : server_->requests())
+            if (request.find(".LZH") != std::string::npos) ++count;
+        return count;
+    }
+    bool createFrom(const char* start) {
+        tools.prompter.inputs = {std::string(start)};
+        return workspace->createStoreFromArchives();
+    }
+
+    static quotesim::Market* market_;
+    static quotesim::SimServer* server_;
+    test::TempFolder temp;
+    test::TestPlatform tools;
+    std::unique_ptr<Workspace> workspace;
+    std::vector<StockCode> stocks;
+};
+
+quotesim::Market* StoreUpdates::market_ = nullptr;
+quotesim::SimServer* StoreUpdates::server_ = nullptr;
+
+TEST_F(StoreUpdates, AStoreFromScratchHoldsWhatThePagesShow) {
+    int before = archiveRequests();
+    ASSERT_TRUE(createFrom("20240101"));
+    EXPECT_EQ(tools.prompter.messages().front(), kNoStore);
+    // One archive per trading day after the start; the holidays' not-found
+    // pages pass silently.
+    EXPECT_EQ(archiveRequests() - before,
+              static_cast<int>(tradingDaysAfter("20240101", kToday).size()));
+    EXPECT_EQ(tools.prompter.messages().size(), 1u);
+
+    for (StockCode code : {kDefaultCode, stocks[0], stocks[1], stocks[2]}) {
+        SCOPED_TRACE(code);
+        std::vector<DailyBar> stored = loadSeries(
+            dataFilePath(workspace->folder(), code, PeriodMode::Daily, StorageMode::Accumulate));
+        EXPECT_EQ(prices(stored), prices(marketBars(*market_, code, 20240101, 20240614)));
+        // The security's own history pages give the same days and prices.
+        fetchSpan(*workspace, code, "", 0, 6, 120);
+        std::vector<DailyBar> fetched;
+        for (const DailyBar& bar : workspace->series().bars)
+            if (bar.dateText() > "20240101") fetched.push_back(bar);
+        bool index = code == kDefaultCode;
+        EXPECT_EQ(prices(stored, !index), prices(fetched, !index));
+    }
+    EXPECT_EQ(lastStoredDate(workspace->folder()), "20240614");
+}
+
+TEST_F(StoreUpdates, TheFirstStartAsksAndATypedDateIsChecked) {
+    tools.prompter.inputs = {std::string("20240230")};
+    EXPECT_FALSE(workspace->createStoreFromArchives());
+    EXPECT_EQ(tools.prompter.messages().back(), kInvalidDateMessage);
+    tools.prompter.inputs = {std::string("20240615")};  // tomorrow
+    EXPECT_FALSE(workspace->createStoreFromArchives());
+    tools.prompter.inputs = {std::nullopt};
+    EXPECT_FALSE(workspace->createStoreFromArchives());
+    EXPECT_TRUE(lastStoredDate(workspace->folder()).empty());
+    // The question's preset is a year back.
+    bool asked = false;
+    for (const auto& call : tools.prompter.calls)
+        if (call.kind == "input") {
+            EXPECT_EQ(call.text, "株価データ作成開始日入力|作成開始日|20230614");
+            asked = true;
+        }
+    EXPECT_TRUE(asked);
+}
+
+TEST_F(StoreUpdates, AnUpdateAddsOnlyTheDaysAfterTheLastStoredOne) {
+    tools.clock.date = {2024, 5, 31};
+    ASSERT_TRUE(createFrom("20240401"));
+    EXPECT_EQ(lastStoredDate(workspace->folder()), "20240531");
+
+    tools.clock.date = kToday;
+    int before = archiveRequests();
+    ASSERT_TRUE(updateCommand(*workspace, false));
+    EXPECT_EQ(archiveRequests() - before, 10);  // 3 June to 14 June
+    for (StockCode code : {kDefaultCode, stocks[0]})
+        EXPECT_EQ(file(code), prices(marketBars(*market_, code, 20240401, 20240614)));
+
+    // A day the store holds already is refused, and the run goes on.
+    tools.prompter.calls.clear();
+    ArchiveRunResult result =
+        runArchiveUpdate(*workspace, {{"20240613", "20240614"}, SourceMode::Net});
+    EXPECT_FALSE(result.stopped);
+    EXPECT_EQ(result.skipped, 2);
+    EXPECT_EQ(tools.prompter.messages(),
+              (std::vector<std::string>{"[20240613]　は既に追加・更新済みです。",
+                                        "[20240614]　は既に追加・更新済みです。"}));
+    EXPECT_EQ(file(stocks[0]), prices(marketBars(*market_, stocks[0], 20240401, 20240614)));
+
+    // Weekly: no archive update.
+    workspace->periodMode = PeriodMode::Weekly;
+    EXPECT_FALSE(updateCommand(*workspace, false));
+    EXPECT_EQ(tools.prompter.messages().back(), "更新処理は日足のみ可能です。");
+}
+
+TEST_F(StoreUpdates, TheDisplayedSeriesIsSavedBeforeAndReadAfterTheImport) {
+    tools.clock.date = {2024, 6, 7};
+    ASSERT_TRUE(createFrom("20240401"));
+    ASSERT_TRUE(selectSecurity(*workspace, stocks[0]));
+    tools.clock.date = kToday;
+    ASSERT_TRUE(archiveUpdate(*workspace));
+    EXPECT_EQ(workspace->series().bars.back().dateText(), "20240614");
+    EXPECT_EQ(workspace->series().savedCount, workspace->series().count());
+    // Showing another security writes nothing over the imported days.
+    ASSERT_TRUE(selectSecurity(*workspace, stocks[1]));
+    EXPECT_EQ(file(stocks[0]), prices(marketBars(*market_, stocks[0], 20240401, 20240614)));
+}
+
+TEST_F(StoreUpdates, ACorruptArchiveStopsTheRunAndLeavesTheDay) {
+    tools.clock.date = {2024, 6, 7};
+    ASSERT_TRUE(createFrom("20240501"));
+    auto before = snapshotData(root());
+    tools.clock.date = kToday;
+    pointAt(server_->host(), server_->host() + "/fault/truncate");
+    tools.prompter.calls.clear();
+    EXPECT_FALSE(archiveUpdate(*workspace));
+    ASSERT_EQ(tools.prompter.messages().size(), 1u);
+    EXPECT_NE(tools.prompter.messages()[0].find("は解凍処理に失敗しました。"), std::string::npos);
+    EXPECT_EQ(snapshotData(root()), before);
+}
+
+TEST_F(StoreUpdates, AnImportKilledHalfWayLosesNothingStored) {
+    tools.clock.date = {2024, 6, 7};
+    ASSERT_TRUE(createFrom("20240501"));
+    auto stored = snapshotData(root());
+    workspace.reset();  // one program at a time holds the folder
+
+    KillingPrompter killing;
+    killing.killAt = 5;
+    test::TestPlatform other;
+    other.clock.date = kToday;
+    Platform platform{killing, other.http, other.lzh, other.shell, other.clock, other.clipboard};
+    {
+        auto dying = makeWorkspace(platform);
+        dying->loadSettings(std::nullopt);
+        EXPECT_THROW(archiveUpdate(*dying), std::runtime_error);
+    }
+    // The next start takes the half day back before it imports again.
+    tools.clock.date = kToday;
+    auto restarted = makeWorkspace(tools.platform());
+    EXPECT_TRUE(recoverInterruptedImport(restarted->folder()));
+    EXPECT_EQ(snapshotData(root()), stored);
+    ASSERT_TRUE(archiveUpdate(*restarted));
+    for (StockCode code : {kDefaultCode, stocks[0], stocks[1]})
+        EXPECT_EQ(file(code), prices(marketBars(*market_, code, 20240501, 20240614)));
+}
+
+TEST_F(StoreUpdates, AProvisionalLastBarIsDroppedBeforeTheUpdate) {
+    writeStored(stocks[0], 20240101, 20240610);
+    ASSERT_TRUE(selectSecurity(*workspace, stocks[0]));
+    ASSERT_TRUE(addIntradayBar(*workspace, {1, 1, 1, 1, 1}, true));
+    EXPECT_EQ(workspace->series().bars.back().dateText(), "20240614");
+    EXPECT_EQ(workspace->series().bars.back().provisional, 1);
+
+    ASSERT_TRUE(updateSeries(*workspace, true));
+    const BarSeries& series = workspace->series();
+    EXPECT_EQ(prices(series.bars), prices(marketBars(*market_, stocks[0], 20240101, 20240614)));
+    EXPECT_EQ(series.bars.back().provisional, 0);
+    EXPECT_EQ(series.savedCount, series.count());
+    EXPECT_EQ(file(stocks[0]), prices(marketBars(*market_, stocks[0], 20240101, 20240614)));
+
+    // Up to date: nothing new, the file stays.
+    tools.prompter.calls.clear();
+    EXPECT_FALSE(updateSeries(*workspace, true));
+    EXPECT_EQ(tools.prompter.messages(), std::vector<std::string>{"新しいデータはありません。"});
+}
+
+TEST_F(StoreUpdates, AFailedFetchKeepsTheOldSeriesCodeAndPeriod) {
+    writeStored(stocks[0], 20240101, 20240614);
+    ASSERT_TRUE(selectSecurity(*workspace, stocks[0]));
+    std::string before = prices(workspace->series().bars);
+
+    // A code the sites do not know: nothing is fetched, nothing written.
+    EXPECT_FALSE(selectSecurity(*workspace, 9999));
+    EXPECT_EQ(tools.prompter.messages().back(), "9999 のデータはありません。");
+    EXPECT_EQ(workspace->series().code, stocks[0]);
+    EXPECT_EQ(prices(workspace->series().bars), before);
+    workspace->saveIfChanged();
+    EXPECT_FALSE(fs::exists(root() / "Data/9999.txt"));
+
+    // The weekly pages fail: the daily series stays, in the daily period.
+    pointAt(server_->host(), "", server_->host() + "/fault/notfound");
+    EXPECT_FALSE(switchPeriod(*workspace, PeriodMode::Weekly));
+    EXPECT_EQ(workspace->periodMode, PeriodMode::Daily);
+    EXPECT_EQ(workspace->series().period, PeriodMode::Daily);
+    EXPECT_EQ(prices(workspace->series().bars), before);
+    workspace->saveIfChanged();
+    EXPECT_FALSE(fs::exists(root() / ("Data/w" + std::to_string(stocks[0]) + ".txt")));
+    EXPECT_EQ(file(stocks[0]), before);
+}
+
+TEST_F(StoreUpdates, ARefetchReplacesTheFileOnlyAfterTheWholeSpan) {
+    test::writeFile(root() / "Data" / (std::to_string(stocks[0]) + ".txt"), "20240614,1,2,1,2,5\n");
+    ASSERT_TRUE(selectSecurity(*workspace, stocks[0]));
+    // The third page breaks off.
+    pointAt(server_->host(), "", server_->host() + "/fault/truncate@2");
+    EXPECT_FALSE(deleteAndRefetch(*workspace));
+    EXPECT_EQ(file(stocks[0]), "20240614,1,2,1,2,5\n");
+    EXPECT_EQ(workspace->series().count(), 1);
+
+    pointAt(server_->host());
+    ASSERT_TRUE(deleteAndRefetch(*workspace));
+    int requested = requestedBarCount(*workspace);
+    EXPECT_EQ(requested, 278);
+    std::vector<DailyBar> stored = loadSeries(
+        dataFilePath(workspace->folder(), stocks[0], PeriodMode::Daily, StorageMode::Accumulate));
+    // One year and three months back from today.
+    EXPECT_EQ(prices(stored), prices(marketBars(*market_, stocks[0], 20230313, 20240614)));
+}
+
+TEST_F(StoreUpdates, OlderBarsAreMergedAndAShorterFetchNeverCutsTheFile) {
+    writeStored(stocks[0], 20240101, 20240614);
+    ASSERT_TRUE(selectSecurity(*workspace, stocks[0]));
+    const int stored = workspace->series().count();
+    ASSERT_GT(stored, 100);
+
+    // Paged back one screen of 100: warm-up 78 + 200 - stored bars come.
+    workspace->paging.visibleBars = 100;
+    workspace->paging.pagesBack = 1;
+    ASSERT_TRUE(extendIntoPast(*workspace));
+    const BarSeries& series = workspace->series();
+    EXPECT_GE(series.count(), 278);
+    EXPECT_EQ(firstDateDisorder(series.bars), -1);
+    EXPECT_EQ(prices(std::span(series.bars).last(stored)),
+              prices(marketBars(*market_, stocks[0], 20240101, 20240614)));
+    EXPECT_EQ(series.cursor, series.count() - 101);
+    EXPECT_EQ(workspace->paging.extensions, 1);
+
+    // With a year to keep, a full fetch gives fewer bars than the extended
+    // series: it is shown, but never written over the longer file.
+    ASSERT_TRUE(workspace->saveIfChanged());
+    std::string extended = file(stocks[0]);
+    workspace->options().accumulateYears = 1;
+    ASSERT_TRUE(fullFetch(*workspace));
+    EXPECT_EQ(workspace->series().count(),
+              static_cast<int>(marketBars(*market_, stocks[0], 20230613, 20240614).size()));
+    EXPECT_FALSE(workspace->saveIfChanged());
+    EXPECT_EQ(file(stocks[0]), extended);
+
+    // Zooming out merges older bars instead.
+    ASSERT_TRUE(workspace->loadStoredSeries(stocks[0]));
+    int count = workspace->series().count();
+    ASSERT_TRUE(zoomOut(*workspace, count + 40));
+    EXPECT_GT(workspace->series().count(), count);
+    ASSERT_TRUE(workspace->saveIfChanged());
+    EXPECT_TRUE(file(stocks[0]).ends_with(extended));
+}
+
+TEST_F(StoreUpdates, DiscardSetsFilesAsideUntilTheRebuildWentThrough) {
+    tools.clock.date = {2024, 6, 7};
+    ASSERT_TRUE(createFrom("20240501"));
+    test::writeFile(root() / "Data/1020.txt", "20240607,15000,15100,14900,15050,100000\n");
+    auto before = snapshotData(root());
+
+    // The start-date question is cancelled: everything comes back.
+    tools.prompter.calls.clear();
+    tools.prompter.inputs = {std::nullopt};
+    EXPECT_FALSE(discardAndRebuild(*workspace));
+    EXPECT_EQ(snapshotData(root()), before);
+
+    tools.clock.date = kToday;
+    tools.prompter.inputs = {std::string("20240531")};
+    ASSERT_TRUE(discardAndRebuild(*workspace));
+    EXPECT_EQ(file(stocks[0]), prices(marketBars(*market_, stocks[0], 20240531, 20240614)));
+    // No archive carries the currency pair: it stays.
+    EXPECT_EQ(file(1020), before["1020.txt"]);
+    for (const auto& entry : fs::directory_iterator(root() / "Source"))
+        EXPECT_FALSE(entry.path().filename().string().starts_with("Discarded"));
+}
+
+}  // namespace
+}  // namespace tav
