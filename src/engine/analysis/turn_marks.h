@@ -43,12 +43,14 @@ void markTurnAt(Bars bars, int k) {
     const int prev = bars[k - 1].*zones.slot;
     const int cur = bars[k].*zones.slot;
     const uint8_t previousMark = bars[k - 1].turnMarks[mark];
-    const bool lowZone = inLow(prev) && (!zones.currentToo || inLow(cur));
-    const bool highZone = prev >= zones.high && (!zones.currentToo || cur >= zones.high);
-    uint8_t current = 0;
-    if (lowZone && prev < cur && previousMark != kMarkTurnedUp) current = kMarkTurnedUp;
-    if (highZone && prev > cur && previousMark != kMarkTurnedDown) current = kMarkTurnedDown;
-    bars[k].turnMarks[mark] = current;
+    // Bitwise rather than short-circuit tests: the outcomes are as good as
+    // random, and the branches would cost more than the tests.
+    const bool lowZone = inLow(prev) & (!zones.currentToo | inLow(cur));
+    const bool highZone = (prev >= zones.high) & (!zones.currentToo | (cur >= zones.high));
+    const bool turnedUp = lowZone & (prev < cur) & (previousMark != kMarkTurnedUp);
+    const bool turnedDown = highZone & (prev > cur) & (previousMark != kMarkTurnedDown);
+    // The upper-zone mark is tested last and wins.
+    bars[k].turnMarks[mark] = turnedDown ? kMarkTurnedDown : turnedUp ? kMarkTurnedUp : 0;
 }
 
 // Step 16, one bar: the turning marks of the seven oscillators. Each

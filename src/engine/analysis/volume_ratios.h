@@ -15,13 +15,13 @@ struct VolumeSums {
 
 // Adds (sign 1) or removes (sign -1) the volume of bar t (t >= 1) on its side.
 inline void addVolumeMove(Bars bars, int t, VolumeSums& sums, int sign) {
+    // Without branches: the direction of a move is as good as random.
     const int64_t volume = sign * bars[t].volume;
-    if (bars[t].close > bars[t - 1].close)
-        sums.up += volume;
-    else if (bars[t].close < bars[t - 1].close)
-        sums.down += volume;
-    else
-        sums.unchanged += volume;
+    const int32_t close = bars[t].close;
+    const int32_t before = bars[t - 1].close;
+    sums.up += close > before ? volume : 0;
+    sums.down += close < before ? volume : 0;
+    sums.unchanged += close == before ? volume : 0;
 }
 
 inline int16_t vrFromSums(const VolumeSums& sums) {
