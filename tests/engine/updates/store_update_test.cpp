@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "core/file_io.h"
+#include "core/text.h"
 #include "data/endpoints.h"
 #include "market_generator.h"
 #include "sim_server.h"
@@ -14,6 +15,7 @@
 #include "support/test_platform.h"
 #include "updates/day_import.h"
 #include "updates/trading_days.h"
+#include "watchlists/entry_lists.h"
 #include "workspace_archive.h"
 #include "workspace_quotes.h"
 #include "workspace_updates.h"
@@ -394,6 +396,77 @@ TEST_F(StoreUpdates, DiscardSetsFilesAsideUntilTheRebuildWentThrough) {
     EXPECT_EQ(file(1020), before["1020.txt"]);
     for (const auto& entry : fs::directory_iterator(root() / "Source"))
         EXPECT_FALSE(entry.path().filename().string().starts_with("Discarded"));
+}
+
+TEST_F(StoreUpdates, ABatchUpdateBringsEveryListedFileUpToDate) {
+    writeStored(kDefaultCode, 20240101, 20240614);
+    ASSERT_TRUE(selectSecurity(*workspace, kDefaultCode));
+    writeStored(stocks[0], 20240101, 20240607);
+    test::writeFile(root() / "Data" / (std::to_string(stocks[1]) + ".txt"), "");
+    std::string list;
+    for (int i = 0; i < 3; ++i)
+        list += std::to_string(stocks[i]) + " name\n";
+    test::writeFile(root() / "Focus1.lst", list);
+
+    tools.prompter.calls.clear();
+    ASSERT_TRUE(batchUpdateList(*workspace, watchlistPosition(1)));
+    EXPECT_EQ(tools.prompter.questions().size(), 1u);
+    EXPECT_EQ(file(stocks[0]), prices(marketBars(*market_, stocks[0], 20240101, 20240614)));
+    EXPECT_EQ(file(stocks[1]), "");  // an empty file is skipped
+    EXPECT_EQ(file(stocks[2]), prices(marketBars(*market_, stocks[2], 20230313, 20240614)));
+    EXPECT_EQ(workspace->series().code, kDefaultCode);
+
+    // Weekly: the last three weeks are fetched again and replace the stored ones.
+    std::vector<DailyBar> weeks;
+    std::vector<quotesim::PriceBar> daily = market_->find(stocks[0])->bars;
+    for (const auto& week : quotesim::periodBars(daily, PeriodMode::Weekly))
+        if (week.date > 20230101) weeks.push_back(dailyBar(week));
+    std::vector<DailyBar> stale(weeks.begin(), weeks.end() - 2);
+    stale.back().close += 7;
+    test::writeFile(root() / "Data" / ("w" + std::to_string(stocks[0]) + ".txt"), prices(stale));
+    workspace->periodMode = PeriodMode::Weekly;
+    ASSERT_TRUE(batchUpdateList(*workspace, watchlistPosition(1)));
+    EXPECT_EQ(file(stocks[0], "w"), prices(weeks));
+}
+
+TEST_F(StoreUpdates, ABatchDownloadReadsWholeCodesAndWritesOnlyWholeFetches) {
+    writeStored(kDefaultCode, 20240101, 20240614);
+    writeStored(stocks[0], 20240501, 20240614);
+    std::string index = file(kDefaultCode);
+    test::writeFile(root() / "Focus1.lst", "10101 " + text::sjisFromUtf8("アップル") + "\n" +
+                                               std::to_string(stocks[0]) + " x\n");
+    // The Japanese pages break off on their third page.
+    pointAt(server_->host(), "", server_->host() + "/fault/truncate@2");
+    ASSERT_TRUE(batchDownload(*workspace, 1));
+    // 10101 is a US stock, not the index 1010.
+    EXPECT_EQ(file(kDefaultCode), index);
+    EXPECT_FALSE(loadSeries(root().string() + "/Data/10101.txt").empty());
+    EXPECT_EQ(file(stocks[0]), prices(marketBars(*market_, stocks[0], 20240501, 20240614)));
+}
+
+TEST_F(StoreUpdates, DaysFromDiskAndTheArchiveAddresses) {
+    Endpoints endpoints = workspace->endpoints();
+    EXPECT_EQ(dayArchiveAddress(endpoints, "20240614", SourceMode::Net),
+              server_->host() + "/data2024/20240614.LZH");
+    EXPECT_EQ(dayArchiveAddress(endpoints, "20240614", SourceMode::Member),
+              server_->host() + "/data/20240614.LZH");
+
+    writeStored(kDefaultCode, 20240101, 20240612);
+    test::writeFile(root() / "Source/20240614.csv",
+                    "2024/06/14,1001,N225,100.5,110,90,105,1234567\n"
+                    "2024/06/14,../../escape,x,1,2,3,4,5\n2024/06/14,7203,x,1,2,3,4,5\n");
+    int before = archiveRequests();
+    ArchiveRunResult result =
+        runArchiveUpdate(*workspace, {{"20240613", "20240614"}, SourceMode::Disk});
+    EXPECT_EQ(archiveRequests(), before);
+    EXPECT_EQ(result.imported, 1);
+    EXPECT_EQ(result.skipped, 1);  // no CSV on disk for the 13th
+    // The index line: prices cut at the point, the volume without four digits.
+    EXPECT_EQ(file(kDefaultCode), prices(marketBars(*market_, kDefaultCode, 20240101, 20240612)) +
+                                      "20240614,100,110,90,105,123\n");
+    EXPECT_EQ(file(7203), "20240614,1,2,3,4,5\n");
+    EXPECT_FALSE(fs::exists(temp.path() / "escape.txt"));
+    EXPECT_EQ(workspace->options().updateOption, 0);
 }
 
 }  // namespace
