@@ -1,0 +1,117 @@
+// The store commands against the quote-site simulator on 127.0.0.1, with the
+// machine's own date as the command line sees it.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "cli_support.h"
+#include "data/endpoints.h"
+#include "market_generator.h"
+#include "platform/system_clock.h"
+#include "sim_server.h"
+#include "support/temp_folder.h"
+
+namespace tav::test {
+namespace {
+
+class UpdateCli : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        market_ = new quotesim::Market(quotesim::generateMarket({6, 1, 9, SystemClock().today()}));
+        server_ = new quotesim::SimServer(*market_, {});
+        ASSERT_GT(server_->start(0), 0);
+    }
+    static void TearDownTestSuite() {
+        delete server_;
+        delete market_;
+    }
+
+    // An empty program folder that knows only where the servers are.
+    std::string emptyFolder(const std::string& name) {
+        std::string folder = (temp / name).string();
+        std::filesystem::create_directories(folder);
+        writeFile(folder + "/Endpoints.lst", Endpoints::fileTextForHost(server_->host()));
+        return folder;
+    }
+    // The dates of the index's last n trading days, and the day before them.
+    std::vector<int32_t> lastDays(std::size_t n, int32_t& before) {
+        const auto& bars = market_->find(1010)->bars;
+        before = bars[bars.size() - n - 1].date;
+        std::vector<int32_t> dates;
+        for (std::size_t i = bars.size() - n; i < bars.size(); ++i)
+            dates.push_back(bars[i].date);
+        return dates;
+    }
+    std::vector<int32_t> dumpedDates(const std::string& folder) {
+        CliResult dump = runCli({"--folder", folder, "dump", "1010"});
+        EXPECT_EQ(dump.exitCode, 0) << dump.err;
+        std::vector<int32_t> dates;
+        std::size_t start = dump.out.find('\n') + 1;
+        while (start < dump.out.size()) {
+            dates.push_back(std::stoi(dump.out.substr(start, 8)));
+            start = dump.out.find('\n', start) + 1;
+            if (start == 0) break;
+        }
+        return dates;
+    }
+
+    static quotesim::Market* market_;
+    static quotesim::SimServer* server_;
+    TempFolder temp;
+};
+
+quotesim::Market* UpdateCli::market_ = nullptr;
+quotesim::SimServer* UpdateCli::server_ = nullptr;
+
+TEST_F(UpdateCli, UpdateFromADateBuildsTheStoreThatDumpShows) {
+    std::string folder = emptyFolder("D");
+    int32_t before = 0;
+    std::vector<int32_t> days = lastDays(25, before);
+    CliResult result = runCli({"--folder", folder, "update", "--from", std::to_string(before)});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.out.find("days added: 25"), std::string::npos) << result.out;
+    EXPECT_EQ(dumpedDates(folder), days);
+
+    // Up to date: nothing more comes; a bad mode or date is refused.
+    result = runCli({"--folder", folder, "update"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.out.find("days added: 0"), std::string::npos) << result.out;
+    EXPECT_EQ(runCli({"--folder", folder, "update", "--mode", "3"}).exitCode, 2);
+    EXPECT_EQ(dumpedDates(folder), days);
+
+    std::string other = emptyFolder("E");
+    result = runCli({"--folder", other, "update", "--from", "2024-01-01"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_FALSE(std::filesystem::exists(other + "/Data/1010.txt"));
+}
+
+TEST_F(UpdateCli, TheFirstStartAsksForTheStartDate) {
+    std::string folder = emptyFolder("F");
+    // No answer (no terminal): the folder is set up, the store stays empty.
+    CliResult result = runCli({"--folder", folder, "init"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.err.find("[input] 株価データ作成開始日入力: 作成開始日"), std::string::npos);
+    EXPECT_NE(result.out.find("the store is empty"), std::string::npos);
+
+    int32_t before = 0;
+    std::vector<int32_t> days = lastDays(10, before);
+    result = runCli({"--folder", folder, "init", "--from", std::to_string(before)});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.err.find("株価データが全くありませんので新規に作成します。"),
+              std::string::npos);
+    EXPECT_NE(result.out.find("store created"), std::string::npos) << result.out;
+    EXPECT_EQ(dumpedDates(folder), days);
+
+    // A stock is then shown from its file, and its history recorded.
+    StockCode code = 0;
+    for (StockCode listed : market_->codes())
+        if (securityKind(listed) == SecurityKind::JapaneseStock) code = listed;
+    result = runCli({"--folder", folder, "show", std::to_string(code)});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.out.find("bars: 10 "), std::string::npos) << result.out;
+    EXPECT_NE(runCli({"--folder", folder, "history", "show"}).out.find(std::to_string(code)),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace tav::test
