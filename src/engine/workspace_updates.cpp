@@ -23,20 +23,21 @@ constexpr int kLongBatch = 100;
 // Everything a failed operation puts back.
 struct Snapshot {
     SeriesBackup series;
-    PeriodMode period;
+    int cursor = -1;
+    PeriodMode period = PeriodMode::Daily;
     AnalysisParameters parameters;
     std::optional<QuoteRecord> quote;
-    bool splitAdjusted;
+    bool splitAdjusted = false;
     SeriesPaging paging;
 
     static Snapshot of(Workspace& workspace) {
-        SeriesBackup backup = SeriesBackup::of(workspace.series());
-        int cursor = workspace.series().cursor;
-        Snapshot snapshot{
-            std::move(backup),   workspace.periodMode,    workspace.analysisParameters,
-            workspace.quoteInfo, workspace.splitAdjusted, workspace.paging};
-        snapshot.cursor = cursor;
-        return snapshot;
+        return {SeriesBackup::of(workspace.series()),
+                workspace.series().cursor,
+                workspace.periodMode,
+                workspace.analysisParameters,
+                workspace.quoteInfo,
+                workspace.splitAdjusted,
+                workspace.paging};
     }
     void restore(Workspace& workspace) const {
         series.restoreInto(workspace.series());
@@ -47,8 +48,6 @@ struct Snapshot {
         workspace.splitAdjusted = splitAdjusted;
         workspace.paging = paging;
     }
-
-    int cursor = -1;
 };
 
 int warmUp(const Workspace& workspace) {

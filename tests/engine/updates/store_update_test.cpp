@@ -376,6 +376,32 @@ TEST_F(StoreUpdates, OlderBarsAreMergedAndAShorterFetchNeverCutsTheFile) {
     EXPECT_TRUE(file(stocks[0]).ends_with(extended));
 }
 
+TEST_F(StoreUpdates, AnUpdateAfterAnUnsavedExtensionWritesTheWholeSeries) {
+    writeStored(stocks[0], 20240101, 20240607);
+    ASSERT_TRUE(selectSecurity(*workspace, stocks[0]));
+    workspace->paging.visibleBars = 100;
+    workspace->paging.pagesBack = 1;
+    ASSERT_TRUE(extendIntoPast(*workspace));
+    ASSERT_TRUE(updateSeries(*workspace, false));
+    const BarSeries& series = workspace->series();
+    EXPECT_EQ(series.bars.back().dateText(), "20240614");
+    EXPECT_EQ(file(stocks[0]), prices(series.bars));
+    EXPECT_EQ(series.savedCount, series.count());
+}
+
+TEST_F(StoreUpdates, ASplitAdjustedRefetchReachesBackAsFarAsTheStoredBars) {
+    writeStored(stocks[0], 20230101, 20240614);
+    ASSERT_TRUE(selectSecurity(*workspace, stocks[0]));
+    const int stored = workspace->series().count();
+    ASSERT_GT(stored, requestedBarCount(*workspace));
+    ASSERT_TRUE(splitAdjustedRefetch(*workspace));
+    std::vector<DailyBar> written = loadSeries(
+        dataFilePath(workspace->folder(), stocks[0], PeriodMode::Daily, StorageMode::Accumulate));
+    EXPECT_GE(static_cast<int>(written.size()), stored);
+    EXPECT_LE(written.front().dateText(), "20230103");
+    EXPECT_EQ(written.back().dateText(), "20240614");
+}
+
 TEST_F(StoreUpdates, DiscardSetsFilesAsideUntilTheRebuildWentThrough) {
     tools.clock.date = {2024, 6, 7};
     ASSERT_TRUE(createFrom("20240501"));
