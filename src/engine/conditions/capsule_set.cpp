@@ -291,8 +291,8 @@ bool CapsuleSet::moveRowUp(int row) {
 bool CapsuleSet::moveRowDown(int row) {
     ConditionCapsule* record = editable();
     if (!record || record->rowCount < 2 || row < 0 || row + 1 >= record->rowCount) return false;
-    std::swap(record->rows[static_cast<std::size_t>(row)],
-              record->rows[static_cast<std::size_t>(row + 1)]);
+    const auto at = static_cast<std::size_t>(row);
+    std::swap(record->rows[at], record->rows[at + 1]);
     changed_ = true;
     return true;
 }
@@ -308,6 +308,7 @@ bool CapsuleSet::setLogic(int16_t logic) {
 std::vector<std::string> CapsuleSet::rowTexts() const {
     std::vector<std::string> texts;
     const ConditionCapsule& record = capsule();
+    texts.reserve(static_cast<std::size_t>(std::max<int>(record.rowCount, 0)));
     for (int i = 0; i < record.rowCount; ++i)
         texts.push_back(
             conditionText(record.rows[static_cast<std::size_t>(i)], ConditionContext::Capsule));

@@ -151,6 +151,7 @@ constexpr int kParabolicItem = 12;
 constexpr int kCloudShift = 50;    // the cloud of today is stored 50 bars back
 constexpr int kMaxCandleRun = 10;  // runs of more bars are never true
 constexpr int kBandSteps = 3;      // band levels run from -3 to +3
+constexpr std::size_t kTopLevel = 2 * kBandSteps;
 
 // The six actions of categories 0 and 1 on today's and yesterday's value
 // against one target. Only the crossings read yesterday.
@@ -342,7 +343,8 @@ bool Evaluation::priceTarget(Value& target) const {
             if (c_.p3 < -kBandSteps || c_.p3 > kBandSteps) return false;
             const BandLevels levels =
                 code == 23 ? bollingerAt(in_, b_) : envelopeLevels(bars_, in_.envelopePercent, b_);
-            x = levels[static_cast<std::size_t>(c_.p3 + kBandSteps)];
+            const int line = c_.p3 + kBandSteps;
+            x = levels[static_cast<std::size_t>(line)];
             break;
         }
         case 25:
@@ -460,7 +462,7 @@ bool Evaluation::bollingerFrame() const {
     const Value upper = mid + mid * c_.p3 / 100;
     const Value lower = mid - mid * c_.p3 / 100;
     const BandLevels now = bollingerAt(in_, b_);
-    const Value up = now[2 * kBandSteps];
+    const Value up = now[kTopLevel];
     const Value down = now[0];
     auto outside = [&](Value top, Value bottom) { return top > upper && bottom < lower; };
     auto inside = [&](Value top, Value bottom) { return top < upper && bottom > lower; };
@@ -469,7 +471,7 @@ bool Evaluation::bollingerFrame() const {
         case kCrossDown: {
             if (b_ < 1) return false;
             const BandLevels before = bollingerAt(in_, b_ - 1);
-            const Value upBefore = before[2 * kBandSteps];
+            const Value upBefore = before[kTopLevel];
             const Value downBefore = before[0];
             if (c_.p2 == kCrossUp) return inside(upBefore, downBefore) && outside(up, down);
             return outside(upBefore, downBefore) && inside(up, down);
