@@ -16,6 +16,7 @@
 #include "settings_commands.h"
 #include "stdin_clipboard.h"
 #include "store_commands.h"
+#include "strategy_commands.h"
 #include "update_commands.h"
 #include "watchlist_commands.h"
 
@@ -55,6 +56,8 @@ const std::map<std::string, Command>& commands() {
         {"update-list", {runUpdateList, false, "update-list N|MARKET [--download]   batch update of a watchlist or market"}},
         {"realtime", {runRealtime, false, "realtime [CODE]           add today's provisional bar from Realtime.txt or the quote page"}},
         {"capsules", {runCapsules, false, "capsules list | show N | add TITLE | rename N TITLE | copy N M | init N | delete N | move N up|down | add-row N ROW | delete-row N R | logic N and|or"}},
+        {"backtest", {runBacktest, false, "backtest CODE --strategy N [--period P] [--summary]   run strategy N over the stored series: trade slots per bar and the result block"}},
+        {"strategies", {runStrategies, false, "strategies list | show N | add NAME | rename N NAME | delete N | copy N M | init N | move N up|down | mode N M | split N METHOD AMOUNT STEP CAPSULE | add-tactic N | delete-tactic N T | move-tactic N T up|down | tactic N T NAME [on|off] [buy|sell] | add-condition N T TAB ROW | delete-condition N T TAB I | logic N T TAB and|or | fill N T TAB P"}},
     };
     return table;
 }
@@ -68,7 +71,7 @@ void printHelp() {
 
 // Options that take a value; every other --name is a flag.
 bool takesValue(const std::string& name) {
-    static const char* const kValued[] = {"folder", "period", "market", "unit", "individual", "years", "months", "end", "source", "category", "kind", "output", "condition", "capsule", "context", "from", "mode"};
+    static const char* const kValued[] = {"folder", "period", "market", "unit", "individual", "years", "months", "end", "source", "category", "kind", "output", "condition", "capsule", "context", "from", "mode", "strategy"};
     for (const char* valued : kValued)
         if (name == valued) return true;
     return false;

@@ -22,6 +22,7 @@
 #include "quotes/quote_page.h"
 #include "settings/analysis_parameters.h"
 #include "settings/settings_store.h"
+#include "simulation/display_run.h"
 #include "updates/archive_update.h"
 #include "updates/bar_requests.h"
 #include "watchlists/history.h"
@@ -144,6 +145,15 @@ public:
     bool evaluateCondition(const Condition& condition);
     bool evaluateCapsule(const ConditionCapsule& capsule);
 
+    // The strategy shown on the chart (1-based, 0 = none) and its last display
+    // run. The recompute pass runs it unless `seriesLoading` is set.
+    int selectedStrategy() const { return settings_.options.selectedStrategy; }
+    StrategyDisplay strategyDisplay;
+    bool seriesLoading = false;
+    // A display run of strategy `number` over the loaded series with the
+    // simulation settings of the options; reloads the capsules first.
+    bool runStrategyDisplay(int number);
+
     bool saveIfChanged();
     bool saveAll();
     bool appendBars(std::span<const DailyBar> newBars);
@@ -162,9 +172,8 @@ private:
     SecurityInfo security_;
     AnalysisState analysis_;
 
-    // The display run of the selected strategy after a recompute; the
-    // simulation fills it in.
-    void runStrategyDisplay() {}
+    // The display run of the selected strategy after a recompute.
+    void runStrategyDisplay();
     Watchlists watchlists_;
     History history_;
     SettingsStore settings_;

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <span>
+#include <string>
+
+#include "simulation/simulation_engine.h"
+#include "simulation/simulation_results.h"
+
+namespace tav {
+
+// The chart's simulation: what the chart shows, and what the last display run
+// left for the chart pane and the note pane.
+struct StrategyDisplay {
+    ChartView view;
+    ResultBlock results;
+    bool shortOfData = false;  // the chart says "シミュレーションデータ不足"
+};
+
+// The display run of strategy `number` ("Trade{number}.pat"): reads its rule
+// file, runs it over the window of the settings and the view, writes the trade
+// slots and publishes the result block. Without a readable rule file nothing
+// runs: the trade slots are cleared and no result block is available. The
+// inputs must read `bars` and hold the folder's capsules.
+bool runDisplay(const std::string& folder, int number, std::span<DailyBar> bars,
+                const ConditionInputs& inputs, const SimulationSettings& settings,
+                int32_t unitShares, int currentYear, StrategyDisplay& display);
+
+}  // namespace tav

@@ -1,0 +1,544 @@
+#include "simulation/simulation_engine.h"
+
+#include <algorithm>
+
+#include "simulation/position_sizing.h"
+#include "simulation/stop_rules.h"
+
+namespace tav {
+
+namespace {
+
+constexpr int kFirstRunBar = 3;
+constexpr int kFlat = 0;
+constexpr int kLong = 1;
+constexpr int kShort = 2;
+constexpr uint8_t kPendingBuy = 7;
+constexpr uint8_t kPendingSell = 8;
+
+// What a tactic's turn tells the loop over tactics.
+enum class Turn { Next, EndBar, Restart };
+
+// Which bar and price field a fill price code takes.
+struct FillSource {
+    int8_t barOffset;  // -1 previous, 0 signal bar, +1 next
+    int8_t field;      // 0 open, 1 high, 2 low, 3 close
+};
+constexpr FillSource kFillSources[kFillPriceCount] = {
+    {1, 0},                              // unused: 0 defers to the setting
+    {0, 0},  {0, 1},  {0, 2},  {0, 3},   // 当日
+    {1, 0},  {1, 1},  {1, 2},  {1, 3},   // 翌日
+    {-1, 0}, {-1, 1}, {-1, 2}, {-1, 3},  // 前日
+    {0, 3},                              // 日計即日
+};
+
+int32_t priceField(const DailyBar& bar, int field) {
+    switch (field) {
+        case 0:
+            return bar.open;
+        case 1:
+            return bar.high;
+        case 2:
+            return bar.low;
+        default:
+            return bar.close;
+    }
+}
+
+int yearOf(std::string_view date) {
+    int value = 0;
+    for (std::size_t i = 0; i < 4 && i < date.size(); ++i)
+        value = value * 10 + (date[i] >= '0' && date[i] <= '9' ? date[i] - '0' : 0);
+    return value;
+}
+
+int twoDigits(std::string_view date, std::size_t at) {
+    int value = 0;
+    for (std::size_t i = at; i < at + 2 && i < date.size(); ++i)
+        value = value * 10 + (date[i] >= '0' && date[i] <= '9' ? date[i] - '0' : 0);
+    return value;
+}
+
+// "YYYYMMDD" for a month counted from year 0 month 0.
+void dateText(char (&out)[12], int monthIndex, int day) {
+    const int year = monthIndex >= 0 ? monthIndex / 12 : (monthIndex - 11) / 12;
+    const int month = monthIndex - year * 12 + 1;
+    const int fields[] = {year / 1000, year / 100, year / 10, year,
+                          month / 10,  month,      day / 10,  day};
+    for (int i = 0; i < 8; ++i)
+        out[i] = static_cast<char>('0' + (fields[i] % 10 + 10) % 10);
+    out[8] = '\0';
+}
+
+// Index of the last bar dated before target, -1 when none.
+int lastBarBefore(std::span<const DailyBar> bars, std::string_view target) {
+    auto after = std::partition_point(bars.begin(), bars.end(),
+                                      [&](const DailyBar& bar) { return bar.dateText() < target; });
+    return static_cast<int>(after - bars.begin()) - 1;
+}
+
+class Run {
+  public:
+    Run(std::span<DailyBar> bars, const SimulationInputs& inputs, const RunWindow& window,
+        RunKind kind, bool exitSignals)
+        : bars_(bars),
+          strategy_(inputs.strategy),
+          settings_(inputs.settings),
+          conditions_(inputs.conditions),
+          unitShares_(std::max<int32_t>(inputs.unitShares, 1)),
+          mode_(inputs.strategy.tradingMode),
+          window_(window),
+          kind_(kind),
+          exitSignals_(exitSignals) {
+        result_.capital = settings_.capital;
+        equity_ = settings_.capital;
+    }
+
+    RunOutcome run() {
+        for (DailyBar& bar : bars_) {
+            bar.tradeMark = kMarkNone;
+            bar.tradeReentry = 0;
+            bar.tradeUnits = 0;
+        }
+        const int count = static_cast<int>(bars_.size());
+        const int end = std::min(window_.end, count);
+        for (int j = std::max(window_.start, 0); j < end; ++j)
+            runBar(j);
+        finish();
+        return {signal_, result_};
+    }
+
+  private:
+    DailyBar& bar(int j) { return bars_[static_cast<std::size_t>(j)]; }
+
+    void runBar(int j) {
+        j_ = j;
+        DailyBar& today = bar(j);
+        today.tradeUnits = 0;
+        takePrices(kFillDefault);
+        limitFill_ = 0;
+        if (position_ != kFlat) {
+            openPerShare_ =
+                position_ == kLong ? today.close - entryPrice_ : entryPrice_ - today.close;
+            openProfit_ = units_ * unitShares_ * openPerShare_;
+        }
+        const int tactics = static_cast<int>(strategy_.tactics.size());
+        // A restart follows a signal close, after which only an opening can
+        // end the bar; the bound only guards against a loop.
+        int restarts = 0;
+        for (int m = 0; m < tactics; ++m) {
+            const Tactic& tactic = strategy_.tactics[static_cast<std::size_t>(m)];
+            if (tactic.disabled || (owner_ != 0 && owner_ != m + 1)) continue;
+            Turn turn = Turn::Next;
+            switch (mode_) {
+                case kModeLong:
+                    turn = oneSided(m, tactic, kLong);
+                    break;
+                case kModeShort:
+                    turn = oneSided(m, tactic, kShort);
+                    break;
+                case kModeReverse:
+                    turn = reverse(m, tactic);
+                    break;
+                case kModeMixed:
+                    turn = oneSided(m, tactic, tactic.side == kSellTactic ? kShort : kLong);
+                    break;
+                default:
+                    break;
+            }
+            if (turn == Turn::EndBar) return;
+            if (turn == Turn::Restart) {
+                if (++restarts > tactics) return;
+                m = -1;
+                continue;
+            }
+            if (position_ != kFlat && units_ > 0 && stopFires(tactic)) {
+                takePrices(tactic.stop.fillPrice);
+                if (noNextBar_) return;
+                close(position_ == kLong ? kMarkLongStop : kMarkShortStop, false);
+            }
+        }
+    }
+
+    // Modes 0 and 1, and one tactic of mode 3: `side` opens, the other signal
+    // closes.
+    Turn oneSided(int m, const Tactic& tactic, int side) {
+        const bool dayTrade = tactic.dayTrade();
+        const bool longSide = side == kLong;
+        const TacticColumns& opening = longSide ? tactic.buy : tactic.sell;
+        const TacticColumns& closing = longSide ? tactic.sell : tactic.buy;
+        // The signal is tested first, so that a setup waiting for its trigger
+        // resolves even while the test of the position would fail.
+        if (signal(m, opening, longSide) && position_ == kFlat) {
+            takePrices(opening.fillPrice);
+            open(side);
+            if (!dayTrade) return Turn::EndBar;
+        }
+        if (position_ == side && signal(m, closing, !longSide)) {
+            takePrices(closing.fillPrice);
+            if (noNextBar_) return deferClose();
+            const uint8_t mark = dayTrade
+                                     ? (longSide ? kMarkLongDayTradeExit : kMarkShortDayTradeExit)
+                                     : (longSide ? kMarkLongExit : kMarkShortExit);
+            close(mark, true);
+            if (mode_ != kModeMixed) return Turn::EndBar;
+            if (!dayTrade) return Turn::Restart;
+        }
+        if (position_ == side && addAllowed()) {
+            add();
+            return Turn::EndBar;
+        }
+        return Turn::Next;
+    }
+
+    // Mode 2: a signal closes the opposite position and opens its own side. A
+    // signal for the side already held opens nothing.
+    Turn reverse(int m, const Tactic& tactic) {
+        const struct {
+            const TacticColumns& columns;
+            int side;
+        } sides[] = {{tactic.buy, kLong}, {tactic.sell, kShort}};
+        for (const auto& [columns, side] : sides) {
+            const int other = side == kLong ? kShort : kLong;
+            if (signal(m, columns, side == kLong)) {
+                if (position_ == other) {
+                    takePrices(columns.fillPrice);
+                    if (noNextBar_) return deferClose();
+                    close(kMarkNone, true);
+                    bar(j_).tradeReentry = 1;
+                }
+                if (position_ == kFlat) open(side);
+            } else if (position_ == side && addAllowed()) {
+                add();
+            }
+        }
+        return Turn::Next;
+    }
+
+    // A close priced on a next bar that does not exist yet: the position stays
+    // open, valued at the close, and the bar ends. A signal run still reports
+    // the exit signal.
+    Turn deferClose() {
+        if (kind_ == RunKind::Signal && exitSignals_ && j_ == window_.end - 1)
+            signal_ = kExitSignal;
+        return Turn::EndBar;
+    }
+
+    // buySignal (longSide) or sellSignal of tactic m on the current bar.
+    bool signal(int m, const TacticColumns& columns, bool longSide) {
+        context_.evaluationBar = j_;
+        context_.entryPrice = entryPrice_;
+        context_.entryBar = entryBar_;
+        context_.exitBar = exitBar_;
+        const auto rows = columns.rows();
+        for (const Condition& row : rows)
+            if (row.role == kRoleFilter && !holds(row)) return false;
+        int trigger = 0;
+        for (const Condition& row : rows) {
+            if (row.role != kRoleTrigger) continue;
+            if (holds(row)) {
+                trigger = 1;
+                break;
+            }
+            trigger = -1;
+        }
+        const uint8_t waiting = longSide ? kPendingBuy : kPendingSell;
+        if (pending_ == waiting) {
+            if (trigger != 1) return false;
+            pending_ = 0;
+            return true;
+        }
+        if (!normalHolds(columns)) return false;
+        const uint8_t ownerlessMode = longSide ? kModeShort : kModeLong;
+        if (mode_ != ownerlessMode && position_ == kFlat) owner_ = m + 1;
+        if (trigger == 0) return true;
+        pending_ = waiting;
+        return false;
+    }
+
+    bool normalHolds(const TacticColumns& columns) {
+        const auto rows = columns.rows();
+        if (rows.empty()) return false;
+        if (columns.logic == kLogicAnd) {
+            for (const Condition& row : rows)
+                if (row.role == kRoleNormal && !holds(row)) return false;
+            return true;
+        }
+        for (const Condition& row : rows)
+            if (row.role == kRoleNormal && holds(row)) return true;
+        return false;
+    }
+
+    bool holds(const Condition& row) { return evaluateCondition(conditions_, context_, row); }
+
+    bool addAllowed() {
+        const SplitSettings& split = strategy_.split;
+        if (position_ == kFlat || split.method == kSplitNone) return false;
+        context_.evaluationBar = j_;
+        context_.entryPrice = entryPrice_;
+        context_.entryBar = entryBar_;
+        context_.exitBar = exitBar_;
+        static constexpr ConditionCapsule kEmpty{};
+        const auto& capsules = conditions_.capsules;
+        const ConditionCapsule& capsule =
+            split.capsule < capsules.size() ? capsules[split.capsule] : kEmpty;
+        return evaluateCapsule(conditions_, context_, capsule);
+    }
+
+    bool stopFires(const Tactic& tactic) {
+        const auto rules = tactic.stop.rows();
+        if (rules.empty()) return false;
+        updateTrail();
+        StopInputs in{&bar(j_),   j_,       entryBar_, entryPrice_, position_ == kShort,
+                      trailHigh_, trailLow_};
+        for (const Condition& rule : rules)
+            if (stopRuleFires(rule, in, limitFill_)) return true;
+        return false;
+    }
+
+    // The highest high and lowest low from the entry bar to the bar before,
+    // extended bar by bar while the position lasts.
+    void updateTrail() {
+        const int last = j_ - 1;
+        if (last < entryBar_) {
+            trailHigh_ = trailLow_ = 0;
+            trailFrom_ = -1;
+            return;
+        }
+        if (trailFrom_ != entryBar_ || trailTo_ > last || trailTo_ < entryBar_) {
+            trailFrom_ = entryBar_;
+            trailTo_ = entryBar_;
+            trailHigh_ = bar(entryBar_).high;
+            trailLow_ = bar(entryBar_).low;
+        }
+        while (trailTo_ < last) {
+            const DailyBar& next = bar(++trailTo_);
+            trailHigh_ = std::max<int64_t>(trailHigh_, next.high);
+            trailLow_ = std::min<int64_t>(trailLow_, next.low);
+        }
+    }
+
+    // G and F for a fill price code on the current bar; a limit stop's fill
+    // takes precedence and is used up.
+    void takePrices(int16_t code) {
+        noNextBar_ = false;
+        if (limitFill_ != 0) {
+            trade_ = settle_ = limitFill_;
+            limitFill_ = 0;
+            return;
+        }
+        FillSource source{1, 0};
+        if (code > kFillDefault && code < kFillPriceCount) {
+            source = kFillSources[code];
+        } else if (settings_.defaultFill == 1) {
+            source = {0, 3};
+        }
+        const int count = static_cast<int>(bars_.size());
+        const int at = j_ + source.barOffset;
+        if (at >= count) {
+            trade_ = bar(j_).close;
+            settle_ = 0;
+            noNextBar_ = true;
+            return;
+        }
+        trade_ = settle_ = priceField(bar(std::max(at, 0)), source.field);
+    }
+
+    SizingState sizing() const {
+        return {equity_, units_, entryPrice_, unitShares_, splitCount_, settings_.capital};
+    }
+
+    void chargeCommission(int64_t units) {
+        const int64_t fee = commissionFor(settings_, int64_t{unitShares_} * units * settle_);
+        result_.totalCommission += fee;
+        equity_ -= fee;
+    }
+
+    void open(int side) {
+        DailyBar& today = bar(j_);
+        if (today.tradeMark == kMarkLongExit || today.tradeMark == kMarkShortExit)
+            today.tradeReentry = 1;
+        today.tradeMark = side == kLong ? kMarkLongEntry : kMarkShortEntry;
+        position_ = side;
+        units_ = sizeFor(strategy_.split, sizing(), trade_, false);
+        today.tradeUnits = static_cast<int32_t>(units_);
+        if (strategy_.split.method != kSplitNone) ++splitCount_;
+        entryPrice_ = trade_;
+        chargeCommission(units_);
+        entryBar_ = j_;
+        if (mode_ != kModeReverse) exitBar_ = 0;
+        if (kind_ == RunKind::Signal && j_ == window_.end - 1) signal_ = kEntrySignal;
+    }
+
+    void add() {
+        const int64_t n = sizeFor(strategy_.split, sizing(), trade_, true);
+        if (n <= 0) return;
+        DailyBar& today = bar(j_);
+        today.tradeMark = position_ == kLong ? kMarkLongEntry : kMarkShortEntry;
+        today.tradeUnits = static_cast<int32_t>(n);
+        entryPrice_ =
+            static_cast<int32_t>((int64_t{trade_} * n + units_ * entryPrice_) / (units_ + n));
+        units_ += n;
+        ++splitCount_;
+        chargeCommission(n);
+        entryBar_ = j_;
+        if (mode_ != kModeReverse) exitBar_ = 0;
+    }
+
+    // bySignal: a signal close (its trade price gives the per-share result);
+    // a stop close takes the settlement price.
+    void close(uint8_t mark, bool bySignal) {
+        const bool isLong = position_ == kLong;
+        const int64_t perShareSettled = isLong ? settle_ - entryPrice_ : entryPrice_ - settle_;
+        const int64_t profit = perShareSettled * units_ * unitShares_;
+        if (profit > 0) {
+            result_.grossProfit += profit;
+            ++result_.wins;
+            result_.maxProfit = std::max(result_.maxProfit, profit);
+        } else {
+            result_.grossLoss += profit;
+            result_.maxLoss = std::min(result_.maxLoss, profit);
+        }
+        result_.totalProfit += profit;
+        chargeCommission(units_);
+        equity_ += profit;
+        DailyBar& today = bar(j_);
+        const int64_t perShareTraded = isLong ? trade_ - entryPrice_ : entryPrice_ - trade_;
+        today.tradePerShare = static_cast<int32_t>(bySignal ? perShareTraded : perShareSettled);
+        if (mark != kMarkNone) today.tradeMark = mark;
+        ++result_.trades;
+        position_ = kFlat;
+        units_ = 0;
+        entryPrice_ = 0;
+        owner_ = 0;
+        splitCount_ = 0;
+        openPerShare_ = 0;
+        openProfit_ = 0;
+        today.tradeUnits = 0;
+        if (bySignal && mode_ != kModeReverse) exitBar_ = j_;
+        if (kind_ == RunKind::Signal && exitSignals_ && j_ == window_.end - 1)
+            signal_ = kExitSignal;
+    }
+
+    void finish() {
+        SimulationResult& r = result_;
+        r.equity = equity_;
+        r.bars =
+            std::max(0, std::min<int>(window_.end, static_cast<int>(bars_.size())) - window_.start);
+        if (settings_.taxKind == 1 && r.totalProfit > 0)
+            r.tax = r.totalProfit * settings_.taxRate / 10000;
+        if (r.grossProfit != 0 && r.grossLoss != 0)
+            r.profitFactor = static_cast<float>(static_cast<double>(r.grossProfit) /
+                                                static_cast<double>(-r.grossLoss));
+        if (r.grossProfit != 0 && r.wins != 0) r.averageWin = r.grossProfit / r.wins;
+        if (r.grossLoss != 0 && r.trades != r.wins)
+            r.averageLoss = r.grossLoss / (r.trades - r.wins);
+        if (r.totalProfit != 0 && r.trades != 0) r.averageProfit = r.totalProfit / r.trades;
+        r.position = position_;
+        r.entryPrice = entryPrice_;
+        r.units = units_;
+        r.openPerShare = openPerShare_;
+        r.openProfit = openProfit_;
+    }
+
+    std::span<DailyBar> bars_;
+    const Strategy& strategy_;
+    const SimulationSettings& settings_;
+    const ConditionInputs& conditions_;
+    const int32_t unitShares_;
+    const uint8_t mode_;
+    const RunWindow window_;
+    const RunKind kind_;
+    const bool exitSignals_;
+
+    EvaluationContext context_;
+    SimulationResult result_;
+    int signal_ = kNoSignal;
+    int j_ = 0;
+
+    int64_t equity_ = 0;
+    int position_ = kFlat;
+    int64_t units_ = 0;
+    int32_t entryPrice_ = 0;
+    int entryBar_ = 0;
+    int exitBar_ = 0;
+    int owner_ = 0;
+    uint8_t pending_ = 0;
+    int32_t splitCount_ = 0;
+    int32_t limitFill_ = 0;
+    int32_t openPerShare_ = 0;
+    int64_t openProfit_ = 0;
+
+    int32_t trade_ = 0;   // G
+    int32_t settle_ = 0;  // F
+    bool noNextBar_ = false;
+
+    int trailFrom_ = -1;
+    int trailTo_ = -1;
+    int64_t trailHigh_ = 0;
+    int64_t trailLow_ = 0;
+};
+
+}  // namespace
+
+RunWindow runWindow(std::span<const DailyBar> bars, const SimulationSettings& settings,
+                    const ChartView& view, int currentYear) {
+    RunWindow window;
+    const int count = static_cast<int>(bars.size());
+    if (count == 0) return window;
+    const int last = view.lastShown < 0 || view.lastShown >= count ? count - 1 : view.lastShown;
+    window.end = last + 1;
+    int start = kFirstRunBar;
+    switch (settings.periodKind) {
+        case kPeriodAllData:
+            break;
+        case kPeriodThreeMonths:
+        case kPeriodSixMonths:
+        case kPeriodYears: {
+            const int months = settings.periodKind == kPeriodThreeMonths ? 3
+                               : settings.periodKind == kPeriodSixMonths
+                                   ? 6
+                                   : 12 * (settings.periodYears + 1);
+            char target[12];
+            if (settings.startYear == 0) {
+                const std::string_view date = bars[static_cast<std::size_t>(last)].dateText();
+                const int monthIndex = yearOf(date) * 12 + twoDigits(date, 4) - 1;
+                dateText(target, monthIndex - months, twoDigits(date, 6));
+                start = lastBarBefore(bars, target);
+            } else {
+                const int firstMonth =
+                    (currentYear - (settings.startYear - 1)) * 12 + settings.startMonth;
+                dateText(target, firstMonth, 1);
+                start = lastBarBefore(bars, target);
+                char endTarget[12];
+                dateText(endTarget, firstMonth + months, 1);
+                const int endBar = lastBarBefore(bars, endTarget);
+                if (endBar < 0) window.shortOfData = true;
+                window.end = std::min(std::max(endBar, 0), last + 1);
+            }
+            if (start < 0) {
+                window.shortOfData = true;
+                start = kFirstRunBar;
+            }
+            break;
+        }
+        default: {
+            const int onScreen = view.barsOnScreen > 0 ? view.barsOnScreen : count;
+            start = last - onScreen + 1;
+            break;
+        }
+    }
+    window.start = std::max(start, kFirstRunBar);
+    if (view.selectedEnd >= window.start && view.selectedEnd < count)
+        window.end = view.selectedEnd + 1;
+    window.end = std::max(window.end, window.start);
+    return window;
+}
+
+RunOutcome runSimulation(std::span<DailyBar> bars, const SimulationInputs& inputs,
+                         const RunWindow& window, RunKind kind, bool exitSignals) {
+    if (bars.empty()) return {};
+    return Run(bars, inputs, window, kind, exitSignals).run();
+}
+
+}  // namespace tav

@@ -1,0 +1,94 @@
+#pragma once
+
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/prompter.h"
+#include "simulation/strategy.h"
+
+namespace tav {
+
+// The strategy list as the editor "売買戦略リスト編集" works on it: the names
+// of "Trade.inf", the strategy being edited and whether it changed. Every
+// question and message goes through the Prompter. Strategies are counted from
+// 0 here; strategy k lives in "Trade{k+1}.pat". The list file is rewritten
+// after every list operation, the edited strategy's file when another one is
+// selected or the list is closed.
+class StrategyList {
+  public:
+    StrategyList(std::string folder, Prompter& prompter);
+
+    // Reads the names and selects strategy `first` (the last one when past
+    // the end; none without names).
+    void open(int first);
+    bool save();   // the edited strategy, when changed
+    bool close();  // saves and releases
+
+    const std::vector<std::string>& names() const { return names_; }
+    int count() const { return static_cast<int>(names_.size()); }
+    int current() const { return current_; }  // -1: none
+    bool changed() const { return changed_; }
+    // The edited strategy; an empty one when none is selected.
+    const Strategy& strategy() const;
+    std::string listFilePath() const;
+    std::string currentFilePath() const;  // empty when none
+
+    // Saves the edited strategy when changed and loads strategy k. A rule file
+    // that cannot be read gives an empty strategy.
+    void select(int strategy);
+
+    // List operations (追加, 変更, 削除, 複写, 初期化, ↑, ↓).
+    bool addStrategy();
+    bool renameStrategy();
+    bool deleteStrategy();
+    bool copyStrategyTo(int target);
+    bool initialiseStrategy();
+    bool moveStrategyUp();
+    bool moveStrategyDown();
+
+    bool setTradingMode(uint8_t mode);
+    bool setSplit(const SplitSettings& split);
+
+    // Tactic rows (行追加, 行削除, ↑, ↓, 行設定).
+    bool addTactic();
+    bool deleteTactic(int row);
+    bool moveTacticUp(int row);
+    bool moveTacticDown(int row);
+    bool setTactic(int row, const std::string& name, bool disabled, uint8_t side);
+
+    // Condition columns of one tab of a tactic (列追加, 列削除, ↑, ↓, 列編集).
+    // A column holds at most twenty conditions: canAddCondition says so (with
+    // a message) before the editor opens.
+    bool canAddCondition(int row, TacticTab tab);
+    bool addCondition(int row, TacticTab tab, const Condition& condition);
+    bool editCondition(int row, TacticTab tab, int index, const Condition& condition);
+    bool deleteCondition(int row, TacticTab tab, int index);
+    bool moveConditionUp(int row, TacticTab tab, int index);
+    bool moveConditionDown(int row, TacticTab tab, int index);
+    // 条件論理式 and 個別売買値 of a tab.
+    bool setLogic(int row, TacticTab tab, int16_t logic);
+    bool setFillPrice(int row, TacticTab tab, int16_t fillPrice);
+
+    // The column's conditions as the editor lists them: sentences for buy and
+    // sell, stop rules in the stop tab.
+    std::vector<std::string> conditionTexts(int row, TacticTab tab,
+                                            std::span<const std::string> capsuleTitles) const;
+
+  private:
+    std::string path(int strategy) const;
+    Strategy* editable();
+    Tactic* tactic(int row);
+    TacticColumns* columns(int row, TacticTab tab);
+    bool askName(const char* dialogTitle, const std::string& preset, std::string& name);
+    bool moveStrategy(int from, int to);
+
+    std::string folder_;
+    Prompter& prompter_;
+    std::vector<std::string> names_;
+    Strategy strategy_;
+    int current_ = -1;
+    bool changed_ = false;
+};
+
+}  // namespace tav
