@@ -1,0 +1,77 @@
+// tavrento: the desktop application.
+#include <QApplication>
+#include <QTimer>
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "main_window.h"
+#include "platform/curl_http.h"
+#include "platform/lhasa_lzh.h"
+#include "platform/system_clock.h"
+#include "qt_clipboard.h"
+#include "qt_prompter.h"
+#include "qt_shell.h"
+#include "startup_options.h"
+#include "unattended_prompter.h"
+#include "workspace.h"
+
+int main(int argc, char** argv) {
+    using namespace tav;
+    using namespace tav::desktop;
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tavrento"));
+
+    std::vector<std::string> arguments;
+    for (int index = 1; index < argc; ++index)
+        arguments.emplace_back(argv[index]);
+    const auto startup = parseStartupOptions(arguments);
+    if (!startup.error.empty()) {
+        std::fprintf(stderr, "tavrento: %s\n%s", startup.error.c_str(), kStartupUsage);
+        return 2;
+    }
+    if (startup.help) {
+        std::fputs(kStartupUsage, stdout);
+        return 0;
+    }
+
+    // A screenshot run has nobody to answer; it takes every default.
+    QtPrompter interactive;
+    UnattendedPrompter unattended;
+    Prompter& prompter = startup.screenshot ? static_cast<Prompter&>(unattended) : interactive;
+    CurlHttp http;
+    LhasaLzh lzh;
+    QtShell shell;
+    SystemClock clock;
+    QtClipboard clipboard;
+    Workspace workspace(ProgramFolder(locateProgramFolder(currentFolderLocation(startup.folder))),
+                        Platform{prompter, http, lzh, shell, clock, clipboard});
+
+    MainWindow window(workspace);
+    window.setUnattended(startup.screenshot.has_value());
+    interactive.setParent(&window);
+    // A new folder gets its store from the daily archives before anything is shown.
+    if (workspace.initProgramFolder()) workspace.createStoreFromArchives(window.archiveDialog());
+    const StockCode code = workspace.loadSettings(startup.code);
+    window.start(code);
+    if (workspace.options().maximized)
+        window.showMaximized();
+    else
+        window.show();
+
+    if (startup.screenshot) {
+        // A first start's 500 x 500 window shows little; the picture is taken larger.
+        if (!workspace.options().maximized) window.resize(1280, 800);
+        // Render once everything is laid out and painted, then quit.
+        QTimer::singleShot(300, &window, [&] {
+            window.repaintTick();
+            const QString path = QString::fromStdString(*startup.screenshot);
+            const bool saved = window.grab().save(path);
+            std::printf("%s\n", saved ? startup.screenshot->c_str() : "screenshot failed");
+            std::fflush(stdout);
+            window.close();
+        });
+    }
+    return application.exec();
+}

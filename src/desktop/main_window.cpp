@@ -1,0 +1,876 @@
+#include "main_window.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QMenu>
+#include <QPainter>
+#include <QStandardPaths>
+
+#include "chart/chart_pane.h"
+#include "chart/indicator_pane.h"
+#include "chart/price_board.h"
+#include "chart/trend_lines.h"
+#include "command_ids.h"
+#include "core/file_io.h"
+#include "data/price_store.h"
+#include "dialogs/archive_days_dialog.h"
+#include "dialogs/margin_dialog.h"
+#include "dialogs/quote_entry_dialog.h"
+#include "note_pane.h"
+#include "scale_labels.h"
+#include "security_search.h"
+#include "toolbar.h"
+#include "watchlist_pane.h"
+#include "workspace.h"
+#include "workspace_archive.h"
+#include "workspace_quotes.h"
+#include "workspace_updates.h"
+
+namespace tav::desktop {
+
+namespace {
+
+constexpr const char* kPeriodLabels[] = {"日足", "週足", "月足"};
+constexpr const char* kPriceStyleLabels[] = {"ﾛｰｿｸ", "折線", "バー"};
+constexpr const char* kOverlayItems[] = {"移動平均線",    "一目均衡表", "ﾊﾟﾗﾎﾞﾘｯｸ", "HLバンド",
+                                         "ﾎﾞﾘﾝｼﾞｬｰﾊﾞﾝﾄﾞ", "ｴﾝﾍﾞﾛｰﾌﾟ",   "MAバンド"};
+constexpr const char* kOverlayLabels[] = {"移動", "一目", "ﾊﾟﾗﾎﾞ", "HL帯", "ﾎﾞﾘﾝ", "ｴﾝﾍﾞ", "MA帯"};
+constexpr int kHeaderX = 620;
+constexpr int kHeaderY = 10;
+
+// Commands whose work is not built yet: their buttons stay disabled.
+constexpr int kNotYetAvailable[] = {
+    cmd::InvestmentLinks, cmd::CompanyInfo,    cmd::Screening, cmd::Simulation,
+    cmd::RankingDownload, cmd::StrategyDialog, cmd::Settings,  cmd::IntradayPage,
+    cmd::ListRange,       cmd::ListSignals,
+};
+
+bool alternateHeld() {
+    return QApplication::keyboardModifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
+}
+
+template <std::size_t N>
+QStringList texts(const char* const (&items)[N]) {
+    QStringList list;
+    for (const char* item : items)
+        list << QString::fromUtf8(item);
+    return list;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Workspace& workspace, QWidget* parent)
+    : QWidget(parent),
+      workspace_(workspace),
+      toolbar_(new Toolbar(this)),
+      watchlist_(new WatchlistPane(workspace, this, toolbar_->strategySelector())),
+      chart_(new ChartPane(workspace, view_, this)),
+      indicator_(new IndicatorPane(workspace, view_, this)),
+      board_(new PriceBoard(workspace, view_, this)),
+      note_(new NotePane(workspace, this)) {
+    setWindowTitle(QStringLiteral("Tavrento"));
+    setObjectName(QStringLiteral("TavrentoClass"));
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+    setAutoFillBackground(true);
+    setPalette(QApplication::palette());
+    setBackgroundRole(QPalette::Button);
+    chart_->setObjectName(QStringLiteral("ChartWindow"));
+    indicator_->setObjectName(QStringLiteral("SisuWindow"));
+    board_->setObjectName(QStringLiteral("KabuWindow"));
+
+    connect(toolbar_, &Toolbar::command, this, [this](int id) { runCommand(id, alternateHeld()); });
+    connect(chart_, &ChartPane::commandPosted, this,
+            [this](int id) { runCommand(id, alternateHeld()); });
+    connect(indicator_, &IndicatorPane::commandPosted, this,
+            [this](int id) { runCommand(id, alternateHeld()); });
+    connect(board_, &PriceBoard::commandPosted, this,
+            [this](int id) { runCommand(id, alternateHeld()); });
+    connect(watchlist_, &WatchlistPane::securityChosen, this, [this](StockCode code) {
+        showSecurity(code);
+        watchlist_->entries()->setFocus();
+    });
+    connect(watchlist_, &WatchlistPane::focusReturned, this,
+            [this] { runCommand(cmd::TakeFocus); });
+    connect(watchlist_, &WatchlistPane::strategyChanged, this, [this] {
+        view_.strategyShown = workspace_.options().selectedStrategy != 0;
+        workspace_.seriesChanged();
+        requestRepaint();
+    });
+    for (int id : kNotYetAvailable)
+        toolbar_->setEnabled(id, false);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::start(StockCode code) {
+    const OptionsRecord& options = workspace_.options();
+    setGeometry(options.windowLeft, options.windowTop, options.windowWidth, options.windowHeight);
+    nav_.setPitch(options.barPitch);
+    watchlist_->reload();
+    watchlist_->setVisible(options.watchlistShown != 0);
+    relayout();
+    updateLabels();
+
+    // The first series: read from its file, fetched when there is none.
+    if (workspace_.storageMode == StorageMode::Accumulate)
+        reloadFromFile(workspace_, code);
+    else
+        selectSecurity(workspace_, code);
+    seriesReplaced();
+
+    repaintTimer_.start(kRepaintInterval, this);
+    quoteInterval_ = (options.quoteInterval ? options.quoteInterval : 60) * 1000;
+    quoteTimer_.start(quoteInterval_, this);
+    started_ = true;
+    takeFocus();
+}
+
+void MainWindow::shutDown() {
+    if (!started_ || shutDown_) return;
+    shutDown_ = true;
+    OptionsRecord& options = workspace_.options();
+    options.maximized = isMaximized() ? 1 : 0;
+    if (!isMaximized()) {
+        const QRect placement = geometry();
+        options.windowLeft = placement.x();
+        options.windowTop = placement.y();
+        options.windowWidth = placement.width();
+        options.windowHeight = placement.height();
+    }
+    if (splitter1Before_) options.splitter1 = *splitter1Before_;
+    options.barPitch = nav_.pitch();
+    workspace_.saveSettings();
+    workspace_.saveIfChanged();
+    repaintTimer_.stop();
+    quoteTimer_.stop();
+}
+
+// --- Layout ---
+
+LayoutInput MainWindow::layoutInput() const {
+    const OptionsRecord& options = workspace_.options();
+    LayoutInput input;
+    input.width = width();
+    input.height = height();
+    input.watchlistShown = options.watchlistShown != 0;
+    input.watchlistWidth = options.watchlistWidth;
+    input.splitter2 = options.splitter2;
+    input.splitter1 = options.splitter1;
+    input.rightWidth = options.rightWidth;
+    return input;
+}
+
+void MainWindow::relayout() {
+    layout_ = computeLayout(layoutInput());
+    const auto place = [](QWidget* widget, const PaneRect& r) {
+        widget->setGeometry(r.left, r.top, std::max(r.width(), 0), std::max(r.height(), 0));
+    };
+    place(watchlist_->selector(), layout_.listSelector);
+    place(watchlist_->entries(), layout_.entryList);
+    place(chart_, layout_.chart);
+    place(indicator_, layout_.indicator);
+    place(board_, layout_.priceBoard);
+    place(note_, layout_.note);
+    toolbar_->place(layout_, width(), height(), workspace_.options().watchlistShown != 0);
+    const int newestBefore = nav_.newest();
+    const bool atNewest = newestBefore == nav_.barCount() - 1;
+    nav_.setChartWidth(layout_.chart.width());
+    // A narrower screen may no longer reach back as far.
+    if (!atNewest && nav_.newest() < nav_.lowest()) nav_.toNewest();
+    syncNavigation();
+    requestRepaint();
+}
+
+void MainWindow::resizeEvent(QResizeEvent*) {
+    relayout();
+}
+
+// --- The series on display ---
+
+void MainWindow::showSecurity(StockCode code) {
+    // Markers go even when the switch fails: the previous series comes back
+    // whole, but the user asked to leave it.
+    selectSecurity(workspace_, code);
+    seriesReplaced();
+    if (quoteWatchRunning_) quoteWatchTick();
+    takeFocus();
+}
+
+void MainWindow::afterSeriesOperation() {
+    seriesReplaced();
+    watchlist_->showEntries();
+}
+
+ArchiveDialog MainWindow::archiveDialog() {
+    if (unattended_) return {};
+    return [this](const ArchiveChoice& proposed) -> std::optional<ArchiveChoice> {
+        ArchiveDaysDialog dialog(proposed.days, static_cast<int>(proposed.mode), this);
+        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+        return ArchiveChoice{dialog.days(), static_cast<SourceMode>(dialog.sourceMode())};
+    };
+}
+
+void MainWindow::seriesReplaced() {
+    const int count = workspace_.series().count();
+    view_.resetForSeries(count);
+    nav_.reset(count);
+    syncNavigation();
+    board_->hideLevelList();
+    updateLabels();
+    requestRepaint();
+}
+
+void MainWindow::syncNavigation() {
+    view_.endCount = nav_.endCount() > 0 ? nav_.endCount() : 0;
+    workspace_.paging.visibleBars = nav_.visible();
+    workspace_.paging.pagesBack = nav_.pagesBack();
+    workspace_.options().barPitch = nav_.pitch();
+    workspace_.series().cursor = nav_.newest();
+}
+
+void MainWindow::updateLabels() {
+    const OptionsRecord& options = workspace_.options();
+    toolbar_->setLabel(cmd::ToggleWatchlist, QString::fromUtf8(options.watchlistShown ? "×" : "□"));
+    toolbar_->setLabel(cmd::PeriodMenu,
+                       QString::fromUtf8(kPeriodLabels[std::min<int>(options.periodMode, 2)]));
+    toolbar_->setLabel(cmd::PriceStyleMenu,
+                       QString::fromUtf8(kPriceStyleLabels[std::min<int>(options.priceStyle, 2)]));
+    toolbar_->setLabel(
+        cmd::OverlayMenu,
+        QString::fromUtf8(kOverlayLabels[std::min<int>(options.chartOverlay, kOverlayCount - 1)]));
+    toolbar_->setLabel(cmd::ScreenMenu, QStringLiteral("指数%1").arg(options.indicatorScreen + 1));
+    toolbar_->setLabel(cmd::ToggleIndividual,
+                       QString::fromUtf8(options.individualSettings ? "個別" : "共通"));
+    toolbar_->setChecked(cmd::MarkerAMode, view_.clickMode == ClickMode::MarkerA);
+    toolbar_->setChecked(cmd::MarkerBMode, view_.clickMode == ClickMode::MarkerB);
+    toolbar_->setChecked(cmd::TrendLineMode, view_.clickMode == ClickMode::TrendLine);
+    toolbar_->setChecked(cmd::QuoteWatch, quoteWatchRunning_);
+}
+
+void MainWindow::takeFocus() {
+    setFocus();
+    codeEntry_.clear();
+}
+
+// --- Commands ---
+
+void MainWindow::runCommand(int id, bool alternate) {
+    OptionsRecord& options = workspace_.options();
+    switch (id) {
+        case cmd::UpdateMaster:
+            workspace_.updateMasterFromArchive(alternate);
+            break;
+        case cmd::Search:
+            searchMenu();
+            break;
+        case cmd::ToggleWatchlist:
+            toggleWatchlist();
+            break;
+        case cmd::HistoryMenu:
+            historyMenu();
+            break;
+        case cmd::HistoryOlder:
+            historyStep(true);
+            break;
+        case cmd::HistoryNewer:
+            historyStep(false);
+            break;
+        case cmd::PeriodMenu:
+            periodMenu();
+            break;
+        case cmd::PriceStyleMenu:
+            priceStyleMenu();
+            break;
+        case cmd::OverlayMenu:
+            overlayMenu();
+            break;
+        case cmd::ScreenMenu:
+            screenMenu();
+            break;
+        case cmd::ToggleIndividual:
+            workspace_.toggleIndividualSettings();
+            updateLabels();
+            requestRepaint();
+            break;
+        case cmd::DiscardStore:
+            discardAndRebuild(workspace_, archiveDialog());
+            afterSeriesOperation();
+            break;
+        case cmd::BulkUpdate:
+            updateCommand(workspace_, alternate, archiveDialog());
+            afterSeriesOperation();
+            break;
+        case cmd::RefetchNewest:
+            updateSeries(workspace_, true);
+            afterSeriesOperation();
+            break;
+        case cmd::QuoteOnce:
+            enterQuote();
+            break;
+        case cmd::QuoteWatch:
+            toggleQuoteWatch();
+            break;
+        case cmd::ListUpdate: {
+            if (!options.watchlistShown) break;
+            const StockCode shown = workspace_.series().code;
+            if (alternate) {
+                if (const int number = workspace_.watchlists().displayedWatchlist())
+                    batchDownload(workspace_, number);
+            } else {
+                batchUpdateList(workspace_, workspace_.watchlists().position());
+            }
+            if (workspace_.series().code != shown) selectSecurity(workspace_, shown);
+            afterSeriesOperation();
+            break;
+        }
+        case cmd::Newest:
+            toNewest();
+            break;
+        case cmd::ZoomIn:
+            zoom(true);
+            break;
+        case cmd::ZoomOut:
+            zoom(false);
+            break;
+        case cmd::PageBack:
+            pageBack();
+            break;
+        case cmd::PageForward:
+            pageForward();
+            break;
+        case cmd::StepLeft:
+            stepMarkerOrScroll(-1, alternate);
+            break;
+        case cmd::StepRight:
+            stepMarkerOrScroll(1, alternate);
+            break;
+        case cmd::Margin:
+            showMargin();
+            break;
+        case cmd::NextOverlay:
+            nextOverlay(alternate);
+            break;
+        case cmd::NextScreen:
+            nextScreen(alternate);
+            break;
+        case cmd::MarkerAMode:
+            setClickMode(ClickMode::MarkerA);
+            break;
+        case cmd::MarkerBMode:
+            setClickMode(ClickMode::MarkerB);
+            break;
+        case cmd::TrendLineMode:
+            setClickMode(ClickMode::TrendLine);
+            break;
+        case cmd::DeleteTrendLine: {
+            const std::string path = trendLinePath(workspace_.folder(), workspace_.series().code);
+            if (alternate)
+                deleteAllTrendLines(path);
+            else
+                deleteNewestTrendLine(path);
+            requestRepaint();
+            break;
+        }
+        case cmd::EntryUp:
+        case cmd::EntryDown: {
+            Watchlists& lists = workspace_.watchlists();
+            const bool moved =
+                id == cmd::EntryUp ? lists.moveEntryUp(alternate) : lists.moveEntryDown(alternate);
+            if (moved) watchlist_->reload();
+            break;
+        }
+        case cmd::ChartHover:
+        case cmd::IndicatorHover:
+            board_->update();
+            break;
+        case cmd::ClearChartHover:
+            chart_->clearHover();
+            break;
+        case cmd::ChartCrosshair:
+            indicator_->setMirroredCursorX(chart_->crosshairX());
+            break;
+        case cmd::IndicatorCrosshair:
+            chart_->setMirroredCursorX(indicator_->crosshairX());
+            break;
+        case cmd::ShowChosenScreen:
+            updateLabels();
+            requestRepaint();
+            break;
+        case cmd::SplitterDragEnd:
+            relayout();
+            break;
+        case cmd::MarkerASetInChart:
+        case cmd::MarkerASetInIndicator:
+        case cmd::MarkerBSetInChart:
+        case cmd::MarkerBSetInIndicator:
+            // Both panes read the one view state; they only need repainting.
+            requestRepaint();
+            break;
+        case cmd::OpenDataFile:
+            openDataFile();
+            break;
+        case cmd::BarClicked:
+            board_->update();
+            break;
+        case cmd::TakeFocus:
+            takeFocus();
+            break;
+        case cmd::ScrollBack10:
+            scrollBack(10);
+            break;
+        case cmd::ScrollForward10:
+            scrollForward(10);
+            break;
+        case cmd::ScrollBack1:
+            scrollBack(1);
+            break;
+        case cmd::ScrollForward1:
+            scrollForward(1);
+            break;
+        case cmd::InvertPanes:
+            view_.inverted = !view_.inverted;
+            requestRepaint();
+            break;
+        case cmd::FixPriceScale:
+            view_.fixedScale = !view_.fixedScale;
+            requestRepaint();
+            break;
+        case cmd::NextPeriod:
+            nextPeriod();
+            break;
+        case cmd::ToggleSplitter1:
+            toggleSplitter1();
+            break;
+        case cmd::Help: {
+            // The user guide installed beside the program, when there is one.
+            const QString guide = QStandardPaths::locate(QStandardPaths::GenericDataLocation,
+                                                         QStringLiteral("doc/tavrento/README.md"));
+            if (!guide.isEmpty()) workspace_.platform().shell.open(guide.toStdString());
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void MainWindow::scrollBack(int bars) {
+    if (nav_.scrollBack(bars)) {
+        syncNavigation();
+        requestRepaint();
+    }
+}
+
+void MainWindow::scrollForward(int bars) {
+    if (nav_.scrollForward(bars)) {
+        syncNavigation();
+        requestRepaint();
+    }
+}
+
+void MainWindow::toNewest() {
+    nav_.toNewest();
+    syncNavigation();
+    requestRepaint();
+}
+
+void MainWindow::pageBack() {
+    if (nav_.pageBackNeedsOlderBars()) {
+        // Older bars are fetched for the page to come; the engine counts the
+        // pages with this one included.
+        workspace_.paging.visibleBars = nav_.visible();
+        workspace_.paging.pagesBack = nav_.pagesBack() + 1;
+        const int before = workspace_.series().count();
+        if (extendIntoPast(workspace_) && workspace_.series().count() > before) {
+            // The bars under the markers moved: clear them with the rest.
+            const int added = workspace_.series().count() - before;
+            const int newest = nav_.newest();
+            const int pages = nav_.pagesBack();
+            view_.resetForSeries(workspace_.series().count());
+            nav_.reset(workspace_.series().count());
+            nav_.restorePosition(newest + added, pages);
+        }
+    }
+    nav_.pageBack();
+    syncNavigation();
+    requestRepaint();
+}
+
+void MainWindow::pageForward() {
+    nav_.pageForward();
+    syncNavigation();
+    requestRepaint();
+}
+
+void MainWindow::zoom(bool in) {
+    if (!(in ? nav_.zoomIn() : nav_.zoomOut())) return;
+    workspace_.options().barPitch = nav_.pitch();
+    const int before = workspace_.series().count();
+    // A wider screen than the series holds brings older bars.
+    if (!in && nav_.visible() > before && !workspace_.series().empty()) {
+        tav::zoomOut(workspace_, nav_.visible());
+        if (workspace_.series().count() != before) {
+            seriesReplaced();
+            return;
+        }
+    }
+    toNewest();
+}
+
+void MainWindow::stepMarkerOrScroll(int direction, bool alternate) {
+    if (view_.markerB != kNoBar) {
+        const int moved = view_.markerB + direction;
+        if (moved >= 0 && moved <= nav_.newest()) view_.markerB = moved;
+        requestRepaint();
+        return;
+    }
+    const int bars = alternate ? 10 : 1;
+    direction < 0 ? scrollBack(bars) : scrollForward(bars);
+}
+
+void MainWindow::setPeriod(int period) {
+    OptionsRecord& options = workspace_.options();
+    if (period == options.periodMode) return;
+    switchPeriod(workspace_, static_cast<PeriodMode>(period));
+    // A failed switch keeps the period it could not leave.
+    options.periodMode = static_cast<uint8_t>(workspace_.periodMode);
+    seriesReplaced();
+    updateLabels();
+}
+
+void MainWindow::nextPeriod() {
+    setPeriod((workspace_.options().periodMode + 1) % 3);
+}
+
+void MainWindow::nextOverlay(bool previous) {
+    uint8_t& overlay = workspace_.options().chartOverlay;
+    overlay = static_cast<uint8_t>((overlay + (previous ? kOverlayCount - 1 : 1)) % kOverlayCount);
+    updateLabels();
+    requestRepaint();
+}
+
+void MainWindow::nextScreen(bool previous) {
+    OptionsRecord& options = workspace_.options();
+    const int screens = options.indicatorScreenCount();
+    options.indicatorScreen =
+        static_cast<uint8_t>((options.indicatorScreen + (previous ? screens - 1 : 1)) % screens);
+    runCommand(cmd::ShowChosenScreen);
+}
+
+void MainWindow::setClickMode(ClickMode mode) {
+    view_.setClickMode(mode);
+    updateLabels();
+    requestRepaint();
+}
+
+void MainWindow::toggleWatchlist() {
+    uint8_t& shown = workspace_.options().watchlistShown;
+    shown = shown ? 0 : 1;
+    watchlist_->setVisible(shown != 0);
+    updateLabels();
+    relayout();
+}
+
+void MainWindow::toggleSplitter1() {
+    OptionsRecord& options = workspace_.options();
+    if (splitter1Before_) {
+        options.splitter1 = *splitter1Before_;
+        splitter1Before_.reset();
+    } else {
+        splitter1Before_ = options.splitter1;
+        options.splitter1 = height() - kToolbarHeight - 50;
+    }
+    relayout();
+}
+
+void MainWindow::openDataFile() {
+    const BarSeries& series = workspace_.series();
+    workspace_.saveIfChanged();
+    workspace_.platform().shell.open(dataFilePath(workspace_.folder(), series.code,
+                                                  workspace_.periodMode, workspace_.storageMode));
+}
+
+void MainWindow::historyStep(bool older) {
+    const auto display = [this](StockCode code) { showSecurity(code); };
+    History& history = workspace_.history();
+    older ? history.historyBack(display) : history.historyForward(display);
+}
+
+void MainWindow::showMargin() {
+    const std::vector<MarginRecord> records =
+        fetchMarginTable(workspace_, workspace_.series().code);
+    if (records.empty()) return;
+    MarginDialog dialog(workspace_.series().name, records, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    view_.marginShown = true;
+    showMarginOnChart(workspace_, records);
+    requestRepaint();
+}
+
+// --- Pop-up menus ---
+
+std::optional<int> MainWindow::popUp(int buttonId, const QStringList& items, int current) {
+    QMenu menu(this);
+    for (int index = 0; index < items.size(); ++index) {
+        QAction* action = menu.addAction(items[index]);
+        action->setData(index);
+        action->setCheckable(true);
+        action->setChecked(index == current);
+    }
+    QAbstractButton* button = toolbar_->button(buttonId);
+    const QPoint at = button ? button->mapToGlobal(QPoint(0, button->height())) : QCursor::pos();
+    QAction* chosen = menu.exec(at);
+    if (!chosen || chosen->data().toInt() == current) return std::nullopt;
+    return chosen->data().toInt();
+}
+
+void MainWindow::periodMenu() {
+    if (auto chosen = popUp(cmd::PeriodMenu, texts(kPeriodLabels), workspace_.options().periodMode))
+        setPeriod(*chosen);
+}
+
+void MainWindow::priceStyleMenu() {
+    if (auto chosen =
+            popUp(cmd::PriceStyleMenu, texts(kPriceStyleLabels), workspace_.options().priceStyle)) {
+        workspace_.options().priceStyle = static_cast<uint8_t>(*chosen);
+        updateLabels();
+        requestRepaint();
+    }
+}
+
+void MainWindow::overlayMenu() {
+    if (auto chosen =
+            popUp(cmd::OverlayMenu, texts(kOverlayItems), workspace_.options().chartOverlay)) {
+        workspace_.options().chartOverlay = static_cast<uint8_t>(*chosen);
+        updateLabels();
+        requestRepaint();
+    }
+}
+
+void MainWindow::screenMenu() {
+    QStringList items;
+    for (int screen = 1; screen <= workspace_.options().indicatorScreenCount(); ++screen)
+        items << QStringLiteral("指数画面%1").arg(screen);
+    if (auto chosen = popUp(cmd::ScreenMenu, items, workspace_.options().indicatorScreen)) {
+        workspace_.options().indicatorScreen = static_cast<uint8_t>(*chosen);
+        runCommand(cmd::ShowChosenScreen);
+    }
+}
+
+void MainWindow::searchMenu() {
+    const auto text = workspace_.prompter().askText("検索", "銘柄名", "");
+    if (!text) return;
+    const auto bytes = fileio::readFile(workspace_.master().path());
+    if (!bytes) return;
+    const std::vector<SearchHit> hits = searchMaster(*bytes, *text);
+    if (hits.empty()) return;
+    QMenu menu(this);
+    for (const SearchHit& hit : hits)
+        menu.addAction(QString::fromStdString(hit.label))->setData(hit.code);
+    if (QAction* chosen = menu.exec(QCursor::pos())) showSecurity(chosen->data().toInt());
+}
+
+void MainWindow::historyMenu() {
+    History& history = workspace_.history();
+    QMenu menu(this);
+    for (const std::string& line : history.historyLines())
+        menu.addAction(QString::fromStdString(line))->setData(static_cast<int>(lineCode(line)));
+    menu.addSeparator();
+    QAction* clear = menu.addAction(QStringLiteral("履歴クリア"));
+    QAbstractButton* button = toolbar_->button(cmd::HistoryMenu);
+    QAction* chosen = menu.exec(button->mapToGlobal(QPoint(0, button->height())));
+    if (!chosen) return;
+    if (chosen == clear) {
+        history.clearHistory(workspace_.prompter());
+        return;
+    }
+    const int code = chosen->data().toInt();
+    if (code > 0 && code != workspace_.series().code) showSecurity(code);
+}
+
+// --- Keys, mouse, timers ---
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    const QString text = event->text();
+    if (text.size() == 1 && text[0].isDigit()) {
+        if (auto code = codeEntry_.type(text[0].toLatin1())) showSecurity(*code);
+        return;
+    }
+    const KeyPress press{event->key(), (event->modifiers() & Qt::KeypadModifier) != 0,
+                         (event->modifiers() & Qt::ControlModifier) != 0};
+    if (auto command = commandForKey(press)) {
+        runCommand(command->command, command->alternate);
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void MainWindow::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    const QPoint at = event->position().toPoint();
+    dragging_ = splitterAt(layout_, workspace_.options().watchlistShown != 0, at.x(), at.y());
+    takeFocus();
+}
+
+void MainWindow::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    const Splitter over =
+        dragging_ != Splitter::None
+            ? dragging_
+            : splitterAt(layout_, workspace_.options().watchlistShown != 0, at.x(), at.y());
+    if (over == Splitter::None)
+        unsetCursor();
+    else
+        setCursor(isHorizontalLine(over) ? Qt::SizeVerCursor : Qt::SizeHorCursor);
+}
+
+void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
+    if (dragging_ == Splitter::None) return;
+    const QPoint at = event->position().toPoint();
+    LayoutInput input = layoutInput();
+    applySplitterDrag(input, dragging_, at.x(), at.y());
+    OptionsRecord& options = workspace_.options();
+    options.splitter1 = input.splitter1;
+    options.splitter2 = input.splitter2;
+    options.watchlistWidth = input.watchlistWidth;
+    options.rightWidth = input.rightWidth;
+    if (dragging_ == Splitter::ChartIndicator) splitter1Before_.reset();
+    dragging_ = Splitter::None;
+    unsetCursor();
+    runCommand(cmd::SplitterDragEnd);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    shutDown();
+    event->accept();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange && started_) {
+        if (isActiveWindow()) {
+            runCommand(cmd::ClearChartHover);
+        } else {
+            chart_->clearHover();
+            indicator_->clearHover();
+        }
+    }
+    QWidget::changeEvent(event);
+}
+
+void MainWindow::timerEvent(QTimerEvent* event) {
+    if (event->timerId() == repaintTimer_.timerId())
+        repaintTick();
+    else if (event->timerId() == quoteTimer_.timerId())
+        quoteWatchTick();
+}
+
+void MainWindow::repaintTick() {
+    if (!repaintPending_) return;
+    repaintPending_ = false;
+    chart_->refresh();
+    indicator_->refresh();
+    board_->update();
+    note_->update();
+    update();
+}
+
+void MainWindow::quoteWatchTick() {
+    if (!quoteWatchRunning_ || workspace_.series().empty()) return;
+    const auto quote = fetchQuote(workspace_, workspace_.series().code, true);
+    if (!quote) return;
+    // The provisional bar goes after the newest bar, which must be on screen.
+    if (nav_.newest() != workspace_.series().count() - 1) return;
+    const int before = workspace_.series().count();
+    if (!addIntradayBar(workspace_,
+                        {quote->open, quote->high, quote->low, quote->price, quote->volume}, true))
+        return;
+    if (workspace_.series().count() != before) {
+        nav_.reset(workspace_.series().count());
+        syncNavigation();
+        view_.endCount = workspace_.series().count();
+    }
+    requestRepaint();
+}
+
+void MainWindow::toggleQuoteWatch() {
+    quoteWatchRunning_ = !quoteWatchRunning_;
+    updateLabels();
+    if (quoteWatchRunning_) quoteWatchTick();
+}
+
+void MainWindow::enterQuote() {
+    const auto quote = fetchQuote(workspace_, workspace_.series().code, false);
+    if (!quote) return;
+    QuoteEntryDialog dialog(*quote, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const QuoteRecord edited = dialog.edited();
+    workspace_.quoteInfo = edited;
+    nav_.toNewest();
+    syncNavigation();
+    const int before = workspace_.series().count();
+    addIntradayBar(workspace_, {edited.open, edited.high, edited.low, edited.price, edited.volume},
+                   true);
+    if (workspace_.series().count() != before) seriesReplaced();
+    requestRepaint();
+}
+
+// --- Painting ---
+
+QString MainWindow::headerLine() const {
+    return QString::fromStdString(headerText(workspace_.security()));
+}
+
+void MainWindow::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().button());
+    const QFontMetrics metrics = fontMetrics();
+    const BarSeries& series = workspace_.series();
+    const int column = layout_.chartColumn;
+
+    if (view_.endCount > 0 && !series.empty()) {
+        // Price scale: the chart's guide lines and the newest close.
+        const PriceScale scale = chart_->scale();
+        const auto label = [&](int64_t price, int y) {
+            const QString text = QString::number(price);
+            const int x = column - 2 - metrics.horizontalAdvance(text);
+            painter.drawText(x, layout_.chart.top + y + metrics.ascent() / 2, text);
+        };
+        if (scale.hasPriceArea()) {
+            for (const GuideLine& guide : scale.guides)
+                if (guide.y > 0 && guide.y < layout_.chart.height()) label(guide.price, guide.y);
+            const int newest = std::min(view_.newestIndex(), series.count() - 1);
+            const int32_t close = series.bars[newest].close;
+            const int y = scale.priceY(close);
+            if (y > 0 && y < layout_.chart.height()) {
+                painter.save();
+                painter.setPen(QColor(0xFF, 0, 0));
+                label(close, y);
+                painter.restore();
+            }
+        }
+
+        // Dates under the chart, newest first.
+        const BarAxis axis = chart_->axis();
+        const int baseX = column + axis.rightX() + 5;
+        const int baseY = layout_.chart.bottom + metrics.ascent() + 1;
+        for (const DateLabel& date : dateLabels(series.bars, view_.newestIndex(),
+                                                axis.visibleCount(), workspace_.periodMode)) {
+            const int x = baseX - date.back * axis.pitch;
+            painter.drawText(x - metrics.horizontalAdvance(QString::fromStdString(date.text)) / 2,
+                             baseY + (date.lower ? 9 : 0), QString::fromStdString(date.text));
+        }
+    }
+
+    // Header line, right of the first button row.
+    int headerX = kHeaderX;
+    if (QAbstractButton* last = toolbar_->button(cmd::StrategyDialog))
+        headerX = std::max(headerX, last->geometry().right() + 12);
+    painter.drawText(headerX, kHeaderY + metrics.ascent() / 2 + 4, headerLine());
+}
+
+}  // namespace tav::desktop

@@ -1,0 +1,157 @@
+#pragma once
+
+#include <QBasicTimer>
+#include <QWidget>
+#include <optional>
+
+#include "chart/chart_view_state.h"
+#include "chart_navigation.h"
+#include "core/stock_code.h"
+#include "key_routing.h"
+#include "updates/archive_update.h"
+#include "window_layout.h"
+
+namespace tav {
+class Workspace;
+}
+
+namespace tav::desktop {
+
+class ChartPane;
+class IndicatorPane;
+class NotePane;
+class PriceBoard;
+class Toolbar;
+class WatchlistPane;
+
+// The application's one top-level window: lays out the panes and the toolbar,
+// routes every button, key, menu and pane command, drives the repaint and
+// quote-watch timers and paints the scale, date and header labels. What is
+// not drawing lives in the workspace.
+class MainWindow : public QWidget {
+    Q_OBJECT
+  public:
+    static constexpr int kRepaintInterval = 100;  // ms
+
+    explicit MainWindow(Workspace& workspace, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The start: placement from the options, the first series, the timers.
+    // Call once, after the workspace's settings are loaded.
+    void start(StockCode code);
+    // The exit: placement and options saved, the series written back, the
+    // timers stopped. Runs once, from the close event or the caller.
+    void shutDown();
+
+    // Scripted runs (the screenshot): no dialogs of our own; the archive
+    // days run as proposed.
+    void setUnattended(bool unattended) { unattended_ = unattended; }
+    // The "株価データ追加" step of the archive update as this window shows it.
+    ArchiveDialog archiveDialog();
+
+    // Runs a command id as a button, menu or pane would.
+    void runCommand(int id, bool alternate = false);
+    // Shows another security (typed code, list, history, search).
+    void showSecurity(StockCode code);
+
+    // --- State the tests and the panes look at ---
+    Workspace& workspace() { return workspace_; }
+    ChartViewState& viewState() { return view_; }
+    const ChartNavigation& navigation() const { return nav_; }
+    const WindowLayout& windowLayout() const { return layout_; }
+    Toolbar& toolbar() { return *toolbar_; }
+    WatchlistPane& watchlistPane() { return *watchlist_; }
+    ChartPane* chartPane() const { return chart_; }
+    IndicatorPane* indicatorPane() const { return indicator_; }
+    PriceBoard* priceBoard() const { return board_; }
+    NotePane* notePane() const { return note_; }
+    const CodeEntry& codeEntry() const { return codeEntry_; }
+    bool repaintPending() const { return repaintPending_; }
+    bool quoteWatchRunning() const { return quoteWatchRunning_; }
+    int quoteTimerInterval() const { return quoteInterval_; }
+    QString headerLine() const;
+
+    // Panes and commands ask for a repaint; the 100 ms timer does it once.
+    void requestRepaint() { repaintPending_ = true; }
+    // The timer's tick, callable directly.
+    void repaintTick();
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+
+  private:
+    void relayout();
+    LayoutInput layoutInput() const;
+    void seriesReplaced();
+    void syncNavigation();
+    void updateLabels();
+    void updateEnabledButtons();
+    void takeFocus();
+
+    void scrollBack(int bars);
+    void scrollForward(int bars);
+    void toNewest();
+    void pageBack();
+    void pageForward();
+    void zoom(bool in);
+    void stepMarkerOrScroll(int direction, bool alternate);
+    void setPeriod(int period);
+    void nextPeriod();
+    void nextOverlay(bool previous);
+    void nextScreen(bool previous);
+    void setClickMode(ClickMode mode);
+    void toggleWatchlist();
+    void toggleSplitter1();
+    void openDataFile();
+    void historyStep(bool older);
+    void showMargin();
+    void enterQuote();
+    void toggleQuoteWatch();
+    // After an engine operation that may have replaced the series.
+    void afterSeriesOperation();
+
+    // Pop-up menus at their buttons.
+    void searchMenu();
+    void historyMenu();
+    void periodMenu();
+    void priceStyleMenu();
+    void overlayMenu();
+    void screenMenu();
+    std::optional<int> popUp(int buttonId, const QStringList& items, int current);
+
+    void quoteWatchTick();
+
+    Workspace& workspace_;
+    ChartViewState view_;
+    ChartNavigation nav_;
+    CodeEntry codeEntry_;
+    WindowLayout layout_;
+    Toolbar* toolbar_;
+    WatchlistPane* watchlist_;
+    ChartPane* chart_;
+    IndicatorPane* indicator_;
+    PriceBoard* board_;
+    NotePane* note_;
+
+    QBasicTimer repaintTimer_;
+    QBasicTimer quoteTimer_;
+    int quoteInterval_ = 60000;
+    bool repaintPending_ = false;
+    bool quoteWatchRunning_ = false;
+    bool started_ = false;
+    bool unattended_ = false;
+    bool shutDown_ = false;
+    Splitter dragging_ = Splitter::None;
+    // The stored splitter while End has it lowered; 0 when not lowered.
+    std::optional<int> splitter1Before_;
+};
+
+}  // namespace tav::desktop

@@ -1,0 +1,53 @@
+#include "scale_labels.h"
+
+#include <algorithm>
+
+namespace tav::desktop {
+
+namespace {
+
+// Month and two-digit year of a YYYYMMDD date; 0 when the text is too short.
+int monthOf(const DailyBar& bar) {
+    const std::string_view date = bar.dateText();
+    if (date.size() < 6) return 0;
+    return (date[4] - '0') * 10 + (date[5] - '0');
+}
+
+std::string yearOf(const DailyBar& bar) {
+    const std::string_view date = bar.dateText();
+    return date.size() >= 4 ? std::string(date.substr(2, 2)) : std::string();
+}
+
+}  // namespace
+
+std::vector<DateLabel> dateLabels(std::span<const DailyBar> bars, int newest, int visible,
+                                  PeriodMode period) {
+    std::vector<DateLabel> labels;
+    const int count = static_cast<int>(bars.size());
+    if (newest >= count) newest = count - 1;
+    for (int back = 0; back < visible && newest - back >= 0; ++back) {
+        const DailyBar& bar = bars[newest - back];
+        const int month = monthOf(bar);
+        if (period == PeriodMode::Monthly) {
+            if (month % 3 == 0 && month > 0) labels.push_back({back, std::to_string(month), false});
+            if (month == 7) labels.push_back({back, yearOf(bar), true});
+            continue;
+        }
+        const int index = newest - back;
+        if (index == 0) continue;  // the oldest bar has no neighbour to differ from
+        if (monthOf(bars[index - 1]) == month) continue;
+        labels.push_back({back, std::to_string(month), false});
+        if (yearOf(bars[index - 1]) != yearOf(bar)) labels.push_back({back, yearOf(bar), true});
+    }
+    return labels;
+}
+
+std::string headerText(const SecurityInfo& security) {
+    if (security.unit == 0) return security.name + " （--- : --- 株）";
+    std::string text =
+        security.name + " （" + security.market + " : " + std::to_string(security.unit) + " 株";
+    if (!security.symbol.empty() && security.symbol != "-") text += " : " + security.symbol;
+    return text + "）";
+}
+
+}  // namespace tav::desktop

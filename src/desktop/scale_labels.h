@@ -1,0 +1,32 @@
+#pragma once
+
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/daily_bar.h"
+#include "core/period_mode.h"
+#include "data/stock_master.h"
+
+namespace tav::desktop {
+
+// One date label under the chart: `back` bars left of the newest shown bar;
+// `lower` labels (the year) sit 9 pixels below the month row.
+struct DateLabel {
+    int back = 0;
+    std::string text;
+    bool lower = false;
+    friend bool operator==(const DateLabel&, const DateLabel&) = default;
+};
+
+// Labels for the shown bars, walking from bar `newest` back over `visible`
+// bars. Monthly: months 3, 6, 9, 12 by number and the two-digit year at
+// month 7. Daily and weekly: the month number where the month changes from
+// the bar before, and the two-digit year where a new year starts.
+std::vector<DateLabel> dateLabels(std::span<const DailyBar> bars, int newest, int visible,
+                                  PeriodMode period);
+
+// The header line: "name （market : unit 株 : symbol）".
+std::string headerText(const SecurityInfo& security);
+
+}  // namespace tav::desktop

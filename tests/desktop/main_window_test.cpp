@@ -1,0 +1,308 @@
+#include "main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QKeyEvent>
+#include <cstdio>
+
+#include "chart/chart_pane.h"
+#include "command_ids.h"
+#include "core/text.h"
+#include "support/temp_folder.h"
+#include "support/test_platform.h"
+#include "toolbar.h"
+#include "workspace.h"
+
+namespace tav::desktop {
+namespace {
+
+// "date,open,high,low,close,volume" lines of `count` bars from 2015 on.
+std::string seriesFile(int count, int base, const char* dayFormat = "%04d%02d%02d") {
+    std::string text;
+    for (int index = 0; index < count; ++index) {
+        const int year = 2015 + index / 240;
+        const int month = index / 20 % 12 + 1;
+        const int day = index % 20 + 1;
+        char line[96];
+        const int close = base + (index * 37) % 200;
+        char date[16];
+        std::snprintf(date, sizeof date, dayFormat, year, month, day);
+        std::snprintf(line, sizeof line, "%s,%d,%d,%d,%d,%d\n", date, close - 5, close + 10,
+                      close - 10, close, 1000 + index);
+        text += line;
+    }
+    return text;
+}
+
+// Longer than a screen even at pitch 1.
+constexpr int kIndexBars = 1500;
+
+class MainWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        test::writeFile(
+            temp / "Stock.lst",
+            text::sjisFromUtf8("1010,日経平均,東証1部,1,-\n7203,トヨタ自動車,東証1部,100,-\n"));
+        test::writeFile(temp / "url.lst", "");
+        workspace.initProgramFolder();
+        test::writeFile(temp / "Data/1010.txt", seriesFile(kIndexBars, 20000));
+        test::writeFile(temp / "Data/7203.txt", seriesFile(300, 2000));
+        test::writeFile(temp / "Data/w7203.txt", seriesFile(80, 2000));
+        test::writeFile(temp / "Data/m7203.txt", seriesFile(30, 2000));
+        tools.prompter.calls.clear();
+    }
+
+    // A started window at a fixed size.
+    std::unique_ptr<MainWindow> open(Workspace& on, std::optional<StockCode> code = std::nullopt) {
+        const StockCode start = on.loadSettings(code);
+        auto window = std::make_unique<MainWindow>(on);
+        window->start(start);
+        window->resize(1000, 700);
+        window->show();
+        return window;
+    }
+
+    void press(MainWindow& window, int key, const QString& text = {},
+               Qt::KeyboardModifiers modifiers = {}) {
+        QKeyEvent event(QEvent::KeyPress, key, modifiers, text);
+        QApplication::sendEvent(&window, &event);
+    }
+
+    void type(MainWindow& window, const QString& digits) {
+        for (QChar digit : digits)
+            press(window, Qt::Key_0 + (digit.unicode() - '0'), QString(digit));
+    }
+
+    test::TempFolder temp;
+    test::TestPlatform tools;
+    Workspace workspace{ProgramFolder(temp.str()), tools.platform()};
+};
+
+TEST_F(MainWindowTest, TypedCodeSwitchesOnTheFourthDigit) {
+    auto window = open(workspace, 1010);
+    ASSERT_EQ(workspace.series().code, 1010);
+    type(*window, "720");
+    EXPECT_EQ(workspace.series().code, 1010);
+    press(*window, Qt::Key_A, "a");  // letters do nothing
+    type(*window, "3");
+    EXPECT_EQ(workspace.series().code, 7203);
+    EXPECT_EQ(workspace.series().count(), 300);
+    EXPECT_EQ(window->headerLine(), QString::fromUtf8("トヨタ自動車 （東証1部 : 100 株）"));
+    EXPECT_EQ(workspace.history().historyCode(0), 7203);
+    // Command 235 empties a half-typed code.
+    type(*window, "10");
+    window->runCommand(cmd::TakeFocus);
+    type(*window, "1010");
+    EXPECT_EQ(workspace.series().code, 1010);
+}
+
+TEST_F(MainWindowTest, SpaceCyclesThePeriodAndClearsTheMarkers) {
+    auto window = open(workspace, 7203);
+    const auto label = [&] { return window->toolbar().label(cmd::PeriodMenu); };
+    EXPECT_EQ(label(), QString::fromUtf8("日足"));
+    window->viewState().markerA = 250;
+    window->viewState().markerB = 280;
+    press(*window, Qt::Key_Space, " ");
+    EXPECT_EQ(workspace.periodMode, PeriodMode::Weekly);
+    EXPECT_EQ(label(), QString::fromUtf8("週足"));
+    EXPECT_EQ(workspace.series().count(), 80);
+    EXPECT_EQ(window->viewState().markerA, kNoBar);
+    EXPECT_EQ(window->viewState().markerB, kNoBar);
+    EXPECT_EQ(window->viewState().endCount, 80);
+    press(*window, Qt::Key_Space, " ");
+    EXPECT_EQ(workspace.periodMode, PeriodMode::Monthly);
+    EXPECT_EQ(label(), QString::fromUtf8("月足"));
+    EXPECT_EQ(workspace.series().count(), 30);
+    press(*window, Qt::Key_Space, " ");
+    EXPECT_EQ(workspace.periodMode, PeriodMode::Daily);
+    EXPECT_EQ(workspace.series().count(), 300);
+}
+
+TEST_F(MainWindowTest, ScrollingPagingAndHome) {
+    auto window = open(workspace, 1010);
+    const ChartNavigation& nav = window->navigation();
+    const int visible = nav.visible();
+    const int last = kIndexBars - 1;
+    ASSERT_GT(visible, 10);
+    ASSERT_LT(visible * 2, kIndexBars);
+    EXPECT_EQ(window->viewState().endCount, kIndexBars);
+
+    press(*window, Qt::Key_Right);  // already at the newest bar
+    EXPECT_EQ(nav.newest(), last);
+    press(*window, Qt::Key_Left);
+    press(*window, Qt::Key_Up);
+    EXPECT_EQ(nav.newest(), last - 11);
+    EXPECT_EQ(window->viewState().endCount, last - 10);
+    press(*window, Qt::Key_Down);
+    EXPECT_EQ(nav.newest(), last - 1);
+
+    press(*window, Qt::Key_PageUp);
+    EXPECT_EQ(nav.newest(), last - 1 - visible);
+    press(*window, Qt::Key_PageDown);
+    EXPECT_EQ(nav.newest(), last - 1);
+    press(*window, Qt::Key_PageDown);  // past the newest: back to it
+    EXPECT_EQ(nav.newest(), last);
+
+    for (int page = 0; page < kIndexBars; ++page)
+        press(*window, Qt::Key_PageUp);
+    EXPECT_EQ(nav.newest(), visible);  // the oldest full screen
+    press(*window, Qt::Key_Home);
+    EXPECT_EQ(nav.newest(), last);
+    EXPECT_EQ(nav.pagesBack(), 0);
+}
+
+TEST_F(MainWindowTest, InsertAndDeleteZoomWithinLimits) {
+    workspace.loadSettings(1010);
+    workspace.options().barPitch = 2;
+    MainWindow window(workspace);
+    window.start(1010);
+    window.resize(1000, 700);
+    window.show();
+    const int wide = window.navigation().visible();
+    press(window, Qt::Key_Up);
+    press(window, Qt::Key_Insert);
+    EXPECT_EQ(workspace.options().barPitch, 3);
+    EXPECT_LT(window.navigation().visible(), wide);
+    EXPECT_EQ(window.navigation().newest(), kIndexBars - 1);  // zooming shows the newest bar
+    press(window, Qt::Key_Delete);
+    press(window, Qt::Key_Delete);
+    EXPECT_EQ(workspace.options().barPitch, 1);
+    press(window, Qt::Key_Up);
+    press(window, Qt::Key_Delete);  // at pitch 1 nothing happens, not even a scroll
+    EXPECT_EQ(workspace.options().barPitch, 1);
+    EXPECT_EQ(window.navigation().newest(), kIndexBars - 11);
+}
+
+TEST_F(MainWindowTest, MarkerBStepsWithTheArrowButtons) {
+    auto window = open(workspace, 7203);
+    window->runCommand(cmd::MarkerBMode);
+    EXPECT_TRUE(window->toolbar().button(cmd::MarkerBMode)->isChecked());
+    window->viewState().markerB = 298;
+    window->runCommand(cmd::StepRight);
+    EXPECT_EQ(window->viewState().markerB, 299);
+    window->runCommand(cmd::StepRight);  // not past the newest
+    EXPECT_EQ(window->viewState().markerB, 299);
+    window->runCommand(cmd::StepLeft);
+    EXPECT_EQ(window->viewState().markerB, 298);
+    EXPECT_EQ(window->navigation().newest(), 299);  // the chart did not scroll
+    // Another mode clears marker B.
+    window->runCommand(cmd::MarkerAMode);
+    EXPECT_EQ(window->viewState().markerB, kNoBar);
+    EXPECT_FALSE(window->toolbar().button(cmd::MarkerBMode)->isChecked());
+    EXPECT_TRUE(window->toolbar().button(cmd::MarkerAMode)->isChecked());
+    window->runCommand(cmd::StepLeft);
+    EXPECT_EQ(window->navigation().newest(), 298);
+}
+
+TEST_F(MainWindowTest, RepaintsWaitForTheTimerTick) {
+    auto window = open(workspace, 7203);
+    window->repaintTick();
+    EXPECT_FALSE(window->repaintPending());
+    press(*window, Qt::Key_Backspace);
+    EXPECT_TRUE(window->viewState().inverted);
+    EXPECT_TRUE(window->repaintPending());
+    window->repaintTick();
+    EXPECT_FALSE(window->repaintPending());
+    press(*window, Qt::Key_Right);  // a refused scroll asks for nothing
+    EXPECT_FALSE(window->repaintPending());
+}
+
+TEST_F(MainWindowTest, QuoteWatchTimerDefaultsToAMinute) {
+    auto window = open(workspace, 7203);
+    EXPECT_EQ(window->quoteTimerInterval(), 60000);
+    workspace.options().quoteInterval = 15;
+    MainWindow second(workspace);
+    second.start(7203);
+    EXPECT_EQ(second.quoteTimerInterval(), 15000);
+}
+
+TEST_F(MainWindowTest, EscapeHidesTheWatchlistAndMovesTheChartColumn) {
+    auto window = open(workspace, 7203);
+    EXPECT_EQ(window->windowLayout().chart.left, 200);
+    EXPECT_EQ(window->toolbar().label(cmd::ToggleWatchlist), QString::fromUtf8("×"));
+    press(*window, Qt::Key_Escape);
+    EXPECT_EQ(window->windowLayout().chart.left, 50);
+    EXPECT_EQ(window->chartPane()->geometry().left(), 50);
+    EXPECT_EQ(window->toolbar().label(cmd::ToggleWatchlist), QString::fromUtf8("□"));
+    EXPECT_EQ(workspace.options().watchlistShown, 0);
+}
+
+TEST_F(MainWindowTest, EndLowersSplitterOneAndRestoresIt) {
+    auto window = open(workspace, 7203);
+    const int before = window->windowLayout().splitter1;
+    press(*window, Qt::Key_End);
+    EXPECT_EQ(window->windowLayout().splitter1, 700 - 30 - 50);
+    press(*window, Qt::Key_End);
+    EXPECT_EQ(window->windowLayout().splitter1, before);
+}
+
+TEST_F(MainWindowTest, PlacementAndChoicesSurviveARestart) {
+    {
+        auto window = open(workspace, 7203);
+        window->setGeometry(120, 90, 1100, 760);
+        press(*window, Qt::Key_Insert);
+        window->runCommand(cmd::NextOverlay);
+        window->shutDown();
+    }
+    test::TestPlatform again;
+    Workspace restarted{ProgramFolder(temp.str()), again.platform()};
+    const StockCode code = restarted.loadSettings(std::nullopt);
+    EXPECT_EQ(code, 7203);
+    MainWindow window(restarted);
+    window.start(code);
+    EXPECT_EQ(window.geometry(), QRect(120, 90, 1100, 760));
+    EXPECT_EQ(restarted.options().barPitch, 7);
+    EXPECT_EQ(window.navigation().pitch(), 7);
+    EXPECT_EQ(window.toolbar().label(cmd::OverlayMenu), QString::fromUtf8("一目"));
+    EXPECT_EQ(restarted.series().code, 7203);
+}
+
+TEST_F(MainWindowTest, CommandsNotBuiltYetStayDisabled) {
+    auto window = open(workspace, 7203);
+    for (int id : {cmd::Screening, cmd::Simulation, cmd::Settings, cmd::StrategyDialog})
+        EXPECT_FALSE(window->toolbar().button(id)->isEnabled()) << id;
+    for (int id : {cmd::Search, cmd::HistoryMenu, cmd::PageBack, cmd::ZoomIn, cmd::Margin})
+        EXPECT_TRUE(window->toolbar().button(id)->isEnabled()) << id;
+}
+
+TEST_F(MainWindowTest, EveryButtonHasItsLabelAndId) {
+    auto window = open(workspace, 7203);
+    const std::pair<int, const char*> expected[] = {
+        {164, "銘柄更新"}, {208, "検索"},     {116, "履歴"},     {242, "▼"},
+        {243, "▲"},        {117, "投資情報"}, {118, "企業情報"}, {119, "銘柄抽出"},
+        {120, "ｼﾐｭﾚｰｼｮﾝ"}, {148, "ﾗﾝｷﾝｸﾞDL"}, {181, "戦略"},     {112, "破棄"},
+        {113, "設定"},     {140, "一括更新"}, {141, "直近"},     {142, "拡大"},
+        {182, "縮小"},     {114, "≪戻"},      {115, "≫進"},      {160, "←"},
+        {161, "→"},        {203, "修正"},     {229, "信用"},     {196, "日中"},
+        {230, "速報"},     {209, "チ"},       {210, "指"},       {211, "変"},
+        {212, "覆"},       {213, "線"},       {215, "消"},       {184, "↑"},
+        {185, "↓"},        {223, "更新"},     {231, "ﾚﾝｼﾞ"},     {188, "ｻｲﾝ"},
+        {225, "監視"}};
+    for (const auto& [id, label] : expected)
+        EXPECT_EQ(window->toolbar().label(id), QString::fromUtf8(label)) << id;
+    // The list buttons sit above the entry list, inside the list width.
+    const QRect up = window->toolbar().button(cmd::EntryUp)->geometry();
+    EXPECT_EQ(up.left(), 5);
+    EXPECT_EQ(up.width(), 15);
+    EXPECT_LE(up.bottom(), window->windowLayout().entryList.top);
+}
+
+TEST_F(MainWindowTest, KeypadKeysPageScreensAndOverlays) {
+    auto window = open(workspace, 7203);
+    ASSERT_EQ(workspace.options().indicatorScreenCount(), 4);  // 17 graphs, 5 a screen
+    press(*window, Qt::Key_Slash, "/", Qt::KeypadModifier);
+    EXPECT_EQ(workspace.options().indicatorScreen, 1);
+    EXPECT_EQ(window->toolbar().label(cmd::ScreenMenu), QString::fromUtf8("指数2"));
+    press(*window, Qt::Key_Asterisk, "*", Qt::KeypadModifier);
+    press(*window, Qt::Key_Asterisk, "*", Qt::KeypadModifier);
+    EXPECT_EQ(workspace.options().indicatorScreen, 3);  // wraps to the last
+    press(*window, Qt::Key_Plus, "+", Qt::KeypadModifier);
+    EXPECT_EQ(window->toolbar().label(cmd::OverlayMenu), QString::fromUtf8("MA帯"));
+    press(*window, Qt::Key_Minus, "-", Qt::KeypadModifier);
+    EXPECT_EQ(window->toolbar().label(cmd::OverlayMenu), QString::fromUtf8("移動"));
+}
+
+}  // namespace
+}  // namespace tav::desktop
