@@ -74,6 +74,14 @@ int main(int argc, char** argv) {
     panes = &instance;
     if (!pngFolder.empty()) {
         instance.chart.grab().save(QString::fromStdString(pngFolder + "/chart.png"));
+        // One image per overlay family, zoomed in on the newest bars.
+        instance.workspace.options().barPitch = 6;
+        for (int overlay = 0; overlay < kOverlayCount; ++overlay) {
+            instance.workspace.options().chartOverlay = static_cast<uint8_t>(overlay);
+            instance.chart.refresh();
+            instance.chart.grab().save(QString::fromStdString(pngFolder + "/chart-overlay" +
+                                                              std::to_string(overlay) + ".png"));
+        }
         instance.indicators.grab().save(QString::fromStdString(pngFolder + "/indicators.png"));
         instance.board.grab().save(QString::fromStdString(pngFolder + "/board.png"));
         return 0;

@@ -16,6 +16,8 @@ namespace tav::desktop {
 constexpr int kRightMargin = 30;  // right of the newest bar
 constexpr int kVolumeHeight = 80;
 constexpr int kSignalStripHeight = 42;
+// Wider pitches are drawn at this one; it keeps bar positions far inside int.
+constexpr int kMaxPitch = 4096;
 
 // Horizontal placement of bars, shared by the chart and the indicator pane.
 struct BarAxis {

@@ -418,7 +418,7 @@ ChartPane::ChartPane(Workspace& workspace, ChartViewState& state, QWidget* paren
 
 BarAxis ChartPane::axis() const {
     const int count = workspace_.series().count();
-    return BarAxis{width(), std::max(1, workspace_.options().barPitch),
+    return BarAxis{width(), std::clamp(workspace_.options().barPitch, 1, kMaxPitch),
                    std::clamp(state_.endCount, 0, count)};
 }
 

@@ -136,6 +136,35 @@ TEST_F(ChartPaneTest, MarkerBHidesLaterBarsAndTinyPanesDrawNoPrices) {
         EXPECT_NE(image.pixel(358, y), colour(ColourIndex::risingBody)) << y;
 }
 
+TEST_F(ChartPaneTest, VolumeBarsAndTheSignalStrip) {
+    auto& bars = workspace.series().bars;
+    bars[1].volume = 1000;  // the largest: the full 80 pixels
+    bars[2].volume = 500;   // half of them
+    QImage image = test::render(pane);
+    const QRgb volume = colour(ColourIndex::volumeBars);
+    EXPECT_EQ(image.pixel(360, 200), volume);
+    EXPECT_EQ(image.pixel(360, 279), volume);
+    EXPECT_EQ(image.pixel(370, 240), volume);
+    EXPECT_NE(image.pixel(370, 239), volume);
+    EXPECT_NE(image.pixel(350, 279), volume);  // no volume
+
+    // A stop exit fills the upper box; a short exit by signal frames the lower one.
+    state.strategyShown = true;
+    bars[1].tradeMark = 5;
+    bars[2].tradeMark = 4;
+    pane.refresh();
+    image = test::render(pane);
+    const QRgb ground = colour(ColourIndex::priceGuide);
+    EXPECT_EQ(image.pixel(357, 14), colour(ColourIndex::risingBody));
+    EXPECT_EQ(image.pixel(363, 20), colour(ColourIndex::risingBody));
+    EXPECT_EQ(image.pixel(356, 14), ground);
+    EXPECT_EQ(image.pixel(367, 24), colour(ColourIndex::fallingBody));
+    EXPECT_EQ(image.pixel(373, 24), colour(ColourIndex::fallingBody));
+    EXPECT_EQ(image.pixel(370, 24), ground);
+    EXPECT_EQ(image.pixel(340, 41), ground);
+    EXPECT_NE(image.pixel(340, 42), ground);
+}
+
 TEST_F(ChartPaneTest, TrendLinesFollowTheirDatesWhenThePitchChanges) {
     const std::string path = trendLinePath(workspace.folder(), workspace.series().code);
     // From bar 0 to bar 2 at row 190, drawn at pitch 10 (slot origins 345 and 365).
