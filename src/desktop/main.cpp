@@ -51,6 +51,8 @@ int main(int argc, char** argv) {
     MainWindow window(workspace);
     window.setUnattended(startup.screenshot.has_value());
     interactive.setParent(&window);
+    interactive.onProgress = [&window](int percent) { window.showProgress(percent); };
+    interactive.onStatus = [&window](const std::string& text) { window.showStatus(text); };
     // A new folder gets its store from the daily archives before anything is shown.
     if (workspace.initProgramFolder()) workspace.createStoreFromArchives(window.archiveDialog());
     const StockCode code = workspace.loadSettings(startup.code);

@@ -72,7 +72,12 @@ MainWindow::MainWindow(Workspace& workspace, QWidget* parent)
       chart_(new ChartPane(workspace, view_, this)),
       indicator_(new IndicatorPane(workspace, view_, this)),
       board_(new PriceBoard(workspace, view_, this)),
-      note_(new NotePane(workspace, this)) {
+      note_(new NotePane(workspace, this)),
+      progress_(new QProgressBar(this)),
+      status_(new QLabel(this)) {
+    progress_->setRange(0, 100);
+    progress_->setTextVisible(false);
+    progress_->hide();
     setWindowTitle(QStringLiteral("Tavrento"));
     setObjectName(QStringLiteral("TavrentoClass"));
     setFocusPolicy(Qt::StrongFocus);
@@ -151,6 +156,17 @@ void MainWindow::shutDown() {
     quoteTimer_.stop();
 }
 
+void MainWindow::showProgress(int percent) {
+    progress_->setVisible(percent > 0 && percent < 100);
+    progress_->setValue(std::clamp(percent, 0, 100));
+    progress_->repaint();
+}
+
+void MainWindow::showStatus(const std::string& text) {
+    status_->setText(QString::fromStdString(text));
+    status_->repaint();
+}
+
 // --- Layout ---
 
 LayoutInput MainWindow::layoutInput() const {
@@ -178,6 +194,14 @@ void MainWindow::relayout() {
     place(board_, layout_.priceBoard);
     place(note_, layout_.note);
     toolbar_->place(layout_, width(), height(), workspace_.options().watchlistShown != 0);
+    // Progress and status at the right end of the bottom row.
+    int rowEnd = 0;
+    for (const ButtonSpec& spec : toolbarButtons())
+        if (spec.row == ToolbarRow::Bottom)
+            rowEnd = std::max(rowEnd, toolbar_->button(spec.id)->geometry().right() + 10);
+    const int rowTop = height() - kToolbarHeight + 6;
+    progress_->setGeometry(rowEnd, rowTop, 120, 18);
+    status_->setGeometry(rowEnd + 130, rowTop, std::max(width() - rowEnd - 130, 0), 18);
     const int newestBefore = nav_.newest();
     const bool atNewest = newestBefore == nav_.barCount() - 1;
     nav_.setChartWidth(layout_.chart.width());
@@ -854,6 +878,28 @@ void MainWindow::paintEvent(QPaintEvent*) {
             }
         }
 
+        // Indicator scales, right-aligned 5 pixels left of the column. A
+        // graph's bottom row lies one unit below the next graph's top, too
+        // close for two labels: the bottom is labelled on the last graph only.
+        const IndicatorLayout graphs = indicator_->layout();
+        int lastGraph = -1;
+        for (int g = 0; g < graphs.graphsPerScreen; ++g)
+            if (indicator_->indicatorAt(g)) lastGraph = g;
+        for (int g = 0; g <= lastGraph; ++g) {
+            const auto indicator = indicator_->indicatorAt(g);
+            if (!indicator) continue;
+            const auto texts = indicatorScaleLabels(*indicator, view_.inverted);
+            const int baselines[] = {graphs.graphTop(g) + metrics.ascent(),
+                                     graphs.graphMiddle(g) + metrics.ascent() / 2,
+                                     graphs.graphBottom(g)};
+            for (int row = 0; row < (g == lastGraph ? 3 : 2); ++row) {
+                if (texts[row].empty()) continue;
+                const QString text = QString::fromStdString(texts[row]);
+                painter.drawText(column - 5 - metrics.horizontalAdvance(text),
+                                 layout_.indicator.top + baselines[row], text);
+            }
+        }
+
         // Dates under the chart, newest first.
         const BarAxis axis = chart_->axis();
         const int baseX = column + axis.rightX() + 5;
@@ -870,7 +916,13 @@ void MainWindow::paintEvent(QPaintEvent*) {
     int headerX = kHeaderX;
     if (QAbstractButton* last = toolbar_->button(cmd::StrategyDialog))
         headerX = std::max(headerX, last->geometry().right() + 12);
-    painter.drawText(headerX, kHeaderY + metrics.ascent() / 2 + 4, headerLine());
+    const int headerBaseline = kHeaderY + metrics.ascent() / 2 + 4;
+    painter.drawText(headerX, headerBaseline, headerLine());
+    if (workspace_.strategyDisplay.shortOfData) {
+        painter.setPen(QColor(0xFF, 0, 0));
+        painter.drawText(headerX + metrics.horizontalAdvance(headerLine()) + 20, headerBaseline,
+                         QStringLiteral("シミュレーションデータ不足"));
+    }
 }
 
 }  // namespace tav::desktop

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QBasicTimer>
+#include <QLabel>
+#include <QProgressBar>
 #include <QWidget>
 #include <optional>
+#include <string>
 
 #include "chart/chart_view_state.h"
 #include "chart_navigation.h"
@@ -48,6 +51,11 @@ class MainWindow : public QWidget {
     void setUnattended(bool unattended) { unattended_ = unattended; }
     // The "株価データ追加" step of the archive update as this window shows it.
     ArchiveDialog archiveDialog();
+
+    // Long operations report here between their steps; the window is
+    // repainted at once since nothing else runs meanwhile.
+    void showProgress(int percent);
+    void showStatus(const std::string& text);
 
     // Runs a command id as a button, menu or pane would.
     void runCommand(int id, bool alternate = false);
@@ -140,6 +148,8 @@ class MainWindow : public QWidget {
     IndicatorPane* indicator_;
     PriceBoard* board_;
     NotePane* note_;
+    QProgressBar* progress_;
+    QLabel* status_;
 
     QBasicTimer repaintTimer_;
     QBasicTimer quoteTimer_;

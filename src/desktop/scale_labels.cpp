@@ -42,6 +42,42 @@ std::vector<DateLabel> dateLabels(std::span<const DailyBar> bars, int newest, in
     return labels;
 }
 
+std::array<std::string, 3> indicatorScaleLabels(IndicatorId indicator, bool inverted) {
+    std::array<std::string, 3> labels;
+    switch (indicator) {
+        case IndicatorId::Rsi:
+        case IndicatorId::Stochastics:
+        case IndicatorId::Dmi:
+        case IndicatorId::Psychological:
+        case IndicatorId::MultiRsi:
+        case IndicatorId::VlRsi:
+            labels = {"100", "50", "0"};
+            break;
+        case IndicatorId::Rci:
+        case IndicatorId::WakoVr:
+        case IndicatorId::MultiRci:
+        case IndicatorId::Pvr:
+            labels = {"100", "0", "-100"};
+            break;
+        case IndicatorId::Roc:
+            labels = {"120", "100", "80"};
+            break;
+        case IndicatorId::WilliamsR:
+            labels = {"0", "50", "100"};
+            break;
+        case IndicatorId::Vr:
+            // VR has no inverted form.
+            return {"200", "100", "0"};
+        case IndicatorId::Deviation:
+        case IndicatorId::Macd:
+        case IndicatorId::MacdHistogram:
+        case IndicatorId::ForceIndex:
+            return {"", "0", ""};
+    }
+    if (inverted) std::swap(labels[0], labels[2]);
+    return labels;
+}
+
 std::string headerText(const SecurityInfo& security) {
     if (security.unit == 0) return security.name + " （--- : --- 株）";
     std::string text =

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <array>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "chart/chart_geometry.h"
 #include "core/daily_bar.h"
 #include "core/period_mode.h"
 #include "data/stock_master.h"
@@ -25,6 +27,12 @@ struct DateLabel {
 // the bar before, and the two-digit year where a new year starts.
 std::vector<DateLabel> dateLabels(std::span<const DailyBar> bars, int newest, int visible,
                                   PeriodMode period);
+
+// The scale of one indicator graph at its top, middle and bottom rows
+// (3gU, (3g + 2)U, (3g + 4)U); centred scales without a fixed range label
+// only their zero. Inverted drawing turns the scale over where the graph has
+// an inverted form.
+std::array<std::string, 3> indicatorScaleLabels(IndicatorId indicator, bool inverted);
 
 // The header line: "name （market : unit 株 : symbol）".
 std::string headerText(const SecurityInfo& security);

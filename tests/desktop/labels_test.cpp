@@ -41,6 +41,20 @@ TEST(DateLabels, MonthlyBarsShowQuartersAndTheYearAtJuly) {
     EXPECT_TRUE(dateLabels({}, -1, 100, PeriodMode::Monthly).empty());
 }
 
+TEST(IndicatorScaleLabels, RangesFollowTheGraphScales) {
+    using Labels = std::array<std::string, 3>;
+    EXPECT_EQ(indicatorScaleLabels(IndicatorId::Rsi, false), (Labels{"100", "50", "0"}));
+    EXPECT_EQ(indicatorScaleLabels(IndicatorId::Rsi, true), (Labels{"0", "50", "100"}));
+    // ROC: 100 in the middle, 20 points per 2U.
+    EXPECT_EQ(indicatorScaleLabels(IndicatorId::Roc, false), (Labels{"120", "100", "80"}));
+    EXPECT_EQ(indicatorScaleLabels(IndicatorId::Roc, true), (Labels{"80", "100", "120"}));
+    // Williams %R runs downwards; VR has no inverted form.
+    EXPECT_EQ(indicatorScaleLabels(IndicatorId::WilliamsR, false), (Labels{"0", "50", "100"}));
+    EXPECT_EQ(indicatorScaleLabels(IndicatorId::Vr, true), (Labels{"200", "100", "0"}));
+    EXPECT_EQ(indicatorScaleLabels(IndicatorId::Pvr, true), (Labels{"-100", "0", "100"}));
+    EXPECT_EQ(indicatorScaleLabels(IndicatorId::Macd, true), (Labels{"", "0", ""}));
+}
+
 TEST(HeaderText, MarketUnitAndSymbol) {
     EXPECT_EQ(headerText({"トヨタ自動車", "東証1部", 100, ""}),
               "トヨタ自動車 （東証1部 : 100 株）");
@@ -63,35 +77,7 @@ TEST(SecuritySearch, NameSubstringInShiftJis) {
     EXPECT_TRUE(searchMaster(list, "c").empty());
 }
 
-TEST(NoteSummary, AmountsAndRates) {
-    EXPECT_EQ(groupedAmount(1000000), "1,000,000");
-    EXPECT_EQ(groupedAmount(-12345), "-12,345");
-    EXPECT_EQ(groupedAmount(-1234567), "-1,234,567");
-    EXPECT_EQ(groupedAmount(999), "999");
-    EXPECT_EQ(groupedAmount(0), "0");
-
-    SimulationSummary summary;
-    summary.capital = 1000000;
-    const auto idle = summaryLines(summary);
-    ASSERT_EQ(idle.size(), 21u);
-    EXPECT_EQ(idle[2], (std::pair<std::string, std::string>{"取引数", "0 [勝 0]"}));
-    EXPECT_EQ(idle[3].second, "0.0%");
-
-    summary.trades = 3;
-    summary.wins = 2;
-    summary.totalProfit = 50000;
-    summary.tax = 5000;
-    summary.totalCommission = 2500;
-    summary.profitFactor = 1.5;
-    const auto lines = summaryLines(summary);
-    EXPECT_EQ(lines[3].second, "66.7%");
-    EXPECT_EQ(lines[9].second, "1.50");
-    EXPECT_EQ(lines[11].second, "5.0%");
-    EXPECT_EQ(lines[14].second, "42,500");
-    EXPECT_EQ(lines[15].second, "4.2%");  // 4.25 rounds to even, as printf does
-}
-
-TEST(NoteSummary, CompanyFiguresInPageOrder) {
+TEST(NotePane, CompanyFiguresInPageOrder) {
     QuoteRecord quote;
     quote.texts[0] = "1,234億円";
     quote.texts[12] = "2024年3月";

@@ -5,14 +5,18 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QListWidget>
+#include <QMouseEvent>
 #include <cstdio>
 
 #include "chart/chart_pane.h"
+#include "chart/indicator_pane.h"
 #include "command_ids.h"
 #include "core/text.h"
 #include "support/temp_folder.h"
 #include "support/test_platform.h"
 #include "toolbar.h"
+#include "watchlist_pane.h"
 #include "workspace.h"
 
 namespace tav::desktop {
@@ -302,6 +306,42 @@ TEST_F(MainWindowTest, KeypadKeysPageScreensAndOverlays) {
     EXPECT_EQ(window->toolbar().label(cmd::OverlayMenu), QString::fromUtf8("MA帯"));
     press(*window, Qt::Key_Minus, "-", Qt::KeypadModifier);
     EXPECT_EQ(window->toolbar().label(cmd::OverlayMenu), QString::fromUtf8("移動"));
+}
+
+TEST_F(MainWindowTest, WatchlistPaneSelectionsShowTheirSecurities) {
+    test::writeFile(temp / "Focus1.lst", text::sjisFromUtf8("7203 トヨタ自動車\n1010 日経平均\n"));
+    auto window = open(workspace, 1010);
+    WatchlistPane& pane = window->watchlistPane();
+    ASSERT_GE(pane.selector()->count(), 10);
+    EXPECT_EQ(pane.selector()->item(0)->text(), QString::fromUtf8("東証1部"));
+    EXPECT_EQ(pane.selector()->item(9)->text(), QString::fromUtf8("注目銘柄１"));
+    pane.selector()->setCurrentRow(9);
+    EXPECT_EQ(workspace.watchlists().position(), 9);
+    ASSERT_EQ(pane.entries()->count(), 2);
+    pane.entries()->setCurrentRow(0);
+    EXPECT_EQ(workspace.series().code, 7203);
+    EXPECT_EQ(workspace.watchlists().selectedIndex(), 0);
+    // A double click starts another instance on the code.
+    emit pane.entries()->itemDoubleClicked(pane.entries()->item(1));
+    ASSERT_EQ(tools.shell.started.size(), 1u);
+    EXPECT_EQ(tools.shell.started[0], std::vector<std::string>{"1010"});
+    // The selector choice is kept with the options.
+    window->shutDown();
+    EXPECT_EQ(workspace.options().watchlistSelector, 9);
+}
+
+TEST_F(MainWindowTest, DraggingSplitterOneMovesThePanes) {
+    auto window = open(workspace, 7203);
+    const int y = window->windowLayout().chart.bottom + 2;
+    QMouseEvent down(QEvent::MouseButtonPress, QPointF(400, y), QPointF(400, y), Qt::LeftButton,
+                     Qt::LeftButton, {});
+    QApplication::sendEvent(window.get(), &down);
+    QMouseEvent up(QEvent::MouseButtonRelease, QPointF(400, 420), QPointF(400, 420), Qt::LeftButton,
+                   Qt::NoButton, {});
+    QApplication::sendEvent(window.get(), &up);
+    EXPECT_EQ(workspace.options().splitter1, 420);
+    EXPECT_EQ(window->windowLayout().indicator.top, 440);
+    EXPECT_EQ(window->indicatorPane()->geometry().top(), 440);
 }
 
 }  // namespace

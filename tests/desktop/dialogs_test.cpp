@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTreeWidget>
+
+#include "dialogs/add_security_dialog.h"
+#include "dialogs/archive_days_dialog.h"
+#include "dialogs/margin_dialog.h"
+#include "dialogs/quote_entry_dialog.h"
+
+namespace tav::desktop {
+namespace {
+
+TEST(AddSecurityDialog, PresetCodeAndChoicesMakeTheRequest) {
+    AddSecurityDialog dialog(7203);
+    EXPECT_EQ(dialog.codeEdit()->text(), "7203");
+    EXPECT_EQ(dialog.marketCombo()->count(), 8);
+    EXPECT_EQ(dialog.unitCombo()->count(), 7);
+    EXPECT_EQ(dialog.marketCombo()->currentText(), QString::fromUtf8("東証1部"));
+    EXPECT_EQ(dialog.unitCombo()->currentText(), QString::fromUtf8("1000株"));
+    dialog.nameEdit()->setText(QString::fromUtf8("トヨタ自動車"));
+    dialog.marketCombo()->setCurrentIndex(7);
+    dialog.unitCombo()->setCurrentIndex(1);
+    const AddSecurityRequest request = dialog.request();
+    EXPECT_EQ(request.code, 7203);
+    EXPECT_EQ(request.name, "トヨタ自動車");
+    EXPECT_EQ(request.marketIndex, 7);
+    EXPECT_EQ(request.unitIndex, 1);
+}
+
+TEST(ArchiveDaysDialog, RemovingMovesTheSelectionAndAddingAppends) {
+    ArchiveDaysDialog dialog({"20240603", "20240604", "20240605"}, 1);
+    EXPECT_EQ(dialog.sourceMode(), 1);
+    dialog.list()->setCurrentRow(1);
+    dialog.removeSelected();
+    EXPECT_EQ(dialog.days(), (std::vector<std::string>{"20240603", "20240605"}));
+    EXPECT_EQ(dialog.list()->currentRow(), 1);  // the same index
+    dialog.removeSelected();
+    EXPECT_EQ(dialog.list()->currentRow(), 0);  // the one before
+    dialog.removeSelected();
+    EXPECT_TRUE(dialog.days().empty());
+    dialog.removeSelected();  // nothing left: nothing happens
+    dialog.appendDay("20240607");
+    dialog.appendDay("");
+    EXPECT_EQ(dialog.days(), (std::vector<std::string>{"20240607"}));
+}
+
+TEST(QuoteEntryDialog, EditedValuesGoBackIntoTheRecord) {
+    QuoteRecord quote;
+    quote.open = 2500;
+    quote.high = 2550;
+    quote.low = 2480;
+    quote.price = 2530;
+    quote.volume = 12345678901;
+    quote.texts[0] = "kept";
+    QuoteEntryDialog dialog(quote);
+    EXPECT_EQ(dialog.field(4)->text(), "12345678901");
+    dialog.field(3)->setText("2540");
+    const QuoteRecord edited = dialog.edited();
+    EXPECT_EQ(edited.open, 2500);
+    EXPECT_EQ(edited.price, 2540);
+    EXPECT_EQ(edited.volume, 12345678901);
+    EXPECT_EQ(edited.texts[0], "kept");
+}
+
+TEST(MarginDialog, OneRowPerRecordInPageOrder) {
+    std::vector<MarginRecord> records(2);
+    records[0] = {"24/06/07", "1,200", "35,000", "29.17", "20240607", 1200, 35000, 29.17};
+    records[1] = {"24/05/31", "1,100", "34,000", "30.91", "20240531", 1100, 34000, 30.91};
+    MarginDialog dialog("トヨタ自動車", records);
+    ASSERT_EQ(dialog.table()->topLevelItemCount(), 2);
+    EXPECT_EQ(dialog.table()->topLevelItem(0)->text(0), "24/06/07");
+    EXPECT_EQ(dialog.table()->topLevelItem(1)->text(2), "34,000");
+    EXPECT_EQ(dialog.table()->headerItem()->text(3), QString::fromUtf8("貸借倍率"));
+    EXPECT_EQ(dialog.table()->columnWidth(0), 85);
+    EXPECT_EQ(dialog.table()->columnWidth(1), 95);
+}
+
+}  // namespace
+}  // namespace tav::desktop
