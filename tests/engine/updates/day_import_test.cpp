@@ -100,16 +100,27 @@ TEST_F(DayImport, AppendsNewDaysAndNeverDoublesOne) {
 TEST_F(DayImport, AFailedFileTakesBackTheWholeDay) {
     test::writeFile(temp / "Data/1301.txt", "20240104,1,1,1,1,1\n");
     test::writeFile(temp / "Data/1010.txt", "20240104,1,1,1,1,1\n");
-    // A folder where 7203's file should be: its append fails after 1301's
+    test::writeFile(temp / "Data/7203.txt", "20240104,1,1,1,1,1\n");
+    // 7203's file turns into a folder just before it is written, after 1301's
     // and 6758's went through.
-    std::filesystem::create_directories(temp / "Data/7203.txt");
-    DayImportResult result = appendDayLines(folder, day("20240105", {1010, 1301, 6758, 7203}));
+    auto breakFile = [&](StockCode code) {
+        if (code != 7203) return;
+        std::filesystem::remove(temp / "Data/7203.txt");
+        std::filesystem::create_directories(temp / "Data/7203.txt");
+    };
+    DayImportResult result =
+        appendDayLines(folder, day("20240105", {1010, 1301, 6758, 7203}), breakFile);
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.failedPath, folder.dataPath("7203.txt"));
     EXPECT_EQ(file(1301), "20240104,1,1,1,1,1\n");
     EXPECT_EQ(file(1010), "20240104,1,1,1,1,1\n");
     EXPECT_FALSE(std::filesystem::exists(temp / "Data/6758.txt"));
     EXPECT_FALSE(std::filesystem::exists(temp / "Source" / std::string(kImportJournalName)));
+
+    // A path that is no file stops the day before anything is written.
+    result = appendDayLines(folder, day("20240108", {1010, 1301, 7203}));
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(file(1301), "20240104,1,1,1,1,1\n");
 }
 
 TEST_F(DayImport, AnImportKilledHalfWayIsTakenBackBeforeTheNext) {
