@@ -139,6 +139,45 @@ TEST(SimulationEngine, ReentryOnTheClosingBarOnlyInMixedMode) {
     EXPECT_EQ(r.trades, 2);
 }
 
+TEST(SimulationEngine, ShortsDayTradesAndTheOwnerTactic) {
+    // Short only: a fall sells short at 1,000, a rise buys back at 1,010.
+    SimulationCase c = risingFalling("---d-u-");
+    c.strategy.tradingMode = kModeShort;
+    SimulationResult r = c.run().result;
+    EXPECT_EQ(c.bar(3).tradeMark, kMarkShortEntry);
+    EXPECT_EQ(c.bar(5).tradeMark, kMarkShortExit);
+    EXPECT_EQ(c.bar(5).tradePerShare, -10);
+    EXPECT_EQ(r.totalProfit, -10 * 1000);
+    EXPECT_EQ(r.wins, 0);
+
+    // A day trade buys at the open and sells at the close of the same bar.
+    c = risingFalling("---u--");
+    c.tactic().buy.fillPrice = 1;
+    c.tactic().sell = TacticColumns{};
+    addRow(c.tactic().sell, rising());
+    c.tactic().sell.fillPrice = kFillDayTrade;
+    r = c.run().result;
+    EXPECT_EQ(c.bar(3).tradeMark, kMarkLongDayTradeExit);
+    EXPECT_EQ(c.bar(3).tradeUnits, 0);
+    EXPECT_EQ(r.trades, 1);
+    EXPECT_EQ(r.totalProfit, 10 * 1000);
+    EXPECT_EQ(r.position, 0);
+
+    // The first tactic's setup waits for its trigger; meanwhile the second
+    // tactic, which needs none, is not looked at.
+    c = risingFalling("---uuU-");
+    c.strategy.tactics.insert(c.strategy.tactics.begin(), Tactic{});
+    addRow(c.tactic(0).buy, rising());
+    addRow(c.tactic(0).buy, bigRise(kRoleTrigger));
+    c.run();
+    EXPECT_EQ(c.bar(3).tradeMark, kMarkNone);
+    EXPECT_EQ(c.bar(4).tradeMark, kMarkNone);
+    EXPECT_EQ(c.bar(5).tradeMark, kMarkLongEntry);
+    c.tactic(0).disabled = 1;
+    c.run();
+    EXPECT_EQ(c.bar(3).tradeMark, kMarkLongEntry);
+}
+
 TEST(SimulationEngine, ZeroUnitPositionStillTrades) {
     SimulationCase c = risingFalling("---u-d-");
     c.settings.capital = 500;  // less than one unit
