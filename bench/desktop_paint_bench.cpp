@@ -84,6 +84,8 @@ int main(int argc, char** argv) {
         }
         instance.indicators.grab().save(QString::fromStdString(pngFolder + "/indicators.png"));
         instance.board.grab().save(QString::fromStdString(pngFolder + "/board.png"));
+        instance.board.showLevelList();
+        instance.board.grab().save(QString::fromStdString(pngFolder + "/board-levels.png"));
         return 0;
     }
     benchmark::Initialize(&argc, argv);

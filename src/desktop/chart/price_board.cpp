@@ -99,15 +99,17 @@ void PriceBoard::paintEvent(QPaintEvent*) {
     auto draw = [&](const BoardRow& row, int labelX) {
         const int baseline = y + metrics.ascent();
         painter.setPen(row.labelColour ? toQColor(*row.labelColour) : text);
-        painter.drawText(labelX, baseline, qText(row.label));
+        const QString label = qText(row.label);
+        painter.drawText(labelX, baseline, label);
+        // A long label or value pushes what follows right rather than under it.
+        const int x = std::max(valueX, labelX + metrics.horizontalAdvance(label) + 4);
         const QString value = qText(row.value);
         painter.setPen(row.valueColour ? toQColor(*row.valueColour) : text);
-        painter.drawText(valueX, baseline, value);
+        painter.drawText(x, baseline, value);
         if (!row.mark.empty()) {
             painter.setPen(toQColor(kRed));
-            // A long value pushes the mark right rather than under it.
-            painter.drawText(std::max(markX, valueX + metrics.horizontalAdvance(value) + 2),
-                             baseline, qText(row.mark));
+            painter.drawText(std::max(markX, x + metrics.horizontalAdvance(value) + 2), baseline,
+                             qText(row.mark));
         }
         y += step;
     };
