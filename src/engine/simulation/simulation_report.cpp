@@ -1,6 +1,7 @@
 #include "simulation/simulation_report.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "core/file_io.h"
 #include "core/text.h"
@@ -56,6 +57,30 @@ bool writeReport(const std::string& folder, const std::string& fileName,
     if (fileio::writeFileAtomic(path, formatReport(strategyName, capital, rows))) return true;
     prompter.message("レポートファイル [" + path + "] を作成できません。", MessageIcon::Stop);
     return false;
+}
+
+bool confirmResultDialog(const ResultDialogChoice& choice, std::string_view strategyName,
+                         int64_t capital, std::span<const ResultRow> rows, Prompter& prompter) {
+    if (choice.outputWatchlist != 0 && choice.outputWatchlist == choice.inputWatchlist) {
+        prompter.message("入力先と出力先が同じです。", MessageIcon::Warning);
+        return false;
+    }
+    if (!choice.writeReport || choice.reportFileName.empty()) return true;
+    return writeReport(choice.reportFolder, choice.reportFileName, strategyName, capital, rows,
+                       prompter);
+}
+
+std::string reportNameOf(const OptionsRecord& options) {
+    const auto& name = options.reportName;
+    return std::string(name.data(), strnlen(name.data(), name.size()));
+}
+
+bool storeReportName(OptionsRecord& options, std::string_view name) {
+    if (name.size() >= options.reportName.size() || name.find('\0') != std::string_view::npos)
+        return false;
+    options.reportName.fill('\0');
+    std::copy(name.begin(), name.end(), options.reportName.begin());
+    return true;
 }
 
 }  // namespace tav

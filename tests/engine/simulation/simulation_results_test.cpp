@@ -135,6 +135,28 @@ TEST(SimulationReport, AnUnwritableFileIsReportedAndNotCreated) {
               2);
 }
 
+TEST(SimulationReport, ConfirmingTheResultDialog) {
+    test::TempFolder temp;
+    test::RecordingPrompter prompter;
+    const std::vector<ResultRow> rows = {longNamedRow()};
+    ResultDialogChoice choice{3, 3, true, temp.str(), "out.txt"};
+    EXPECT_FALSE(confirmResultDialog(choice, "A", 1000000, rows, prompter));
+    EXPECT_EQ(prompter.messages(), std::vector<std::string>{"入力先と出力先が同じです。"});
+    EXPECT_FALSE(std::filesystem::exists(temp / "out.txt"));
+    choice.outputWatchlist = 0;
+    choice.reportFileName.clear();
+    EXPECT_TRUE(confirmResultDialog(choice, "A", 1000000, rows, prompter));
+    choice.reportFileName = "out.txt";
+    EXPECT_TRUE(confirmResultDialog(choice, "A", 1000000, rows, prompter));
+    EXPECT_TRUE(std::filesystem::exists(temp / "out.txt"));
+
+    OptionsRecord options;
+    EXPECT_EQ(reportNameOf(options), "Report.txt");
+    EXPECT_FALSE(storeReportName(options, "sixteen_chars.tx"));
+    ASSERT_TRUE(storeReportName(options, "R.txt"));
+    EXPECT_EQ(reportNameOf(OptionsRecord::fromBytes(options.toBytes())), "R.txt");
+}
+
 TEST(SimulationSettingsTexts, PercentagesAreStoredInHundredths) {
     EXPECT_EQ(hundredthsFromPercentText("0.1"), 10);
     EXPECT_EQ(hundredthsFromPercentText(" 0.10 "), 10);
