@@ -4,6 +4,7 @@
 #include "conditions/capsule_set.h"
 #include "core/file_io.h"
 #include "data/folder_setup.h"
+#include "updates/day_import.h"
 
 namespace tav {
 
@@ -47,6 +48,8 @@ bool Workspace::initProgramFolder() {
         createTitleFile(folder_, "Focus.inf", "注目銘柄");
         createTitleFile(folder_, "Trade.inf", "売買戦略");
         createTitleFile(folder_, "Capsel.inf", "条件カプセル");
+        // A daily import cut short by a crash is taken back before any series is read.
+        recoverInterruptedImport(folder_);
     }
     std::string indexFile =
         dataFilePath(folder_, kDefaultCode, PeriodMode::Daily, StorageMode::Accumulate);
