@@ -136,10 +136,16 @@ std::string formatStrategyFile(const Strategy& strategy) {
     out += line;
     out += kTacticSection;
     out += '\n';
+    int number = 0;
     for (const Tactic& tactic : strategy.tactics) {
         std::snprintf(line, sizeof line, "%d %d 0 0 0 0 0 0 0 0 ", tactic.disabled, tactic.side);
         out += line;
-        out += text::sjisFromUtf8(tactic.name);
+        // A nameless line would be dropped on reading and shift every column
+        // line after it to the wrong tactic.
+        ++number;
+        out += text::sjisFromUtf8(tactic.name.empty()
+                                      ? strategy_labels::defaultTacticName(kModeLong, number)
+                                      : tactic.name);
         out += '\n';
     }
     out += kReserveSection;

@@ -78,6 +78,10 @@ TEST(StrategyFile, NamelessTacticsAndEmptyColumnLines) {
     ASSERT_EQ(s.tactics[1].buy.count, 1);
     EXPECT_EQ(s.tactics[1].buy.conditions[0], (Condition{3, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(s.split, (SplitSettings{1, 5, 0, 0}));
+    // A nameless tactic is written with a name, so its columns stay its own.
+    Strategy nameless = s;
+    nameless.tactics[0].name.clear();
+    EXPECT_EQ(parseStrategyFile(formatStrategyFile(nameless)).strategy.tactics[0].name, "戦術1");
     // Nothing counts before "[TYPE]"; no file is an empty strategy.
     EXPECT_TRUE(parseStrategyFile("[TACT]\n0 0 0 0 0 0 0 0 0 0 A\n").strategy.tactics.empty());
     EXPECT_EQ(parseStrategyFile("").strategy, Strategy{});
