@@ -115,8 +115,8 @@ class Run {
         j_ = j;
         DailyBar& today = bar(j);
         today.tradeUnits = 0;
-        takePrices(kFillDefault);
         limitFill_ = 0;
+        takePrices(kFillDefault);
         if (position_ != kFlat) {
             openPerShare_ =
                 position_ == kLong ? today.close - entryPrice_ : entryPrice_ - today.close;
@@ -167,8 +167,8 @@ class Run {
         const bool longSide = side == kLong;
         const TacticColumns& opening = longSide ? tactic.buy : tactic.sell;
         const TacticColumns& closing = longSide ? tactic.sell : tactic.buy;
-        // The signal is tested first, so that a setup waiting for its trigger
-        // resolves even while the test of the position would fail.
+        // The signal is tested before the position: the test itself moves a
+        // setup along (its owner, a trigger it waits for) whatever is held.
         if (signal(m, opening, longSide) && position_ == kFlat) {
             takePrices(opening.fillPrice);
             open(side);
