@@ -117,6 +117,7 @@ void MainWindow::start(StockCode code) {
     const OptionsRecord& options = workspace_.options();
     setGeometry(options.windowLeft, options.windowTop, options.windowWidth, options.windowHeight);
     nav_.setPitch(options.barPitch);
+    view_.strategyShown = options.selectedStrategy != 0;
     watchlist_->reload();
     watchlist_->setVisible(options.watchlistShown != 0);
     relayout();

@@ -263,6 +263,20 @@ TEST_F(MainWindowTest, PlacementAndChoicesSurviveARestart) {
     EXPECT_EQ(restarted.series().code, 7203);
 }
 
+TEST_F(MainWindowTest, ClosingMaximisedKeepsTheLastNormalPlacement) {
+    auto window = open(workspace, 7203);
+    window->setGeometry(140, 100, 900, 640);
+    window->shutDown();
+    auto again = open(workspace, 7203);
+    again->setWindowState(Qt::WindowMaximized);
+    ASSERT_TRUE(again->isMaximized());
+    again->shutDown();
+    EXPECT_EQ(workspace.options().maximized, 1);
+    EXPECT_EQ(workspace.options().windowLeft, 140);
+    EXPECT_EQ(workspace.options().windowWidth, 900);
+    EXPECT_EQ(workspace.options().windowHeight, 640);
+}
+
 TEST_F(MainWindowTest, CommandsNotBuiltYetStayDisabled) {
     auto window = open(workspace, 7203);
     for (int id : {cmd::Screening, cmd::Simulation, cmd::Settings, cmd::StrategyDialog})
