@@ -263,10 +263,8 @@ bool zoomOut(Workspace& workspace, int visibleBars) {
     // Older bars are merged in: a fresh fetch of fewer years than the file
     // holds would replace the stored history.
     int wanted = warmUp(workspace) + workspace.paging.visibleBars - series.count();
-    if (!prependFetched(workspace, wanted)) {
-        tell(workspace, kNoData);
-        return false;
-    }
+    // Zooming out past the oldest day the site has is no failure to tell of.
+    if (!prependFetched(workspace, wanted)) return false;
     series.cursor = series.count() - 1;
     workspace.seriesChanged();
     return true;

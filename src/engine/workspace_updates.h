@@ -40,8 +40,8 @@ bool updateSeries(Workspace& workspace, bool interactive);
 bool extendIntoPast(Workspace& workspace);
 
 // A narrower bar pitch shows visibleBars bars. When that is more than the
-// series holds, older bars are prepended (accumulate mode) or the series is
-// fetched afresh (scratch mode).
+// series holds, older bars are prepended (accumulate mode; quietly false when
+// there are none) or the series is fetched afresh (scratch mode).
 bool zoomOut(Workspace& workspace, int visibleBars);
 
 // Re-fetches with the split adjustment of the Yahoo! Japan pages, reaching as
