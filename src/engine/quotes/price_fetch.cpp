@@ -48,7 +48,12 @@ std::vector<DailyBar> fetchHistory(QuoteContext& context, const HistoryRequest& 
         PageParse parsed =
             parseHistoryPage(pageRequest.site, *pageText, request.code, request.period);
         if (parsed.errorText) context.lastErrorText = *parsed.errorText;
-        if (parsed.bars.empty()) break;
+        if (parsed.bars.empty()) {
+            // A later page where the site says it has no data ends the span
+            // as surely as a last page does.
+            if (walkComplete && n > 0 && parsed.errorText) *walkComplete = true;
+            break;
+        }
 
         // A page that repeats bars already collected adds only its older
         // ones; one with nothing older ends the walk.
