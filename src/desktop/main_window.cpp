@@ -123,11 +123,14 @@ void MainWindow::start(StockCode code) {
     relayout();
     updateLabels();
 
-    // The first series: read from its file, fetched when there is none.
-    if (workspace_.storageMode == StorageMode::Accumulate)
-        reloadFromFile(workspace_, code);
-    else
-        selectSecurity(workspace_, code);
+    // The first series: read from its file, fetched when there is none; when
+    // nothing comes, the index 1010 is shown instead.
+    const auto load = [this](StockCode shown) {
+        return workspace_.storageMode == StorageMode::Accumulate
+                   ? reloadFromFile(workspace_, shown)
+                   : selectSecurity(workspace_, shown);
+    };
+    if (!load(code) && code != kDefaultCode) load(kDefaultCode);
     seriesReplaced();
 
     repaintTimer_.start(kRepaintInterval, this);
@@ -847,6 +850,7 @@ void MainWindow::enterQuote() {
 // --- Painting ---
 
 QString MainWindow::headerLine() const {
+    if (workspace_.series().empty()) return {};
     return QString::fromStdString(headerText(workspace_.security()));
 }
 

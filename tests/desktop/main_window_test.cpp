@@ -13,6 +13,7 @@
 #include "chart/indicator_pane.h"
 #include "command_ids.h"
 #include "core/text.h"
+#include "data/endpoints.h"
 #include "support/temp_folder.h"
 #include "support/test_platform.h"
 #include "toolbar.h"
@@ -50,6 +51,8 @@ class MainWindowTest : public ::testing::Test {
             temp / "Stock.lst",
             text::sjisFromUtf8("1010,日経平均,東証1部,1,-\n7203,トヨタ自動車,東証1部,100,-\n"));
         test::writeFile(temp / "url.lst", "");
+        // Nothing listens there: a fetch fails at once.
+        test::writeFile(temp / "Endpoints.lst", Endpoints::fileTextForHost("http://127.0.0.1:1"));
         workspace.initProgramFolder();
         test::writeFile(temp / "Data/1010.txt", seriesFile(kIndexBars, 20000));
         test::writeFile(temp / "Data/7203.txt", seriesFile(300, 2000));
@@ -100,6 +103,14 @@ TEST_F(MainWindowTest, TypedCodeSwitchesOnTheFourthDigit) {
     window->runCommand(cmd::TakeFocus);
     type(*window, "1010");
     EXPECT_EQ(workspace.series().code, 1010);
+}
+
+TEST_F(MainWindowTest, StartCodeWithoutDataFallsBackToTheIndex) {
+    // 9999 has no file and nothing to fetch it from.
+    auto window = open(workspace, 9999);
+    EXPECT_EQ(workspace.series().code, 1010);
+    EXPECT_EQ(workspace.series().count(), kIndexBars);
+    EXPECT_EQ(window->viewState().endCount, kIndexBars);
 }
 
 TEST_F(MainWindowTest, SpaceCyclesThePeriodAndClearsTheMarkers) {
