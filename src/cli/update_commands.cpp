@@ -92,6 +92,9 @@ int runUpdate(CommandContext& context) {
     workspace.initProgramFolder();
     if (workspace.periodMode != PeriodMode::Daily) return exitCode(updateCommand(workspace, false));
 
+    if (context.line.option("from") && !lastStoredDate(workspace.folder()).empty())
+        std::cerr << "tavrento-cli: the store holds days already; --from only answers the start "
+                     "date of an empty store\n";
     presetStartDate(context);
     if (mode) workspace.options().updateOption = static_cast<uint8_t>(*mode);
     auto proposal = proposeArchiveUpdate(workspace);
