@@ -29,7 +29,7 @@ struct FilePlan {
 };
 
 std::string journalPath(const ProgramFolder& folder) {
-    return folder.sourcePath(kImportJournalName);
+    return folder.dataPath(kImportJournalName);
 }
 
 // Size, the date of the last non-empty line and whether a line end is missing.

@@ -11,7 +11,8 @@
 // Appending one trading day to the daily files, all or nothing.
 //
 // Before the first append, every file's size (or its absence) is written to a
-// journal in "Source"; the journal goes once the last file is written. A
+// journal in "Data" (where no archive unpacks, so none can plant one); the
+// journal goes once the last file is written. A
 // failed append truncates the files written so far back to those sizes; a
 // journal found later (the program was killed half-way) is rolled back the
 // same way before the next import. Code 1010 is written last, as its last

@@ -88,7 +88,7 @@ TEST_F(DayImport, AppendsNewDaysAndNeverDoublesOne) {
     EXPECT_EQ(file(1010), "20240105,10,20,5,15,7\n");
     // The store's clock moves last.
     EXPECT_EQ(order, (std::vector<StockCode>{6758, 9984, 1010}));
-    EXPECT_FALSE(std::filesystem::exists(temp / "Source" / std::string(kImportJournalName)));
+    EXPECT_FALSE(std::filesystem::exists(temp / "Data" / std::string(kImportJournalName)));
 
     // The same day again changes nothing.
     result = appendDayLines(folder, day("20240105", {1010, 6758, 9984}));
@@ -115,7 +115,7 @@ TEST_F(DayImport, AFailedFileTakesBackTheWholeDay) {
     EXPECT_EQ(file(1301), "20240104,1,1,1,1,1\n");
     EXPECT_EQ(file(1010), "20240104,1,1,1,1,1\n");
     EXPECT_FALSE(std::filesystem::exists(temp / "Data/6758.txt"));
-    EXPECT_FALSE(std::filesystem::exists(temp / "Source" / std::string(kImportJournalName)));
+    EXPECT_FALSE(std::filesystem::exists(temp / "Data" / std::string(kImportJournalName)));
 
     // A path that is no file stops the day before anything is written.
     result = appendDayLines(folder, day("20240108", {1010, 1301, 7203}));
