@@ -58,11 +58,11 @@ std::string trendMark(int64_t now, int64_t before) {
     return "―";
 }
 
-struct IndicatorRowSpec {
+struct IndicatorRowStyle {
     const char* label;
     bool perMille;
 };
-constexpr IndicatorRowSpec kIndicatorRows[kIndicatorCount] = {
+constexpr IndicatorRowStyle kIndicatorRows[kIndicatorCount] = {
     {"ＲＳＩ", true},   {"ＲＣＩ", true}, {"ROC", false},   {"乖離率", true}, {"STC", true},
     {"％Ｒ", true},     {"MACD", false},  {"MACDh", false}, {"DMI", true},    {"ｻｲｺﾛ", false},
     {"勢力", false},    {"VR", false},    {"WVR", true},    {"PVR", false},   {"ＲＳＩ３", true},
@@ -171,15 +171,15 @@ std::vector<BoardRow> indicatorRows(const BoardInput& in, const DailyBar& bar,
         const int entry = layout.orderEntry(g);
         if (entry < 0 || in.options.indicatorOrder[entry] >= kIndicatorCount) continue;
         const auto id = static_cast<IndicatorId>(in.options.indicatorOrder[entry]);
-        const IndicatorRowSpec& spec = kIndicatorRows[static_cast<int>(id)];
-        BoardRow row{spec.label};
+        const IndicatorRowStyle& style = kIndicatorRows[static_cast<int>(id)];
+        BoardRow row{style.label};
         const auto value = indicatorValue(id, bar);
         if (value) {
             if (id == IndicatorId::Psychological) {
                 if (psychPeriod != 0)
                     row.value = format("%lld勝%lld敗", static_cast<long long>(*value),
                                        static_cast<long long>(psychPeriod - *value));
-            } else if (spec.perMille) {
+            } else if (style.perMille) {
                 row.value = format("%.1f", static_cast<double>(*value) / 10.0);
             } else {
                 row.value = number(*value);

@@ -30,7 +30,7 @@ struct ChartFrame {
 
     ColourRef colour(ColourIndex index) const { return options.colour(index); }
     // Rising and falling swap places when the chart is upside down.
-    ColourRef rising(ColourIndex normal, ColourIndex swapped) const {
+    ColourRef swapIfInverted(ColourIndex normal, ColourIndex swapped) const {
         return colour(state.inverted ? swapped : normal);
     }
     int newest() const { return axis.endCount - 1; }
@@ -61,12 +61,12 @@ void drawCandles(QPainter& painter, const ChartFrame& f) {
     for (int k = f.newest(); k >= f.oldest(); --k) {
         const DailyBar& bar = f.bars[k];
         const bool falling = bar.close < bar.open;
-        const QColor outline =
-            toQColor(falling ? f.rising(ColourIndex::fallingOutline, ColourIndex::risingOutline)
-                             : f.rising(ColourIndex::risingOutline, ColourIndex::fallingOutline));
+        const QColor outline = toQColor(
+            falling ? f.swapIfInverted(ColourIndex::fallingOutline, ColourIndex::risingOutline)
+                    : f.swapIfInverted(ColourIndex::risingOutline, ColourIndex::fallingOutline));
         const QColor body =
-            toQColor(falling ? f.rising(ColourIndex::fallingBody, ColourIndex::risingBody)
-                             : f.rising(ColourIndex::risingBody, ColourIndex::fallingBody));
+            toQColor(falling ? f.swapIfInverted(ColourIndex::fallingBody, ColourIndex::risingBody)
+                             : f.swapIfInverted(ColourIndex::risingBody, ColourIndex::fallingBody));
         const int x = f.axis.x(k);
         const int yHigh = f.scale.priceY(bar.high);
         const int yLow = f.scale.priceY(bar.low);
@@ -150,11 +150,11 @@ void drawTrendBroken(QPainter& painter, const ChartFrame& f, Value value, bool f
         const DailyBar& before = f.bars[k - 1];
         if (bar.sarTrend != before.sarTrend) continue;
         const ColourRef colour =
-            fixedColour
-                ? centre
-                : (bar.sarTrend != 0
-                       ? f.rising(ColourIndex::parabolicFalling, ColourIndex::parabolicRising)
-                       : f.rising(ColourIndex::parabolicRising, ColourIndex::parabolicFalling));
+            fixedColour ? centre
+                        : (bar.sarTrend != 0 ? f.swapIfInverted(ColourIndex::parabolicFalling,
+                                                                ColourIndex::parabolicRising)
+                                             : f.swapIfInverted(ColourIndex::parabolicRising,
+                                                                ColourIndex::parabolicFalling));
         painter.setPen(thinPen(colour));
         painter.drawLine(f.axis.x(k), f.scale.priceY(value(bar)), f.axis.x(k - 1),
                          f.scale.priceY(value(before)));
@@ -252,11 +252,13 @@ void drawPriceMarks(QPainter& painter, const ChartFrame& f, int width) {
     int y = f.scale.priceY(highest) - kPriceMarkRise;
     if (y > 40 && y < 60) y += 20;
     const QString close = QString::number(newest.close);
-    painter.setPen(toQColor(f.rising(ColourIndex::risingBody, ColourIndex::fallingBody)));
+    painter.setPen(toQColor(f.swapIfInverted(ColourIndex::risingBody, ColourIndex::fallingBody)));
     painter.drawText(width - metrics.horizontalAdvance(close), y, close);
 
-    const QColor top = toQColor(f.rising(ColourIndex::risingBody, ColourIndex::fallingBody));
-    const QColor bottom = toQColor(f.rising(ColourIndex::fallingBody, ColourIndex::risingBody));
+    const QColor top =
+        toQColor(f.swapIfInverted(ColourIndex::risingBody, ColourIndex::fallingBody));
+    const QColor bottom =
+        toQColor(f.swapIfInverted(ColourIndex::fallingBody, ColourIndex::risingBody));
     bool started = false;
     for (int k = f.newest(); k >= f.oldest(); --k) {
         const DailyBar& bar = f.bars[k];
