@@ -177,6 +177,8 @@ bool deleteAndRefetch(Workspace& workspace) {
     if (!workspace.requireWritableStore()) return false;
     FetchRules rules;
     rules.requireComplete = true;
+    // The file is replaced, so the fetch reaches back as far as it does.
+    rules.atLeastBars = workspace.series().count();
     if (!fetchReplacing(workspace, Snapshot::of(workspace), rules)) return false;
     if (accumulating(workspace)) return writeWhole(workspace);
     return workspace.saveIfChanged();
@@ -414,6 +416,10 @@ bool batchDownload(Workspace& workspace, int watchlistNumber) {
         series.savedCount = 0;
         series.code = entries[i].code;
         series.period = workspace.periodMode;
+        rules.atLeastBars =
+            static_cast<int>(loadSeries(dataFilePath(workspace.folder(), series.code, series.period,
+                                                     StorageMode::Accumulate))
+                                 .size());
         if (fetchReplacing(workspace, Snapshot::of(workspace), rules)) writeWhole(workspace);
         prompter.progress(static_cast<int>(100 * (i + 1) / entries.size()));
     }

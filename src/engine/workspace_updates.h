@@ -25,8 +25,9 @@ bool batchRefetch(Workspace& workspace);
 // the file gives no bars.
 bool reloadFromFile(Workspace& workspace, StockCode code);
 
-// Re-fetches the displayed series and replaces its file, atomically and only
-// after the whole span came; otherwise the file and the series stay.
+// Re-fetches the displayed series, reaching back at least as many bars as it
+// holds, and replaces its file, atomically and only after the whole span
+// came; otherwise the file and the series stay.
 bool deleteAndRefetch(Workspace& workspace);
 
 // Appends the bars after the last stored one (a provisional last bar is
@@ -71,8 +72,8 @@ BatchOutcome batchUpdateSecurity(Workspace& workspace, StockCode code);
 // (position 0-8) or watchlist, then the security shown before comes back.
 bool batchUpdateList(Workspace& workspace, int position);
 
-// The batch download of a watchlist: each entry fetched in full and its file
-// replaced once the whole span came.
+// The batch download of a watchlist: each entry fetched in full (at least as
+// many bars as its file holds) and its file replaced once the whole span came.
 bool batchDownload(Workspace& workspace, int watchlistNumber);
 
 }  // namespace tav

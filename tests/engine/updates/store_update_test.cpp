@@ -335,6 +335,15 @@ TEST_F(StoreUpdates, ARefetchReplacesTheFileOnlyAfterTheWholeSpan) {
         dataFilePath(workspace->folder(), stocks[0], PeriodMode::Daily, StorageMode::Accumulate));
     // One year and three months back from today.
     EXPECT_EQ(prices(stored), prices(marketBars(*market_, stocks[0], 20230313, 20240614)));
+
+    // A longer file is re-read as far back as it went.
+    writeStored(stocks[0], 20220801, 20240614);
+    ASSERT_TRUE(workspace->loadStoredSeries(stocks[0]));
+    ASSERT_TRUE(deleteAndRefetch(*workspace));
+    EXPECT_LE(loadSeries(root().string() + "/Data/" + std::to_string(stocks[0]) + ".txt")
+                  .front()
+                  .dateText(),
+              "20220801");
 }
 
 TEST_F(StoreUpdates, OlderBarsAreMergedAndAShorterFetchNeverCutsTheFile) {
