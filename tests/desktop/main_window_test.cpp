@@ -6,7 +6,9 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QTimer>
 #include <cstdio>
 
 #include "chart/chart_pane.h"
@@ -367,6 +369,80 @@ TEST_F(MainWindowTest, DraggingSplitterOneMovesThePanes) {
     EXPECT_EQ(workspace.options().splitter1, 420);
     EXPECT_EQ(window->windowLayout().indicator.top, 440);
     EXPECT_EQ(window->indicatorPane()->geometry().top(), 440);
+}
+
+// Picks the item with this text in the next pop-up menu, once it is open;
+// an empty text closes the menu without a choice.
+void chooseFromNextMenu(const QString& item, QStringList* seen = nullptr,
+                        QString* checked = nullptr) {
+    QTimer::singleShot(0, [=] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        QAction* chosen = nullptr;
+        for (QAction* action : menu->actions()) {
+            if (seen && !action->isSeparator()) *seen << action->text();
+            if (checked && action->isChecked()) *checked = action->text();
+            if (!item.isEmpty() && action->text() == item) chosen = action;
+        }
+        if (!chosen) {
+            menu->close();
+            return;
+        }
+        // As the user does: highlight the item and press Enter.
+        menu->setActiveAction(chosen);
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(menu, &enter);
+    });
+}
+
+TEST_F(MainWindowTest, PeriodAndOverlayMenusSwitchAndRelabel) {
+    auto window = open(workspace, 7203);
+    QString checked;
+    chooseFromNextMenu(QString::fromUtf8("月足"), nullptr, &checked);
+    window->runCommand(cmd::PeriodMenu);
+    EXPECT_EQ(checked, QString::fromUtf8("日足"));
+    EXPECT_EQ(workspace.periodMode, PeriodMode::Monthly);
+    EXPECT_EQ(workspace.series().count(), 30);
+    EXPECT_EQ(window->toolbar().label(cmd::PeriodMenu), QString::fromUtf8("月足"));
+
+    chooseFromNextMenu(QString::fromUtf8("ﾎﾞﾘﾝｼﾞｬｰﾊﾞﾝﾄﾞ"));
+    window->runCommand(cmd::OverlayMenu);
+    EXPECT_EQ(workspace.options().chartOverlay, 4);
+    EXPECT_EQ(window->toolbar().label(cmd::OverlayMenu), QString::fromUtf8("ﾎﾞﾘﾝ"));
+
+    QStringList screens;
+    chooseFromNextMenu(QString::fromUtf8("指数画面3"), &screens);
+    window->runCommand(cmd::ScreenMenu);
+    EXPECT_EQ(screens.size(), 4);
+    EXPECT_EQ(workspace.options().indicatorScreen, 2);
+    EXPECT_EQ(window->toolbar().label(cmd::ScreenMenu), QString::fromUtf8("指数3"));
+
+    chooseFromNextMenu(QString::fromUtf8("折線"));
+    window->runCommand(cmd::PriceStyleMenu);
+    EXPECT_EQ(workspace.options().priceStyle, 1);
+    EXPECT_EQ(window->toolbar().label(cmd::PriceStyleMenu), QString::fromUtf8("折線"));
+}
+
+TEST_F(MainWindowTest, SearchAndHistoryMenusShowTheChosenSecurity) {
+    auto window = open(workspace, 1010);
+    tools.prompter.inputs.push_back(std::string("トヨタ"));
+    QStringList found;
+    chooseFromNextMenu(QString::fromUtf8("7203 トヨタ自動車"), &found);
+    window->runCommand(cmd::Search);
+    EXPECT_EQ(found, QStringList{QString::fromUtf8("7203 トヨタ自動車")});
+    EXPECT_EQ(workspace.series().code, 7203);
+
+    // No match: no menu, nothing changes.
+    tools.prompter.inputs.push_back(std::string("ソニー"));
+    window->runCommand(cmd::Search);
+    EXPECT_EQ(workspace.series().code, 7203);
+
+    QStringList lines;
+    chooseFromNextMenu(QString::fromUtf8("1010 日経平均"), &lines);
+    window->runCommand(cmd::HistoryMenu);
+    EXPECT_EQ(workspace.series().code, 1010);
+    ASSERT_EQ(lines.size(), 3);  // two securities and the clear item
+    EXPECT_EQ(lines[0], QString::fromUtf8("7203 トヨタ自動車"));
 }
 
 }  // namespace
