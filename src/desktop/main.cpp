@@ -62,6 +62,10 @@ int main(int argc, char** argv) {
     else
         window.show();
 
+    // Ending the session may quit without closing the window first.
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, &window,
+                     [&window] { window.shutDown(); });
+
     if (startup.screenshot) {
         // A first start's 500 x 500 window shows little; the picture is taken larger.
         if (!workspace.options().maximized) window.resize(1280, 800);

@@ -230,7 +230,11 @@ void MainWindow::showSecurity(StockCode code) {
     takeFocus();
 }
 
-void MainWindow::afterSeriesOperation() {
+template <typename Operation>
+void MainWindow::runSeriesOperation(Operation&& operation) {
+    busy_ = true;
+    operation();
+    busy_ = false;
     seriesReplaced();
     watchlist_->showEntries();
 }
@@ -292,7 +296,8 @@ void MainWindow::runCommand(int id, bool alternate) {
     OptionsRecord& options = workspace_.options();
     switch (id) {
         case cmd::UpdateMaster:
-            workspace_.updateMasterFromArchive(alternate);
+            // The market lists are read from the master list.
+            if (workspace_.updateMasterFromArchive(alternate)) watchlist_->reload();
             break;
         case cmd::Search:
             searchMenu();
@@ -327,16 +332,13 @@ void MainWindow::runCommand(int id, bool alternate) {
             requestRepaint();
             break;
         case cmd::DiscardStore:
-            discardAndRebuild(workspace_, archiveDialog());
-            afterSeriesOperation();
+            runSeriesOperation([&] { discardAndRebuild(workspace_, archiveDialog()); });
             break;
         case cmd::BulkUpdate:
-            updateCommand(workspace_, alternate, archiveDialog());
-            afterSeriesOperation();
+            runSeriesOperation([&] { updateCommand(workspace_, alternate, archiveDialog()); });
             break;
         case cmd::RefetchNewest:
-            updateSeries(workspace_, true);
-            afterSeriesOperation();
+            runSeriesOperation([&] { updateSeries(workspace_, true); });
             break;
         case cmd::QuoteOnce:
             enterQuote();
@@ -344,19 +346,17 @@ void MainWindow::runCommand(int id, bool alternate) {
         case cmd::QuoteWatch:
             toggleQuoteWatch();
             break;
-        case cmd::ListUpdate: {
+        case cmd::ListUpdate:
             if (!options.watchlistShown) break;
-            const StockCode shown = workspace_.series().code;
-            if (alternate) {
-                if (const int number = workspace_.watchlists().displayedWatchlist())
+            runSeriesOperation([&] {
+                const StockCode shown = workspace_.series().code;
+                if (!alternate)
+                    batchUpdateList(workspace_, workspace_.watchlists().position());
+                else if (const int number = workspace_.watchlists().displayedWatchlist())
                     batchDownload(workspace_, number);
-            } else {
-                batchUpdateList(workspace_, workspace_.watchlists().position());
-            }
-            if (workspace_.series().code != shown) selectSecurity(workspace_, shown);
-            afterSeriesOperation();
+                if (workspace_.series().code != shown) selectSecurity(workspace_, shown);
+            });
             break;
-        }
         case cmd::Newest:
             toNewest();
             break;
@@ -798,7 +798,7 @@ void MainWindow::timerEvent(QTimerEvent* event) {
 }
 
 void MainWindow::repaintTick() {
-    if (!repaintPending_) return;
+    if (!repaintPending_ || busy_) return;
     repaintPending_ = false;
     chart_->refresh();
     indicator_->refresh();
@@ -808,7 +808,7 @@ void MainWindow::repaintTick() {
 }
 
 void MainWindow::quoteWatchTick() {
-    if (!quoteWatchRunning_ || workspace_.series().empty()) return;
+    if (!quoteWatchRunning_ || busy_ || workspace_.series().empty()) return;
     const auto quote = fetchQuote(workspace_, workspace_.series().code, true);
     if (!quote) return;
     // The provisional bar goes after the newest bar, which must be on screen.

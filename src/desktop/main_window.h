@@ -123,8 +123,10 @@ class MainWindow : public QWidget {
     void showMargin();
     void enterQuote();
     void toggleQuoteWatch();
-    // After an engine operation that may have replaced the series.
-    void afterSeriesOperation();
+    // Runs a long engine operation that may replace the series, then shows
+    // whatever series it left.
+    template <typename Operation>
+    void runSeriesOperation(Operation&& operation);
 
     // Pop-up menus at their buttons.
     void searchMenu();
@@ -156,6 +158,9 @@ class MainWindow : public QWidget {
     int quoteInterval_ = 60000;
     bool repaintPending_ = false;
     bool quoteWatchRunning_ = false;
+    // Set while a long engine operation runs: its progress lets timers fire,
+    // but the series may be another security's meanwhile.
+    bool busy_ = false;
     bool started_ = false;
     bool unattended_ = false;
     bool shutDown_ = false;
