@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QStandardPaths>
+#include <functional>
 
 #include "chart/chart_pane.h"
 #include "chart/indicator_pane.h"
@@ -18,6 +19,8 @@
 #include "command_ids.h"
 #include "core/file_io.h"
 #include "data/price_store.h"
+#include "dialogs/about_dialog.h"
+#include "dialogs/add_security_dialog.h"
 #include "dialogs/archive_days_dialog.h"
 #include "dialogs/margin_dialog.h"
 #include "dialogs/quote_entry_dialog.h"
@@ -705,20 +708,68 @@ void MainWindow::searchMenu() {
 
 void MainWindow::historyMenu() {
     History& history = workspace_.history();
+    const StockCode shown = workspace_.series().code;
+    // Each item runs its command once the menu has closed.
+    std::function<void()> chosen;
+    const auto item = [&chosen](QMenu* menu, const QString& text, std::function<void()> run) {
+        QAction* action = menu->addAction(text);
+        QObject::connect(action, &QAction::triggered, action, [&chosen, run] { chosen = run; });
+        return action;
+    };
+
     QMenu menu(this);
-    for (const std::string& line : history.historyLines())
-        menu.addAction(QString::fromStdString(line))->setData(static_cast<int>(lineCode(line)));
-    menu.addSeparator();
-    QAction* clear = menu.addAction(QStringLiteral("履歴クリア"));
-    QAbstractButton* button = toolbar_->button(cmd::HistoryMenu);
-    QAction* chosen = menu.exec(button->mapToGlobal(QPoint(0, button->height())));
-    if (!chosen) return;
-    if (chosen == clear) {
-        history.clearHistory(workspace_.prompter());
-        return;
+    QMenu* lines = menu.addMenu(QStringLiteral("履歴"));
+    for (const std::string& line : history.historyLines()) {
+        const StockCode code = lineCode(line);
+        item(lines, QString::fromStdString(line), [this, code, shown] {
+            if (code > 0 && code != shown) showSecurity(code);
+        });
     }
-    const int code = chosen->data().toInt();
-    if (code > 0 && code != workspace_.series().code) showSecurity(code);
+    lines->addSeparator();
+    item(lines, QStringLiteral("履歴クリア(&C)"),
+         [this, &history] { history.clearHistory(workspace_.prompter()); });
+
+    // Only the first ten watchlists take the code from here.
+    QMenu* watchlists = menu.addMenu(QStringLiteral("注目銘柄へ追加"));
+    const std::vector<std::string>& titles = workspace_.watchlists().titles();
+    for (int number = 1; number <= static_cast<int>(titles.size()); ++number) {
+        item(watchlists, QString::fromStdString(titles[number - 1]), [this, number, shown] {
+            if (number > 10) return;
+            if (workspace_.watchlists().addToWatchlist(shown, number, false))
+                watchlist_->showEntries();
+        });
+    }
+    item(&menu, QStringLiteral("銘柄情報の削除(&D)"), [this] {
+        if (workspace_.deleteSecurity()) watchlist_->reload();
+    });
+    item(&menu, QStringLiteral("銘柄情報に追加(&A)"), [this, shown] { addSecurityDialog(shown); });
+    item(&menu, QStringLiteral("データ個別読込(&R)"), [this] {
+        if (!workspace_.prompter().askYesNo(
+                "データをYahooサイトから個別に読み込みます。\n\n危険！！！　一括更新とはデータソー"
+                "ス"
+                "が異なります。\n\n一括更新後でないとデータの整合性が失われますのでご注意ください。"
+                "\n\nよろしいですか？"))
+            return;
+        runSeriesOperation([this] { deleteAndRefetch(workspace_); });
+    });
+    menu.addSeparator();
+    item(&menu, QStringLiteral("バージョン情報(&V)"), [this] {
+        showAboutBox(this, QString::fromStdString(workspace_.options().versionText("Tavrento")));
+    });
+    // The settings sheet is not built yet.
+    menu.addAction(QStringLiteral("オプション設定(&O)"))->setEnabled(false);
+
+    QAbstractButton* button = toolbar_->button(cmd::HistoryMenu);
+    menu.exec(button->mapToGlobal(QPoint(0, button->height())));
+    if (chosen) chosen();
+}
+
+void MainWindow::addSecurityDialog(StockCode preset) {
+    AddSecurityDialog dialog(preset, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    if (!workspace_.addSecurity(dialog.request())) return;
+    seriesReplaced();
+    watchlist_->reload();
 }
 
 // --- Keys, mouse, timers ---

@@ -121,6 +121,7 @@ class MainWindow : public QWidget {
     void openDataFile();
     void historyStep(bool older);
     void showMargin();
+    void addSecurityDialog(StockCode preset);
     void enterQuote();
     void toggleQuoteWatch();
     // Runs a long engine operation that may replace the series, then shows

@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
@@ -16,6 +17,7 @@
 #include "command_ids.h"
 #include "core/text.h"
 #include "data/endpoints.h"
+#include "dialogs/add_security_dialog.h"
 #include "support/temp_folder.h"
 #include "support/test_platform.h"
 #include "toolbar.h"
@@ -371,6 +373,21 @@ TEST_F(MainWindowTest, DraggingSplitterOneMovesThePanes) {
     EXPECT_EQ(window->indicatorPane()->geometry().top(), 440);
 }
 
+// Lists the items of a menu and its sub-menus, depth first, and finds one.
+QAction* findItem(QMenu* menu, const QString& item, QStringList* seen, QString* checked) {
+    QAction* found = nullptr;
+    for (QAction* action : menu->actions()) {
+        if (action->isSeparator()) continue;
+        if (seen) *seen << action->text();
+        if (checked && action->isChecked()) *checked = action->text();
+        if (!item.isEmpty() && action->text() == item && !found) found = action;
+        if (action->menu())
+            if (QAction* inner = findItem(action->menu(), item, seen, checked); inner && !found)
+                found = inner;
+    }
+    return found;
+}
+
 // Picks the item with this text in the next pop-up menu, once it is open;
 // an empty text closes the menu without a choice.
 void chooseFromNextMenu(const QString& item, QStringList* seen = nullptr,
@@ -378,13 +395,10 @@ void chooseFromNextMenu(const QString& item, QStringList* seen = nullptr,
     QTimer::singleShot(0, [=] {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         ASSERT_NE(menu, nullptr);
-        QAction* chosen = nullptr;
-        for (QAction* action : menu->actions()) {
-            if (seen && !action->isSeparator()) *seen << action->text();
-            if (checked && action->isChecked()) *checked = action->text();
-            if (!item.isEmpty() && action->text() == item) chosen = action;
-        }
-        if (!chosen) {
+        QAction* chosen = findItem(menu, item, seen, checked);
+        if (!chosen || chosen->menu() != nullptr || !menu->actions().contains(chosen)) {
+            // Items of sub-menus are triggered directly.
+            if (chosen) chosen->trigger();
             menu->close();
             return;
         }
@@ -437,12 +451,40 @@ TEST_F(MainWindowTest, SearchAndHistoryMenusShowTheChosenSecurity) {
     window->runCommand(cmd::Search);
     EXPECT_EQ(workspace.series().code, 7203);
 
+    // The history menu: its lines in a sub-menu, the clear item after them.
     QStringList lines;
     chooseFromNextMenu(QString::fromUtf8("1010 日経平均"), &lines);
     window->runCommand(cmd::HistoryMenu);
     EXPECT_EQ(workspace.series().code, 1010);
-    ASSERT_EQ(lines.size(), 3);  // two securities and the clear item
-    EXPECT_EQ(lines[0], QString::fromUtf8("7203 トヨタ自動車"));
+    ASSERT_GE(lines.size(), 4);
+    EXPECT_EQ(lines[0], QString::fromUtf8("履歴"));
+    EXPECT_EQ(lines[1], QString::fromUtf8("7203 トヨタ自動車"));
+    EXPECT_EQ(lines[2], QString::fromUtf8("1010 日経平均"));
+    EXPECT_EQ(lines[3], QString::fromUtf8("履歴クリア(&C)"));
+
+    // Adding the shown code to the second watchlist.
+    chooseFromNextMenu(QString::fromUtf8("注目銘柄２"));
+    window->runCommand(cmd::HistoryMenu);
+    EXPECT_EQ(test::readFile(temp / "Focus2.lst"), text::sjisFromUtf8("1010 日経平均\n"));
+}
+
+TEST_F(MainWindowTest, HistoryMenuAddsASecurityThroughItsDialog) {
+    auto window = open(workspace, 7203);
+    QTimer::singleShot(50, [] {
+        auto* dialog = qobject_cast<AddSecurityDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->codeEdit()->text(), "7203");  // the code shown
+        dialog->codeEdit()->setText("6758");
+        dialog->nameEdit()->setText(QString::fromUtf8("ソニー"));
+        dialog->accept();
+    });
+    chooseFromNextMenu(QString::fromUtf8("銘柄情報に追加(&A)"));
+    window->runCommand(cmd::HistoryMenu);
+    EXPECT_TRUE(test::readFile(temp / "Stock.lst")
+                    .ends_with(text::sjisFromUtf8("6758,ソニー,東証1部,1000,-\n")));
+    EXPECT_EQ(tools.prompter.messages().back(), "追加処理は正常に終了しました。");
+    EXPECT_EQ(workspace.series().code, 6758);
+    EXPECT_EQ(window->viewState().endCount, 0);
 }
 
 }  // namespace
