@@ -53,22 +53,25 @@ int main(int argc, char** argv) {
     interactive.setParent(&window);
     interactive.onProgress = [&window](int percent) { window.showProgress(percent); };
     interactive.onStatus = [&window](const std::string& text) { window.showStatus(text); };
-    // A new folder gets its store from the daily archives before anything is shown.
-    if (workspace.initProgramFolder()) workspace.createStoreFromArchives(window.archiveDialog());
+    const bool needsStore = workspace.initProgramFolder();
     const StockCode code = workspace.loadSettings(startup.code);
-    window.start(code);
+    window.placeFromOptions();
+    // A first start's 500 x 500 window shows little; the picture is taken larger.
+    if (startup.screenshot && !workspace.options().maximized) window.resize(1280, 800);
     if (workspace.options().maximized)
         window.showMaximized();
     else
         window.show();
+    // A new folder gets its store from the daily archives before any series
+    // is shown; the window shows the progress.
+    if (needsStore) workspace.createStoreFromArchives(window.archiveDialog());
+    window.start(code);
 
     // Ending the session may quit without closing the window first.
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &window,
                      [&window] { window.shutDown(); });
 
     if (startup.screenshot) {
-        // A first start's 500 x 500 window shows little; the picture is taken larger.
-        if (!workspace.options().maximized) window.resize(1280, 800);
         // Render once everything is laid out and painted, then quit.
         QTimer::singleShot(300, &window, [&] {
             window.repaintTick();

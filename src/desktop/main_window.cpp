@@ -116,7 +116,7 @@ MainWindow::MainWindow(Workspace& workspace, QWidget* parent)
 
 MainWindow::~MainWindow() = default;
 
-void MainWindow::start(StockCode code) {
+void MainWindow::placeFromOptions() {
     const OptionsRecord& options = workspace_.options();
     setGeometry(options.windowLeft, options.windowTop, options.windowWidth, options.windowHeight);
     nav_.setPitch(options.barPitch);
@@ -125,6 +125,12 @@ void MainWindow::start(StockCode code) {
     watchlist_->setVisible(options.watchlistShown != 0);
     relayout();
     updateLabels();
+    placed_ = true;
+}
+
+void MainWindow::start(StockCode code) {
+    const OptionsRecord& options = workspace_.options();
+    if (!placed_) placeFromOptions();
 
     // The first series: read from its file, fetched when there is none; when
     // nothing comes, the index 1010 is shown instead.

@@ -39,7 +39,10 @@ class MainWindow : public QWidget {
     explicit MainWindow(Workspace& workspace, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // The start: placement from the options, the first series, the timers.
+    // The window at its stored placement with its panes laid out, before any
+    // series is loaded (so a first start can show its progress in it).
+    void placeFromOptions();
+    // The start: the placement unless done, the first series, the timers.
     // Call once, after the workspace's settings are loaded.
     void start(StockCode code);
     // The exit: placement and options saved, the series written back, the
@@ -162,6 +165,7 @@ class MainWindow : public QWidget {
     // Set while a long engine operation runs: its progress lets timers fire,
     // but the series may be another security's meanwhile.
     bool busy_ = false;
+    bool placed_ = false;
     bool started_ = false;
     bool unattended_ = false;
     bool shutDown_ = false;
