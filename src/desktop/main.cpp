@@ -1,5 +1,6 @@
 // tavrento: the desktop application.
 #include <QApplication>
+#include <QIcon>
 #include <QTimer>
 #include <cstdio>
 #include <optional>
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavrento"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("office-chart-line")));
 
     std::vector<std::string> arguments;
     for (int index = 1; index < argc; ++index)

@@ -611,6 +611,7 @@ void MainWindow::toggleWatchlist() {
     watchlist_->setVisible(shown != 0);
     updateLabels();
     relayout();
+    takeFocus();
 }
 
 void MainWindow::toggleSplitter1() {

@@ -117,12 +117,6 @@ void WatchlistPane::setVisible(bool shown) {
     entries_->setVisible(shown);
 }
 
-void WatchlistPane::selectCode(StockCode code) {
-    if (!workspace_.watchlists().selectCode(code)) return;
-    const QSignalBlocker blocker(entries_);
-    entries_->setCurrentRow(workspace_.watchlists().selectedIndex());
-}
-
 void WatchlistPane::selectorChanged(int row) {
     if (filling_ || row < 0) return;
     Watchlists& lists = workspace_.watchlists();
