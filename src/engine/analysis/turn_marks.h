@@ -39,16 +39,19 @@ template <int kOscillator>
 void markTurnAt(Bars bars, int k) {
     static constexpr TurnZones zones = kTurnZones[kOscillator];
     constexpr int mark = static_cast<int>(zones.mark);
-    auto inLow = [](int value) { return zones.lowStrict ? value < zones.low : value <= zones.low; };
+    auto inLow = [](int value) -> int {
+        return zones.lowStrict ? value < zones.low : value <= zones.low;
+    };
     const int prev = bars[k - 1].*zones.slot;
     const int cur = bars[k].*zones.slot;
     const uint8_t previousMark = bars[k - 1].turnMarks[mark];
-    // Bitwise rather than short-circuit tests: the outcomes are as good as
-    // random, and the branches would cost more than the tests.
-    const bool lowZone = inLow(prev) & (!zones.currentToo | inLow(cur));
-    const bool highZone = (prev >= zones.high) & (!zones.currentToo | (cur >= zones.high));
-    const bool turnedUp = lowZone & (prev < cur) & (previousMark != kMarkTurnedUp);
-    const bool turnedDown = highZone & (prev > cur) & (previousMark != kMarkTurnedDown);
+    // Bitwise rather than short-circuit tests on 0/1 integers: the outcomes are
+    // as good as random, and the branches would cost more than the tests.
+    const int notCurrentToo = zones.currentToo ? 0 : 1;
+    const int lowZone = inLow(prev) & (notCurrentToo | inLow(cur));
+    const int highZone = int{prev >= zones.high} & (notCurrentToo | int{cur >= zones.high});
+    const bool turnedUp = (lowZone & int{prev < cur} & int{previousMark != kMarkTurnedUp}) != 0;
+    const bool turnedDown = (highZone & int{prev > cur} & int{previousMark != kMarkTurnedDown}) != 0;
     // The upper-zone mark is tested last and wins.
     bars[k].turnMarks[mark] = turnedDown ? kMarkTurnedDown : turnedUp ? kMarkTurnedUp : 0;
 }
