@@ -30,8 +30,9 @@ AddSecurityDialog::AddSecurityDialog(StockCode presetCode, QWidget* parent)
     form->addRow(QStringLiteral("銘柄名"), name_);
     form->addRow(QStringLiteral("市場"), market_);
     form->addRow(QStringLiteral("単元"), unit_);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
+    auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(QStringLiteral("追加"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);

@@ -29,8 +29,9 @@ ArchiveDaysDialog::ArchiveDaysDialog(const std::vector<std::string>& days, int s
     editButtons->addWidget(remove);
     editButtons->addWidget(add);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
+    auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(QStringLiteral("実行"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 

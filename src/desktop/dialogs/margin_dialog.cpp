@@ -26,8 +26,9 @@ MarginDialog::MarginDialog(const std::string& name, std::span<const MarginRecord
             if (column > 0) item->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
         }
     }
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
+    auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(QStringLiteral("グラフ表示"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);

@@ -21,8 +21,9 @@ QuoteEntryDialog::QuoteEntryDialog(const QuoteRecord& quote, QWidget* parent)
         fields_[index]->setValidator(validator);
         form->addRow(QString::fromUtf8(kLabels[index]), fields_[index]);
     }
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
+    auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(QStringLiteral("反映"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
