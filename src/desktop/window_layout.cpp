@@ -16,8 +16,8 @@ WindowLayout computeLayout(const LayoutInput& input) {
         layout.chartColumn = listWidth + kScaleWidth;
 
         // The button row just above the entry list: two narrow arrows, four
-        // wider buttons, across the list width (at most 150).
-        const int rowWidth = std::min(listWidth, 150);
+        // wider buttons, across the list's width (at most 150).
+        const int rowWidth = std::clamp(listWidth - 5, 0, 150);
         const int narrow = rowWidth / 10;
         const int wide = rowWidth / 5;
         int x = 5;

@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
@@ -18,6 +19,7 @@
 #include "core/text.h"
 #include "data/endpoints.h"
 #include "dialogs/add_security_dialog.h"
+#include "scale_labels.h"
 #include "support/temp_folder.h"
 #include "support/test_platform.h"
 #include "toolbar.h"
@@ -318,7 +320,7 @@ TEST_F(MainWindowTest, EveryButtonHasItsLabelAndId) {
     // The list buttons sit above the entry list, inside the list width.
     const QRect up = window->toolbar().button(cmd::EntryUp)->geometry();
     EXPECT_EQ(up.left(), 5);
-    EXPECT_EQ(up.width(), 15);
+    EXPECT_EQ(up.width(), 14);  // a tenth of the 145-pixel list
     EXPECT_LE(up.bottom(), window->windowLayout().entryList.top);
 }
 
@@ -485,6 +487,51 @@ TEST_F(MainWindowTest, HistoryMenuAddsASecurityThroughItsDialog) {
     EXPECT_EQ(tools.prompter.messages().back(), "追加処理は正常に終了しました。");
     EXPECT_EQ(workspace.series().code, 6758);
     EXPECT_EQ(window->viewState().endCount, 0);
+}
+
+// Pixels of the window image that differ from its background in a rectangle.
+int inkIn(const QImage& image, const QRect& area, QRgb background) {
+    int ink = 0;
+    for (int y = std::max(area.top(), 0); y <= std::min(area.bottom(), image.height() - 1); ++y)
+        for (int x = std::max(area.left(), 0); x <= std::min(area.right(), image.width() - 1); ++x)
+            if (image.pixel(x, y) != background) ++ink;
+    return ink;
+}
+
+TEST_F(MainWindowTest, ScaleAndDateLabelsSitAtTheirLinesAndBars) {
+    auto window = open(workspace, 7203);
+    window->repaintTick();
+    QImage image(window->size(), QImage::Format_RGB32);
+    window->render(&image);
+    const QRgb background = window->palette().button().color().rgb();
+    const PaneRect chart = window->windowLayout().chart;
+    const int column = window->windowLayout().chartColumn;
+
+    // Each guide line's price ends 2 pixels left of the chart column.
+    const PriceScale scale = window->chartPane()->scale();
+    int labelled = 0;
+    for (const GuideLine& guide : scale.guides) {
+        if (guide.y <= 8 || guide.y >= chart.height() - 8) continue;
+        const int y = chart.top + guide.y;
+        EXPECT_GT(inkIn(image, QRect(column - 40, y - 5, 38, 10), background), 0) << guide.price;
+        EXPECT_EQ(inkIn(image, QRect(column - 2, y - 5, 2, 10), background), 0) << guide.price;
+        ++labelled;
+    }
+    EXPECT_GE(labelled, 3);
+    // Nothing is written left of the labels' column, above the list buttons.
+    EXPECT_EQ(
+        inkIn(image, QRect(chart.left - 50, chart.top + 5, 5, chart.height() - 10), background), 0);
+
+    // The month labels under the chart: bars where the month changes.
+    const BarAxis axis = window->chartPane()->axis();
+    const auto labels = dateLabels(workspace.series().bars, window->viewState().newestIndex(),
+                                   axis.visibleCount(), PeriodMode::Daily);
+    ASSERT_FALSE(labels.empty());
+    for (const DateLabel& label : labels) {
+        if (label.lower) continue;
+        const int x = column + axis.rightX() + 5 - label.back * axis.pitch;
+        EXPECT_GT(inkIn(image, QRect(x - 6, chart.bottom, 12, 14), background), 0) << label.text;
+    }
 }
 
 }  // namespace
