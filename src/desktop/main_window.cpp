@@ -718,7 +718,8 @@ void MainWindow::historyMenu() {
     const StockCode shown = workspace_.series().code;
     // Each item runs its command once the menu has closed.
     std::function<void()> chosen;
-    const auto item = [&chosen](QMenu* menu, const QString& text, std::function<void()> run) {
+    const auto item = [&chosen](QMenu* menu, const QString& text,
+                                const std::function<void()>& run) {
         QAction* action = menu->addAction(text);
         QObject::connect(action, &QAction::triggered, action, [&chosen, run] { chosen = run; });
         return action;
