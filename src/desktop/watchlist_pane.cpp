@@ -44,7 +44,6 @@ WatchlistPane::WatchlistPane(Workspace& workspace, QWidget* window, QComboBox* s
       strategy_(strategySelector) {
     selector_->setObjectName(QStringLiteral("listSelector"));
     entries_->setObjectName(QStringLiteral("entryList"));
-    entries_->setSortingEnabled(workspace_.watchlists().sorted);
     connect(selector_, &QListWidget::currentRowChanged, this, &WatchlistPane::selectorChanged);
     connect(selector_, &QListWidget::itemDoubleClicked, this, [this] {
         if (workspace_.watchlists().renameWatchlist()) fillSelector();
@@ -107,6 +106,7 @@ void WatchlistPane::showEntries() {
             if (QColor colour = markColour(entry.mark); colour.isValid())
                 item->setForeground(colour);
         }
+        // The model keeps the sorted order itself: rows are its indexes.
         entries_->setCurrentRow(workspace_.watchlists().selectedIndex());
     }
     filling_ = false;
@@ -139,15 +139,8 @@ void WatchlistPane::entryChanged(int row) {
         if (!file.empty()) workspace_.platform().shell.open(workspace_.folder().path(file));
         return;
     }
-    // The sorted view may order items differently from the model.
+    lists.selectEntry(row);
     const std::string text = entries_->item(row)->text().toStdString();
-    const auto& all = lists.entries();
-    for (int index = 0; index < static_cast<int>(all.size()); ++index) {
-        if (all[index].text == text) {
-            lists.selectEntry(index);
-            break;
-        }
-    }
     if (StockCode code = lineCode(text); code > 0) emit securityChosen(code);
     entries_->setFocus();
 }

@@ -361,6 +361,24 @@ TEST_F(MainWindowTest, WatchlistPaneSelectionsShowTheirSecurities) {
     EXPECT_EQ(workspace.options().watchlistSelector, 9);
 }
 
+TEST_F(MainWindowTest, SortedEntryListStillShowsTheClickedSecurity) {
+    test::writeFile(temp / "Focus1.lst", text::sjisFromUtf8("7203 トヨタ自動車\n1010 日経平均\n"));
+    workspace.loadSettings(1010);
+    workspace.options().watchlistSorted = 1;
+    workspace.options().watchlistSelector = 9;
+    workspace.saveSettings();
+    auto window = open(workspace, 1010);
+    QListWidget* entries = window->watchlistPane().entries();
+    ASSERT_EQ(entries->count(), 2);
+    EXPECT_EQ(entries->item(0)->text(), QString::fromUtf8("1010 日経平均"));
+    entries->setCurrentRow(1);
+    EXPECT_EQ(workspace.series().code, 7203);
+    EXPECT_EQ(workspace.watchlists().selectedIndex(), 1);
+    entries->setCurrentRow(0);
+    EXPECT_EQ(workspace.series().code, 1010);
+    EXPECT_EQ(workspace.watchlists().selectedIndex(), 0);
+}
+
 TEST_F(MainWindowTest, DraggingSplitterOneMovesThePanes) {
     auto window = open(workspace, 7203);
     const int y = window->windowLayout().chart.bottom + 2;
