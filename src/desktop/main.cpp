@@ -1,11 +1,13 @@
 // tavrento: the desktop application.
 #include <QApplication>
 #include <QIcon>
+#include <QScreen>
 #include <QTimer>
 #include <cstdio>
 #include <optional>
 #include <string>
 
+#include "core/file_io.h"
 #include "main_window.h"
 #include "platform/curl_http.h"
 #include "platform/lhasa_lzh.h"
@@ -56,10 +58,19 @@ int main(int argc, char** argv) {
     interactive.onProgress = [&window](int percent) { window.showProgress(percent); };
     interactive.onStatus = [&window](const std::string& text) { window.showStatus(text); };
     const bool needsStore = workspace.initProgramFolder();
+    // Without stored options the window would open at 500 x 500, too small
+    // for the chart; a first start (and the screenshot) takes more room.
+    const bool placed = fileio::fileExists(workspace.folder().path("Option.cfg"));
     const StockCode code = workspace.loadSettings(startup.code);
     window.placeFromOptions();
-    // A first start's 500 x 500 window shows little; the picture is taken larger.
-    if (startup.screenshot && !workspace.options().maximized) window.resize(1280, 800);
+    if (startup.screenshot) {
+        window.resize(1280, 800);
+    } else if (!placed) {
+        const QRect screen = window.screen()->availableGeometry();
+        const QSize size = QSize(1280, 800).boundedTo(screen.size() * 9 / 10);
+        window.setGeometry(QRect(QPoint(0, 0), size)
+                               .translated(screen.center() - QRect(QPoint(0, 0), size).center()));
+    }
     if (workspace.options().maximized)
         window.showMaximized();
     else
