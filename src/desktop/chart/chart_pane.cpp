@@ -448,7 +448,7 @@ void ChartPane::refresh() {
 }
 
 void ChartPane::renderChart() {
-    if (image_.size() != size()) image_ = QImage(size(), QImage::Format_RGB32);
+    prepareCache(image_, *this);
     const OptionsRecord& options = workspace_.options();
     image_.fill(toQColor(options.colour(ColourIndex::chartBackground)));
     const BarAxis a = axis();
@@ -510,7 +510,7 @@ void ChartPane::renderChart() {
 }
 
 void ChartPane::paintEvent(QPaintEvent*) {
-    if (!overlayOnlyPaint_ || image_.size() != size()) renderChart();
+    if (!overlayOnlyPaint_ || !cacheFits(image_, *this)) renderChart();
     QPainter painter(this);
     painter.drawImage(0, 0, image_);
 

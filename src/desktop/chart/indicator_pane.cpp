@@ -322,7 +322,7 @@ void IndicatorPane::refresh() {
 }
 
 void IndicatorPane::renderGraphs() {
-    if (image_.size() != size()) image_ = QImage(size(), QImage::Format_RGB32);
+    prepareCache(image_, *this);
     const OptionsRecord& options = workspace_.options();
     image_.fill(toQColor(options.colour(ColourIndex::indicatorBackground)));
     QPainter painter(&image_);
@@ -363,7 +363,7 @@ void IndicatorPane::renderGraphs() {
 }
 
 void IndicatorPane::paintEvent(QPaintEvent*) {
-    if (!overlayOnlyPaint_ || image_.size() != size()) renderGraphs();
+    if (!overlayOnlyPaint_ || !cacheFits(image_, *this)) renderGraphs();
     QPainter painter(this);
     painter.drawImage(0, 0, image_);
     painter.setPen(toQColor(workspace_.options().colour(ColourIndex::crosshair)));

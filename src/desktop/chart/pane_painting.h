@@ -3,8 +3,10 @@
 // Small drawing helpers the chart panes share.
 
 #include <QColor>
+#include <QImage>
 #include <QPainter>
 #include <QPoint>
+#include <QWidget>
 #include <vector>
 
 #include "settings/options_record.h"
@@ -14,6 +16,18 @@ namespace tav::desktop {
 // Stored colours are 0x00BBGGRR.
 inline QColor toQColor(ColourRef colour) {
     return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+}
+
+// A pane's drawing is kept in device pixels so that it stays sharp on scaled screens.
+inline bool cacheFits(const QImage& image, const QWidget& widget) {
+    return !image.isNull() && image.devicePixelRatio() == widget.devicePixelRatioF() &&
+           image.deviceIndependentSize().toSize() == widget.size();
+}
+inline void prepareCache(QImage& image, const QWidget& widget) {
+    if (cacheFits(image, widget)) return;
+    const qreal ratio = widget.devicePixelRatioF();
+    image = QImage((QSizeF(widget.size()) * ratio).toSize(), QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
 }
 
 // Collects the points of one line and draws the runs between breaks.
