@@ -62,6 +62,19 @@ void BM_FullRepaint(benchmark::State& state) {
 }
 BENCHMARK(BM_FullRepaint)->Unit(benchmark::kMillisecond);
 
+// Each pane on its own: arg 0 chart, 1 indicator pane, 2 price board.
+void BM_PaneRepaint(benchmark::State& state) {
+    QWidget* panesByArg[] = {&panes->chart, &panes->indicators, &panes->board};
+    QWidget* pane = panesByArg[state.range(0)];
+    QImage image(pane->size(), QImage::Format_RGB32);
+    for (auto _ : state) {
+        panes->chart.refresh();
+        panes->indicators.refresh();
+        pane->render(&image);
+    }
+}
+BENCHMARK(BM_PaneRepaint)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 int main(int argc, char** argv) {
