@@ -198,6 +198,26 @@ TEST_F(ChartPaneTest, TrendLinesFollowTheirDatesWhenThePitchChanges) {
     EXPECT_EQ(readTrendLines(path).size(), 1u);
 }
 
+TEST_F(ChartPaneTest, DrawingATrendLineWithTheMouseStoresIt) {
+    state.setClickMode(ClickMode::TrendLine);
+    auto send = [&](QEvent::Type type, int x, int y, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, QPointF(x, y), QPointF(x, y), Qt::LeftButton, buttons,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(&pane, &event);
+    };
+    const std::string path = trendLinePath(workspace.folder(), workspace.series().code);
+    send(QEvent::MouseButtonPress, 347, 190, Qt::LeftButton);
+    send(QEvent::MouseMove, 360, 150, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, 372, 100, Qt::NoButton);
+    EXPECT_EQ(readTrendLines(path),
+              (std::vector<TrendLine>{{"20240603", 2, 190, "20240605", 7, 100}}));
+
+    // An end right of the newest bar's slot stores nothing.
+    send(QEvent::MouseButtonPress, 347, 190, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, 390, 100, Qt::NoButton);
+    EXPECT_EQ(readTrendLines(path).size(), 1u);
+}
+
 TEST_F(ChartPaneTest, ClicksSetMarkersAndPostCommands) {
     std::vector<int> posted;
     QObject::connect(&pane, &ChartPane::commandPosted, [&](int id) { posted.push_back(id); });
