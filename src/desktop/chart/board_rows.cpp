@@ -23,8 +23,7 @@ constexpr ColourRef kVolume = 0xC800C8;
 constexpr int kCloudLag = 50;  // the cloud is read from a fixed distance back, as the conditions do
 constexpr int16_t kUndefinedDeviation = -10000;
 
-std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
-std::string format(const char* pattern, ...) {
+[[gnu::format(printf, 1, 2)]] std::string format(const char* pattern, ...) {
     char buffer[128];
     va_list arguments;
     va_start(arguments, pattern);
