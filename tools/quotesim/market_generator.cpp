@@ -125,8 +125,10 @@ std::vector<SimulatedSecurity> generateMarket(const GeneratorSettings& settings)
         security.bars = walk(days, shape, rng, placeholderVolume);
         market.push_back(std::move(security));
     };
-    add(1010, "日経平均株価", "-", "-", "-", {20000, 0.012, 0, 0}, true);
-    add(1001, "TOPIX", "-", "-", "-", {1600, 0.010, 0, 0}, true);
+    // Index volumes in units of 10,000 shares: the daily archives carry them with
+    // four more digits, the price pages show none.
+    add(1010, "日経平均株価", "-", "-", "-", {20000, 0.012, 150000, 0}, false);
+    add(1001, "TOPIX", "-", "-", "-", {1600, 0.010, 200000, 0}, false);
     add(1002, "NYダウ", "-", "-", "^DJI", {30000, 0.010, 300000000, 2}, false);
     // Above 2^31 shares a day, as the composite's volume is.
     add(1003, "NASDAQ総合", "-", "-", "^IXIC", {12000, 0.013, 4000000000, 2}, false);
