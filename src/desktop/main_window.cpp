@@ -209,9 +209,9 @@ void MainWindow::relayout() {
     toolbar_->place(layout_, width(), height(), workspace_.options().watchlistShown != 0);
     // Progress and status at the right end of the bottom row.
     int rowEnd = 0;
-    for (const ButtonSpec& spec : toolbarButtons())
-        if (spec.row == ToolbarRow::Bottom)
-            rowEnd = std::max(rowEnd, toolbar_->button(spec.id)->geometry().right() + 10);
+    for (const ButtonSpec& entry : toolbarButtons())
+        if (entry.row == ToolbarRow::Bottom)
+            rowEnd = std::max(rowEnd, toolbar_->button(entry.id)->geometry().right() + 10);
     const int rowTop = height() - kToolbarHeight + 6;
     progress_->setGeometry(rowEnd, rowTop, 120, 18);
     status_->setGeometry(rowEnd + 130, rowTop, std::max(width() - rowEnd - 130, 0), 18);

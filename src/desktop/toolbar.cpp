@@ -66,15 +66,15 @@ std::span<const ButtonSpec> toolbarButtons() {
 }
 
 Toolbar::Toolbar(QWidget* window) : QObject(window), window_(window) {
-    for (const ButtonSpec& spec : kButtons) {
-        auto* button = new QPushButton(QString::fromUtf8(spec.label), window);
-        button->setObjectName(QStringLiteral("button%1").arg(spec.id));
-        button->setCheckable(spec.checkable);
+    for (const ButtonSpec& entry : kButtons) {
+        auto* button = new QPushButton(QString::fromUtf8(entry.label), window);
+        button->setObjectName(QStringLiteral("button%1").arg(entry.id));
+        button->setCheckable(entry.checkable);
         // The window keeps the keyboard focus so that typed codes reach it.
         button->setFocusPolicy(Qt::NoFocus);
-        const int id = spec.id;
+        const int id = entry.id;
         connect(button, &QPushButton::clicked, this, [this, id] { emit command(id); });
-        buttons_[spec.id] = button;
+        buttons_[entry.id] = button;
     }
     strategy_ = new QComboBox(window);
     strategy_->setObjectName(QStringLiteral("strategySelector"));
@@ -108,15 +108,15 @@ void Toolbar::place(const WindowLayout& layout, int /*width*/, int height, bool 
     int topX = 5;
     int bottomX = 5;
     int listIndex = 0;
-    for (const ButtonSpec& spec : kButtons) {
-        QAbstractButton* b = buttons_[spec.id];
-        const int w = std::max(24, metrics.horizontalAdvance(QString::fromUtf8(spec.label)) + 14);
-        switch (spec.row) {
+    for (const ButtonSpec& entry : kButtons) {
+        QAbstractButton* b = buttons_[entry.id];
+        const int w = std::max(24, metrics.horizontalAdvance(QString::fromUtf8(entry.label)) + 14);
+        switch (entry.row) {
             case ToolbarRow::Top:
                 b->setGeometry(topX, 3, w, kButtonHeight);
                 topX += w;
                 // The strategy drop-down sits left of its dialog button.
-                if (spec.id == cmd::RankingDownload) {
+                if (entry.id == cmd::RankingDownload) {
                     strategy_->setGeometry(topX + 4, 3, kStrategyWidth, kButtonHeight);
                     topX += kStrategyWidth + 8;
                 }
