@@ -37,6 +37,17 @@ std::size_t splitNonEmpty(std::string_view line,
     return count;
 }
 
+// A price or volume text: digits with an optional sign and decimal part.
+// Anything else would be appended to a data file as it stands.
+bool isNumberText(std::string_view text) {
+    if (!text.empty() && text.front() == '-') text.remove_prefix(1);
+    std::string_view whole = text.substr(0, text.find('.'));
+    if (!allDigits(whole)) return false;
+    if (whole.size() == text.size()) return true;
+    std::string_view fraction = text.substr(whole.size() + 1);
+    return fraction.empty() || allDigits(fraction);
+}
+
 std::string_view beforePoint(std::string_view price) {
     return price.substr(0, price.find('.'));
 }
@@ -62,6 +73,9 @@ std::optional<DayLine> parseDayLine(std::string_view line) {
     std::string_view codeText = fields[1];
     if (!allDigits(codeText) || codeText.size() > kMaxCodeDigits) return std::nullopt;
     bool index = codeText == "1001" || codeText == "1002";
+
+    for (std::size_t i = 3; i < kFieldCount; ++i)
+        if (!isNumberText(fields[i])) return std::nullopt;
 
     DayLine result;
     result.code = index ? (codeText == "1001" ? 1010 : 1001) : std::stoi(std::string(codeText));

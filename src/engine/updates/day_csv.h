@@ -20,8 +20,8 @@ struct DayLine {
 
 // A line is taken only with at least eight fields (empty fields are no
 // fields, so consecutive commas count as one), a date of the form
-// YYYY?MM?DD naming a real day, and a code of one to five digits: the code
-// becomes a file name. Archive code 1001 is stored as 1010 and 1002 as 1001,
+// YYYY?MM?DD naming a real day, a code of one to five digits (the code
+// becomes a file name) and prices and volume that are numbers. Archive code 1001 is stored as 1010 and 1002 as 1001,
 // their prices cut at the first "." and their volumes without the last four
 // characters (0 when nothing is left). Other texts are kept as they are.
 std::optional<DayLine> parseDayLine(std::string_view line);

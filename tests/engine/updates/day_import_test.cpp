@@ -43,6 +43,9 @@ TEST(DayCsv, LinesBecomeDataLinesAndIndexCodesAreMapped) {
     EXPECT_FALSE(parseDayLine("日付,コード,銘柄名,始値,高値,安値,終値,出来高"));
     EXPECT_FALSE(parseDayLine("2024/02/30,7203,n,1,2,3,4,5"));
     EXPECT_FALSE(parseDayLine("24/1/5,7203,n,1,2,3,4,5"));
+    EXPECT_FALSE(parseDayLine("2024/01/05,7203,n,1,2024/06/14,3,4,5"));
+    EXPECT_FALSE(parseDayLine("2024/01/05,7203,n,1,2,3,4,x"));
+    EXPECT_FALSE(parseDayLine("2024/01/05,1001,N225,1.2.3,2,3,4,50000"));
 
     DayCsv csv =
         parseDayCsv("2024/01/05,7203,a,1,2,3,4,5\n\nheader\r\n2024/01/05,6758,b,1,2,3,4,5");
