@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "conditions/condition.h"
 #include "core/period_mode.h"
 #include "terminal_prompter.h"
 #include "workspace.h"
@@ -35,6 +36,14 @@ struct CommandContext {
 
 // Prints "tavrento-cli: message" to stderr and returns kExitUsage.
 int usageError(const std::string& message);
+
+inline int exitCode(bool ok) { return ok ? kExitOk : kExitFailed; }
+
+// A whole decimal int (sign allowed), nothing else.
+std::optional<int> parseInt(const std::string& text);
+
+// Up to ten blank-separated 16-bit numbers, in record order; missing fields are 0.
+std::optional<Condition> parseCondition(const std::string& text);
 
 // A security code argument: a positive decimal number.
 std::optional<StockCode> parseCodeArgument(const std::string& text);

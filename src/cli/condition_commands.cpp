@@ -21,34 +21,6 @@ constexpr const char* kCapsulesUsage =
     "usage: capsules list | show N | add TITLE | rename N TITLE | copy N M | init N | delete N | "
     "move N up|down | add-row N \"F1 ... F10\" | delete-row N R | logic N and|or";
 
-int exitCode(bool ok) {
-    return ok ? kExitOk : kExitFailed;
-}
-
-std::optional<int> parseInt(const std::string& text) {
-    int value = 0;
-    const char* end = text.data() + text.size();
-    auto [ptr, error] = std::from_chars(text.data(), end, value);
-    if (error != std::errc() || ptr != end) return std::nullopt;
-    return value;
-}
-
-// Up to ten blank-separated 16-bit numbers, in record order; missing fields are 0.
-std::optional<Condition> parseCondition(const std::string& text) {
-    std::istringstream words(text);
-    std::string word;
-    int16_t fields[10] = {};
-    int count = 0;
-    while (words >> word) {
-        auto value = parseInt(word);
-        if (!value || *value < INT16_MIN || *value > INT16_MAX || count == 10) return std::nullopt;
-        fields[count++] = static_cast<int16_t>(*value);
-    }
-    if (count == 0) return std::nullopt;
-    return Condition{fields[0], fields[1], fields[2], fields[3], fields[4],
-                     fields[5], fields[6], fields[7], fields[8], fields[9]};
-}
-
 std::string fieldsText(const Condition& c) {
     std::ostringstream out;
     out << c.category << ' ' << c.role << ' ' << c.dayOffset << ' ' << c.item << ' ' << c.p1 << ' '

@@ -1,5 +1,8 @@
 // tavrento-cli: the engine without the desktop, for scripts, cron jobs and CI.
+#include <charconv>
+#include <cstdint>
 #include <cstring>
+#include <sstream>
 #include <functional>
 #include <iostream>
 #include <map>
@@ -127,6 +130,29 @@ bool CommandLine::flag(const std::string& name) const { return option(name).has_
 int usageError(const std::string& message) {
     std::cerr << "tavrento-cli: " << message << '\n';
     return kExitUsage;
+}
+
+std::optional<int> parseInt(const std::string& text) {
+    int value = 0;
+    const char* end = text.data() + text.size();
+    auto [ptr, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc() || ptr != end) return std::nullopt;
+    return value;
+}
+
+std::optional<Condition> parseCondition(const std::string& text) {
+    std::istringstream words(text);
+    std::string word;
+    int16_t fields[10] = {};
+    int count = 0;
+    while (words >> word) {
+        auto value = parseInt(word);
+        if (!value || *value < INT16_MIN || *value > INT16_MAX || count == 10) return std::nullopt;
+        fields[count++] = static_cast<int16_t>(*value);
+    }
+    if (count == 0) return std::nullopt;
+    return Condition{fields[0], fields[1], fields[2], fields[3], fields[4],
+                     fields[5], fields[6], fields[7], fields[8], fields[9]};
 }
 
 std::optional<StockCode> parseCodeArgument(const std::string& text) {

@@ -22,33 +22,6 @@ constexpr const char* kStrategiesUsage =
     "add-condition N T buy|sell|stop \"F1 ... F10\" | delete-condition N T TAB I | "
     "logic N T TAB and|or | fill N T TAB P";
 
-int exitCode(bool ok) {
-    return ok ? kExitOk : kExitFailed;
-}
-
-std::optional<int> parseInt(const std::string& text) {
-    int value = 0;
-    const char* end = text.data() + text.size();
-    auto [ptr, error] = std::from_chars(text.data(), end, value);
-    if (error != std::errc() || ptr != end) return std::nullopt;
-    return value;
-}
-
-std::optional<Condition> parseCondition(const std::string& text) {
-    std::istringstream words(text);
-    std::string word;
-    int16_t fields[10] = {};
-    int count = 0;
-    while (words >> word) {
-        auto value = parseInt(word);
-        if (!value || *value < INT16_MIN || *value > INT16_MAX || count == 10) return std::nullopt;
-        fields[count++] = static_cast<int16_t>(*value);
-    }
-    if (count == 0) return std::nullopt;
-    return Condition{fields[0], fields[1], fields[2], fields[3], fields[4],
-                     fields[5], fields[6], fields[7], fields[8], fields[9]};
-}
-
 std::optional<TacticTab> parseTab(const std::string& word) {
     if (word == "buy") return TacticTab::Buy;
     if (word == "sell") return TacticTab::Sell;

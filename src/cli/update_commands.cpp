@@ -13,10 +13,6 @@ namespace tav::cli {
 
 namespace {
 
-int exitCode(bool ok) {
-    return ok ? kExitOk : kExitFailed;
-}
-
 std::string barLine(const DailyBar& bar) {
     char line[160];
     std::snprintf(line, sizeof line, "%s,%d,%d,%d,%d,%lld%s", bar.date, bar.open, bar.high, bar.low,

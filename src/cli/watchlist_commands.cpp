@@ -15,10 +15,6 @@ constexpr const char* kWatchlistUsage =
     "move-to M [CODE] | clear | import FILE | paste";
 constexpr const char* kHistoryUsage = "usage: history show | clear | length N";
 
-int exitCode(bool ok) {
-    return ok ? kExitOk : kExitFailed;
-}
-
 std::optional<int> parseNumber(const std::string& text) {
     if (text.empty() || text.size() > 4 ||
         text.find_first_not_of("0123456789") != std::string::npos)
