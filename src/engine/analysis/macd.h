@@ -8,7 +8,7 @@ namespace tav::analysis {
 // Step 12, bar by bar from bar 1: one exponential average of the close into
 // `slot`. Seeded on bar n - 1 with the moving average; from bar n on updated
 // with the factor 2 / (n + 1) rounded to single precision, the update itself
-// in extended precision and stored in single precision; 0 before the seed.
+// in extended precision and stored in single precision; 0 before bar n - 1.
 // A period of 1 gives a factor of 1, so the average is the close itself from
 // bar 1 on. A zero period would weigh the close by 2 and the previous average
 // by -1, which diverges: such an average reads 0.

@@ -8,6 +8,7 @@
 #include "conditions/condition_text.h"
 #include "core/file_io.h"
 #include "core/text.h"
+#include "platform/title_prompt.h"
 
 namespace tav {
 
@@ -20,9 +21,6 @@ constexpr const char* kSameCapsule = "送り手と受け手が同じです。";
 constexpr const char* kNothingToCopy = "複写元には設定がありません。";
 constexpr const char* kCopyQuestion =
     "カプセルの設定内容を複写します。複写先の内容が失われます。\n\nよろしいですか？";
-constexpr const char* kLineBreakInTitle = "カプセル名に改行は使えません。";
-constexpr const char* kTitleCharacters = "カプセル名に使用できない文字が含まれています。";
-constexpr const char* kTitleTooLong = "カプセル名が長すぎます。";
 constexpr const char* kTooManyRows = "1つのカプセルに登録できる条件は20個までです。";
 
 std::string initialiseQuestion(const std::string& title) {
@@ -121,22 +119,8 @@ void CapsuleSet::select(int capsule) {
 }
 
 bool CapsuleSet::askTitle(const char* dialogTitle, const std::string& preset, std::string& title) {
-    auto input = prompter_.askText(dialogTitle, kTitleLabel, preset);
-    if (!input || input->empty()) return false;
-    // A line break would split the title into two lines of "Capsel.inf".
-    if (input->find_first_of("\r\n") != std::string::npos) {
-        prompter_.message(kLineBreakInTitle, MessageIcon::Stop);
-        return false;
-    }
-    auto encoded = text::sjisFromUtf8Strict(*input);
-    if (!encoded) {
-        prompter_.message(kTitleCharacters, MessageIcon::Stop);
-        return false;
-    }
-    if (encoded->size() > kMaxCapsuleTitleBytes) {
-        prompter_.message(kTitleTooLong, MessageIcon::Stop);
-        return false;
-    }
+    auto input = askListTitle(prompter_, dialogTitle, kTitleLabel, preset, kMaxCapsuleTitleBytes);
+    if (!input) return false;
     title = *input;
     return true;
 }

@@ -7,6 +7,7 @@
 #include "conditions/condition_text.h"
 #include "core/file_io.h"
 #include "core/text.h"
+#include "platform/title_prompt.h"
 #include "simulation/strategy_file.h"
 
 namespace tav {
@@ -16,13 +17,11 @@ namespace {
 constexpr const char* kAddDialog = "売買戦略追加";
 constexpr const char* kRenameDialog = "売買戦略名前変更";
 constexpr const char* kNameLabel = "売買戦略名";
+constexpr const char* kNameCharacters = "売買戦略名に使用できない文字が含まれています。";
 constexpr const char* kSameStrategy = "送り手と受け手が同じです。";
 constexpr const char* kNothingToCopy = "複写元には設定がありません。";
 constexpr const char* kCopyQuestion =
     "戦略の設定内容を複写します。複写先の内容が失われます。\n\nよろしいですか？";
-constexpr const char* kLineBreakInName = "売買戦略名に改行は使えません。";
-constexpr const char* kNameCharacters = "売買戦略名に使用できない文字が含まれています。";
-constexpr const char* kNameTooLong = "売買戦略名が長すぎます。";
 constexpr const char* kTooManyConditions = "1つの列に登録できる条件は20個までです。";
 constexpr const char* kConditionsDropped =
     "21個目以降の条件が記録された列があります。\n\n20個を超えた条件は読み込まれません。";
@@ -129,22 +128,8 @@ void StrategyList::select(int strategy) {
 }
 
 bool StrategyList::askName(const char* dialogTitle, const std::string& preset, std::string& name) {
-    auto input = prompter_.askText(dialogTitle, kNameLabel, preset);
-    if (!input || input->empty()) return false;
-    // A line break would split the name into two lines of "Trade.inf".
-    if (input->find_first_of("\r\n") != std::string::npos) {
-        prompter_.message(kLineBreakInName, MessageIcon::Stop);
-        return false;
-    }
-    auto encoded = text::sjisFromUtf8Strict(*input);
-    if (!encoded) {
-        prompter_.message(kNameCharacters, MessageIcon::Stop);
-        return false;
-    }
-    if (encoded->size() > kMaxStrategyNameBytes) {
-        prompter_.message(kNameTooLong, MessageIcon::Stop);
-        return false;
-    }
+    auto input = askListTitle(prompter_, dialogTitle, kNameLabel, preset, kMaxStrategyNameBytes);
+    if (!input) return false;
     name = *input;
     return true;
 }

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/prompter.h"
+
+namespace tav {
+
+// Asks for the title of a numbered list entry (a capsule, a strategy) that is
+// stored as one Shift-JIS line of a title file. Refuses, with a stop message
+// naming the label, a title with a line break (it would become two titles), a
+// title without a Shift-JIS form, and one longer than maxSjisBytes. nullopt
+// when refused, cancelled or empty.
+std::optional<std::string> askListTitle(Prompter& prompter, std::string_view dialogTitle,
+                                        std::string_view label, const std::string& preset,
+                                        std::size_t maxSjisBytes);
+
+}  // namespace tav
