@@ -35,17 +35,6 @@ std::string deleteQuestion(const std::string& title) {
 
 const ConditionCapsule kNoCapsule{};
 
-// Puts the file `from` in the place of `to`; a missing `from` leaves `to` missing.
-bool replaceFile(const std::string& from, const std::string& to) {
-    std::error_code error;
-    if (!std::filesystem::exists(from, error)) {
-        std::filesystem::remove(to, error);
-        return !error;
-    }
-    std::filesystem::rename(from, to, error);
-    return !error;
-}
-
 }  // namespace
 
 std::vector<ConditionCapsule> loadAllCapsules(const std::string& folder) {
@@ -186,15 +175,7 @@ bool CapsuleSet::deleteCapsule() {
     titles_.erase(titles_.begin() + deleted);
     capsules_.erase(capsules_.begin() + deleted);
     const bool titlesWritten = writeCapsuleTitles(folder_, titles_);
-    // Close the gap: each later file moves one number down, in ascending order,
-    // so the file with the highest number disappears.
-    bool moved = true;
-    for (int k = deleted; k < last; ++k)
-        moved = replaceFile(path(k + 1), path(k)) && moved;
-    if (deleted == last) {
-        std::error_code error;
-        std::filesystem::remove(path(last), error);
-    }
+    const bool moved = fileio::closeNumberedGap([this](int k) { return path(k); }, deleted, last);
     changed_ = false;
     current_ = -1;
     if (!titles_.empty()) select(std::min(deleted, count() - 1));
@@ -208,10 +189,7 @@ bool CapsuleSet::moveCapsule(int from, int to) {
     const bool titlesWritten = writeCapsuleTitles(folder_, titles_);
     // Swap the two files through "Capsel.bak", which goes afterwards.
     const std::string swap = fileio::joinPath(folder_, kCapsuleSwapFileName);
-    std::error_code error;
-    std::filesystem::remove(swap, error);
-    const bool swapped = replaceFile(path(from), swap) && replaceFile(path(to), path(from)) &&
-                         replaceFile(swap, path(to));
+    const bool swapped = fileio::swapFilesThrough(path(from), path(to), swap);
     current_ = to;
     return titlesWritten && swapped;
 }

@@ -37,17 +37,6 @@ std::string deleteQuestion(const std::string& name) {
 
 const Strategy kNoStrategy{};
 
-// Puts the file `from` in the place of `to`; a missing `from` leaves `to` missing.
-bool replaceFile(const std::string& from, const std::string& to) {
-    std::error_code error;
-    if (!std::filesystem::exists(from, error)) {
-        std::filesystem::remove(to, error);
-        return !error;
-    }
-    std::filesystem::rename(from, to, error);
-    return !error;
-}
-
 template <typename T>
 bool swapNeighbours(std::vector<T>& items, int index, int other) {
     if (index < 0 || other < 0 || index >= static_cast<int>(items.size()) ||
@@ -168,15 +157,7 @@ bool StrategyList::deleteStrategy() {
     const int last = count() - 1;
     names_.erase(names_.begin() + deleted);
     const bool namesWritten = writeStrategyNames(folder_, names_);
-    // Each later file moves one number down, in ascending order, so the file
-    // with the highest number disappears.
-    bool moved = true;
-    for (int k = deleted; k < last; ++k)
-        moved = replaceFile(path(k + 1), path(k)) && moved;
-    if (deleted == last) {
-        std::error_code error;
-        std::filesystem::remove(path(last), error);
-    }
+    const bool moved = fileio::closeNumberedGap([this](int k) { return path(k); }, deleted, last);
     changed_ = false;
     current_ = -1;
     strategy_ = Strategy{};
@@ -218,10 +199,7 @@ bool StrategyList::moveStrategy(int from, int to) {
     const bool namesWritten = writeStrategyNames(folder_, names_);
     // Exchange the two files through "Trade.bak", which goes afterwards.
     const std::string swap = fileio::joinPath(folder_, kStrategySwapFileName);
-    std::error_code error;
-    std::filesystem::remove(swap, error);
-    const bool swapped = replaceFile(path(from), swap) && replaceFile(path(to), path(from)) &&
-                         replaceFile(swap, path(to));
+    const bool swapped = fileio::swapFilesThrough(path(from), path(to), swap);
     current_ = to;
     return namesWritten && swapped;
 }
