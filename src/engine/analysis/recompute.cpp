@@ -28,6 +28,16 @@ void recomputeIndicators(std::span<DailyBar> bars, const AnalysisSettings& s,
     state.lastRsiWindow = {};
     const int count = analysis::count(bars);
 
+    // The RCIs (step 6) read only closes, and no later step of this sweep
+    // reads them: they run on their own, in one walk of their own.
+    const RciLine rciLines[kRciLines] = {
+        {s.rciPeriod, &DailyBar::rci, true},
+        {s.multiRciLongPeriod, &DailyBar::rciLong, false},
+        {s.multiRciMidPeriod, &DailyBar::rciMid, false},
+        {s.multiRciShortPeriod, &DailyBar::rciShort, false},
+    };
+    computeRcis(bars, rciLines);
+
     // Steps 1, 2, 4 and 6 to 8.
     SeriesValuesStep seriesValues;
     TurnPointStep turnPoints(s.spTurnPercent);
@@ -36,10 +46,6 @@ void recomputeIndicators(std::span<DailyBar> bars, const AnalysisSettings& s,
     RsiStep rsiLong(s.multiRsiLongPeriod, &DailyBar::rsiLong, false);
     RsiStep rsiMid(s.multiRsiMidPeriod, &DailyBar::rsiMid, false);
     RsiStep rsiShort(s.multiRsiShortPeriod, &DailyBar::rsiShort, false);
-    RciStep rci(s.rciPeriod, &DailyBar::rci, true);
-    RciStep rciLong(s.multiRciLongPeriod, &DailyBar::rciLong, false);
-    RciStep rciMid(s.multiRciMidPeriod, &DailyBar::rciMid, false);
-    RciStep rciShort(s.multiRciShortPeriod, &DailyBar::rciShort, false);
     VlRsiStep vlRsi(s.vlRsiPeriod);
     DmiStep dmi(s.dmiPeriod);
     RecentValues ups;
@@ -54,10 +60,6 @@ void recomputeIndicators(std::span<DailyBar> bars, const AnalysisSettings& s,
         rsiLong.step(bars, k, ups, downs);
         rsiMid.step(bars, k, ups, downs);
         rsiShort.step(bars, k, ups, downs);
-        rci.step(bars, k);
-        rciLong.step(bars, k);
-        rciMid.step(bars, k);
-        rciShort.step(bars, k);
         rocStep(bars, k, s.rocPeriod);
         vlRsi.step(bars, k);
         rangeStep(bars, k);

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
+#include <random>
 
 #include "analysis/indicators.h"
 #include "bar_builders.h"
@@ -44,6 +46,47 @@ TEST(Rci, TiesShareTheirMeanRank) {
     auto bars = barsFromCloses({5, 10, 20, 20, 30});
     computeRci(bars, 4, &DailyBar::rci, true);
     EXPECT_EQ(bars[4].rci, 950);
+}
+
+// Four lines walked together must each give what counting ranks gives:
+// periods equal, short, long and unused, closes with many ties and extreme
+// values, series that cross the walk's chunks and end inside a group of four.
+TEST(Rci, FourLinesTogetherMatchCounting) {
+    std::mt19937_64 random(4);
+    auto uniform = [&](int lo, int hi) {
+        return std::uniform_int_distribution<int>(lo, hi)(random);
+    };
+    constexpr int16_t kUntouched = 12345;
+    for (int run = 0; run < 60; ++run) {
+        const int count = run < 20 ? uniform(0, 40) : uniform(250, 1300);
+        const int distinct = run % 3 == 0 ? 3 : run % 3 == 1 ? 50 : 1'000'000;
+        std::vector<DailyBar> bars(count);
+        for (DailyBar& bar : bars) {
+            bar.close = run % 5 == 4 ? std::numeric_limits<int32_t>::max() - uniform(0, distinct)
+                                     : uniform(0, distinct);
+            bar.rci = bar.rciLong = bar.rciMid = bar.rciShort = kUntouched;
+        }
+        auto period = [&]() {
+            const int kind = uniform(0, 9);
+            return kind == 0 ? uniform(0, 1) : kind < 7 ? uniform(2, 30) : uniform(2, 255);
+        };
+        const RciLine lines[kRciLines] = {
+            {period(), &DailyBar::rci, true},
+            {period(), &DailyBar::rciLong, false},
+            {period(), &DailyBar::rciMid, run % 4 == 0},
+            {run % 7 == 0 ? lines[0].period : period(), &DailyBar::rciShort, false}};
+        computeRcis(bars, lines);
+        for (const RciLine& line : lines) {
+            for (int k = 0; k < count; ++k) {
+                const int16_t expected = line.period > 1 && k >= line.period
+                                             ? rciAt(bars, k, line.period)
+                                         : line.clearFirst ? 0
+                                                           : kUntouched;
+                ASSERT_EQ(bars[k].*line.slot, expected)
+                    << "run " << run << " period " << line.period << " bar " << k;
+            }
+        }
+    }
 }
 
 TEST(Rci, PeriodsZeroAndOneLeaveTheSlots) {
