@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "analysis/block_extremes.h"
+
 namespace tav {
 
 using namespace analysis;
@@ -71,7 +73,7 @@ void recomputeIndicators(std::span<DailyBar> bars, const AnalysisSettings& s,
     computeTurnDistance(bars);  // step 3
 
     // Step 5 and steps 9 to 16. Williams %R, the HL band, Ichimoku and the
-    // stochastics take their highs and lows from one pair of shared queues.
+    // stochastics take their highs and lows from one shared table.
     MovingAverageStep maLong(s.maLongPeriod, &DailyBar::maLong);
     MovingAverageStep maMid(s.maMidPeriod, &DailyBar::maMid);
     MovingAverageStep maShort(s.maShortPeriod, &DailyBar::maShort);
@@ -85,15 +87,10 @@ void recomputeIndicators(std::span<DailyBar> bars, const AnalysisSettings& s,
                              s.parabolicBandPercent, s.parabolicOnClose},
                             state.parabolic);
     const IchimokuSettings ichimoku{s.kijunPeriod, s.tenkanPeriod, s.chikouShift, s.senkouPeriod};
-    enum Window { kWilliams, kStochastics, kKijun, kTenkan, kSenkou, kHlBand, kWindows };
-    SharedSlidingExtreme<true, kWindows> highs;
-    SharedSlidingExtreme<false, kWindows> lows;
-    const int longest = std::max({s.williamsPeriod, s.stochPeriod, s.kijunPeriod, s.tenkanPeriod,
-                                  s.senkouPeriod, s.hlBandPeriod});
-    auto extremes = [&](Window window, int firstBar) {
-        return std::pair<int64_t, int64_t>{highs.value(window, firstBar),
-                                           lows.value(window, firstBar)};
-    };
+    // Every window reaches one bar further back than its period.
+    BlockExtremes highsAndLows(std::max({s.williamsPeriod, s.stochPeriod, s.kijunPeriod,
+                                         s.tenkanPeriod, s.senkouPeriod, s.hlBandPeriod}) +
+                               1);
     MacdAverageStep macdLong(s.macdLongPeriod, &DailyBar::macdLongEma);
     MacdAverageStep macdShort(s.macdShortPeriod, &DailyBar::macdShortEma);
     MacdSignalStep macdSignal(s.macdSignalPeriod);
@@ -104,15 +101,12 @@ void recomputeIndicators(std::span<DailyBar> bars, const AnalysisSettings& s,
     const bool waveLineShown = s.waveLineDays != 0;
     RecentValues closes;  // what each bar adds to a price average
     for (int i = 0; i < count; ++i) {
-        // The HL band reads the bars before i: before bar i joins the queues.
+        highsAndLows.push(i, bars[i].high, bars[i].low);
+        // The HL band reads the bars before i.
         storeHlBand(bars, i, s.hlBandPeriod,
-                    [&](int firstBar) { return extremes(kHlBand, firstBar); });
-        highs.push(i, bars[i].high);
-        lows.push(i, bars[i].low);
-        highs.dropBefore(i - longest);
-        lows.dropBefore(i - longest);
+                    [&](int firstBar) { return highsAndLows.extremes(firstBar, i - 1); });
         if (i >= s.williamsPeriod) {
-            const auto [highest, lowest] = extremes(kWilliams, i - s.williamsPeriod);
+            const auto [highest, lowest] = highsAndLows.extremes(i - s.williamsPeriod, i);
             storeWilliams(bars, i, s.williamsPeriod, highest, lowest);
         } else {
             bars[i].williamsR = -1;
@@ -130,14 +124,15 @@ void recomputeIndicators(std::span<DailyBar> bars, const AnalysisSettings& s,
         parabolic.step(bars, i);
         deviationStep(bars, i);
         if (i >= ichimoku.senkouPeriod)
-            storeIchimoku(bars, i, ichimoku, midpoint(extremes(kKijun, i - ichimoku.kijunPeriod)),
-                          midpoint(extremes(kTenkan, i - ichimoku.tenkanPeriod)),
-                          midpoint(extremes(kSenkou, i - ichimoku.senkouPeriod)));
+            storeIchimoku(bars, i, ichimoku,
+                          midpoint(highsAndLows.extremes(i - ichimoku.kijunPeriod, i)),
+                          midpoint(highsAndLows.extremes(i - ichimoku.tenkanPeriod, i)),
+                          midpoint(highsAndLows.extremes(i - ichimoku.senkouPeriod, i)));
         macdLong.step(bars, i);
         macdShort.step(bars, i);
         macdLineStep(bars, i);
         macdSignal.step(bars, i);
-        stochastics.step(bars, i, [&](int firstBar) { return extremes(kStochastics, firstBar); });
+        stochastics.step(bars, i, [&](int firstBar) { return highsAndLows.extremes(firstBar, i); });
         forceIndex.step(bars, i);
         volumeRatios.step(bars, i);
         pvr.step(bars, i);
