@@ -2,7 +2,10 @@
 // parameters: the production pass beside its plain (re-summing) reference.
 #include <benchmark/benchmark.h>
 
+#include <atomic>
 #include <cstdio>
+#include <cstdlib>
+#include <new>
 #include <random>
 #include <vector>
 
@@ -11,6 +14,8 @@
 namespace {
 
 constexpr int kBars = 5000;
+
+std::atomic<long> allocations{0};
 
 std::vector<tav::DailyBar> dailySeries() {
     std::mt19937_64 random(5000);
@@ -37,12 +42,16 @@ void recompute(benchmark::State& state) {
     const tav::AnalysisSettings settings = tav::AnalysisSettings::from(
         tav::AnalysisParameters::defaults(), tav::PeriodMode::Daily, tav::DisplaySwitches{});
     tav::AnalysisState analysis;
+    long passAllocations = 0;
     for (auto _ : state) {
+        const long before = allocations.load();
         Pass(bars, settings, analysis);
+        passAllocations += allocations.load() - before;
         benchmark::DoNotOptimize(bars.data());
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * kBars);
+    state.counters["allocations"] = static_cast<double>(passAllocations);
 }
 
 void ProductionPass(benchmark::State& state) {
@@ -53,6 +62,20 @@ void PlainPass(benchmark::State& state) {
 }
 
 }  // namespace
+
+// Counting replacements of the global allocation functions.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void* operator new(std::size_t size) {
+    allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
 
 BENCHMARK(ProductionPass)->Unit(benchmark::kMicrosecond);
 BENCHMARK(PlainPass)->Unit(benchmark::kMicrosecond);
