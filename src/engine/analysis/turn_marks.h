@@ -50,10 +50,11 @@ void markTurnAt(Bars bars, int k) {
     const int notCurrentToo = zones.currentToo ? 0 : 1;
     const int lowZone = inLow(prev) & (notCurrentToo | inLow(cur));
     const int highZone = int{prev >= zones.high} & (notCurrentToo | int{cur >= zones.high});
-    const bool turnedUp = (lowZone & int{prev < cur} & int{previousMark != kMarkTurnedUp}) != 0;
-    const bool turnedDown = (highZone & int{prev > cur} & int{previousMark != kMarkTurnedDown}) != 0;
+    const int turnedUp = lowZone & int{prev < cur} & int{previousMark != kMarkTurnedUp};
+    const int turnedDown = highZone & int{prev > cur} & int{previousMark != kMarkTurnedDown};
     // The upper-zone mark is tested last and wins.
-    bars[k].turnMarks[mark] = turnedDown ? kMarkTurnedDown : turnedUp ? kMarkTurnedUp : 0;
+    bars[k].turnMarks[mark] = static_cast<uint8_t>(turnedDown * kMarkTurnedDown +
+                                                   (turnedUp & ~turnedDown) * kMarkTurnedUp);
 }
 
 // Step 16, one bar: the turning marks of the seven oscillators. Each
