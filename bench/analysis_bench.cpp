@@ -2,20 +2,16 @@
 // parameters: the production pass beside its plain (re-summing) reference.
 #include <benchmark/benchmark.h>
 
-#include <atomic>
 #include <cstdio>
-#include <cstdlib>
-#include <new>
 #include <random>
 #include <vector>
 
+#include "allocation_counter.h"
 #include "analysis/recompute.h"
 
 namespace {
 
 constexpr int kBars = 5000;
-
-std::atomic<long> allocations{0};
 
 std::vector<tav::DailyBar> dailySeries() {
     std::mt19937_64 random(5000);
@@ -44,9 +40,9 @@ void recompute(benchmark::State& state) {
     tav::AnalysisState analysis;
     long passAllocations = 0;
     for (auto _ : state) {
-        const long before = allocations.load();
+        const long before = tav::bench::allocationCount();
         Pass(bars, settings, analysis);
-        passAllocations += allocations.load() - before;
+        passAllocations += tav::bench::allocationCount() - before;
         benchmark::DoNotOptimize(bars.data());
         benchmark::ClobberMemory();
     }
@@ -62,20 +58,6 @@ void PlainPass(benchmark::State& state) {
 }
 
 }  // namespace
-
-// Counting replacements of the global allocation functions.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 BENCHMARK(ProductionPass)->Unit(benchmark::kMicrosecond);
 BENCHMARK(PlainPass)->Unit(benchmark::kMicrosecond);

@@ -5,19 +5,15 @@
 // must be none.
 #include <benchmark/benchmark.h>
 
-#include <atomic>
 #include <cstdio>
-#include <cstdlib>
-#include <new>
 #include <random>
 #include <vector>
 
+#include "allocation_counter.h"
 #include "analysis/recompute.h"
 #include "conditions/condition_evaluator.h"
 
 namespace {
-
-std::atomic<long> allocations{0};
 
 constexpr int kBars = 5000;
 
@@ -87,7 +83,7 @@ void CapsuleOnEveryBar(benchmark::State& state) {
                                 {}};
     tav::EvaluationContext context;
     long holding = 0;
-    const long before = allocations.load();
+    const long before = tav::bench::allocationCount();
     for (auto _ : state) {
         for (int bar = 0; bar < kBars; ++bar) {
             context.evaluationBar = bar;
@@ -95,24 +91,10 @@ void CapsuleOnEveryBar(benchmark::State& state) {
         }
         benchmark::DoNotOptimize(holding);
     }
-    state.counters["allocations"] = static_cast<double>(allocations.load() - before);
+    state.counters["allocations"] = static_cast<double>(tav::bench::allocationCount() - before);
     state.SetItemsProcessed(state.iterations() * kBars);
 }
 
 }  // namespace
-
-// Counting replacements of the global allocation functions.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 BENCHMARK(CapsuleOnEveryBar)->Unit(benchmark::kMicrosecond);

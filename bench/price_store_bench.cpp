@@ -15,7 +15,8 @@ std::string makeFile(int lines) {
         auto& bar = bars[i];
         bar = {};
         char date[16];
-        std::snprintf(date, sizeof date, "%04d%02d%02d", 2000 + i / 250, 1 + (i / 21) % 12, 1 + i % 28);
+        std::snprintf(date, sizeof date, "%04d%02d%02d", 2000 + i / 250, 1 + (i / 21) % 12,
+                      1 + i % 28);
         tav::setBarDate(bar, date);
         close = std::max(1, close + static_cast<int>(rng() % 41) - 20);
         bar.open = close - 5;
@@ -33,8 +34,8 @@ void BM_ParseSeries(benchmark::State& state) {
         auto bars = tav::parseSeries(file);
         benchmark::DoNotOptimize(bars.data());
     }
-    state.counters["lines/s"] = benchmark::Counter(static_cast<double>(state.range(0)) * state.iterations(),
-                                                   benchmark::Counter::kIsRate);
+    state.counters["lines/s"] = benchmark::Counter(
+        static_cast<double>(state.range(0)) * state.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_ParseSeries)->Arg(5000)->Arg(100000);
 
@@ -48,7 +49,8 @@ void BM_LoadSeriesFromFile(benchmark::State& state) {
         auto bars = tav::loadSeries(path);
         benchmark::DoNotOptimize(bars.data());
     }
-    state.counters["lines/s"] = benchmark::Counter(5000.0 * state.iterations(), benchmark::Counter::kIsRate);
+    state.counters["lines/s"] =
+        benchmark::Counter(5000.0 * state.iterations(), benchmark::Counter::kIsRate);
     std::remove(path.c_str());
 }
 BENCHMARK(BM_LoadSeriesFromFile);

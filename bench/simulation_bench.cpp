@@ -3,18 +3,14 @@
 // stop kinds. Allocations during the runs are counted: there must be none.
 #include <benchmark/benchmark.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <random>
 #include <vector>
 
+#include "allocation_counter.h"
 #include "analysis/recompute.h"
 #include "simulation/simulation_engine.h"
 
 namespace {
-
-std::atomic<long> allocations{0};
 
 constexpr int kBars = 5000;
 
@@ -108,32 +104,18 @@ void DisplayRun(benchmark::State& state) {
     const tav::SimulationInputs run{strategy, simulation, 100, inputs};
     const tav::RunWindow window = tav::runWindow(bars, simulation, tav::ChartView{}, 2024);
     int trades = 0;
-    const long before = allocations.load();
+    const long before = tav::bench::allocationCount();
     for (auto _ : state) {
         const tav::RunOutcome outcome =
             tav::runSimulation(bars, run, window, tav::RunKind::Display);
         trades = outcome.result.trades;
         benchmark::DoNotOptimize(outcome);
     }
-    state.counters["allocations"] = static_cast<double>(allocations.load() - before);
+    state.counters["allocations"] = static_cast<double>(tav::bench::allocationCount() - before);
     state.counters["trades"] = trades;
     state.SetItemsProcessed(state.iterations() * kBars);
 }
 
 }  // namespace
-
-// Counting replacements of the global allocation functions.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 BENCHMARK(DisplayRun)->Unit(benchmark::kMillisecond);
