@@ -9,9 +9,9 @@
 #include "core/text.h"
 #include "data/price_store.h"
 #include "desktop/chart/sample_series.h"
-#include "main_window.h"
 #include "support/temp_folder.h"
 #include "support/test_platform.h"
+#include "window/main_window.h"
 #include "workspace.h"
 
 namespace {

@@ -8,15 +8,15 @@
 #include <string>
 
 #include "core/file_io.h"
-#include "main_window.h"
 #include "platform/curl_http.h"
 #include "platform/lhasa_lzh.h"
 #include "platform/system_clock.h"
-#include "qt_clipboard.h"
-#include "qt_prompter.h"
-#include "qt_shell.h"
-#include "startup_options.h"
-#include "unattended_prompter.h"
+#include "qt_platform/qt_clipboard.h"
+#include "qt_platform/qt_prompter.h"
+#include "qt_platform/qt_shell.h"
+#include "qt_platform/unattended_prompter.h"
+#include "window/main_window.h"
+#include "window/startup_options.h"
 #include "workspace.h"
 
 int main(int argc, char** argv) {

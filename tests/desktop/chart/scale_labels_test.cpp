@@ -1,11 +1,12 @@
+#include "chart/scale_labels.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "core/text.h"
-#include "note_pane.h"
+#include "panes/note_pane.h"
 #include "quotes/quote_page.h"
-#include "scale_labels.h"
 #include "security_search.h"
 
 namespace tav::desktop {

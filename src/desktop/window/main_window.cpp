@@ -1,4 +1,4 @@
-#include "main_window.h"
+#include "window/main_window.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -15,8 +15,8 @@
 #include "chart/chart_pane.h"
 #include "chart/indicator_pane.h"
 #include "chart/price_board.h"
+#include "chart/scale_labels.h"
 #include "chart/trend_lines.h"
-#include "command_ids.h"
 #include "core/file_io.h"
 #include "data/price_store.h"
 #include "dialogs/about_dialog.h"
@@ -24,11 +24,11 @@
 #include "dialogs/archive_days_dialog.h"
 #include "dialogs/margin_dialog.h"
 #include "dialogs/quote_entry_dialog.h"
-#include "note_pane.h"
-#include "scale_labels.h"
+#include "panes/note_pane.h"
+#include "panes/watchlist_pane.h"
 #include "security_search.h"
-#include "toolbar.h"
-#include "watchlist_pane.h"
+#include "window/command_ids.h"
+#include "window/toolbar.h"
 #include "workspace.h"
 #include "workspace_archive.h"
 #include "workspace_quotes.h"

@@ -1,4 +1,4 @@
-#include "watchlist_pane.h"
+#include "panes/watchlist_pane.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "chart_navigation.h"
+#include "window/chart_navigation.h"
 
 #include <algorithm>
 

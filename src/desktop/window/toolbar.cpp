@@ -1,10 +1,10 @@
-#include "toolbar.h"
+#include "window/toolbar.h"
 
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QPushButton>
 
-#include "command_ids.h"
+#include "window/command_ids.h"
 
 namespace tav::desktop {
 

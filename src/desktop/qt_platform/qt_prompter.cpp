@@ -1,4 +1,4 @@
-#include "qt_prompter.h"
+#include "qt_platform/qt_prompter.h"
 
 #include <QApplication>
 #include <QInputDialog>

@@ -5,7 +5,7 @@
 #include <map>
 #include <span>
 
-#include "window_layout.h"
+#include "window/window_layout.h"
 
 class QAbstractButton;
 class QComboBox;

@@ -1,4 +1,4 @@
-#include "qt_shell.h"
+#include "qt_platform/qt_shell.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>

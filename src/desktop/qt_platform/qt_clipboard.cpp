@@ -1,4 +1,4 @@
-#include "qt_clipboard.h"
+#include "qt_platform/qt_clipboard.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

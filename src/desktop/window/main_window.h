@@ -8,11 +8,11 @@
 #include <string>
 
 #include "chart/chart_view_state.h"
-#include "chart_navigation.h"
 #include "core/stock_code.h"
-#include "key_routing.h"
 #include "updates/archive_update.h"
-#include "window_layout.h"
+#include "window/chart_navigation.h"
+#include "window/key_routing.h"
+#include "window/window_layout.h"
 
 namespace tav {
 class Workspace;

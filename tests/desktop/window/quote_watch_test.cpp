@@ -4,13 +4,13 @@
 
 #include <QAbstractButton>
 
-#include "command_ids.h"
 #include "data/endpoints.h"
 #include "engine/quotes/quote_pages.h"
-#include "main_window.h"
 #include "support/temp_folder.h"
 #include "support/test_platform.h"
-#include "toolbar.h"
+#include "window/command_ids.h"
+#include "window/main_window.h"
+#include "window/toolbar.h"
 #include "workspace.h"
 
 namespace tav::desktop {

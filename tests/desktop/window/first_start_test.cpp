@@ -11,11 +11,11 @@
 
 #include "data/endpoints.h"
 #include "data/price_store.h"
-#include "main_window.h"
 #include "market_generator.h"
 #include "sim_server.h"
 #include "support/temp_folder.h"
 #include "support/test_platform.h"
+#include "window/main_window.h"
 #include "workspace.h"
 
 namespace tav::desktop {

@@ -1,4 +1,4 @@
-#include "unattended_prompter.h"
+#include "qt_platform/unattended_prompter.h"
 
 #include <cstdio>
 

@@ -2,10 +2,10 @@
 
 #include <Qt>
 
-#include "chart_navigation.h"
-#include "command_ids.h"
-#include "key_routing.h"
-#include "startup_options.h"
+#include "window/chart_navigation.h"
+#include "window/command_ids.h"
+#include "window/key_routing.h"
+#include "window/startup_options.h"
 
 namespace tav::desktop {
 namespace {

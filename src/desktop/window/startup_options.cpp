@@ -1,4 +1,4 @@
-#include "startup_options.h"
+#include "window/startup_options.h"
 
 #include <charconv>
 

@@ -1,4 +1,4 @@
-#include "scale_labels.h"
+#include "chart/scale_labels.h"
 
 #include <algorithm>
 

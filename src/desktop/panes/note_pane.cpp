@@ -1,4 +1,4 @@
-#include "note_pane.h"
+#include "panes/note_pane.h"
 
 #include <QPainter>
 

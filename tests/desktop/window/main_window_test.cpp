@@ -1,4 +1,4 @@
-#include "main_window.h"
+#include "window/main_window.h"
 
 #include <gtest/gtest.h>
 
@@ -15,15 +15,15 @@
 
 #include "chart/chart_pane.h"
 #include "chart/indicator_pane.h"
-#include "command_ids.h"
+#include "chart/scale_labels.h"
 #include "core/text.h"
 #include "data/endpoints.h"
 #include "dialogs/add_security_dialog.h"
-#include "scale_labels.h"
+#include "panes/watchlist_pane.h"
 #include "support/temp_folder.h"
 #include "support/test_platform.h"
-#include "toolbar.h"
-#include "watchlist_pane.h"
+#include "window/command_ids.h"
+#include "window/toolbar.h"
 #include "workspace.h"
 
 namespace tav::desktop {

@@ -1,4 +1,4 @@
-#include "window_layout.h"
+#include "window/window_layout.h"
 
 #include <gtest/gtest.h>
 

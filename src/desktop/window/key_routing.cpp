@@ -1,8 +1,8 @@
-#include "key_routing.h"
+#include "window/key_routing.h"
 
 #include <Qt>
 
-#include "command_ids.h"
+#include "window/command_ids.h"
 
 namespace tav::desktop {
 
