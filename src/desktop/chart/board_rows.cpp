@@ -9,7 +9,7 @@
 #include "analysis/bands.h"
 #include "chart/chart_geometry.h"
 #include "chart/chart_view_state.h"
-#include "chart/layer_list.h"
+#include "chart_lines/day_levels.h"
 #include "core/local_date.h"
 
 namespace tav::desktop {

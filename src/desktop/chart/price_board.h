@@ -3,7 +3,7 @@
 #include <QWidget>
 
 #include "chart/chart_view_state.h"
-#include "chart/layer_list.h"
+#include "chart_lines/day_levels.h"
 
 namespace tav {
 class Workspace;

@@ -17,7 +17,6 @@
 #include "chart/price_board.h"
 #include "chart/scale_labels.h"
 #include "chart/trend_lines.h"
-#include "core/file_io.h"
 #include "data/price_store.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/add_security_dialog.h"
@@ -26,7 +25,7 @@
 #include "dialogs/quote_entry_dialog.h"
 #include "panes/note_pane.h"
 #include "panes/watchlist_pane.h"
-#include "security_search.h"
+#include "watchlists/security_search.h"
 #include "window/command_ids.h"
 #include "window/toolbar.h"
 #include "workspace.h"
@@ -703,9 +702,7 @@ void MainWindow::screenMenu() {
 void MainWindow::searchMenu() {
     const auto text = workspace_.prompter().askText("検索", "銘柄名", "");
     if (!text) return;
-    const auto bytes = fileio::readFile(workspace_.master().path());
-    if (!bytes) return;
-    const std::vector<SearchHit> hits = searchMaster(*bytes, *text);
+    const std::vector<SearchHit> hits = searchMasterFile(workspace_.master().path(), *text);
     if (hits.empty()) return;
     QMenu menu(this);
     for (const SearchHit& hit : hits)

@@ -4,10 +4,6 @@
 
 #include <vector>
 
-#include "core/text.h"
-#include "panes/note_pane.h"
-#include "quotes/quote_page.h"
-#include "security_search.h"
 
 namespace tav::desktop {
 namespace {
@@ -63,29 +59,6 @@ TEST(HeaderText, MarketUnitAndSymbol) {
     EXPECT_EQ(headerText({"-----", "---", 0, ""}), "----- （--- : --- 株）");
     // The list's "-" placeholder is no symbol.
     EXPECT_EQ(headerText({"ソニー", "東証1部", 100, "-"}), "ソニー （東証1部 : 100 株）");
-}
-
-TEST(SecuritySearch, NameSubstringInShiftJis) {
-    const std::string list = text::sjisFromUtf8(
-        "1010,日経平均,東証1部,1,-\n7203,トヨタ自動車,東証1部,100,-\n7267,本田技研工業,東証1部,100,"
-        "-\r\n"
-        "7270,ＳＵＢＡＲＵ,東証1部,100,-\n");
-    EXPECT_EQ(searchMaster(list, "自動車"), (std::vector<SearchHit>{{7203, "7203 トヨタ自動車"}}));
-    EXPECT_EQ(searchMaster(list, "工業").size(), 1u);
-    EXPECT_TRUE(searchMaster(list, "").empty());
-    EXPECT_TRUE(searchMaster(list, "東証").empty());  // the market is not searched
-    // Matches start on a character: "c" is the second byte of "田" (0x93 0x63).
-    EXPECT_TRUE(searchMaster(list, "c").empty());
-}
-
-TEST(NotePane, CompanyFiguresInPageOrder) {
-    QuoteRecord quote;
-    quote.texts[0] = "1,234億円";
-    quote.texts[12] = "2024年3月";
-    const auto lines = companyLines(quote);
-    ASSERT_EQ(lines.size(), kQuoteTextCount);
-    EXPECT_EQ(lines[0], (std::pair<std::string, std::string>{"時価総額", "1,234億円"}));
-    EXPECT_EQ(lines[12], (std::pair<std::string, std::string>{"決算年月", "2024年3月"}));
 }
 
 }  // namespace

@@ -1,11 +1,11 @@
-#include "security_search.h"
+#include "watchlists/security_search.h"
 
 #include "core/file_io.h"
 #include "core/text.h"
 #include "data/stock_master.h"
 #include "watchlists/watchlist_files.h"
 
-namespace tav::desktop {
+namespace tav {
 
 namespace {
 
@@ -34,4 +34,10 @@ std::vector<SearchHit> searchMaster(std::string_view listBytes, std::string_view
     return hits;
 }
 
-}  // namespace tav::desktop
+std::vector<SearchHit> searchMasterFile(const std::string& listPath, std::string_view query) {
+    const auto bytes = fileio::readFile(listPath);
+    if (!bytes) return {};
+    return searchMaster(*bytes, query);
+}
+
+}  // namespace tav

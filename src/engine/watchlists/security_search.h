@@ -6,7 +6,7 @@
 
 #include "core/stock_code.h"
 
-namespace tav::desktop {
+namespace tav {
 
 struct SearchHit {
     StockCode code = 0;
@@ -19,5 +19,7 @@ struct SearchHit {
 // start (a trail byte never matches a letter). An
 // empty text matches nothing.
 std::vector<SearchHit> searchMaster(std::string_view listBytes, std::string_view query);
+// The same over the master-list file; one that cannot be read finds nothing.
+std::vector<SearchHit> searchMasterFile(const std::string& listPath, std::string_view query);
 
-}  // namespace tav::desktop
+}  // namespace tav

@@ -13,10 +13,8 @@
 #include "core/daily_bar.h"
 
 namespace tav {
-class ProgramFolder;
-}
 
-namespace tav::desktop {
+class ProgramFolder;
 
 struct LevelEntry {
     std::string_view name;  // UTF-8
@@ -48,4 +46,4 @@ std::string layerFileText(const LevelList& levels);
 // Writes "Layer.txt" in the program folder; its path, or nothing on failure.
 std::optional<std::string> writeLayerFile(const ProgramFolder& folder, const LevelList& levels);
 
-}  // namespace tav::desktop
+}  // namespace tav

@@ -1,17 +1,21 @@
-#include "chart/layer_list.h"
+#include "chart_lines/day_levels.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
-#include "chart/price_board.h"
 #include "core/text.h"
-#include "desktop/chart/pane_fixture.h"
 
-namespace tav::desktop {
+namespace tav {
 namespace {
 
-using test::makeBar;
+DailyBar makeBar(const char* date, int32_t open, int32_t high, int32_t low, int32_t close) {
+    DailyBar bar{};
+    setBarDate(bar, date);
+    bar.open = open;
+    bar.high = high;
+    bar.low = low;
+    bar.close = close;
+    return bar;
+}
 
 std::vector<std::string_view> names(const LevelList& list) {
     std::vector<std::string_view> result;
@@ -98,50 +102,5 @@ TEST(LayerList, FlatBarsShortSeriesAndProvisionalBars) {
     EXPECT_EQ(names(list).size(), 20u);
 }
 
-class PriceBoardTest : public ::testing::Test, public test::PaneFixture {
-  protected:
-    PriceBoard board{workspace, state};
-};
-
-TEST_F(PriceBoardTest, LevelListIsWrittenAndOpenedOncePerRequest) {
-    setBars(knownSeries());
-    board.resize(200, 500);
-    const auto path = temp / "Layer.txt";
-
-    board.showLevelList();
-    EXPECT_EQ(test::readFile(path), layerFileText(levelList(workspace.series().bars, 50)));
-    EXPECT_EQ(tools.shell.opened, std::vector<std::string>{path.string()});
-
-    // Repaints while the list stays shown neither write nor open it again.
-    std::filesystem::remove(path);
-    test::render(board);
-    test::render(board);
-    EXPECT_FALSE(std::filesystem::exists(path));
-    EXPECT_EQ(tools.shell.opened.size(), 1u);
-
-    board.hideLevelList();
-    board.showLevelList();
-    EXPECT_TRUE(std::filesystem::exists(path));
-    EXPECT_EQ(tools.shell.opened.size(), 2u);
-}
-
-TEST_F(PriceBoardTest, ShowsTheHoveredThenClickedThenNewestBar) {
-    setBars(knownSeries());
-    EXPECT_EQ(board.shownBar(), 50);
-    state.clickedBar = 7;
-    EXPECT_EQ(board.shownBar(), 7);
-    state.indicatorHoverBar = 8;
-    EXPECT_EQ(board.shownBar(), 8);
-    state.chartHoverBar = 9;
-    EXPECT_EQ(board.shownBar(), 9);
-    // Indexes left over from a longer series are ignored.
-    state.chartHoverBar = 80;
-    state.indicatorHoverBar = 80;
-    state.clickedBar = 80;
-    EXPECT_EQ(board.shownBar(), 50);
-    setBars({});
-    EXPECT_EQ(board.shownBar(), kNoBar);
-}
-
 }  // namespace
-}  // namespace tav::desktop
+}  // namespace tav

@@ -1,4 +1,4 @@
-#include "chart/layer_list.h"
+#include "chart_lines/day_levels.h"
 
 #include <algorithm>
 #include <limits>
@@ -7,7 +7,7 @@
 #include "core/text.h"
 #include "data/program_folder.h"
 
-namespace tav::desktop {
+namespace tav {
 
 namespace {
 
@@ -102,4 +102,4 @@ std::optional<std::string> writeLayerFile(const ProgramFolder& folder, const Lev
     return path;
 }
 
-}  // namespace tav::desktop
+}  // namespace tav
