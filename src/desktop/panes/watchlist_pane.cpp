@@ -6,7 +6,7 @@
 #include <QListWidget>
 #include <QSignalBlocker>
 
-#include "core/file_io.h"
+#include "simulation/strategy_file.h"
 #include "watchlists/watchlist_files.h"
 #include "workspace.h"
 
@@ -82,18 +82,11 @@ void WatchlistPane::fillSelector() {
 void WatchlistPane::fillStrategies() {
     filling_ = true;
     strategy_->clear();
-    for (const std::string& title : strategyTitles(workspace_.folder().root()))
+    for (const std::string& title : strategySelectorItems(workspace_.folder().root()))
         strategy_->addItem(QString::fromStdString(title));
     const int selected = workspace_.options().selectedStrategy;
     strategy_->setCurrentIndex(selected < strategy_->count() ? selected : 0);
     filling_ = false;
-}
-
-std::vector<std::string> WatchlistPane::strategyTitles(const std::string& folderRoot) {
-    std::vector<std::string> titles{"（戦略なし）"};
-    for (std::string& title : readLineFile(fileio::joinPath(folderRoot, "Trade.inf"), LineLimits{}))
-        titles.push_back(std::move(title));
-    return titles;
 }
 
 void WatchlistPane::showEntries() {

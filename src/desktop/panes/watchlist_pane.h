@@ -33,8 +33,6 @@ class WatchlistPane : public QObject {
     // Refills the entry list from the model (after a move or removal).
     void showEntries();
     void setVisible(bool shown);
-    // The strategy titles of "Trade.inf" (none first).
-    static std::vector<std::string> strategyTitles(const std::string& folderRoot);
 
   signals:
     void securityChosen(StockCode code);

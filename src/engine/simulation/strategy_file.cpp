@@ -261,4 +261,11 @@ bool writeStrategyNames(const std::string& folder, const std::vector<std::string
     return fileio::writeFileAtomic(fileio::joinPath(folder, kStrategyListFileName), bytes);
 }
 
+std::vector<std::string> strategySelectorItems(const std::string& folder) {
+    std::vector<std::string> items{"（戦略なし）"};
+    for (std::string& name : readStrategyNames(folder))
+        items.push_back(std::move(name));
+    return items;
+}
+
 }  // namespace tav

@@ -45,5 +45,8 @@ std::vector<std::string> parseStrategyNames(std::string_view sjisBytes);
 // A missing file is an empty list.
 std::vector<std::string> readStrategyNames(const std::string& folder);
 bool writeStrategyNames(const std::string& folder, const std::vector<std::string>& names);
+// The strategy selector's items: "（戦略なし）", then the names as the list
+// holds them (blank ones too), so that item k selects strategy k.
+std::vector<std::string> strategySelectorItems(const std::string& folder);
 
 }  // namespace tav

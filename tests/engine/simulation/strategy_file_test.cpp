@@ -208,6 +208,15 @@ TEST_F(StrategyListTest, DroppedConditionsAreReported) {
     EXPECT_EQ(list.strategy().tactics[0].sell.count, kMaxColumnConditions);
 }
 
+// Item k of the selector must pick strategy k: a blank name keeps its place.
+TEST(StrategyFile, SelectorItemsFollowTheListLines) {
+    test::TempFolder temp;
+    EXPECT_EQ(strategySelectorItems(temp.str()), std::vector<std::string>{"（戦略なし）"});
+    test::writeFile(temp / "Trade.inf", text::sjisFromUtf8("一\r\n\n三\n"));
+    EXPECT_EQ(strategySelectorItems(temp.str()),
+              (std::vector<std::string>{"（戦略なし）", "一", "", "三"}));
+}
+
 TEST(StrategyLabels, StopListsAndSummaries) {
     Tactic sellTactic;
     sellTactic.side = kSellTactic;
