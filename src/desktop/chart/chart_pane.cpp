@@ -397,8 +397,7 @@ void drawSignalStrip(QPainter& painter, const ChartFrame& f) {
 
 // Stored lines are drawn by XOR with background ^ trend-line colour, so they
 // show in the trend-line colour on the background.
-void drawTrendLines(QPainter& painter, const ChartFrame& f, const std::string& path) {
-    const std::vector<TrendLine> lines = readTrendLines(path);
+void drawTrendLines(QPainter& painter, const ChartFrame& f, const std::vector<TrendLine>& lines) {
     if (lines.empty()) return;
     painter.save();
     painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
@@ -506,7 +505,8 @@ void ChartPane::renderChart() {
     }
     if (state_.strategyShown) drawSignalStrip(painter, f);
 
-    drawTrendLines(painter, f, trendLinePath(workspace_.folder(), workspace_.series().code));
+    drawTrendLines(painter, f,
+                   trendLines_.lines(trendLinePath(workspace_.folder(), workspace_.series().code)));
 }
 
 void ChartPane::paintEvent(QPaintEvent*) {
@@ -624,8 +624,14 @@ void ChartPane::mouseReleaseEvent(QMouseEvent* event) {
     rubberEnd_.reset();
     const auto line = trendLineFromPoints(workspace_.series().bars, axis(), start.x(), start.y(),
                                           end.x(), end.y());
-    if (line) appendTrendLine(trendLinePath(workspace_.folder(), workspace_.series().code), *line);
+    if (line)
+        trendLines_.append(trendLinePath(workspace_.folder(), workspace_.series().code), *line);
     refresh();
+}
+
+void ChartPane::deleteTrendLines(bool all) {
+    const std::string path = trendLinePath(workspace_.folder(), workspace_.series().code);
+    all ? trendLines_.deleteAll(path) : trendLines_.deleteNewest(path);
 }
 
 void ChartPane::mouseDoubleClickEvent(QMouseEvent*) {

@@ -7,6 +7,7 @@
 
 #include "chart/chart_geometry.h"
 #include "chart/chart_view_state.h"
+#include "chart_lines/trend_line_cache.h"
 
 namespace tav {
 class Workspace;
@@ -44,6 +45,8 @@ class ChartPane : public QWidget {
     // The chart content changed in a way a repaint of the parent would not
     // tell: rebuild the image and repaint.
     void refresh();
+    // Deletes the shown security's newest stored trend line, or all of them.
+    void deleteTrendLines(bool all);
 
   signals:
     void commandPosted(int id);
@@ -70,6 +73,8 @@ class ChartPane : public QWidget {
     int mirroredX_ = -1;
     std::optional<QPoint> rubberStart_;
     std::optional<QPoint> rubberEnd_;
+    // The stored lines, read again only when their file changes.
+    TrendLineCache trendLines_;
 };
 
 }  // namespace tav::desktop
