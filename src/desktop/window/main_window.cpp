@@ -9,14 +9,12 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPainter>
-#include <QStandardPaths>
 #include <functional>
 
 #include "chart/chart_pane.h"
 #include "chart/indicator_pane.h"
 #include "chart/price_board.h"
 #include "chart/scale_labels.h"
-#include "chart/trend_lines.h"
 #include "data/price_store.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/add_security_dialog.h"
@@ -238,8 +236,7 @@ void MainWindow::showSecurity(StockCode code) {
     takeFocus();
 }
 
-template <typename Operation>
-void MainWindow::runSeriesOperation(Operation&& operation) {
+void MainWindow::runSeriesOperation(const std::function<void()>& operation) {
     busy_ = true;
     operation();
     busy_ = false;
@@ -298,202 +295,7 @@ void MainWindow::takeFocus() {
     codeEntry_.clear();
 }
 
-// --- Commands ---
-
-void MainWindow::runCommand(int id, bool alternate) {
-    OptionsRecord& options = workspace_.options();
-    switch (id) {
-        case cmd::UpdateMaster:
-            // The market lists are read from the master list.
-            if (workspace_.updateMasterFromArchive(alternate)) watchlist_->reload();
-            break;
-        case cmd::Search:
-            searchMenu();
-            break;
-        case cmd::ToggleWatchlist:
-            toggleWatchlist();
-            break;
-        case cmd::HistoryMenu:
-            historyMenu();
-            break;
-        case cmd::HistoryOlder:
-            historyStep(true);
-            break;
-        case cmd::HistoryNewer:
-            historyStep(false);
-            break;
-        case cmd::PeriodMenu:
-            periodMenu();
-            break;
-        case cmd::PriceStyleMenu:
-            priceStyleMenu();
-            break;
-        case cmd::OverlayMenu:
-            overlayMenu();
-            break;
-        case cmd::ScreenMenu:
-            screenMenu();
-            break;
-        case cmd::ToggleIndividual:
-            workspace_.toggleIndividualSettings();
-            updateLabels();
-            requestRepaint();
-            break;
-        case cmd::DiscardStore:
-            runSeriesOperation([&] { discardAndRebuild(workspace_, archiveDialog()); });
-            break;
-        case cmd::BulkUpdate:
-            runSeriesOperation([&] { updateCommand(workspace_, alternate, archiveDialog()); });
-            break;
-        case cmd::RefetchNewest:
-            runSeriesOperation([&] { updateSeries(workspace_, true); });
-            break;
-        case cmd::QuoteOnce:
-            enterQuote();
-            break;
-        case cmd::QuoteWatch:
-            toggleQuoteWatch();
-            break;
-        case cmd::ListUpdate:
-            if (!options.watchlistShown) break;
-            runSeriesOperation([&] {
-                const StockCode shown = workspace_.series().code;
-                if (!alternate)
-                    batchUpdateList(workspace_, workspace_.watchlists().position());
-                else if (const int number = workspace_.watchlists().displayedWatchlist())
-                    batchDownload(workspace_, number);
-                if (workspace_.series().code != shown) selectSecurity(workspace_, shown);
-            });
-            break;
-        case cmd::Newest:
-            toNewest();
-            break;
-        case cmd::ZoomIn:
-            zoom(true);
-            break;
-        case cmd::ZoomOut:
-            zoom(false);
-            break;
-        case cmd::PageBack:
-            pageBack();
-            break;
-        case cmd::PageForward:
-            pageForward();
-            break;
-        case cmd::StepLeft:
-            stepMarkerOrScroll(-1, alternate);
-            break;
-        case cmd::StepRight:
-            stepMarkerOrScroll(1, alternate);
-            break;
-        case cmd::Margin:
-            showMargin();
-            break;
-        case cmd::NextOverlay:
-            nextOverlay(alternate);
-            break;
-        case cmd::NextScreen:
-            nextScreen(alternate);
-            break;
-        case cmd::MarkerAMode:
-            setClickMode(ClickMode::MarkerA);
-            break;
-        case cmd::MarkerBMode:
-            setClickMode(ClickMode::MarkerB);
-            break;
-        case cmd::TrendLineMode:
-            setClickMode(ClickMode::TrendLine);
-            break;
-        case cmd::DeleteTrendLine: {
-            const std::string path = trendLinePath(workspace_.folder(), workspace_.series().code);
-            if (alternate)
-                deleteAllTrendLines(path);
-            else
-                deleteNewestTrendLine(path);
-            requestRepaint();
-            break;
-        }
-        case cmd::EntryUp:
-        case cmd::EntryDown: {
-            Watchlists& lists = workspace_.watchlists();
-            const bool moved =
-                id == cmd::EntryUp ? lists.moveEntryUp(alternate) : lists.moveEntryDown(alternate);
-            if (moved) watchlist_->reload();
-            break;
-        }
-        case cmd::ChartHover:
-        case cmd::IndicatorHover:
-            board_->update();
-            break;
-        case cmd::ClearChartHover:
-            chart_->clearHover();
-            break;
-        case cmd::ChartCrosshair:
-            indicator_->setMirroredCursorX(chart_->crosshairX());
-            break;
-        case cmd::IndicatorCrosshair:
-            chart_->setMirroredCursorX(indicator_->crosshairX());
-            break;
-        case cmd::ShowChosenScreen:
-            updateLabels();
-            requestRepaint();
-            break;
-        case cmd::SplitterDragEnd:
-            relayout();
-            break;
-        case cmd::MarkerASetInChart:
-        case cmd::MarkerASetInIndicator:
-        case cmd::MarkerBSetInChart:
-        case cmd::MarkerBSetInIndicator:
-            // Both panes read the one view state; they only need repainting.
-            requestRepaint();
-            break;
-        case cmd::OpenDataFile:
-            openDataFile();
-            break;
-        case cmd::BarClicked:
-            board_->update();
-            break;
-        case cmd::TakeFocus:
-            takeFocus();
-            break;
-        case cmd::ScrollBack10:
-            scrollBack(10);
-            break;
-        case cmd::ScrollForward10:
-            scrollForward(10);
-            break;
-        case cmd::ScrollBack1:
-            scrollBack(1);
-            break;
-        case cmd::ScrollForward1:
-            scrollForward(1);
-            break;
-        case cmd::InvertPanes:
-            view_.inverted = !view_.inverted;
-            requestRepaint();
-            break;
-        case cmd::FixPriceScale:
-            view_.fixedScale = !view_.fixedScale;
-            requestRepaint();
-            break;
-        case cmd::NextPeriod:
-            nextPeriod();
-            break;
-        case cmd::ToggleSplitter1:
-            toggleSplitter1();
-            break;
-        case cmd::Help: {
-            // The user guide installed beside the program, when there is one.
-            const QString guide = QStandardPaths::locate(QStandardPaths::GenericDataLocation,
-                                                         QStringLiteral("doc/tavrento/README.md"));
-            if (!guide.isEmpty()) workspace_.platform().shell.open(guide.toStdString());
-            break;
-        }
-        default:
-            break;
-    }
-}
+// --- Commands (the table is in command_table.cpp) ---
 
 void MainWindow::scrollBack(int bars) {
     if (nav_.scrollBack(bars)) {
@@ -630,6 +432,18 @@ void MainWindow::openDataFile() {
     workspace_.saveIfChanged();
     workspace_.platform().shell.open(dataFilePath(workspace_.folder(), series.code,
                                                   workspace_.periodMode, workspace_.storageMode));
+}
+
+void MainWindow::updateList(bool alternate) {
+    if (!workspace_.options().watchlistShown) return;
+    runSeriesOperation([&] {
+        const StockCode shown = workspace_.series().code;
+        if (!alternate)
+            batchUpdateList(workspace_, workspace_.watchlists().position());
+        else if (const int number = workspace_.watchlists().displayedWatchlist())
+            batchDownload(workspace_, number);
+        if (workspace_.series().code != shown) selectSecurity(workspace_, shown);
+    });
 }
 
 void MainWindow::historyStep(bool older) {

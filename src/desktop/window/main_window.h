@@ -4,8 +4,10 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QWidget>
+#include <functional>
 #include <optional>
 #include <string>
+#include <unordered_map>
 
 #include "chart/chart_view_state.h"
 #include "core/stock_code.h"
@@ -99,6 +101,10 @@ class MainWindow : public QWidget {
     void timerEvent(QTimerEvent* event) override;
 
   private:
+    // Command id -> what it does; ids without an entry do nothing.
+    using CommandHandler = void (*)(MainWindow& window, bool alternate);
+    static const std::unordered_map<int, CommandHandler>& commandTable();
+
     void relayout();
     LayoutInput layoutInput() const;
     void seriesReplaced();
@@ -127,10 +133,10 @@ class MainWindow : public QWidget {
     void addSecurityDialog(StockCode preset);
     void enterQuote();
     void toggleQuoteWatch();
+    void updateList(bool alternate);
     // Runs a long engine operation that may replace the series, then shows
     // whatever series it left.
-    template <typename Operation>
-    void runSeriesOperation(Operation&& operation);
+    void runSeriesOperation(const std::function<void()>& operation);
 
     // Pop-up menus at their buttons.
     void searchMenu();

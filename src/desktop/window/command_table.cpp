@@ -1,0 +1,138 @@
+// The window's commands: one handler per command id, as buttons, keys, menus
+// and panes run them.
+
+#include <QStandardPaths>
+
+#include "chart/chart_pane.h"
+#include "chart/indicator_pane.h"
+#include "chart/price_board.h"
+#include "panes/watchlist_pane.h"
+#include "window/command_ids.h"
+#include "window/main_window.h"
+#include "workspace.h"
+#include "workspace_archive.h"
+#include "workspace_updates.h"
+
+namespace tav::desktop {
+
+void MainWindow::runCommand(int id, bool alternate) {
+    const auto& table = commandTable();
+    // Ids without a handler (selectors, commands not built yet) do nothing.
+    if (const auto found = table.find(id); found != table.end()) found->second(*this, alternate);
+}
+
+const std::unordered_map<int, MainWindow::CommandHandler>& MainWindow::commandTable() {
+    using W = MainWindow;
+    // Both panes read the one view state: a marker set needs a repaint only.
+    static constexpr CommandHandler repaint = [](W& w, bool) { w.requestRepaint(); };
+    static constexpr CommandHandler updateBoard = [](W& w, bool) { w.board_->update(); };
+    static const std::unordered_map<int, CommandHandler> table = {
+        // The market lists are read from the master list.
+        {cmd::UpdateMaster,
+         [](W& w, bool alternate) {
+             if (w.workspace_.updateMasterFromArchive(alternate)) w.watchlist_->reload();
+         }},
+        {cmd::Search, [](W& w, bool) { w.searchMenu(); }},
+        {cmd::ToggleWatchlist, [](W& w, bool) { w.toggleWatchlist(); }},
+        {cmd::HistoryMenu, [](W& w, bool) { w.historyMenu(); }},
+        {cmd::HistoryOlder, [](W& w, bool) { w.historyStep(true); }},
+        {cmd::HistoryNewer, [](W& w, bool) { w.historyStep(false); }},
+        {cmd::PeriodMenu, [](W& w, bool) { w.periodMenu(); }},
+        {cmd::PriceStyleMenu, [](W& w, bool) { w.priceStyleMenu(); }},
+        {cmd::OverlayMenu, [](W& w, bool) { w.overlayMenu(); }},
+        {cmd::ScreenMenu, [](W& w, bool) { w.screenMenu(); }},
+        {cmd::ToggleIndividual,
+         [](W& w, bool) {
+             w.workspace_.toggleIndividualSettings();
+             w.updateLabels();
+             w.requestRepaint();
+         }},
+        {cmd::DiscardStore,
+         [](W& w, bool) {
+             w.runSeriesOperation([&] { discardAndRebuild(w.workspace_, w.archiveDialog()); });
+         }},
+        {cmd::BulkUpdate,
+         [](W& w, bool alternate) {
+             w.runSeriesOperation(
+                 [&] { updateCommand(w.workspace_, alternate, w.archiveDialog()); });
+         }},
+        {cmd::RefetchNewest,
+         [](W& w, bool) { w.runSeriesOperation([&] { updateSeries(w.workspace_, true); }); }},
+        {cmd::QuoteOnce, [](W& w, bool) { w.enterQuote(); }},
+        {cmd::QuoteWatch, [](W& w, bool) { w.toggleQuoteWatch(); }},
+        {cmd::ListUpdate, [](W& w, bool alternate) { w.updateList(alternate); }},
+        {cmd::Newest, [](W& w, bool) { w.toNewest(); }},
+        {cmd::ZoomIn, [](W& w, bool) { w.zoom(true); }},
+        {cmd::ZoomOut, [](W& w, bool) { w.zoom(false); }},
+        {cmd::PageBack, [](W& w, bool) { w.pageBack(); }},
+        {cmd::PageForward, [](W& w, bool) { w.pageForward(); }},
+        {cmd::StepLeft, [](W& w, bool alternate) { w.stepMarkerOrScroll(-1, alternate); }},
+        {cmd::StepRight, [](W& w, bool alternate) { w.stepMarkerOrScroll(1, alternate); }},
+        {cmd::Margin, [](W& w, bool) { w.showMargin(); }},
+        {cmd::NextOverlay, [](W& w, bool alternate) { w.nextOverlay(alternate); }},
+        {cmd::NextScreen, [](W& w, bool alternate) { w.nextScreen(alternate); }},
+        {cmd::MarkerAMode, [](W& w, bool) { w.setClickMode(ClickMode::MarkerA); }},
+        {cmd::MarkerBMode, [](W& w, bool) { w.setClickMode(ClickMode::MarkerB); }},
+        {cmd::TrendLineMode, [](W& w, bool) { w.setClickMode(ClickMode::TrendLine); }},
+        // Alternate: every line of the security, else the newest.
+        {cmd::DeleteTrendLine,
+         [](W& w, bool alternate) {
+             w.chart_->deleteTrendLines(alternate);
+             w.requestRepaint();
+         }},
+        {cmd::EntryUp,
+         [](W& w, bool alternate) {
+             if (w.workspace_.watchlists().moveEntryUp(alternate)) w.watchlist_->reload();
+         }},
+        {cmd::EntryDown,
+         [](W& w, bool alternate) {
+             if (w.workspace_.watchlists().moveEntryDown(alternate)) w.watchlist_->reload();
+         }},
+        {cmd::ChartHover, updateBoard},
+        {cmd::IndicatorHover, updateBoard},
+        {cmd::ClearChartHover, [](W& w, bool) { w.chart_->clearHover(); }},
+        {cmd::ChartCrosshair,
+         [](W& w, bool) { w.indicator_->setMirroredCursorX(w.chart_->crosshairX()); }},
+        {cmd::IndicatorCrosshair,
+         [](W& w, bool) { w.chart_->setMirroredCursorX(w.indicator_->crosshairX()); }},
+        {cmd::ShowChosenScreen,
+         [](W& w, bool) {
+             w.updateLabels();
+             w.requestRepaint();
+         }},
+        {cmd::SplitterDragEnd, [](W& w, bool) { w.relayout(); }},
+        {cmd::MarkerASetInChart, repaint},
+        {cmd::MarkerASetInIndicator, repaint},
+        {cmd::MarkerBSetInChart, repaint},
+        {cmd::MarkerBSetInIndicator, repaint},
+        {cmd::OpenDataFile, [](W& w, bool) { w.openDataFile(); }},
+        {cmd::BarClicked, updateBoard},
+        {cmd::TakeFocus, [](W& w, bool) { w.takeFocus(); }},
+        {cmd::ScrollBack10, [](W& w, bool) { w.scrollBack(10); }},
+        {cmd::ScrollForward10, [](W& w, bool) { w.scrollForward(10); }},
+        {cmd::ScrollBack1, [](W& w, bool) { w.scrollBack(1); }},
+        {cmd::ScrollForward1, [](W& w, bool) { w.scrollForward(1); }},
+        {cmd::InvertPanes,
+         [](W& w, bool) {
+             w.view_.inverted = !w.view_.inverted;
+             w.requestRepaint();
+         }},
+        {cmd::FixPriceScale,
+         [](W& w, bool) {
+             w.view_.fixedScale = !w.view_.fixedScale;
+             w.requestRepaint();
+         }},
+        {cmd::NextPeriod, [](W& w, bool) { w.nextPeriod(); }},
+        {cmd::ToggleSplitter1, [](W& w, bool) { w.toggleSplitter1(); }},
+        // The user guide installed beside the program, when there is one.
+        {cmd::Help,
+         [](W& w, bool) {
+             const QString guide = QStandardPaths::locate(QStandardPaths::GenericDataLocation,
+                                                          QStringLiteral("doc/tavrento/README.md"));
+             if (!guide.isEmpty()) w.workspace_.platform().shell.open(guide.toStdString());
+         }},
+    };
+    return table;
+}
+
+}  // namespace tav::desktop
