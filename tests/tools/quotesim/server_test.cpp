@@ -203,7 +203,8 @@ TEST_F(ServerTest, QuoteMarginAndRankingPagesParse) {
 TEST_F(ServerTest, ArchivesExtractToTheDayCsvAndTheMasterList) {
     test::TempFolder folder;
     std::string archive = (folder / "20050315.LZH").string();
-    ASSERT_EQ(http.getToFile(server_->host() + "/data2005/20050315.LZH", archive), HttpStatus::Ok);
+    ASSERT_EQ(http.getToFile(server_->host() + "/data2005/20050315.LZH", archive, 1 << 20),
+              HttpStatus::Ok);
     LhasaLzh lzh;
     auto result = lzh.extract(archive, folder.str());
     ASSERT_TRUE(result.ok) << result.error;
@@ -213,7 +214,7 @@ TEST_F(ServerTest, ArchivesExtractToTheDayCsvAndTheMasterList) {
     std::string master = (folder / "stock.lzh").string();
     ASSERT_EQ(http.getToFile(Endpoints::parse(Endpoints::fileTextForHost(server_->host()))
                                  .address(Endpoints::kMasterArchive),
-                             master),
+                             master, 1 << 20),
               HttpStatus::Ok);
     ASSERT_TRUE(lzh.extract(master, folder.str()).ok);
     EXPECT_EQ(test::readFile(folder / "Stock.lst"), market_->masterListText());
