@@ -235,6 +235,24 @@ TEST_F(ServerTest, FaultsBreakOnlyTheSiteTheyArePutOn) {
     EXPECT_EQ(http.get(host + "/fault/slow-20/q?s=998407&d=t", 65535).status, HttpStatus::Ok);
     EXPECT_EQ(http.get(host + "/fault/notfound/q?s=998407&d=t", 65535).httpCode, 404);
     EXPECT_EQ(http.get(host + "/fault/bogus/q?s=998407&d=t", 65535).httpCode, 200);  // served as is
+    auto failing = http.get(host + "/fault/status-503/q?s=998407&d=t", 65535);
+    EXPECT_EQ(failing.status, HttpStatus::HttpError);
+    EXPECT_EQ(failing.httpCode, 503);
+    EXPECT_EQ(failing.body, http.get(host + "/q?s=998407&d=t", 65535).body);
+
+    // Archive faults change archives only.
+    test::TempFolder folder;
+    std::string archive = (folder / "day.lzh").string();
+    ASSERT_EQ(http.getToFile(host + "/fault/upper/data2005/20050315.LZH", archive, 1 << 20),
+              HttpStatus::Ok);
+    EXPECT_EQ(LhasaLzh().extract(archive, folder.str()).files,
+              std::vector<std::string>{"20050315.CSV"});
+    ASSERT_EQ(http.getToFile(host + "/fault/bomb-64/dist/stock.lzh", archive, 1 << 20),
+              HttpStatus::Ok);
+    EXPECT_LT(std::filesystem::file_size(archive), 4096u);
+    auto bomb = LhasaLzh().extractEntry(archive, folder.str(), "Stock.lst", 1 << 20);
+    EXPECT_TRUE(bomb.tooLarge);
+    EXPECT_EQ(http.get(host + "/fault/bomb-64/q?s=998407&d=t", 65535).body, failing.body);
 
     // Exactly 65536 bytes overflow the page buffer; 65535 fit with the terminator.
     QuoteContext quotes = context();
@@ -269,8 +287,10 @@ TEST(SimServerFaults, SpecsParseOrAreRefused) {
     EXPECT_EQ(fault->kind, Fault::Kind::Size);
     EXPECT_EQ(fault->argument, 65536);
     EXPECT_EQ(fault->fromPage, 3);
-    EXPECT_TRUE(parseFault("truncate"));
-    for (const char* bad : {"", "slow", "truncate-5", "size-", "size-12x", "notfound@", "nothing"})
+    for (const char* good : {"truncate", "drip-900", "status-404", "bomb-1023", "upper@1"})
+        EXPECT_TRUE(parseFault(good)) << good;
+    for (const char* bad : {"", "slow", "truncate-5", "size-", "size-12x", "notfound@", "nothing",
+                            "status-99", "status-600", "upper-1", "bomb", "drip"})
         EXPECT_FALSE(parseFault(bad)) << bad;
 }
 
