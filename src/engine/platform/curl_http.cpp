@@ -144,8 +144,9 @@ Outcome perform(const std::string& url, const CurlHttp::Timeouts& timeouts, Body
     // long; once connected it is the deadline.
     curl_off_t connectTime = 0;
     curl_easy_getinfo(h, CURLINFO_CONNECT_TIME_T, &connectTime);
+    bool connected = connectTime > 0 || transfer.responseStarted;
     outcome.timedOut =
-        transfer.deadlinePassed || (outcome.code == CURLE_OPERATION_TIMEDOUT && connectTime > 0);
+        transfer.deadlinePassed || (outcome.code == CURLE_OPERATION_TIMEDOUT && connected);
     return outcome;
 }
 

@@ -60,8 +60,11 @@ DayOutcome downloadDay(ArchiveTools& tools, std::string_view day, SourceMode mod
         return DayOutcome::Stop;
     }
     std::string archivePath = folder.sourcePath(std::string(day) + ".LZH");
-    bool answered = response.status == HttpStatus::Ok || response.status == HttpStatus::HttpError;
-    if (answered && isNotFoundPage(response.body)) {
+    // The server's not-found page skips the day, whatever its status; a
+    // download that ran into its deadline or size cap is no page of it.
+    bool capped =
+        response.status == HttpStatus::TimedOut || response.status == HttpStatus::TooLarge;
+    if (!capped && isNotFoundPage(response.body)) {
         std::remove((archivePath).c_str());
         return DayOutcome::Skipped;
     }
