@@ -1,11 +1,14 @@
 // Extracts the input as an LZH archive into a fresh folder and checks that only
-// plain files appeared, only inside it, with no temporary files left behind.
+// plain files appeared, only inside it, with no temporary files left behind;
+// then extracts one entry by name and checks that nothing else and nothing
+// past the size cap was written.
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/lhasa_lzh.h"
 
@@ -54,6 +57,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const auto& name : listed) {
         check(fs::is_regular_file(fs::symlink_status(out / name)));
     }
+
+    // One entry by name: nothing else, and never more than the cap.
+    constexpr std::uint64_t kCap = 4096;
+    const fs::path only = root / "only";
+    fs::create_directories(only);
+    tav::LzhResult one =
+        tav::LhasaLzh().extractEntry(archive.string(), only.string(), "a.csv", kCap);
+    check(one.ok == one.error.empty());
+    check(!one.tooLarge || !one.ok);
+    check(one.files.empty() || one.files == std::vector<std::string>{"a.csv"});
+    check(names(only) == std::set<std::string>(one.files.begin(), one.files.end()));
+    if (!one.files.empty()) check(fs::file_size(only / "a.csv") <= kCap);
 
     fs::remove_all(root);
     return 0;

@@ -24,6 +24,19 @@ uint32_t unixTimeOf(int32_t date) {
     return static_cast<uint32_t>(dayNumber(date) * 86400 + 15 * 3600);
 }
 
+// The archive of one entry, built in the given style.
+std::string archiveOf(std::string name, std::string data, const ArchiveStyle& style,
+                      uint32_t unixTime) {
+    if (style.upperCaseNames)
+        std::transform(name.begin(), name.end(), name.begin(),
+                       [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; });
+    if (style.bombMiB > 0) {
+        uint32_t size = std::min<uint32_t>(style.bombMiB, 4095) << 20;
+        return writeLzhBomb({"bomb1.csv", "bomb2.csv", "bomb3.csv", name}, size, unixTime);
+    }
+    return writeLzhArchive({{std::move(name), std::move(data)}}, LzhHeaderLevel::Level0, unixTime);
+}
+
 }  // namespace
 
 std::string dayCsv(const Market& market, int32_t date) {
@@ -61,15 +74,14 @@ std::string dayCsv(const Market& market, int32_t date) {
     return csv;
 }
 
-std::string dayArchive(const Market& market, int32_t date) {
+std::string dayArchive(const Market& market, int32_t date, const ArchiveStyle& style) {
     std::string csv = dayCsv(market, date);
     if (csv.empty()) return {};
-    return writeLzhArchive({{std::to_string(date) + ".csv", std::move(csv)}},
-                           LzhHeaderLevel::Level0, unixTimeOf(date));
+    return archiveOf(std::to_string(date) + ".csv", std::move(csv), style, unixTimeOf(date));
 }
 
-std::string masterArchive(const Market& market) {
-    return writeLzhArchive({{"Stock.lst", market.masterListText()}});
+std::string masterArchive(const Market& market, const ArchiveStyle& style) {
+    return archiveOf("Stock.lst", market.masterListText(), style, kDefaultArchiveTime);
 }
 
 std::string notFoundPage() {

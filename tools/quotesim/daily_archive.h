@@ -16,11 +16,20 @@ namespace tav::quotesim {
 // the volume without its last four digits). Empty on a day without trading.
 std::string dayCsv(const Market& market, int32_t date);
 
+// How an archive is built: as the servers build it, or as a broken server
+// would.
+struct ArchiveStyle {
+    bool upperCaseNames = false;  // "YYYYMMDD.CSV", "STOCK.LST"
+    // When set: three other entries and then the real entry's name, each
+    // decoding to this many MiB of zero bytes (an archive bomb of a few KB).
+    uint32_t bombMiB = 0;
+};
+
 // "YYYYMMDD.LZH" holding "YYYYMMDD.csv"; empty on a day without trading.
-std::string dayArchive(const Market& market, int32_t date);
+std::string dayArchive(const Market& market, int32_t date, const ArchiveStyle& style = {});
 
 // "stock.lzh" holding "Stock.lst".
-std::string masterArchive(const Market& market);
+std::string masterArchive(const Market& market, const ArchiveStyle& style = {});
 
 // The archive server's page for a missing file. Its message
 // "ページが見つかりません" is there in Shift-JIS, the server's own encoding,

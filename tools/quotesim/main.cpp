@@ -34,8 +34,11 @@ int usage() {
            "                      prints \"listening on http://127.0.0.1:PORT\"\n"
            "  --endpoints DIR     write DIR/Endpoints.lst pointing every server here\n"
            "  --log               print each request\n"
-           "  --fault FAULT        inject a fault into every response: notfound, slow-MS,\n"
-           "                      stall-MS, truncate or size-BYTES, optionally @PAGE\n"
+           "  --fault FAULT       inject a fault into every response: notfound, slow-MS,\n"
+           "                      stall-MS, truncate, size-BYTES, drip-MS (a byte every\n"
+           "                      MS ms), status-CODE, bomb-MIB (archives that unpack to\n"
+           "                      MIB MiB per entry) or upper (archive entry names in\n"
+           "                      capitals), optionally @PAGE\n"
            "                      (also per request: a path starting /fault/FAULT/)\n"
            "  --refuse-after N    stop listening after N requests (later ones are refused)\n";
     return 2;

@@ -65,14 +65,17 @@ std::optional<Fault> parseFault(std::string_view text) {
         Fault::Kind kind;
         bool needsArgument;
     };
-    static constexpr Name kNames[] = {{"notfound", Fault::Kind::NotFound, false},
-                                      {"slow", Fault::Kind::Slow, true},
-                                      {"stall", Fault::Kind::Stall, true},
-                                      {"truncate", Fault::Kind::Truncate, false},
-                                      {"size", Fault::Kind::Size, true}};
+    static constexpr Name kNames[] = {
+        {"notfound", Fault::Kind::NotFound, false}, {"slow", Fault::Kind::Slow, true},
+        {"stall", Fault::Kind::Stall, true},        {"truncate", Fault::Kind::Truncate, false},
+        {"size", Fault::Kind::Size, true},          {"drip", Fault::Kind::Drip, true},
+        {"status", Fault::Kind::Status, true},      {"bomb", Fault::Kind::Bomb, true},
+        {"upper", Fault::Kind::Upper, false}};
     for (const Name& name : kNames) {
         if (name.name != text) continue;
         if (name.needsArgument == argument.empty()) return std::nullopt;
+        bool statusLine = fault.argument >= 100 && fault.argument <= 599;
+        if (name.kind == Fault::Kind::Status && !statusLine) return std::nullopt;
         fault.kind = name.kind;
         return fault;
     }
@@ -115,6 +118,7 @@ int SimServer::start(int port) {
 }
 
 void SimServer::stop() {
+    stopping_ = true;
     server_.stop();
 }
 
@@ -145,13 +149,22 @@ void SimServer::handle(const httplib::Request& request, httplib::Response& respo
     }
     if (fault && pageIndex(path, request.params) < fault->fromPage) fault.reset();
 
+    ArchiveStyle archiveStyle;
+    if (fault && fault->kind == Fault::Kind::Bomb)
+        archiveStyle.bombMiB = static_cast<uint32_t>(std::min(fault->argument, 4095L));
+    if (fault && fault->kind == Fault::Kind::Upper) archiveStyle.upperCaseNames = true;
     SiteResponse page = fault && fault->kind == Fault::Kind::NotFound
                             ? respond(market_, "/fault/notfound", {})
-                            : respond(market_, path, request.params);
+                            : respond(market_, path, request.params, archiveStyle);
     response.status = page.status;
     if (fault) {
         switch (fault->kind) {
             case Fault::Kind::NotFound:
+            case Fault::Kind::Bomb:
+            case Fault::Kind::Upper:
+                break;
+            case Fault::Kind::Status:
+                response.status = static_cast<int>(fault->argument);
                 break;
             case Fault::Kind::Slow:
                 pause(fault->argument);
@@ -159,6 +172,18 @@ void SimServer::handle(const httplib::Request& request, httplib::Response& respo
             case Fault::Kind::Size:
                 padTo(page.body, static_cast<std::size_t>(fault->argument));
                 break;
+            case Fault::Kind::Drip: {
+                auto body = std::make_shared<std::string>(std::move(page.body));
+                long milliseconds = fault->argument;
+                response.set_content_provider(
+                    body->size(), page.contentType,
+                    [this, body, milliseconds](size_t offset, size_t, httplib::DataSink& sink) {
+                        if (stopping_) return false;
+                        pause(milliseconds);
+                        return sink.write(body->data() + offset, 1);
+                    });
+                break;
+            }
             case Fault::Kind::Stall:
             case Fault::Kind::Truncate: {
                 auto body = std::make_shared<std::string>(std::move(page.body));
@@ -178,8 +203,10 @@ void SimServer::handle(const httplib::Request& request, httplib::Response& respo
             }
         }
     }
-    if (!fault || (fault->kind != Fault::Kind::Stall && fault->kind != Fault::Kind::Truncate))
-        response.set_content(page.body, page.contentType);
+    bool provided =
+        fault && (fault->kind == Fault::Kind::Stall || fault->kind == Fault::Kind::Truncate ||
+                  fault->kind == Fault::Kind::Drip);
+    if (!provided) response.set_content(page.body, page.contentType);
 
     if (options_.refuseAfter > 0 && ++answered_ >= options_.refuseAfter) server_.stop();
 }

@@ -23,11 +23,16 @@ namespace tav::quotesim {
 //                 connection closes (a read that fails mid-page)
 //   size-BYTES    the page padded at its end to BYTES bytes (65536 and more
 //                 overflow the readers' page buffer)
+//   drip-MS       the page one byte at a time, MS milliseconds apart
+//   status-CODE   the page under the HTTP status CODE
+//   bomb-MIB      an archive bomb in place of an archive: entries decoding to
+//                 MIB MiB each, the last under the real entry's name
+//   upper         archives whose entry names are in capitals ("20050315.CSV")
 // "@PAGE" limits the fault to pages from that index on (the row offset of the
 // query y= or st= divided by the rows per page), so a fetch can fail on its
 // third page after two good ones.
 struct Fault {
-    enum class Kind { NotFound, Slow, Stall, Truncate, Size };
+    enum class Kind { NotFound, Slow, Stall, Truncate, Size, Drip, Status, Bomb, Upper };
     Kind kind = Kind::NotFound;
     long argument = 0;
     int fromPage = 0;
@@ -76,6 +81,7 @@ class SimServer {
     mutable std::mutex mutex_;
     std::vector<std::string> requests_;
     std::atomic<int> answered_{0};
+    std::atomic<bool> stopping_{false};  // ends the responses that drip
 };
 
 }  // namespace tav::quotesim

@@ -83,7 +83,8 @@ int32_t archivePathDay(std::string_view path) {
 
 }  // namespace
 
-SiteResponse respond(const Market& market, std::string_view path, const QueryParams& params) {
+SiteResponse respond(const Market& market, std::string_view path, const QueryParams& params,
+                     const ArchiveStyle& archiveStyle) {
     if (path == "/t") {
         PriceQuery query{PriceSite::YahooJapan, param(params, "s"), date(params, "c", "a", "b"),
                          date(params, "f", "d", "e")};
@@ -129,9 +130,10 @@ SiteResponse respond(const Market& market, std::string_view path, const QueryPar
         query.term = param(params, "tm");
         return page(renderRankingPage(market, query));
     }
-    if (path == "/dist/stock.lzh") return {200, std::string(kArchive), masterArchive(market)};
+    if (path == "/dist/stock.lzh")
+        return {200, std::string(kArchive), masterArchive(market, archiveStyle)};
     if (int32_t day = archivePathDay(path)) {
-        std::string archive = dayArchive(market, day);
+        std::string archive = dayArchive(market, day, archiveStyle);
         if (archive.empty()) return notFound();
         return {200, std::string(kArchive), std::move(archive)};
     }

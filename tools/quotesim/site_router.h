@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "daily_archive.h"
 #include "market.h"
 
 // Which page a request asks for, and the page's bytes as the site sends them.
@@ -29,7 +30,8 @@ struct SiteResponse {
 //   /dataYYYY/D.LZH, /data/YYYY/D.LZH, /data/D.LZH      daily archive of day D
 //   /dist/stock.lzh         master-list archive
 // Anything else, and archives of days without trading, get the not-found page
-// with status 404.
-SiteResponse respond(const Market& market, std::string_view path, const QueryParams& params);
+// with status 404. Archives are built in the given style.
+SiteResponse respond(const Market& market, std::string_view path, const QueryParams& params,
+                     const ArchiveStyle& archiveStyle = {});
 
 }  // namespace tav::quotesim

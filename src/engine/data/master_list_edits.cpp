@@ -1,12 +1,11 @@
 #include "data/master_list_edits.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <string_view>
 
 #include "core/file_io.h"
 #include "core/text.h"
+#include "data/archive_download.h"
 #include "data/stock_master.h"
 
 namespace tav {
@@ -20,24 +19,21 @@ std::string backupPath(const ProgramFolder& folder) {
     return folder.path(StockMaster::kBackupName);
 }
 
-// Removes a temporary extraction folder and everything in it.
-struct ScopedFolder {
-    std::string path;
-    ~ScopedFolder() {
-        if (path.empty()) return;
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
+// What went wrong with the archive, in the order the steps run.
+std::string_view extractionFailureText(ArchiveEntryStatus status) {
+    switch (status) {
+        case ArchiveEntryStatus::Ok:
+            return {};
+        case ArchiveEntryStatus::Damaged:
+            return "解凍処理に失敗しました。";
+        case ArchiveEntryStatus::TooLarge:
+            return "解凍後のファイルが大きすぎるため解凍を中止しました。";
+        case ArchiveEntryStatus::Missing:
+            return "ダウンロードしたファイルに銘柄情報リスト（Stock.lst）がありません。";
+        case ArchiveEntryStatus::CannotWrite:
+            break;
     }
-};
-
-bool sameNameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i] >= 'a' && a[i] <= 'z' ? static_cast<char>(a[i] - 32) : a[i];
-        char y = b[i] >= 'a' && b[i] <= 'z' ? static_cast<char>(b[i] - 32) : b[i];
-        if (x != y) return false;
-    }
-    return true;
+    return "解凍したファイルを書き込めません。";
 }
 
 }  // namespace
@@ -133,45 +129,36 @@ bool updateMasterFromArchive(const ProgramFolder& folder, const MasterUpdateTool
         return false;
 
     std::string archivePath = folder.sourcePath("stock.lzh");
-    switch (tools.http.getToFile(tools.endpoints.address(Endpoints::kMasterArchive), archivePath)) {
-        case HttpStatus::Ok:
-            break;
-        case HttpStatus::CannotWrite:
-            tools.prompter.message("ネット上のファイルが見つかりません。", MessageIcon::Stop);
-            return false;
-        default:
-            tools.prompter.message("インターネットに接続できません。", MessageIcon::Stop);
-            return false;
+    HttpStatus downloaded = tools.http.getToFile(
+        tools.endpoints.address(Endpoints::kMasterArchive), archivePath, tools.maxArchiveBytes);
+    if (downloaded != HttpStatus::Ok) {
+        tools.prompter.message(std::string(downloadFailureText(downloaded)), MessageIcon::Stop);
+        return false;
     }
     if (!tools.prompter.askYesNo(
             "ダウンロードが完了しました。\n\n解凍してファイルを上書きします。\n\nよろしいですか？"))
         return false;
 
-    // Extract into a private folder and take only the plain entry "Stock.lst":
-    // nothing the archive holds can land elsewhere in the program folder.
-    std::string pattern = folder.sourcePath("stock-extract-XXXXXX");
-    ScopedFolder extractFolder;
-    if (::mkdtemp(pattern.data())) extractFolder.path = pattern;
-
-    std::optional<std::string> newList;
-    if (!extractFolder.path.empty()) {
-        LzhResult extracted = tools.lzh.extract(archivePath, extractFolder.path);
-        if (extracted.ok) {
-            for (const auto& name : extracted.files) {
-                if (!sameNameIgnoringCase(name, StockMaster::kFileName)) continue;
-                newList = fileio::readFile(fileio::joinPath(extractFolder.path, name));
-                break;
-            }
-        }
+    // Only the entry "Stock.lst" is taken: nothing else the archive holds can
+    // land in the program folder.
+    ArchiveEntry newList = readArchiveEntry(tools.lzh, archivePath, folder.path("Source"),
+                                            StockMaster::kFileName, tools.maxListBytes);
+    if (newList.status != ArchiveEntryStatus::Ok) {
+        tools.prompter.message(std::string(extractionFailureText(newList.status)),
+                               MessageIcon::Stop);
+        return false;
     }
-    bool replaced = newList && isUsableMasterList(*newList);
-    if (replaced) {
-        auto oldList = fileio::readFile(masterPath(folder));
-        if (oldList) replaced = fileio::writeFileAtomic(backupPath(folder), *oldList);
-        replaced = replaced && fileio::writeFileAtomic(masterPath(folder), *newList);
+    if (!isUsableMasterList(newList.bytes)) {
+        tools.prompter.message("ダウンロードした銘柄情報リストの内容が正しくありません。",
+                               MessageIcon::Stop);
+        return false;
     }
+    bool replaced = true;
+    if (auto oldList = fileio::readFile(masterPath(folder)))
+        replaced = fileio::writeFileAtomic(backupPath(folder), *oldList);
+    replaced = replaced && fileio::writeFileAtomic(masterPath(folder), newList.bytes);
     if (!replaced) {
-        tools.prompter.message("解凍処理に失敗しました。", MessageIcon::Stop);
+        tools.prompter.message("銘柄情報リストを書き込めませんでした。", MessageIcon::Stop);
         return false;
     }
     tools.prompter.message("更新処理を完了しました。", MessageIcon::Warning);

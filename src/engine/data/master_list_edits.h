@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "core/stock_code.h"
@@ -35,6 +36,9 @@ struct MasterUpdateTools {
     Lzh& lzh;
     Shell& shell;
     const Endpoints& endpoints;
+    // A list of a few thousand lines is some hundred kilobytes.
+    std::uint64_t maxArchiveBytes = std::uint64_t{16} << 20;
+    std::uint64_t maxListBytes = std::uint64_t{16} << 20;
 };
 
 // Replaces "Stock.lst" by the list in the downloaded archive "stock.lzh". With

@@ -21,20 +21,31 @@ void initCurlOnce() {
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-// Where the body goes; returning false aborts the transfer.
-using BodySink = std::function<bool(const char* data, std::size_t size)>;
+using Clock = std::chrono::steady_clock;
+
+// Where the body goes, told the status code of the answer it belongs to;
+// returning false aborts the transfer.
+using BodySink = std::function<bool(long httpCode, const char* data, std::size_t size)>;
+
+bool isSuccess(long httpCode) {
+    return httpCode >= 200 && httpCode < 300;
+}
 
 struct Transfer {
     BodySink sink;
     // A final (non-redirect) status line or body bytes arrived: a failure from
     // here on is a broken read, not a failed connection.
     bool responseStarted = false;
+    long httpCode = 0;  // of the last status line; a followed redirect's body never arrives
+
+    Clock::time_point deadline = Clock::time_point::max();
+    bool deadlinePassed = false;
 
     // The speed check. libcurl's own averages over several seconds beyond its
     // limit, which makes short limits (in tests) imprecise.
     std::chrono::milliseconds lowSpeedTime{0};
     curl_off_t lowSpeedBytes = 0;  // needed within lowSpeedTime
-    std::chrono::steady_clock::time_point windowStart = std::chrono::steady_clock::now();
+    Clock::time_point windowStart = Clock::now();
     curl_off_t windowBytes = 0;
 };
 
@@ -42,7 +53,7 @@ std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) 
     auto* transfer = static_cast<Transfer*>(user);
     std::size_t bytes = size * count;
     transfer->responseStarted = true;
-    return transfer->sink(data, bytes) ? bytes : 0;
+    return transfer->sink(transfer->httpCode, data, bytes) ? bytes : 0;
 }
 
 std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user) {
@@ -51,6 +62,7 @@ std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user
     if (bytes > 5 && std::memcmp(data, "HTTP/", 5) == 0) {
         const char* space = static_cast<const char*>(std::memchr(data, ' ', bytes));
         long code = space ? std::strtol(space + 1, nullptr, 10) : 0;
+        transfer->httpCode = code;
         // Interim and redirect responses are followed by another request.
         if (code >= 200 && (code < 300 || code >= 400)) transfer->responseStarted = true;
     }
@@ -59,7 +71,11 @@ std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user
 
 int onProgress(void* user, curl_off_t, curl_off_t downloaded, curl_off_t, curl_off_t uploaded) {
     auto* transfer = static_cast<Transfer*>(user);
-    auto now = std::chrono::steady_clock::now();
+    auto now = Clock::now();
+    if (now >= transfer->deadline) {
+        transfer->deadlinePassed = true;
+        return 1;
+    }
     curl_off_t moved = downloaded + uploaded;
     if (moved - transfer->windowBytes >= transfer->lowSpeedBytes) {
         transfer->windowStart = now;
@@ -77,6 +93,7 @@ struct Outcome {
     CURLcode code = CURLE_FAILED_INIT;
     long httpCode = 0;
     bool responseStarted = false;
+    bool timedOut = false;
 };
 
 Outcome perform(const std::string& url, const CurlHttp::Timeouts& timeouts, BodySink sink) {
@@ -88,6 +105,7 @@ Outcome perform(const std::string& url, const CurlHttp::Timeouts& timeouts, Body
     Transfer transfer;
     transfer.sink = std::move(sink);
     transfer.lowSpeedTime = timeouts.lowSpeedTime;
+    transfer.deadline = Clock::now() + timeouts.total;
     transfer.lowSpeedBytes = std::max<curl_off_t>(
         1, timeouts.lowSpeedBytesPerSecond * timeouts.lowSpeedTime.count() / 1000);
 
@@ -106,6 +124,9 @@ Outcome perform(const std::string& url, const CurlHttp::Timeouts& timeouts, Body
     // Name lookups time out without signals, which other threads may not expect.
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeouts.connect.count()));
+    // libcurl's own overall limit ends a wait the progress check would only
+    // see at its next call.
+    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(timeouts.total.count()));
     curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, onProgress);
     curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer);
@@ -119,12 +140,21 @@ Outcome perform(const std::string& url, const CurlHttp::Timeouts& timeouts, Body
     outcome.code = curl_easy_perform(h);
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &outcome.httpCode);
     outcome.responseStarted = transfer.responseStarted;
+    // CURLE_OPERATION_TIMEDOUT also ends a connection attempt that took too
+    // long; once connected it is the deadline.
+    curl_off_t connectTime = 0;
+    curl_easy_getinfo(h, CURLINFO_CONNECT_TIME_T, &connectTime);
+    bool connected = connectTime > 0 || transfer.responseStarted;
+    outcome.timedOut =
+        transfer.deadlinePassed || (outcome.code == CURLE_OPERATION_TIMEDOUT && connected);
     return outcome;
 }
 
 // The status of a transfer the sink did not abort.
 HttpStatus statusOf(const Outcome& outcome) {
-    if (outcome.code == CURLE_OK) return HttpStatus::Ok;
+    if (outcome.timedOut) return HttpStatus::TimedOut;
+    if (outcome.code == CURLE_OK)
+        return isSuccess(outcome.httpCode) ? HttpStatus::Ok : HttpStatus::HttpError;
     return outcome.responseStarted ? HttpStatus::ReadFailed : HttpStatus::CannotConnect;
 }
 
@@ -150,7 +180,7 @@ CurlHttp::CurlHttp(const Timeouts& timeouts) : timeouts_(timeouts) {}
 HttpResponse CurlHttp::get(const std::string& url, std::size_t maxBytes) {
     HttpResponse response;
     bool tooLarge = false;
-    Outcome outcome = perform(url, timeouts_, [&](const char* data, std::size_t size) {
+    Outcome outcome = perform(url, timeouts_, [&](long, const char* data, std::size_t size) {
         std::size_t room = maxBytes - response.body.size();
         if (size > room) {
             response.body.append(data, room);
@@ -160,28 +190,50 @@ HttpResponse CurlHttp::get(const std::string& url, std::size_t maxBytes) {
         response.body.append(data, size);
         return true;
     });
-    response.status = tooLarge ? HttpStatus::TooLarge : statusOf(outcome);
+    if (!tooLarge) {
+        response.status = statusOf(outcome);
+    } else {
+        response.status =
+            isSuccess(outcome.httpCode) ? HttpStatus::TooLarge : HttpStatus::HttpError;
+    }
     response.httpCode = response.status == HttpStatus::CannotConnect ? 0 : outcome.httpCode;
     return response;
 }
 
-HttpStatus CurlHttp::getToFile(const std::string& url, const std::string& path) {
-    // The file is opened on the first body byte, so a failed connection leaves
-    // whatever was at path untouched.
+HttpStatus CurlHttp::getToFile(const std::string& url, const std::string& path,
+                               std::uint64_t maxBytes) {
+    // The file is opened on the first body byte of a success answer, so a
+    // failed connection or an error page leaves whatever was at path untouched.
     int fd = -1;
+    std::uint64_t written = 0;
     bool writeFailed = false;
+    bool tooLarge = false;
+    bool errorAnswer = false;
     auto openTarget = [&] {
         fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
         return fd >= 0;
     };
-    Outcome outcome = perform(url, timeouts_, [&](const char* data, std::size_t size) {
-        if ((fd < 0 && !openTarget()) || !writeAll(fd, data, size)) {
-            writeFailed = true;
-            return false;
-        }
-        return true;
-    });
-    HttpStatus status = writeFailed ? HttpStatus::CannotWrite : statusOf(outcome);
+    Outcome outcome =
+        perform(url, timeouts_, [&](long httpCode, const char* data, std::size_t size) {
+            if (!isSuccess(httpCode)) {
+                errorAnswer = true;
+                return false;
+            }
+            if (size > maxBytes - written) {
+                tooLarge = true;
+                return false;
+            }
+            written += size;
+            if ((fd < 0 && !openTarget()) || !writeAll(fd, data, size)) {
+                writeFailed = true;
+                return false;
+            }
+            return true;
+        });
+    HttpStatus status = writeFailed   ? HttpStatus::CannotWrite
+                        : tooLarge    ? HttpStatus::TooLarge
+                        : errorAnswer ? HttpStatus::HttpError
+                                      : statusOf(outcome);
     if (status == HttpStatus::Ok && fd < 0 && !openTarget()) return HttpStatus::CannotWrite;
     if (fd >= 0) {
         if (::close(fd) != 0 && status == HttpStatus::Ok) status = HttpStatus::CannotWrite;

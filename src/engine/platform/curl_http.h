@@ -16,13 +16,17 @@ class CurlHttp : public Http {
         // lowSpeedTime is abandoned, so a stalled server cannot hang the program.
         long lowSpeedBytesPerSecond = 1;
         std::chrono::milliseconds lowSpeedTime{30000};
+        // Whatever the server does, no transfer (redirects included) runs
+        // longer: one that keeps a byte trickling in passes the speed check.
+        std::chrono::milliseconds total{120000};
     };
 
     CurlHttp();
     explicit CurlHttp(const Timeouts& timeouts);
 
     HttpResponse get(const std::string& url, std::size_t maxBytes) override;
-    HttpStatus getToFile(const std::string& url, const std::string& path) override;
+    HttpStatus getToFile(const std::string& url, const std::string& path,
+                         std::uint64_t maxBytes) override;
 
   private:
     Timeouts timeouts_;

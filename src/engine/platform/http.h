@@ -1,16 +1,19 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace tav {
 
 enum class HttpStatus {
-    Ok,             // the whole response was read (any HTTP status code)
+    Ok,             // a success answer (2xx) was read whole
     CannotConnect,  // the address could not be opened (no connection, bad address)
     TooLarge,       // the response did not fit the buffer; body holds its first maxBytes
     ReadFailed,     // the connection failed in the middle of the response
     CannotWrite,    // getToFile: the target file could not be created or written
+    HttpError,      // the server answered with another status (httpCode); body holds its page
+    TimedOut,       // the transfer was still running when its overall deadline passed
 };
 
 struct HttpResponse {
@@ -19,15 +22,19 @@ struct HttpResponse {
     std::string body;
 };
 
-// HTTP GET. Every request sends the user agent "Agent".
+// HTTP GET. Every request sends the user agent "Agent". Every transfer ends
+// by a deadline of the implementation's, whatever the server does.
 class Http {
 public:
     virtual ~Http() = default;
     // Reads the response into a buffer of at most maxBytes.
     virtual HttpResponse get(const std::string& url, std::size_t maxBytes) = 0;
-    // Streams the response into a file (created or truncated). On any failure
-    // other than CannotConnect the partial file is removed.
-    virtual HttpStatus getToFile(const std::string& url, const std::string& path) = 0;
+    // Streams a success answer into a file of at most maxBytes. The file is
+    // created (or truncated) at the first byte of that answer, so CannotConnect
+    // and HttpError leave whatever was at path; a failure after that removes
+    // the partial file.
+    virtual HttpStatus getToFile(const std::string& url, const std::string& path,
+                                 std::uint64_t maxBytes) = 0;
 };
 
 }  // namespace tav

@@ -162,6 +162,12 @@ std::string plainName(std::string_view stored) {
     return name;
 }
 
+bool sameNameIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    auto fold = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [&](char x, char y) { return fold(x) == fold(y); });
+}
+
 bool writeAll(int fd, const std::uint8_t* data, std::size_t size) {
     while (size > 0) {
         ssize_t written = ::write(fd, data, size);
@@ -204,6 +210,12 @@ bool writeEntry(LHAReader* reader, const LHAFileHeader& header, const std::strin
         if (n == 0) break;
         crc = updateCrc(crc, buffer.data(), n);
         total += n;
+        // The decoder is bounded by the stored length; never trust it to be.
+        if (total > header.length) {
+            error = "damaged entry (longer than stored): " + name;
+            ok = false;
+            break;
+        }
         if (!writeAll(fd, buffer.data(), n)) {
             error = "cannot write " + name + ": " + std::strerror(errno);
             ok = false;
@@ -246,6 +258,21 @@ struct FdCloser {
 LhasaLzh::LhasaLzh(std::uint64_t maxEntryBytes) : maxEntryBytes_(maxEntryBytes) {}
 
 LzhResult LhasaLzh::extract(const std::string& archivePath, const std::string& folder) {
+    return run(archivePath, folder, Selection{});
+}
+
+LzhResult LhasaLzh::extractEntry(const std::string& archivePath, const std::string& folder,
+                                 std::string_view entryName, std::uint64_t maxBytes) {
+    if (entryName.empty()) {
+        LzhResult result;
+        result.error = "no entry name";
+        return result;
+    }
+    return run(archivePath, folder, Selection{entryName, maxBytes});
+}
+
+LzhResult LhasaLzh::run(const std::string& archivePath, const std::string& folder,
+                        const Selection& selection) {
     LzhResult result;
     Source source;
     source.fd = ::open(archivePath.c_str(), O_RDONLY | O_CLOEXEC);
@@ -277,6 +304,7 @@ LzhResult LhasaLzh::extract(const std::string& archivePath, const std::string& f
 
     int entries = 0;
     std::uint64_t nextHeader = 0;
+    std::uint64_t written = 0;
     for (;;) {
         LHAFileHeader* header = lha_reader_next_file(reader.get());
         if (!header) break;
@@ -285,8 +313,15 @@ LzhResult LhasaLzh::extract(const std::string& archivePath, const std::string& f
         if (std::strcmp(header->compress_method, kDirectoryMethod) == 0) continue;
         std::string name = plainName(storedName(*header));
         if (name.empty()) continue;
-        if (header->length > maxEntryBytes_) {
+        if (!selection.name.empty()) {
+            if (!sameNameIgnoringAsciiCase(name, selection.name)) continue;
+            name = selection.name;
+        }
+        // Judged by the stored length before decoding: a few bytes of
+        // compressed data can claim gigabytes.
+        if (header->length > maxEntryBytes_ || header->length > selection.maxTotalBytes - written) {
             result.error = "entry too large: " + name;
+            result.tooLarge = true;
             return result;
         }
         if (!lha_decoder_for_name(header->compress_method)) {
@@ -295,6 +330,7 @@ LzhResult LhasaLzh::extract(const std::string& archivePath, const std::string& f
             return result;
         }
         if (!writeEntry(reader.get(), *header, folder, name, result.error)) return result;
+        written += header->length;
         // A later entry with the same plain name replaced the earlier file.
         if (std::find(result.files.begin(), result.files.end(), name) == result.files.end()) {
             result.files.push_back(name);

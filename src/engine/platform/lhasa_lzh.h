@@ -18,8 +18,18 @@ class LhasaLzh : public Lzh {
     explicit LhasaLzh(std::uint64_t maxEntryBytes = kDefaultMaxEntryBytes);
 
     LzhResult extract(const std::string& archivePath, const std::string& folder) override;
+    LzhResult extractEntry(const std::string& archivePath, const std::string& folder,
+                           std::string_view entryName, std::uint64_t maxBytes) override;
 
   private:
+    // The entries to write: every one (an empty name) or those of one name.
+    struct Selection {
+        std::string_view name;
+        std::uint64_t maxTotalBytes = UINT64_MAX;
+    };
+    LzhResult run(const std::string& archivePath, const std::string& folder,
+                  const Selection& selection);
+
     std::uint64_t maxEntryBytes_;
 };
 

@@ -97,9 +97,11 @@ std::vector<std::string> parseRankingPage(std::string_view pageText) {
         auto row = lines.next();
         if (!row) break;
         std::size_t anchorEnd = row->find("</a>");
-        if (anchorEnd == std::string_view::npos || anchorEnd < 4) break;
+        if (anchorEnd == std::string_view::npos || anchorEnd == 0) break;  // no code: the end
+        // A listing without a four-digit code of ours is passed over.
+        if (anchorEnd < 4) continue;
         std::string_view code = row->substr(anchorEnd - 4, 4);
-        if (!std::all_of(code.begin(), code.end(), isDigit)) break;
+        if (!std::all_of(code.begin(), code.end(), isDigit)) continue;
         codes.emplace_back(code);
     }
     return codes;
@@ -117,7 +119,9 @@ bool downloadRanking(Http& http, Prompter& prompter, const Endpoints& endpoints,
         prompter.message("インターネットに接続できません。", MessageIcon::Stop);
         return false;
     }
-    if (response.status == HttpStatus::ReadFailed) {
+    // A page cut at the buffer keeps its first bytes; any other failure,
+    // an error page included, leaves the watchlist as it was.
+    if (response.status != HttpStatus::Ok && response.status != HttpStatus::TooLarge) {
         prompter.message("ネット上のファイルが見つかりません。", MessageIcon::Stop);
         return false;
     }

@@ -51,12 +51,13 @@ std::string rankingAddress(std::string_view host, const RankingChoices& choices)
 // The four-digit codes of the ranking rows (Shift-JIS page), in page order, at
 // most kMaxRankingEntries. Rows start after the line naming "関連情報"; in
 // each, the line after the next one after "<tr>" holds the code just before
-// its first "</a>". A row without four digits there ends the list.
+// its first "</a>". A row with something else there is skipped; a row without
+// "</a>", or with nothing before it, ends the list.
 std::vector<std::string> parseRankingPage(std::string_view page);
 
 // Fetches the ranking and makes it the contents of the output watchlist,
-// which the pane then shows. On a failed download the watchlist is not
-// touched. True when the watchlist was written.
+// which the pane then shows. On a failed download (an answer other than
+// success included) the watchlist is not touched. True when the watchlist was written.
 bool downloadRanking(Http& http, Prompter& prompter, const Endpoints& endpoints,
                      const StockMaster& master, Watchlists& watchlists, const ProgramFolder& folder,
                      const RankingChoices& choices);

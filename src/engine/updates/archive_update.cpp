@@ -6,6 +6,7 @@
 #include "core/file_io.h"
 #include "core/local_date.h"
 #include "core/text.h"
+#include "data/archive_download.h"
 #include "data/price_store.h"
 #include "updates/day_csv.h"
 #include "updates/day_import.h"
@@ -15,9 +16,6 @@ namespace tav {
 
 namespace {
 
-// Archives are a few hundred kilobytes; anything near this is not one.
-constexpr std::size_t kMaxArchiveBytes = std::size_t{256} << 20;
-
 bool isNotFoundPage(std::string_view body) {
     static const std::string kNotFound = text::sjisFromUtf8("ページが見つかりません");
     static const std::string kNotFoundKana = text::sjisFromUtf8("ページがみつかりません");
@@ -25,7 +23,7 @@ bool isNotFoundPage(std::string_view body) {
            body.find(kNotFoundKana) != std::string_view::npos;
 }
 
-std::string bracketed(std::string_view text, const char* rest) {
+std::string bracketed(std::string_view text, std::string_view rest) {
     std::string message = "[";
     message += text;
     message += "]　";
@@ -33,35 +31,66 @@ std::string bracketed(std::string_view text, const char* rest) {
     return message;
 }
 
-// Fetches and unpacks day D's archive into "Source". Stop, Skipped (the
-// not-found page) or Imported (the CSV is in place).
+std::string extractionFailureText(ArchiveEntryStatus status, const std::string& archivePath,
+                                  const std::string& csvName) {
+    switch (status) {
+        case ArchiveEntryStatus::Ok:
+            return {};
+        case ArchiveEntryStatus::Damaged:
+            return bracketed(archivePath, "は解凍処理に失敗しました。");
+        case ArchiveEntryStatus::TooLarge:
+            return bracketed(archivePath, "は解凍後のサイズが上限を超えるため解凍を中止しました。");
+        case ArchiveEntryStatus::Missing:
+            return bracketed(archivePath, "には " + csvName + " がありません。");
+        case ArchiveEntryStatus::CannotWrite:
+            break;
+    }
+    return bracketed(archivePath, "を解凍したファイルを書き込めません。");
+}
+
+// Fetches day D's archive into "Source" and takes its CSV out. Stop, Skipped
+// (the not-found page) or Imported (the CSV is in place).
 DayOutcome downloadDay(ArchiveTools& tools, std::string_view day, SourceMode mode) {
     const ProgramFolder& folder = tools.folder;
     tools.prompter.status("接続");
     HttpResponse response =
-        tools.http.get(dayArchiveAddress(tools.endpoints, day, mode), kMaxArchiveBytes);
+        tools.http.get(dayArchiveAddress(tools.endpoints, day, mode), tools.maxArchiveBytes);
     if (response.status == HttpStatus::CannotConnect) {
         tools.prompter.message("インターネットに接続できません。", MessageIcon::Stop);
         return DayOutcome::Stop;
     }
     std::string archivePath = folder.sourcePath(std::string(day) + ".LZH");
-    if (isNotFoundPage(response.body)) {
+    // The server's not-found page skips the day, whatever its status; a
+    // download that ran into its deadline or size cap is no page of it.
+    bool capped =
+        response.status == HttpStatus::TimedOut || response.status == HttpStatus::TooLarge;
+    if (!capped && isNotFoundPage(response.body)) {
         std::remove((archivePath).c_str());
         return DayOutcome::Skipped;
     }
     // A broken read: wait, then unpack what came (a cut archive fails to unpack).
-    if (response.status == HttpStatus::ReadFailed)
+    if (response.status == HttpStatus::ReadFailed) {
         std::this_thread::sleep_for(tools.readFailurePause);
+    } else if (response.status != HttpStatus::Ok) {
+        tools.prompter.message(bracketed(day, downloadFailureText(response.status)),
+                               MessageIcon::Stop);
+        return DayOutcome::Stop;
+    }
     if (!fileio::writeFileAtomic(archivePath, response.body)) {
         tools.prompter.message("ネット上のファイルが見つかりません。", MessageIcon::Stop);
         return DayOutcome::Stop;
     }
     tools.prompter.status("解凍");
     // A CSV left from an earlier run must not stand in for this archive's.
-    std::remove((folder.sourcePath(std::string(day) + ".csv")).c_str());
-    LzhResult unpacked = tools.lzh.extract(archivePath, folder.path("Source"));
-    if (!unpacked.ok) {
-        tools.prompter.message(bracketed(archivePath, "は解凍処理に失敗しました。"),
+    std::string csvName = std::string(day) + ".csv";
+    std::string csvPath = folder.sourcePath(csvName);
+    std::remove(csvPath.c_str());
+    ArchiveEntry csv =
+        readArchiveEntry(tools.lzh, archivePath, folder.path("Source"), csvName, tools.maxCsvBytes);
+    if (csv.status == ArchiveEntryStatus::Ok && !fileio::writeFileAtomic(csvPath, csv.bytes))
+        csv.status = ArchiveEntryStatus::CannotWrite;
+    if (csv.status != ArchiveEntryStatus::Ok) {
+        tools.prompter.message(extractionFailureText(csv.status, archivePath, csvName),
                                MessageIcon::Warning);
         return DayOutcome::Stop;
     }

@@ -40,6 +40,10 @@ struct ArchiveTools {
     Endpoints endpoints;
     // The pause after a read that broke off, before what came is unpacked.
     std::chrono::milliseconds readFailurePause{3000};
+    // A day's archive is a few hundred kilobytes and its CSV some megabytes at
+    // most; anything near these is no archive of ours.
+    std::size_t maxArchiveBytes = std::size_t{32} << 20;
+    std::uint64_t maxCsvBytes = std::uint64_t{64} << 20;
 };
 
 // The date of the last bar of code 1010's daily file: the store holds every
@@ -54,8 +58,11 @@ enum class DayOutcome { Imported, Skipped, Stop };
 
 // Imports one day: a day the store already holds is skipped with a message;
 // the server's not-found page skips the day silently; a failure to connect,
-// to store or to unpack the archive, or to write the files, stops the run
-// with its message and leaves every file as it was before the day.
+// any other answer than the archive, a download past its deadline or size
+// cap, an archive that fails to unpack or lacks the day's CSV ("D.csv", any
+// case), or a failure to write the files, stops the run with its message and
+// leaves every file as it was before the day. Only the CSV is taken out of
+// the archive.
 DayOutcome importDay(ArchiveTools& tools, std::string_view day, SourceMode mode);
 
 struct ArchiveRunResult {

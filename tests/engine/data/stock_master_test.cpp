@@ -172,15 +172,20 @@ TEST_F(MasterUpdate, ReplacesTheListFromTheArchive) {
 TEST_F(MasterUpdate, FailuresLeaveTheListByteIdentical) {
     // Not an archive (the server's not-found page), an archive without the
     // list, an archive whose list is junk, and a truncated archive.
+    // Each says what went wrong.
     std::string good = makeArchive(scratch, {{"Stock.lst", list}});
-    std::vector<std::string> bodies = {"", makeArchive(scratch, {{"other.txt", "x"}}),
-                                       makeArchive(scratch, {{"Stock.lst", "<html>"}}),
-                                       good.substr(0, good.size() / 2)};
-    for (const auto& body : bodies) {
+    std::pair<std::string, std::string> cases[] = {
+        {"", "解凍処理に失敗しました。"},
+        {makeArchive(scratch, {{"other.txt", "x"}}),
+         "ダウンロードしたファイルに銘柄情報リスト（Stock.lst）がありません。"},
+        {makeArchive(scratch, {{"Stock.lst", "<html>"}}),
+         "ダウンロードした銘柄情報リストの内容が正しくありません。"},
+        {good.substr(0, good.size() / 2), "解凍処理に失敗しました。"}};
+    for (const auto& [body, message] : cases) {
         server.serve("/dist/stock.lzh", body);
         tools.prompter.calls.clear();
         EXPECT_FALSE(workspace.updateMasterFromArchive(false));
-        EXPECT_EQ(tools.prompter.messages(), std::vector<std::string>{"解凍処理に失敗しました。"});
+        EXPECT_EQ(tools.prompter.messages(), std::vector<std::string>{message});
         EXPECT_EQ(listNow(), list);
     }
 }

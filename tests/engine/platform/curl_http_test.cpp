@@ -181,16 +181,18 @@ class CurlHttpTest : public ::testing::Test {
     CurlHttp http_{CurlHttp::Timeouts{2000ms, 1, 500ms}};
 };
 
-TEST_F(CurlHttpTest, AnyStatusCodeIsAPage) {
+TEST_F(CurlHttpTest, OnlyASuccessAnswerIsOk) {
     HttpResponse ok = http_.get(url("/ok"), 1000);
     EXPECT_EQ(ok.status, HttpStatus::Ok);
     EXPECT_EQ(ok.httpCode, 200);
     EXPECT_EQ(ok.body, "hello body");
 
+    // The error page still comes, for callers that recognise a server's page.
     HttpResponse missing = http_.get(url("/missing"), 1000);
-    EXPECT_EQ(missing.status, HttpStatus::Ok);
+    EXPECT_EQ(missing.status, HttpStatus::HttpError);
     EXPECT_EQ(missing.httpCode, 404);
     EXPECT_EQ(missing.body, "no such page");
+    EXPECT_EQ(http_.get(url("/missing"), 4).status, HttpStatus::HttpError);
 }
 
 TEST_F(CurlHttpTest, SendsTheAgentAndFollowsBoundedRedirects) {
@@ -266,29 +268,41 @@ TEST_F(CurlHttpTest, ProxyComesFromTheEnvironment) {
 
 TEST_F(CurlHttpTest, GetToFileWritesTheWholeBody) {
     test::TempFolder folder;
-    EXPECT_EQ(http_.getToFile(url("/big"), (folder / "big.bin").string()), HttpStatus::Ok);
+    EXPECT_EQ(http_.getToFile(url("/big"), (folder / "big.bin").string(), 100000), HttpStatus::Ok);
     EXPECT_EQ(test::readFile(folder / "big.bin"), pattern(100000));
 
-    EXPECT_EQ(http_.getToFile(url("/missing"), (folder / "page.html").string()), HttpStatus::Ok);
-    EXPECT_EQ(test::readFile(folder / "page.html"), "no such page");
-
     test::writeFile(folder / "old.txt", "previous contents that are longer");
-    EXPECT_EQ(http_.getToFile(url("/empty"), (folder / "old.txt").string()), HttpStatus::Ok);
+    EXPECT_EQ(http_.getToFile(url("/empty"), (folder / "old.txt").string(), 0), HttpStatus::Ok);
     EXPECT_TRUE(fs::exists(folder / "old.txt"));
     EXPECT_EQ(fs::file_size(folder / "old.txt"), 0u);
 }
 
 TEST_F(CurlHttpTest, GetToFileLeavesNoPartialFile) {
     test::TempFolder folder;
-    EXPECT_EQ(http_.getToFile("http://", (folder / "none.bin").string()),
-              HttpStatus::CannotConnect);
-    EXPECT_FALSE(fs::exists(folder / "none.bin"));
-
     RawServer server("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nonly ten b", false);
-    EXPECT_EQ(http_.getToFile(server.url(), (folder / "cut.bin").string()), HttpStatus::ReadFailed);
-    EXPECT_FALSE(fs::exists(folder / "cut.bin"));
+    struct Case {
+        std::string url;
+        std::uint64_t maxBytes;
+        HttpStatus status;
+    } cases[] = {
+        {"http://", 1000, HttpStatus::CannotConnect},
+        {server.url(), 1000, HttpStatus::ReadFailed},
+        {url("/missing"), 1000, HttpStatus::HttpError},
+        {url("/big"), 99999, HttpStatus::TooLarge},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.url);
+        EXPECT_EQ(http_.getToFile(c.url, (folder / "x.bin").string(), c.maxBytes), c.status);
+        EXPECT_FALSE(fs::exists(folder / "x.bin"));
+    }
+    // An error page does not replace what was there.
+    test::writeFile(folder / "old.txt", "kept");
+    EXPECT_EQ(http_.getToFile(url("/missing"), (folder / "old.txt").string(), 1000),
+              HttpStatus::HttpError);
+    EXPECT_EQ(test::readFile(folder / "old.txt"), "kept");
+    fs::remove(folder / "old.txt");
 
-    EXPECT_EQ(http_.getToFile(url("/ok"), (folder / "no-such-folder" / "x.bin").string()),
+    EXPECT_EQ(http_.getToFile(url("/ok"), (folder / "no-such-folder" / "x.bin").string(), 1000),
               HttpStatus::CannotWrite);
     EXPECT_TRUE(fs::is_empty(folder.path()));
 }

@@ -234,6 +234,47 @@ TEST_F(LhasaLzhTest, RefusesOversizedAndUnknownEntries) {
     EXPECT_FALSE(LhasaLzh().extract(archive().string(), (out() / "no-such-folder").string()).ok);
 }
 
+TEST_F(LhasaLzhTest, OneEntryByNameUnderATotalCap) {
+    const std::string csv = "2026/02/10,7203,x,1,2,3,4,5\n";  // 28 bytes
+    const std::string others =
+        level0("readme.txt", "hello") + level0("bomb.dat", std::string(500, '0'));
+    struct Case {
+        std::string archive;
+        std::string entry;
+        std::uint64_t maxBytes;
+        bool ok;
+        bool tooLarge;
+        Names files;
+    } cases[] = {
+        // Any case and any folder in the archive; written under the name asked for.
+        {others + level0("dir/20260210.CSV", csv),
+         "20260210.csv",
+         100,
+         true,
+         false,
+         {"20260210.csv"}},
+        {level0("Stock.lst", csv) + others, "STOCK.LST", 28, true, false, {"STOCK.LST"}},
+        {others, "20260210.csv", 100, true, false, {}},
+        {level0("20260210.csv", csv), "20260210.csv", 27, false, true, {}},
+        // The cap counts every copy of the name.
+        {level0("a.csv", csv) + level0("A.CSV", csv), "a.csv", 50, false, true, {"a.csv"}},
+        {level0("a.csv", csv, 1), "a.csv", 100, false, false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.entry + " " + std::to_string(c.maxBytes));
+        resetOut();
+        test::writeFile(archive(), c.archive);
+        LzhResult result =
+            LhasaLzh().extractEntry(archive().string(), out().string(), c.entry, c.maxBytes);
+        EXPECT_EQ(result.ok, c.ok) << result.error;
+        EXPECT_EQ(result.tooLarge, c.tooLarge);
+        EXPECT_EQ(result.files, c.files);
+        EXPECT_EQ(listing(out()), std::set<std::string>(c.files.begin(), c.files.end()));
+        for (const std::string& name : c.files)
+            EXPECT_EQ(test::readFile(out() / name), csv);
+    }
+}
+
 // Archives from the lha command, compressed with its usual methods.
 class LhaCommandTest : public LhasaLzhTest {
   protected:

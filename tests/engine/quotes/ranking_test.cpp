@@ -40,11 +40,15 @@ TEST(Ranking, PageRows) {
     EXPECT_EQ(found.front(), "1300");
     EXPECT_EQ(found.back(), "1319");
     EXPECT_TRUE(parseRankingPage(test::sjis(rankingPage(codes, false))).empty());
-    // A row without four digits before "</a>" ends the list.
-    EXPECT_EQ(parseRankingPage(test::sjis(rankingPage({"7203", "AB1", "6758"}))),
-              std::vector<std::string>{"7203"});
-    EXPECT_EQ(parseRankingPage(test::sjis(rankingPage({"7203", "12.4", "6758"}))),
-              std::vector<std::string>{"7203"});
+    // A row without four digits before "</a>" is passed over; one with
+    // nothing before it ends the list.
+    for (const char* odd : {"AB1", "12.4", "130A", "7"})
+        EXPECT_EQ(parseRankingPage(test::sjis(rankingPage({"7203", odd, "6758"}))),
+                  (std::vector<std::string>{"7203", "6758"}))
+            << odd;
+    EXPECT_EQ(
+        parseRankingPage(test::sjis("関連情報\n<tr>\n<td>1</td>\n</a>\n<tr>\n1\n<a>7203</a>\n")),
+        std::vector<std::string>{});
 }
 
 class RankingDownload : public ::testing::Test {
@@ -56,8 +60,10 @@ class RankingDownload : public ::testing::Test {
         test::writeFile(temp / "Endpoints.lst", Endpoints::fileTextForHost(server.host()));
     }
     std::string body;
+    int status = 200;
     bool breakOff = false;
     test::QuoteServer server{[this](const httplib::Request&, httplib::Response& response) {
+        response.status = status;
         if (!breakOff) return response.set_content(body, "text/html");
         response.set_content_provider(1000, "text/html",
                                       [](size_t, size_t, httplib::DataSink& sink) {
@@ -91,10 +97,16 @@ TEST_F(RankingDownload, WritesTheOutputWatchlist) {
 }
 
 TEST_F(RankingDownload, FailedDownloadsLeaveTheWatchlistAlone) {
+    body = test::euc(rankingPage({"7203"}));
+    for (int error : {404, 500}) {
+        status = error;
+        EXPECT_FALSE(downloadRanking(workspace, {0, 0, 0, 0, 1}));
+    }
+    status = 200;
     breakOff = true;
     EXPECT_FALSE(downloadRanking(workspace, {0, 0, 0, 0, 1}));
     EXPECT_EQ(tools.prompter.messages(),
-              std::vector<std::string>{"ネット上のファイルが見つかりません。"});
+              std::vector<std::string>(3, "ネット上のファイルが見つかりません。"));
     test::writeFile(temp / "Endpoints.lst", "ranking,http://127.0.0.1:1\n");
     EXPECT_FALSE(downloadRanking(workspace, {0, 0, 0, 0, 1}));
     EXPECT_EQ(tools.prompter.messages().back(), "インターネットに接続できません。");

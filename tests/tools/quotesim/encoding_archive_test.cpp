@@ -106,5 +106,26 @@ TEST_P(LzhExtraction, ArchivesExtractWithLiblhasaAndLha) {
 INSTANTIATE_TEST_SUITE_P(Levels, LzhExtraction,
                          ::testing::Values(LzhHeaderLevel::Level0, LzhHeaderLevel::Level2));
 
+// The bomb must really be one, or the tests of the readers' caps prove nothing:
+// sizes around the 256-byte copies and the 65535-copy blocks, from a few bytes.
+TEST(LzhBomb, UnpacksToExactlyItsSizeOfZeroBytes) {
+    test::TempFolder folder;
+    auto archive = folder / "bomb.lzh";
+    auto out = folder / "out";
+    std::filesystem::create_directory(out);
+    for (uint32_t size : {1u, 2u, 3u, 259u, 65535u * 256 + 1, 65535u * 256 + 3, (1u << 24) + 7}) {
+        SCOPED_TRACE(size);
+        std::string bomb = writeLzhBomb({"a.bin", "b.bin"}, size);
+        EXPECT_LT(bomb.size(), 200u);
+        test::writeFile(archive, bomb);
+        auto result = LhasaLzh().extract(archive.string(), out.string());
+        ASSERT_TRUE(result.ok) << result.error;
+        EXPECT_EQ(result.files, (std::vector<std::string>{"a.bin", "b.bin"}));
+        std::string bytes = test::readFile(out / "b.bin");
+        EXPECT_EQ(bytes.size(), size);
+        EXPECT_EQ(bytes.find_first_not_of('\0'), std::string::npos);
+    }
+}
+
 }  // namespace
 }  // namespace tav::quotesim

@@ -203,7 +203,8 @@ TEST_F(ServerTest, QuoteMarginAndRankingPagesParse) {
 TEST_F(ServerTest, ArchivesExtractToTheDayCsvAndTheMasterList) {
     test::TempFolder folder;
     std::string archive = (folder / "20050315.LZH").string();
-    ASSERT_EQ(http.getToFile(server_->host() + "/data2005/20050315.LZH", archive), HttpStatus::Ok);
+    ASSERT_EQ(http.getToFile(server_->host() + "/data2005/20050315.LZH", archive, 1 << 20),
+              HttpStatus::Ok);
     LhasaLzh lzh;
     auto result = lzh.extract(archive, folder.str());
     ASSERT_TRUE(result.ok) << result.error;
@@ -213,7 +214,7 @@ TEST_F(ServerTest, ArchivesExtractToTheDayCsvAndTheMasterList) {
     std::string master = (folder / "stock.lzh").string();
     ASSERT_EQ(http.getToFile(Endpoints::parse(Endpoints::fileTextForHost(server_->host()))
                                  .address(Endpoints::kMasterArchive),
-                             master),
+                             master, 1 << 20),
               HttpStatus::Ok);
     ASSERT_TRUE(lzh.extract(master, folder.str()).ok);
     EXPECT_EQ(test::readFile(folder / "Stock.lst"), market_->masterListText());
@@ -234,6 +235,13 @@ TEST_F(ServerTest, FaultsBreakOnlyTheSiteTheyArePutOn) {
     EXPECT_EQ(http.get(host + "/fault/slow-20/q?s=998407&d=t", 65535).status, HttpStatus::Ok);
     EXPECT_EQ(http.get(host + "/fault/notfound/q?s=998407&d=t", 65535).httpCode, 404);
     EXPECT_EQ(http.get(host + "/fault/bogus/q?s=998407&d=t", 65535).httpCode, 200);  // served as is
+    auto failing = http.get(host + "/fault/status-503/q?s=998407&d=t", 65535);
+    EXPECT_EQ(failing.status, HttpStatus::HttpError);
+    EXPECT_EQ(failing.httpCode, 503);
+    EXPECT_EQ(failing.body, http.get(host + "/q?s=998407&d=t", 65535).body);
+
+    // Archive faults leave pages as they are.
+    EXPECT_EQ(http.get(host + "/fault/bomb-64/q?s=998407&d=t", 65535).body, failing.body);
 
     // Exactly 65536 bytes overflow the page buffer; 65535 fit with the terminator.
     QuoteContext quotes = context();
@@ -268,8 +276,10 @@ TEST(SimServerFaults, SpecsParseOrAreRefused) {
     EXPECT_EQ(fault->kind, Fault::Kind::Size);
     EXPECT_EQ(fault->argument, 65536);
     EXPECT_EQ(fault->fromPage, 3);
-    EXPECT_TRUE(parseFault("truncate"));
-    for (const char* bad : {"", "slow", "truncate-5", "size-", "size-12x", "notfound@", "nothing"})
+    for (const char* good : {"truncate", "drip-900", "status-404", "bomb-1023", "upper@1"})
+        EXPECT_TRUE(parseFault(good)) << good;
+    for (const char* bad : {"", "slow", "truncate-5", "size-", "size-12x", "notfound@", "nothing",
+                            "status-99", "status-600", "upper-1", "bomb", "drip"})
         EXPECT_FALSE(parseFault(bad)) << bad;
 }
 
