@@ -756,7 +756,8 @@ void MainWindow::historyMenu() {
                 "データをYahooサイトから個別に読み込みます。\n\n危険！！！　一括更新とはデータソー"
                 "ス"
                 "が異なります。\n\n一括更新後でないとデータの整合性が失われますのでご注意ください。"
-                "\n\nよろしいですか？"))
+                "\n\nよろしいですか？",
+                QuestionKind::Destructive))
             return;
         runSeriesOperation([this] { deleteAndRefetch(workspace_); });
     });
