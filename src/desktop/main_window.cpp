@@ -24,6 +24,8 @@
 #include "dialogs/archive_days_dialog.h"
 #include "dialogs/margin_dialog.h"
 #include "dialogs/quote_entry_dialog.h"
+#include "dialogs/ranking_dialog.h"
+#include "dialogs/settings_sheet.h"
 #include "note_pane.h"
 #include "scale_labels.h"
 #include "security_search.h"
@@ -32,6 +34,7 @@
 #include "workspace.h"
 #include "workspace_archive.h"
 #include "workspace_quotes.h"
+#include "workspace_settings.h"
 #include "workspace_updates.h"
 
 namespace tav::desktop {
@@ -48,9 +51,8 @@ constexpr int kHeaderY = 10;
 
 // Commands whose work is not built yet: their buttons stay disabled.
 constexpr int kNotYetAvailable[] = {
-    cmd::InvestmentLinks, cmd::CompanyInfo,    cmd::Screening, cmd::Simulation,
-    cmd::RankingDownload, cmd::StrategyDialog, cmd::Settings,  cmd::IntradayPage,
-    cmd::ListRange,       cmd::ListSignals,
+    cmd::InvestmentLinks, cmd::CompanyInfo, cmd::Screening,  cmd::Simulation,
+    cmd::StrategyDialog,  cmd::IntradayPage, cmd::ListRange, cmd::ListSignals,
 };
 
 bool alternateHeld() {
@@ -484,6 +486,12 @@ void MainWindow::runCommand(int id, bool alternate) {
         case cmd::ToggleSplitter1:
             toggleSplitter1();
             break;
+        case cmd::Settings:
+            openSettings();
+            break;
+        case cmd::RankingDownload:
+            rankingDownload();
+            break;
         case cmd::Help: {
             // The user guide installed beside the program, when there is one.
             const QString guide = QStandardPaths::locate(QStandardPaths::GenericDataLocation,
@@ -765,8 +773,7 @@ void MainWindow::historyMenu() {
     item(&menu, QStringLiteral("バージョン情報(&V)"), [this] {
         showAboutBox(this, QString::fromStdString(workspace_.options().versionText("Tavrento")));
     });
-    // The settings sheet is not built yet.
-    menu.addAction(QStringLiteral("オプション設定(&O)"))->setEnabled(false);
+    item(&menu, QStringLiteral("オプション設定(&O)"), [this] { openSettings(); });
 
     QAbstractButton* button = toolbar_->button(cmd::HistoryMenu);
     menu.exec(button->mapToGlobal(QPoint(0, button->height())));
@@ -988,6 +995,41 @@ void MainWindow::paintEvent(QPaintEvent*) {
         painter.drawText(headerX + metrics.horizontalAdvance(headerLine()) + 20, headerBaseline,
                          QStringLiteral("シミュレーションデータ不足"));
     }
+}
+
+// --- Settings sheet and ranking download ---
+
+void MainWindow::openSettings() {
+    const std::unique_ptr<SettingsSheet> sheet = openSettingsSheet(workspace_);
+    SettingsSheetDialog dialog(*sheet, workspace_.prompter(), workspace_.settingsStore(), this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const SheetChanges changes = applySettingsSheet(workspace_, *sheet);
+    if (changes.quoteIntervalChanged) {
+        quoteInterval_ = workspace_.options().quoteWatchMilliseconds();
+        quoteTimer_.start(quoteInterval_, this);
+        if (quoteWatchRunning_) quoteWatchTick();
+    }
+    // A changed screen size starts again from screen 1, which the label shows.
+    updateLabels();
+    requestRepaint();
+}
+
+void MainWindow::rankingDownload() {
+    std::array<uint8_t, 5>& saved = workspace_.options().rankingChoices;
+    RankingDialog dialog({saved[0], saved[1], saved[2], saved[3], saved[4]},
+                         workspace_.watchlists().titles(), this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const RankingChoices choices = dialog.choices();
+    saved = {static_cast<uint8_t>(choices.category), static_cast<uint8_t>(choices.kind),
+             static_cast<uint8_t>(choices.market), static_cast<uint8_t>(choices.period),
+             static_cast<uint8_t>(choices.output)};
+    busy_ = true;
+    showProgress(1);
+    const bool written = downloadRanking(workspace_, choices);
+    showProgress(100);
+    busy_ = false;
+    if (written) watchlist_->reload();
+    takeFocus();
 }
 
 }  // namespace tav::desktop

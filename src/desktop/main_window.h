@@ -127,6 +127,8 @@ class MainWindow : public QWidget {
     void addSecurityDialog(StockCode preset);
     void enterQuote();
     void toggleQuoteWatch();
+    void openSettings();
+    void rankingDownload();
     // Runs a long engine operation that may replace the series, then shows
     // whatever series it left.
     template <typename Operation>
