@@ -215,26 +215,38 @@ QWidget* SettingsSheetDialog::colourPage() {
 
 QWidget* SettingsSheetDialog::displayPage() {
     auto* page = new QWidget;
-    auto* grid = new QGridLayout(page);
-    grid->addWidget(new QLabel(QStringLiteral("１画面表示数"), page), 0, 0);
-    grid->addWidget(numberEdit(SheetField::graphsPerScreen, page), 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("個"), page), 0, 2);
-    grid->addWidget(new QLabel(QStringLiteral("指数表示順序"), page), 1, 0);
+    auto* layout = new QVBoxLayout(page);
+    auto* count = new QHBoxLayout;
+    count->addWidget(new QLabel(QStringLiteral("１画面表示数"), page));
+    count->addWidget(numberEdit(SheetField::graphsPerScreen, page));
+    count->addWidget(new QLabel(QStringLiteral("個"), page));
+    count->addStretch();
+    layout->addLayout(count);
+    layout->addSpacing(8);
+    layout->addWidget(new QLabel(QStringLiteral("指数表示順序"), page));
     orderList_ = new QListWidget(page);
     orderList_->setObjectName(QStringLiteral("indicatorOrder"));
-    grid->addWidget(orderList_, 2, 0, 3, 3);
     auto* up = new QPushButton(QStringLiteral("↑"), page);
     auto* down = new QPushButton(QStringLiteral("↓"), page);
     up->setObjectName(QStringLiteral("orderUp"));
     down->setObjectName(QStringLiteral("orderDown"));
-    grid->addWidget(up, 2, 3);
-    grid->addWidget(down, 3, 3);
-    grid->setColumnStretch(4, 1);
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(up);
+    buttons->addWidget(down);
+    buttons->addStretch();
+    auto* list = new QHBoxLayout;
+    list->addWidget(orderList_);
+    list->addLayout(buttons);
+    list->addStretch();
+    layout->addLayout(list, 1);
     connect(up, &QPushButton::clicked, this,
             [this] { fillOrderList(sheet_.moveUp(orderList_->currentRow())); });
     connect(down, &QPushButton::clicked, this,
             [this] { fillOrderList(sheet_.moveDown(orderList_->currentRow())); });
     fillOrderList(-1);
+    // All seventeen names at once, no scrolling.
+    orderList_->setMinimumHeight(orderList_->sizeHintForRow(0) * kIndicatorCount +
+                                 2 * orderList_->frameWidth() + 4);
     return page;
 }
 
