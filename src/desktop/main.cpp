@@ -16,6 +16,7 @@
 #include "qt_prompter.h"
 #include "qt_shell.h"
 #include "startup_options.h"
+#include "ui_font.h"
 #include "unattended_prompter.h"
 #include "workspace.h"
 
@@ -26,6 +27,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavrento"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("office-chart-line")));
+    useJapaneseUiFont();
 
     std::vector<std::string> arguments;
     for (int index = 1; index < argc; ++index)

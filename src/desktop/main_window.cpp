@@ -194,6 +194,7 @@ LayoutInput MainWindow::layoutInput() const {
     input.splitter2 = options.splitter2;
     input.splitter1 = options.splitter1;
     input.rightWidth = options.rightWidth;
+    input.boardWidth = PriceBoard::fittingWidth(board_->fontMetrics());
     return input;
 }
 
@@ -937,12 +938,18 @@ void MainWindow::paintEvent(QPaintEvent*) {
             painter.drawText(x, layout_.chart.top + y + metrics.ascent() / 2, text);
         };
         if (scale.hasPriceArea()) {
-            for (const GuideLine& guide : scale.guides)
-                if (guide.y > 0 && guide.y < layout_.chart.height()) label(guide.price, guide.y);
-            const int newest = std::min(view_.newestIndex(), series.count() - 1);
+            // The close of the newest bar the user can see (marker B hides
+            // the later ones); a guide label it would overprint is left out.
+            const int newest = std::min(view_.lastVisibleBar(), series.count() - 1);
             const int32_t close = series.bars[newest].close;
             const int y = scale.priceY(close);
-            if (y > 0 && y < layout_.chart.height()) {
+            const bool closeShown = y > 0 && y < layout_.chart.height();
+            for (const GuideLine& guide : scale.guides) {
+                if (guide.y <= 0 || guide.y >= layout_.chart.height()) continue;
+                if (closeShown && std::abs(guide.y - y) < metrics.height()) continue;
+                label(guide.price, guide.y);
+            }
+            if (closeShown) {
                 painter.save();
                 painter.setPen(QColor(0xFF, 0, 0));
                 label(close, y);
@@ -950,25 +957,20 @@ void MainWindow::paintEvent(QPaintEvent*) {
             }
         }
 
-        // Indicator scales, right-aligned 5 pixels left of the column. A
-        // graph's bottom row lies one unit below the next graph's top, too
-        // close for two labels: the bottom is labelled on the last graph only.
+        // Indicator scales, right-aligned 5 pixels left of the column, each
+        // graph's labels inside its own span.
         const IndicatorLayout graphs = indicator_->layout();
-        int lastGraph = -1;
-        for (int g = 0; g < graphs.graphsPerScreen; ++g)
-            if (indicator_->indicatorAt(g)) lastGraph = g;
-        for (int g = 0; g <= lastGraph; ++g) {
+        const auto baselines = indicatorLabelBaselines(graphs, graphs.graphsPerScreen,
+                                                       metrics.ascent(), metrics.descent());
+        for (int g = 0; g < graphs.graphsPerScreen; ++g) {
             const auto indicator = indicator_->indicatorAt(g);
             if (!indicator) continue;
             const auto texts = indicatorScaleLabels(*indicator, view_.inverted);
-            const int baselines[] = {graphs.graphTop(g) + metrics.ascent(),
-                                     graphs.graphMiddle(g) + metrics.ascent() / 2,
-                                     graphs.graphBottom(g)};
-            for (int row = 0; row < (g == lastGraph ? 3 : 2); ++row) {
-                if (texts[row].empty()) continue;
+            for (int row = 0; row < 3; ++row) {
+                if (texts[row].empty() || !baselines[g][row]) continue;
                 const QString text = QString::fromStdString(texts[row]);
                 painter.drawText(column - 5 - metrics.horizontalAdvance(text),
-                                 layout_.indicator.top + baselines[row], text);
+                                 layout_.indicator.top + *baselines[g][row], text);
             }
         }
 

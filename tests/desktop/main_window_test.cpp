@@ -15,6 +15,7 @@
 
 #include "chart/chart_pane.h"
 #include "chart/indicator_pane.h"
+#include "chart/price_board.h"
 #include "command_ids.h"
 #include "core/text.h"
 #include "data/endpoints.h"
