@@ -57,6 +57,9 @@ int main(int argc, char** argv) {
     MainWindow window(workspace);
     window.setUnattended(startup.screenshot.has_value());
     interactive.setParent(&window);
+    shell.onFailure = [&prompter](const std::string& message) {
+        prompter.message(message, MessageIcon::Warning);
+    };
     interactive.onProgress = [&window](int percent) { window.showProgress(percent); };
     interactive.onStatus = [&window](const std::string& text) { window.showStatus(text); };
     const bool needsStore = workspace.initProgramFolder();

@@ -235,7 +235,10 @@ void MainWindow::resizeEvent(QResizeEvent*) {
 
 void MainWindow::showSecurity(StockCode code) {
     // Markers go even when the switch fails: the previous series comes back
-    // whole, but the user asked to leave it.
+    // whole, but the user asked to leave it. Another security starts on the
+    // first indicator screen, and with no bar chosen for the strategy's run.
+    workspace_.options().indicatorScreen = 0;
+    workspace_.strategyDisplay.view.selectedEnd = -1;
     selectSecurity(workspace_, code);
     seriesReplaced();
     if (quoteWatchRunning_) quoteWatchTick();
@@ -264,6 +267,7 @@ void MainWindow::seriesReplaced() {
     const int count = workspace_.series().count();
     view_.resetForSeries(count);
     nav_.reset(count);
+    olderBarsExhausted_ = false;
     syncNavigation();
     board_->hideLevelList();
     updateLabels();
@@ -456,6 +460,13 @@ void MainWindow::runCommand(int id, bool alternate) {
             openDataFile();
             break;
         case cmd::BarClicked:
+            // With a strategy shown the clicked bar also ends its run, so
+            // the report reads up to that bar.
+            if (options.selectedStrategy != 0 && view_.clickedBar >= 0) {
+                workspace_.strategyDisplay.view = {nav_.newest(), nav_.visible(), view_.clickedBar};
+                workspace_.runStrategyDisplay(options.selectedStrategy);
+                requestRepaint();
+            }
             board_->update();
             break;
         case cmd::TakeFocus:
@@ -526,13 +537,17 @@ void MainWindow::toNewest() {
 }
 
 void MainWindow::pageBack() {
-    if (nav_.pageBackNeedsOlderBars()) {
+    // Once the site had nothing older for this series, paging stops at its
+    // oldest bar without asking (and telling) again.
+    if (nav_.pageBackNeedsOlderBars() && !olderBarsExhausted_) {
         // Older bars are fetched for the page to come; the engine counts the
         // pages with this one included.
         workspace_.paging.visibleBars = nav_.visible();
         workspace_.paging.pagesBack = nav_.pagesBack() + 1;
         const int before = workspace_.series().count();
-        if (extendIntoPast(workspace_) && workspace_.series().count() > before) {
+        const bool extended = extendIntoPast(workspace_);
+        if (!extended) olderBarsExhausted_ = true;
+        if (extended && workspace_.series().count() > before) {
             // The bars under the markers moved: clear them with the rest.
             const int added = workspace_.series().count() - before;
             const int newest = nav_.newest();

@@ -172,6 +172,8 @@ class MainWindow : public QWidget {
     bool unattended_ = false;
     bool shutDown_ = false;
     Splitter dragging_ = Splitter::None;
+    // Set when fetching older bars for paging back failed; cleared with the series.
+    bool olderBarsExhausted_ = false;
     // The stored splitter while End has it lowered; 0 when not lowered.
     std::optional<int> splitter1Before_;
 };
