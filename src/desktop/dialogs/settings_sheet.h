@@ -2,6 +2,8 @@
 
 #include <QDialog>
 #include <array>
+#include <functional>
+#include <optional>
 #include <vector>
 
 #include "platform/prompter.h"
