@@ -25,8 +25,10 @@ constexpr const char* kDay = "20240614";
 class QuietPrompter : public tav::Prompter {
   public:
     void message(const std::string&, tav::MessageIcon) override {}
-    bool askYesNo(const std::string&) override { return true; }
-    tav::Answer askYesNoCancel(const std::string&) override { return tav::Answer::Yes; }
+    bool askYesNo(const std::string&, tav::QuestionKind) override { return true; }
+    tav::Answer askYesNoCancel(const std::string&, tav::QuestionKind) override {
+        return tav::Answer::Yes;
+    }
     std::optional<std::string> askText(const std::string&, const std::string&,
                                        const std::string& preset) override {
         return preset;

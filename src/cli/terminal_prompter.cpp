@@ -26,11 +26,11 @@ void TerminalPrompter::message(const std::string& text, MessageIcon icon) {
     std::cerr << (icon == MessageIcon::Stop ? "[error] " : "[notice] ") << text << '\n';
 }
 
-bool TerminalPrompter::askYesNo(const std::string& text) {
-    return askYesNoCancel(text) == Answer::Yes;
+bool TerminalPrompter::askYesNo(const std::string& text, QuestionKind kind) {
+    return askYesNoCancel(text, kind) == Answer::Yes;
 }
 
-Answer TerminalPrompter::askYesNoCancel(const std::string& text) {
+Answer TerminalPrompter::askYesNoCancel(const std::string& text, QuestionKind) {
     std::cerr << "[question] " << text << '\n';
     if (assumeYes_) {
         std::cerr << "  -> yes (--yes)\n";

@@ -17,6 +17,7 @@
 #include "qt_platform/unattended_prompter.h"
 #include "window/main_window.h"
 #include "window/startup_options.h"
+#include "window/ui_font.h"
 #include "workspace.h"
 
 int main(int argc, char** argv) {
@@ -26,6 +27,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavrento"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("office-chart-line")));
+    useJapaneseUiFont();
 
     std::vector<std::string> arguments;
     for (int index = 1; index < argc; ++index)
@@ -55,6 +57,9 @@ int main(int argc, char** argv) {
     MainWindow window(workspace);
     window.setUnattended(startup.screenshot.has_value());
     interactive.setParent(&window);
+    shell.onFailure = [&prompter](const std::string& message) {
+        prompter.message(message, MessageIcon::Warning);
+    };
     interactive.onProgress = [&window](int percent) { window.showProgress(percent); };
     interactive.onStatus = [&window](const std::string& text) { window.showStatus(text); };
     const bool needsStore = workspace.initProgramFolder();

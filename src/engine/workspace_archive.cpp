@@ -85,7 +85,8 @@ bool discardAndRebuild(Workspace& workspace, const ArchiveDialog& dialog) {
     if (!workspace.requireWritableStore()) return false;
     if (!workspace.prompter().askYesNo(
             "全ての銘柄の株価データを破棄し、再構築します。\n\n新データの構築に"
-            "はかなり時間がかかります。\n\nよろしいですか？"))
+            "はかなり時間がかかります。\n\nよろしいですか？",
+            QuestionKind::Destructive))
         return false;
     workspace.saveIfChanged();
     auto aside = setAsideDailyFiles(workspace.folder());

@@ -290,7 +290,8 @@ bool updateCommand(Workspace& workspace, bool alternate, const ArchiveDialog& di
         if (!workspace.prompter().askYesNo(
                 "データをYahooサイトから個別に再読込みします。\n\n危険！！！　"
                 "一括更新とはデータソースが異なります。\n\n一括更新後でないとデータの整合性が"
-                "失われますのでご注意ください。\n\nよろしいですか？"))
+                "失われますのでご注意ください。\n\nよろしいですか？",
+                QuestionKind::Destructive))
             return false;
         return deleteAndRefetch(workspace);
     }

@@ -6,16 +6,16 @@ void RecordingPrompter::message(const std::string& text, MessageIcon icon) {
     calls.push_back({"message", text, icon});
 }
 
-bool RecordingPrompter::askYesNo(const std::string& text) {
-    calls.push_back({"yesno", text});
+bool RecordingPrompter::askYesNo(const std::string& text, QuestionKind kind) {
+    calls.push_back({"yesno", text, MessageIcon::Warning, kind});
     if (answers.empty()) return true;
     Answer answer = answers.front();
     answers.pop_front();
     return answer == Answer::Yes;
 }
 
-Answer RecordingPrompter::askYesNoCancel(const std::string& text) {
-    calls.push_back({"yesnocancel", text});
+Answer RecordingPrompter::askYesNoCancel(const std::string& text, QuestionKind kind) {
+    calls.push_back({"yesnocancel", text, MessageIcon::Warning, kind});
     if (answers.empty()) return Answer::Yes;
     Answer answer = answers.front();
     answers.pop_front();

@@ -10,6 +10,7 @@
 #include "analysis/bands.h"
 #include "chart/pane_painting.h"
 #include "chart/trend_lines.h"
+#include "chart/warm_up.h"
 #include "workspace.h"
 
 namespace tav::desktop {
@@ -37,14 +38,15 @@ struct ChartFrame {
     int oldest() const { return axis.oldestVisibleBar(); }
 };
 
-// A line through one value per visible bar, newest first. Bars for which
-// `value` gives nothing are skipped.
+// A line through one value per visible bar, newest first, down to firstBar.
+// Bars for which `value` gives nothing are skipped.
 template <typename Value>
-void drawSeriesLine(QPainter& painter, const ChartFrame& f, ColourRef colour, Value value) {
+void drawSeriesLine(QPainter& painter, const ChartFrame& f, ColourRef colour, Value value,
+                    int firstBar = 0) {
     painter.setPen(thinPen(colour));
     PolylineBuilder line;
     line.reserve(f.axis.visibleCount());
-    for (int k = f.newest(); k >= f.oldest(); --k) {
+    for (int k = f.newest(); k >= std::max(f.oldest(), firstBar); --k) {
         const std::optional<int64_t> v = value(f.bars[k]);
         if (v) line.add(f.axis.x(k), f.scale.priceY(*v));
     }
@@ -200,14 +202,23 @@ void drawOverlay(QPainter& painter, const ChartFrame& f, const Workspace& worksp
     const auto& parameters = workspace.analysisParameters;
     const PeriodMode period = workspace.periodMode;
     switch (static_cast<Overlay>(f.options.chartOverlay)) {
-        case Overlay::MovingAverages:
-            drawSeriesLine(painter, f, f.colour(ColourIndex::maMid),
-                           [](const DailyBar& b) { return defined(b.maMid); });
-            drawSeriesLine(painter, f, f.colour(ColourIndex::maLong),
-                           [](const DailyBar& b) { return defined(b.maLong); });
-            drawSeriesLine(painter, f, f.colour(ColourIndex::maShort),
-                           [](const DailyBar& b) { return defined(b.maShort); });
+        case Overlay::MovingAverages: {
+            const auto first = [&](ChartParam param) {
+                return warm_up::average(parameters.chart(param, period));
+            };
+            drawSeriesLine(
+                painter, f, f.colour(ColourIndex::maMid),
+                [](const DailyBar& b) { return defined(b.maMid); }, first(ChartParam::maMidPeriod));
+            drawSeriesLine(
+                painter, f, f.colour(ColourIndex::maLong),
+                [](const DailyBar& b) { return defined(b.maLong); },
+                first(ChartParam::maLongPeriod));
+            drawSeriesLine(
+                painter, f, f.colour(ColourIndex::maShort),
+                [](const DailyBar& b) { return defined(b.maShort); },
+                first(ChartParam::maShortPeriod));
             break;
+        }
         case Overlay::Ichimoku:
             drawIchimoku(painter, f, parameters.chart(ChartParam::kijunPeriod, period));
             break;
@@ -249,11 +260,16 @@ void drawPriceMarks(QPainter& painter, const ChartFrame& f, int width) {
     int64_t highest = newest.close;
     for (int k = f.newest(); k > f.newest() - 5 && k >= 0; --k)
         highest = std::max<int64_t>(highest, f.bars[k].close);
+    // While the signal strip is shown no mark may run into it.
+    const auto clearOfStrip = [&](int baseline) {
+        return f.state.strategyShown ? std::max(baseline, kSignalStripHeight + metrics.ascent() + 1)
+                                     : baseline;
+    };
     int y = f.scale.priceY(highest) - kPriceMarkRise;
     if (y > 40 && y < 60) y += 20;
     const QString close = QString::number(newest.close);
     painter.setPen(toQColor(f.swapIfInverted(ColourIndex::risingBody, ColourIndex::fallingBody)));
-    painter.drawText(width - metrics.horizontalAdvance(close), y, close);
+    painter.drawText(width - metrics.horizontalAdvance(close), clearOfStrip(y), close);
 
     const QColor top =
         toQColor(f.swapIfInverted(ColourIndex::risingBody, ColourIndex::fallingBody));
@@ -268,11 +284,13 @@ void drawPriceMarks(QPainter& painter, const ChartFrame& f, int width) {
         const int x = f.axis.x(k) - metrics.horizontalAdvance(text) / 2;
         const int yClose = f.scale.priceY(bar.close);
         painter.setPen(bar.turnMark > 0 ? top : bottom);
-        painter.drawText(x, bar.turnMark > 0 ? yClose - 25 : yClose + 10 + metrics.ascent(), text);
+        painter.drawText(
+            x, clearOfStrip(bar.turnMark > 0 ? yClose - 25 : yClose + 10 + metrics.ascent()), text);
     }
 }
 
-void drawVolume(QPainter& painter, const ChartFrame& f, int width, int64_t volumeGuide) {
+void drawVolume(QPainter& painter, const ChartFrame& f, int width, int64_t volumeGuide,
+                const Workspace& workspace) {
     painter.setPen(thinPen(f.colour(ColourIndex::volumeGuide)));
     const int guideY = f.scale.volumeY(volumeGuide);
     painter.drawLine(0, guideY, width, guideY);
@@ -285,11 +303,22 @@ void drawVolume(QPainter& painter, const ChartFrame& f, int width, int64_t volum
         if (top < f.scale.bottomY)
             painter.fillRect(left, top, lineWidth, f.scale.bottomY - top, volume);
     }
-    for (auto [index, slot] : {std::pair{ColourIndex::volumeMaShort, &DailyBar::volumeMaShort},
-                               std::pair{ColourIndex::volumeMaLong, &DailyBar::volumeMaLong}}) {
-        painter.setPen(thinPen(f.colour(index)));
+    struct Average {
+        ColourIndex colour;
+        int64_t DailyBar::*slot;
+        ChartParam period;
+    };
+    for (const Average average :
+         {Average{ColourIndex::volumeMaShort, &DailyBar::volumeMaShort,
+                  ChartParam::volumeMaShortPeriod},
+          Average{ColourIndex::volumeMaLong, &DailyBar::volumeMaLong,
+                  ChartParam::volumeMaLongPeriod}}) {
+        const auto slot = average.slot;
+        const int first = warm_up::average(
+            workspace.analysisParameters.chart(average.period, workspace.periodMode));
+        painter.setPen(thinPen(f.colour(average.colour)));
         PolylineBuilder line;
-        for (int k = f.newest(); k >= f.oldest(); --k)
+        for (int k = f.newest(); k >= std::max(f.oldest(), first); --k)
             line.add(f.axis.x(k), f.scale.volumeY(2 * (f.bars[k].*slot)));
         line.finish(painter);
     }
@@ -497,7 +526,7 @@ void ChartPane::renderChart() {
             drawPriceMarks(painter, f, w);
     }
 
-    drawVolume(painter, f, w, workspace_.analysis().values.volumeGuide);
+    drawVolume(painter, f, w, workspace_.analysis().values.volumeGuide, workspace_);
     if (state_.marginShown) drawMargin(painter, f);
     if (state_.markerA >= 0 && state_.markerA < count) {
         painter.setPen(thinPen(f.colour(ColourIndex::crosshair)));

@@ -60,6 +60,11 @@ struct ChartViewState {
     int clickedBar = kNoBar;
 
     int newestIndex() const { return endCount - 1; }
+    // The newest bar the user can see: marker B hides every bar after it, and
+    // what it hides must not show anywhere else either (board, close label).
+    int lastVisibleBar() const {
+        return markerB >= 0 && markerB < endCount - 1 ? markerB : endCount - 1;
+    }
 
     // Call whenever the loaded series is replaced (another security or
     // period, reload, fetch of older bars): markers, hover and clicked bar

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "chart/pane_painting.h"
+#include "chart/warm_up.h"
 #include "workspace.h"
 
 namespace tav::desktop {
@@ -167,17 +168,32 @@ std::vector<QString> drawIndicator(QPainter& painter, const GraphFrame& f, Indic
             return {caption("Williams%R", periods(P::williamsPeriod))};
         case IndicatorId::Macd:
         case IndicatorId::MacdHistogram: {
-            const int64_t m = largestMagnitude(f, signedSlot(&DailyBar::macd));
-            auto histogram = [inv](const DailyBar& b) -> Value {
+            // Lines and scales start where the averages are seeded: before,
+            // the stored MACD is the short average alone.
+            const int firstMacd =
+                warm_up::macd(periods(P::macdLongPeriod), periods(P::macdShortPeriod));
+            const int firstSignal =
+                warm_up::macdSignal(periods(P::macdLongPeriod), periods(P::macdShortPeriod),
+                                    periods(P::macdSignalPeriod));
+            auto from = [&f](int first, auto value) {
+                return [&f, first, value](const DailyBar& b) -> Value {
+                    if (&b - f.bars.data() < first) return std::nullopt;
+                    return value(b);
+                };
+            };
+            const auto macd = from(firstMacd, signedSlot(&DailyBar::macd));
+            const auto signal = from(firstSignal, signedSlot(&DailyBar::macdSignal));
+            const auto histogram = from(firstSignal, [inv](const DailyBar& b) -> Value {
                 const int64_t v = int64_t{b.macd} - b.macdSignal;
                 return inv ? -v : v;
-            };
+            });
+            const int64_t m = largestMagnitude(f, macd);
             const int64_t d = largestMagnitude(f, histogram);
             if (id == IndicatorId::Macd) {
                 if (m != 0) {
                     auto row = [&](int64_t v) { return indicator_y::centred(g, u, v, m); };
-                    drawGraphLine(painter, f, 0, signedSlot(&DailyBar::macd), row);
-                    drawGraphLine(painter, f, 1, signedSlot(&DailyBar::macdSignal), row);
+                    drawGraphLine(painter, f, 0, macd, row);
+                    drawGraphLine(painter, f, 1, signal, row);
                 }
                 return {QStringLiteral("MACD（%1,%2）")
                             .arg(periods(P::macdShortPeriod))
@@ -187,7 +203,7 @@ std::vector<QString> drawIndicator(QPainter& painter, const GraphFrame& f, Indic
             if (m != 0 && d != 0) {
                 painter.setPen(thinPen(f.line(0)));
                 const int zero = indicator_y::centred(g, u, 0, d);
-                for (int k = f.newest(); k >= f.oldest(); --k) {
+                for (int k = f.newest(); k >= std::max(f.oldest(), firstSignal); --k) {
                     const int x = f.axis.x(k);
                     painter.drawLine(x, zero, x,
                                      indicator_y::centred(g, u, *histogram(f.bars[k]), d));

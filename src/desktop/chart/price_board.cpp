@@ -47,12 +47,29 @@ LevelStyle levelStyle(std::string_view name) {
 PriceBoard::PriceBoard(Workspace& workspace, ChartViewState& state, QWidget* parent)
     : QWidget(parent), workspace_(workspace), state_(state) {}
 
+int PriceBoard::fittingWidth(const QFontMetrics& metrics) {
+    static const char* const kWidest[][2] = {{"日付", "2024/12/31(水)"},
+                                             {"前日比", "-99999 / -99.99%"},
+                                             {"高安差", "99999 / 99.99% / 99999"},
+                                             {"出来高", "9999999999"},
+                                             {"前日比", "-999999999/-999.9%"}};
+    constexpr int kMargin = 6;
+    int width = 0;
+    for (const auto& [label, value] : kWidest) {
+        const int valueWidth = metrics.horizontalAdvance(QString::fromUtf8(value)) + kMargin;
+        const int labelWidth = metrics.horizontalAdvance(QString::fromUtf8(label)) + 4;
+        // Values start at a third of the width, or after a longer label.
+        width = std::max({width, labelWidth + valueWidth, (3 * valueWidth + 1) / 2});
+    }
+    return width;
+}
+
 int PriceBoard::shownBar() const {
     const int count = workspace_.series().count();
-    const int end = std::clamp(state_.endCount, 0, count);
+    const int last = std::min(state_.lastVisibleBar(), count - 1);
     for (int bar : {state_.chartHoverBar, state_.indicatorHoverBar, state_.clickedBar})
-        if (bar >= 0 && bar < count) return bar;
-    return end > 0 ? end - 1 : kNoBar;
+        if (bar >= 0 && bar <= last) return bar;
+    return last >= 0 ? last : kNoBar;
 }
 
 void PriceBoard::showLevelList() {

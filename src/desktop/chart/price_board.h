@@ -19,6 +19,10 @@ class PriceBoard : public QWidget {
   public:
     PriceBoard(Workspace& workspace, ChartViewState& state, QWidget* parent = nullptr);
 
+    // The narrowest board on which the widest fields (date, 高安差, the volume
+    // change) fit in the given font, values starting a third of the way in.
+    static int fittingWidth(const QFontMetrics& metrics);
+
     // The bar shown, or kNoBar for an empty series.
     int shownBar() const;
 

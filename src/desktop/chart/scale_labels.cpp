@@ -1,6 +1,7 @@
 #include "chart/scale_labels.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace tav::desktop {
 
@@ -84,6 +85,30 @@ std::string headerText(const SecurityInfo& security) {
         security.name + " （" + security.market + " : " + std::to_string(security.unit) + " 株";
     if (!security.symbol.empty() && security.symbol != "-") text += " : " + security.symbol;
     return text + "）";
+}
+
+std::vector<GraphLabelBaselines> indicatorLabelBaselines(const IndicatorLayout& layout, int graphs,
+                                                         int ascent, int descent) {
+    std::vector<GraphLabelBaselines> baselines(static_cast<std::size_t>(std::max(graphs, 0)));
+    // Graphs overlap by a unit, so a graph's top label lies above the bottom
+    // label of the graph before: check against every box placed so far.
+    std::vector<std::pair<int, int>> placed;  // text rows [top, bottom]
+    for (int g = 0; g < graphs; ++g) {
+        const int wanted[] = {layout.graphTop(g) + ascent + 1,
+                              layout.graphMiddle(g) + ascent / 2 - 1,
+                              layout.graphBottom(g) - descent - 1};
+        for (int row = 0; row < 3; ++row) {
+            const int top = wanted[row] - ascent;
+            const int bottom = wanted[row] + descent;
+            const bool overlaps = std::any_of(placed.begin(), placed.end(), [&](const auto& box) {
+                return top <= box.second && bottom >= box.first;
+            });
+            if (overlaps) continue;
+            baselines[g][row] = wanted[row];
+            placed.emplace_back(top, bottom);
+        }
+    }
+    return baselines;
 }
 
 }  // namespace tav::desktop

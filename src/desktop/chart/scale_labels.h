@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -33,6 +34,15 @@ std::vector<DateLabel> dateLabels(std::span<const DailyBar> bars, int newest, in
 // only their zero. Inverted drawing turns the scale over where the graph has
 // an inverted form.
 std::array<std::string, 3> indicatorScaleLabels(IndicatorId indicator, bool inverted);
+
+// Baselines of each graph's top, middle and bottom scale labels, every one
+// inside its own graph's span: the top label under the top row, the middle
+// one centred on the middle row, the bottom one resting on the bottom row.
+// Neighbouring graphs share a unit, so on a short pane a label that would
+// overlap one placed before it is left out (nullopt) rather than overprinted.
+using GraphLabelBaselines = std::array<std::optional<int>, 3>;
+std::vector<GraphLabelBaselines> indicatorLabelBaselines(const IndicatorLayout& layout, int graphs,
+                                                         int ascent, int descent);
 
 // The header line: "name （market : unit 株 : symbol）".
 std::string headerText(const SecurityInfo& security);

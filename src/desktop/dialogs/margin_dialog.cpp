@@ -1,6 +1,8 @@
 #include "margin_dialog.h"
 
 #include <QDialogButtonBox>
+#include <QHeaderView>
+#include <algorithm>
 #include <QLabel>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -14,9 +16,7 @@ MarginDialog::MarginDialog(const std::string& name, std::span<const MarginRecord
     table_->setRootIsDecorated(false);
     table_->setHeaderLabels({QStringLiteral("日付"), QStringLiteral("信用売残"),
                              QStringLiteral("信用買残"), QStringLiteral("貸借倍率")});
-    table_->setColumnWidth(0, 85);
-    for (int column = 1; column < 4; ++column)
-        table_->setColumnWidth(column, 95);
+
     for (const MarginRecord& record : records) {
         auto* item = new QTreeWidgetItem(table_);
         const std::string* texts[] = {&record.dateText, &record.sellText, &record.buyText,
@@ -25,6 +25,17 @@ MarginDialog::MarginDialog(const std::string& name, std::span<const MarginRecord
             item->setText(column, QString::fromStdString(*texts[column]));
             if (column > 0) item->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
         }
+    }
+    // Columns as wide as their widest text (header or value) in the dialog's
+    // font, and the dialog wide enough for all of them.
+    int tableWidth = 0;
+    for (int column = 0; column < 4; ++column) {
+        table_->resizeColumnToContents(column);
+        const int header = table_->header()->fontMetrics().horizontalAdvance(
+            table_->headerItem()->text(column));
+        const int width = std::max(table_->columnWidth(column), header) + 16;
+        table_->setColumnWidth(column, width);
+        tableWidth += width;
     }
     auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(QStringLiteral("グラフ表示"), QDialogButtonBox::AcceptRole);
@@ -35,7 +46,7 @@ MarginDialog::MarginDialog(const std::string& name, std::span<const MarginRecord
     layout->addWidget(new QLabel(QString::fromStdString(name), this));
     layout->addWidget(table_);
     layout->addWidget(buttons);
-    resize(420, 360);
+    resize(std::max(420, tableWidth + 40), 360);
 }
 
 }  // namespace tav::desktop

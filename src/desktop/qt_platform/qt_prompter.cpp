@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace tav::desktop {
 
@@ -12,24 +13,43 @@ const QString kCaption = QStringLiteral("Tavrento");
 
 QString toQt(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<int>(text.size())); }
 
+// The buttons carry their Japanese texts whatever the system's language.
+void labelButtons(QMessageBox& box) {
+    const std::pair<QMessageBox::StandardButton, const char*> labels[] = {
+        {QMessageBox::Yes, "はい"},
+        {QMessageBox::No, "いいえ"},
+        {QMessageBox::Cancel, "キャンセル"},
+        {QMessageBox::Ok, "OK"}};
+    for (const auto& [id, text] : labels)
+        if (QAbstractButton* button = box.button(id)) button->setText(QString::fromUtf8(text));
+}
+
+QMessageBox::StandardButton ask(QWidget* parent, const std::string& text,
+                                QMessageBox::StandardButtons buttons, QuestionKind kind) {
+    QMessageBox box(QMessageBox::Question, kCaption, toQt(text), buttons, parent);
+    // A question whose "yes" destroys data is not answered by a stray Enter.
+    box.setDefaultButton(kind == QuestionKind::Destructive ? QMessageBox::No : QMessageBox::Yes);
+    if (buttons & QMessageBox::Cancel) box.setEscapeButton(QMessageBox::Cancel);
+    labelButtons(box);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
 }  // namespace
 
 void QtPrompter::message(const std::string& text, MessageIcon icon) {
-    if (icon == MessageIcon::Stop)
-        QMessageBox::critical(parent_, kCaption, toQt(text));
-    else
-        QMessageBox::warning(parent_, kCaption, toQt(text));
+    QMessageBox box(icon == MessageIcon::Stop ? QMessageBox::Critical : QMessageBox::Warning,
+                    kCaption, toQt(text), QMessageBox::Ok, parent_);
+    labelButtons(box);
+    box.exec();
 }
 
-bool QtPrompter::askYesNo(const std::string& text) {
-    return QMessageBox::question(parent_, kCaption, toQt(text), QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::Yes) == QMessageBox::Yes;
+bool QtPrompter::askYesNo(const std::string& text, QuestionKind kind) {
+    return ask(parent_, text, QMessageBox::Yes | QMessageBox::No, kind) == QMessageBox::Yes;
 }
 
-Answer QtPrompter::askYesNoCancel(const std::string& text) {
-    auto button = QMessageBox::question(parent_, kCaption, toQt(text),
-                                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                                        QMessageBox::Yes);
+Answer QtPrompter::askYesNoCancel(const std::string& text, QuestionKind kind) {
+    const auto button =
+        ask(parent_, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, kind);
     if (button == QMessageBox::Yes) return Answer::Yes;
     if (button == QMessageBox::No) return Answer::No;
     return Answer::Cancel;
@@ -41,6 +61,8 @@ std::optional<std::string> QtPrompter::askText(const std::string& title, const s
     dialog.setWindowTitle(toQt(title));
     dialog.setLabelText(toQt(label));
     dialog.setTextValue(toQt(preset));
+    dialog.setOkButtonText(QStringLiteral("OK"));
+    dialog.setCancelButtonText(QStringLiteral("キャンセル"));
     // Japanese text is typed here: keep the input method on.
     dialog.setInputMethodHints(Qt::ImhNone);
     dialog.setAttribute(Qt::WA_InputMethodEnabled, true);

@@ -19,8 +19,10 @@ public:
     std::function<void(const std::string&)> onStatus;
 
     void message(const std::string& text, MessageIcon icon) override;
-    bool askYesNo(const std::string& text) override;
-    Answer askYesNoCancel(const std::string& text) override;
+    using Prompter::askYesNo;
+    using Prompter::askYesNoCancel;
+    bool askYesNo(const std::string& text, QuestionKind kind) override;
+    Answer askYesNoCancel(const std::string& text, QuestionKind kind) override;
     std::optional<std::string> askText(const std::string& title, const std::string& label,
                                        const std::string& preset) override;
     void progress(int percent) override;

@@ -7,11 +7,17 @@
 
 namespace tav::desktop {
 
+std::string QtShell::failureMessage(const std::string& pathOrUrl) {
+    return "開くためのアプリケーションが見つかりません。\n\n" + pathOrUrl;
+}
+
 bool QtShell::open(const std::string& pathOrUrl) {
     const QString text = QString::fromStdString(pathOrUrl);
     // Anything without a scheme is a file of the program folder.
     const QUrl url = text.contains(QStringLiteral("://")) ? QUrl(text) : QUrl::fromLocalFile(text);
-    return QDesktopServices::openUrl(url);
+    const bool opened = QDesktopServices::openUrl(url);
+    if (!opened && onFailure) onFailure(failureMessage(pathOrUrl));
+    return opened;
 }
 
 bool QtShell::startInstance(const std::vector<std::string>& arguments) {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <functional>
+#include <string>
+
 #include "platform/shell.h"
 
 namespace tav::desktop {
@@ -8,6 +11,11 @@ namespace tav::desktop {
 // executable started detached.
 class QtShell : public Shell {
   public:
+    // Told when nothing could open a file or address, so that the user learns
+    // of it (with what was to be opened) instead of nothing happening.
+    std::function<void(const std::string& message)> onFailure;
+
+    static std::string failureMessage(const std::string& pathOrUrl);
     bool open(const std::string& pathOrUrl) override;
     bool startInstance(const std::vector<std::string>& arguments) override;
 };

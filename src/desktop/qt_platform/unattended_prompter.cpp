@@ -9,12 +9,12 @@ void UnattendedPrompter::message(const std::string& text, MessageIcon icon) {
                  text.c_str());
 }
 
-bool UnattendedPrompter::askYesNo(const std::string& text) {
+bool UnattendedPrompter::askYesNo(const std::string& text, QuestionKind) {
     std::fprintf(stderr, "tavrento: %s -> yes\n", text.c_str());
     return true;
 }
 
-Answer UnattendedPrompter::askYesNoCancel(const std::string& text) {
+Answer UnattendedPrompter::askYesNoCancel(const std::string& text, QuestionKind) {
     std::fprintf(stderr, "tavrento: %s -> yes\n", text.c_str());
     return Answer::Yes;
 }

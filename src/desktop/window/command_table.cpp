@@ -106,7 +106,19 @@ const std::unordered_map<int, MainWindow::CommandHandler>& MainWindow::commandTa
         {cmd::MarkerBSetInChart, repaint},
         {cmd::MarkerBSetInIndicator, repaint},
         {cmd::OpenDataFile, [](W& w, bool) { w.openDataFile(); }},
-        {cmd::BarClicked, updateBoard},
+        // With a strategy shown the clicked bar also ends its run, so the
+        // report reads up to that bar.
+        {cmd::BarClicked,
+         [](W& w, bool) {
+             const int strategy = w.workspace_.options().selectedStrategy;
+             if (strategy != 0 && w.view_.clickedBar >= 0) {
+                 w.workspace_.strategyDisplay.view = {w.nav_.newest(), w.nav_.visible(),
+                                                      w.view_.clickedBar};
+                 w.workspace_.runStrategyDisplay(strategy);
+                 w.requestRepaint();
+             }
+             w.board_->update();
+         }},
         {cmd::TakeFocus, [](W& w, bool) { w.takeFocus(); }},
         {cmd::ScrollBack10, [](W& w, bool) { w.scrollBack(10); }},
         {cmd::ScrollForward10, [](W& w, bool) { w.scrollForward(10); }},
@@ -124,6 +136,8 @@ const std::unordered_map<int, MainWindow::CommandHandler>& MainWindow::commandTa
          }},
         {cmd::NextPeriod, [](W& w, bool) { w.nextPeriod(); }},
         {cmd::ToggleSplitter1, [](W& w, bool) { w.toggleSplitter1(); }},
+        {cmd::Settings, [](W& w, bool) { w.openSettings(); }},
+        {cmd::RankingDownload, [](W& w, bool) { w.rankingDownload(); }},
         // The user guide installed beside the program, when there is one.
         {cmd::Help,
          [](W& w, bool) {

@@ -26,9 +26,12 @@
 #include "watchlists/security_search.h"
 #include "window/command_ids.h"
 #include "window/toolbar.h"
+#include "dialogs/ranking_dialog.h"
+#include "dialogs/settings_sheet.h"
 #include "workspace.h"
 #include "workspace_archive.h"
 #include "workspace_quotes.h"
+#include "workspace_settings.h"
 #include "workspace_updates.h"
 
 namespace tav::desktop {
@@ -45,9 +48,8 @@ constexpr int kHeaderY = 10;
 
 // Commands whose work is not built yet: their buttons stay disabled.
 constexpr int kNotYetAvailable[] = {
-    cmd::InvestmentLinks, cmd::CompanyInfo,    cmd::Screening, cmd::Simulation,
-    cmd::RankingDownload, cmd::StrategyDialog, cmd::Settings,  cmd::IntradayPage,
-    cmd::ListRange,       cmd::ListSignals,
+    cmd::InvestmentLinks, cmd::CompanyInfo, cmd::Screening,  cmd::Simulation,
+    cmd::StrategyDialog,  cmd::IntradayPage, cmd::ListRange, cmd::ListSignals,
 };
 
 bool alternateHeld() {
@@ -189,6 +191,7 @@ LayoutInput MainWindow::layoutInput() const {
     input.splitter2 = options.splitter2;
     input.splitter1 = options.splitter1;
     input.rightWidth = options.rightWidth;
+    input.boardWidth = PriceBoard::fittingWidth(board_->fontMetrics());
     return input;
 }
 
@@ -229,7 +232,10 @@ void MainWindow::resizeEvent(QResizeEvent*) {
 
 void MainWindow::showSecurity(StockCode code) {
     // Markers go even when the switch fails: the previous series comes back
-    // whole, but the user asked to leave it.
+    // whole, but the user asked to leave it. Another security starts on the
+    // first indicator screen, and with no bar chosen for the strategy's run.
+    workspace_.options().indicatorScreen = 0;
+    workspace_.strategyDisplay.view.selectedEnd = -1;
     selectSecurity(workspace_, code);
     seriesReplaced();
     if (quoteWatchRunning_) quoteWatchTick();
@@ -257,6 +263,7 @@ void MainWindow::seriesReplaced() {
     const int count = workspace_.series().count();
     view_.resetForSeries(count);
     nav_.reset(count);
+    olderBarsExhausted_ = false;
     syncNavigation();
     board_->hideLevelList();
     updateLabels();
@@ -318,13 +325,17 @@ void MainWindow::toNewest() {
 }
 
 void MainWindow::pageBack() {
-    if (nav_.pageBackNeedsOlderBars()) {
+    // Once the site had nothing older for this series, paging stops at its
+    // oldest bar without asking (and telling) again.
+    if (nav_.pageBackNeedsOlderBars() && !olderBarsExhausted_) {
         // Older bars are fetched for the page to come; the engine counts the
         // pages with this one included.
         workspace_.paging.visibleBars = nav_.visible();
         workspace_.paging.pagesBack = nav_.pagesBack() + 1;
         const int before = workspace_.series().count();
-        if (extendIntoPast(workspace_) && workspace_.series().count() > before) {
+        const bool extended = extendIntoPast(workspace_);
+        if (!extended) olderBarsExhausted_ = true;
+        if (extended && workspace_.series().count() > before) {
             // The bars under the markers moved: clear them with the rest.
             const int added = workspace_.series().count() - before;
             const int newest = nav_.newest();
@@ -567,7 +578,8 @@ void MainWindow::historyMenu() {
                 "データをYahooサイトから個別に読み込みます。\n\n危険！！！　一括更新とはデータソー"
                 "ス"
                 "が異なります。\n\n一括更新後でないとデータの整合性が失われますのでご注意ください。"
-                "\n\nよろしいですか？"))
+                "\n\nよろしいですか？",
+                QuestionKind::Destructive))
             return;
         runSeriesOperation([this] { deleteAndRefetch(workspace_); });
     });
@@ -575,8 +587,7 @@ void MainWindow::historyMenu() {
     item(&menu, QStringLiteral("バージョン情報(&V)"), [this] {
         showAboutBox(this, QString::fromStdString(workspace_.options().versionText("Tavrento")));
     });
-    // The settings sheet is not built yet.
-    menu.addAction(QStringLiteral("オプション設定(&O)"))->setEnabled(false);
+    item(&menu, QStringLiteral("オプション設定(&O)"), [this] { openSettings(); });
 
     QAbstractButton* button = toolbar_->button(cmd::HistoryMenu);
     menu.exec(button->mapToGlobal(QPoint(0, button->height())));
@@ -740,12 +751,18 @@ void MainWindow::paintEvent(QPaintEvent*) {
             painter.drawText(x, layout_.chart.top + y + metrics.ascent() / 2, text);
         };
         if (scale.hasPriceArea()) {
-            for (const GuideLine& guide : scale.guides)
-                if (guide.y > 0 && guide.y < layout_.chart.height()) label(guide.price, guide.y);
-            const int newest = std::min(view_.newestIndex(), series.count() - 1);
+            // The close of the newest bar the user can see (marker B hides
+            // the later ones); a guide label it would overprint is left out.
+            const int newest = std::min(view_.lastVisibleBar(), series.count() - 1);
             const int32_t close = series.bars[newest].close;
             const int y = scale.priceY(close);
-            if (y > 0 && y < layout_.chart.height()) {
+            const bool closeShown = y > 0 && y < layout_.chart.height();
+            for (const GuideLine& guide : scale.guides) {
+                if (guide.y <= 0 || guide.y >= layout_.chart.height()) continue;
+                if (closeShown && std::abs(guide.y - y) < metrics.height()) continue;
+                label(guide.price, guide.y);
+            }
+            if (closeShown) {
                 painter.save();
                 painter.setPen(QColor(0xFF, 0, 0));
                 label(close, y);
@@ -753,25 +770,20 @@ void MainWindow::paintEvent(QPaintEvent*) {
             }
         }
 
-        // Indicator scales, right-aligned 5 pixels left of the column. A
-        // graph's bottom row lies one unit below the next graph's top, too
-        // close for two labels: the bottom is labelled on the last graph only.
+        // Indicator scales, right-aligned 5 pixels left of the column, each
+        // graph's labels inside its own span.
         const IndicatorLayout graphs = indicator_->layout();
-        int lastGraph = -1;
-        for (int g = 0; g < graphs.graphsPerScreen; ++g)
-            if (indicator_->indicatorAt(g)) lastGraph = g;
-        for (int g = 0; g <= lastGraph; ++g) {
+        const auto baselines = indicatorLabelBaselines(graphs, graphs.graphsPerScreen,
+                                                       metrics.ascent(), metrics.descent());
+        for (int g = 0; g < graphs.graphsPerScreen; ++g) {
             const auto indicator = indicator_->indicatorAt(g);
             if (!indicator) continue;
             const auto texts = indicatorScaleLabels(*indicator, view_.inverted);
-            const int baselines[] = {graphs.graphTop(g) + metrics.ascent(),
-                                     graphs.graphMiddle(g) + metrics.ascent() / 2,
-                                     graphs.graphBottom(g)};
-            for (int row = 0; row < (g == lastGraph ? 3 : 2); ++row) {
-                if (texts[row].empty()) continue;
+            for (int row = 0; row < 3; ++row) {
+                if (texts[row].empty() || !baselines[g][row]) continue;
                 const QString text = QString::fromStdString(texts[row]);
                 painter.drawText(column - 5 - metrics.horizontalAdvance(text),
-                                 layout_.indicator.top + baselines[row], text);
+                                 layout_.indicator.top + *baselines[g][row], text);
             }
         }
 
@@ -798,6 +810,41 @@ void MainWindow::paintEvent(QPaintEvent*) {
         painter.drawText(headerX + metrics.horizontalAdvance(headerLine()) + 20, headerBaseline,
                          QStringLiteral("シミュレーションデータ不足"));
     }
+}
+
+// --- Settings sheet and ranking download ---
+
+void MainWindow::openSettings() {
+    const std::unique_ptr<SettingsSheet> sheet = openSettingsSheet(workspace_);
+    SettingsSheetDialog dialog(*sheet, workspace_.prompter(), workspace_.settingsStore(), this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const SheetChanges changes = applySettingsSheet(workspace_, *sheet);
+    if (changes.quoteIntervalChanged) {
+        quoteInterval_ = workspace_.options().quoteWatchMilliseconds();
+        quoteTimer_.start(quoteInterval_, this);
+        if (quoteWatchRunning_) quoteWatchTick();
+    }
+    // A changed screen size starts again from screen 1, which the label shows.
+    updateLabels();
+    requestRepaint();
+}
+
+void MainWindow::rankingDownload() {
+    std::array<uint8_t, 5>& saved = workspace_.options().rankingChoices;
+    RankingDialog dialog({saved[0], saved[1], saved[2], saved[3], saved[4]},
+                         workspace_.watchlists().titles(), this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const RankingChoices choices = dialog.choices();
+    saved = {static_cast<uint8_t>(choices.category), static_cast<uint8_t>(choices.kind),
+             static_cast<uint8_t>(choices.market), static_cast<uint8_t>(choices.period),
+             static_cast<uint8_t>(choices.output)};
+    busy_ = true;
+    showProgress(1);
+    const bool written = downloadRanking(workspace_, choices);
+    showProgress(100);
+    busy_ = false;
+    if (written) watchlist_->reload();
+    takeFocus();
 }
 
 }  // namespace tav::desktop

@@ -134,6 +134,8 @@ class MainWindow : public QWidget {
     void enterQuote();
     void toggleQuoteWatch();
     void updateList(bool alternate);
+    void openSettings();
+    void rankingDownload();
     // Runs a long engine operation that may replace the series, then shows
     // whatever series it left.
     void runSeriesOperation(const std::function<void()>& operation);
@@ -176,6 +178,8 @@ class MainWindow : public QWidget {
     bool unattended_ = false;
     bool shutDown_ = false;
     Splitter dragging_ = Splitter::None;
+    // Set when fetching older bars for paging back failed; cleared with the series.
+    bool olderBarsExhausted_ = false;
     // The stored splitter while End has it lowered; 0 when not lowered.
     std::optional<int> splitter1Before_;
 };

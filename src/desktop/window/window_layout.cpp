@@ -30,7 +30,7 @@ WindowLayout computeLayout(const LayoutInput& input) {
         layout.chartColumn = kScaleWidth;
     }
 
-    layout.rightColumn = input.width - (input.rightWidth ? input.rightWidth : 130);
+    layout.rightColumn = input.width - (input.rightWidth ? input.rightWidth : input.boardWidth);
     layout.splitter1 = input.splitter1 ? input.splitter1 : bottom / 2;
     const int b = layout.chartColumn;
     const int g = layout.rightColumn;

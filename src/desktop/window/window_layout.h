@@ -26,7 +26,10 @@ struct LayoutInput {
     int watchlistWidth = 0;  // 0 means 150
     int splitter2 = 0;       // 0 means 240
     int splitter1 = 0;       // 0 means half of the pane height
-    int rightWidth = 0;      // 0 means 130
+    int rightWidth = 0;      // 0 means boardWidth
+    // The board column's width when none is stored: wide enough for the
+    // board's fields in the window's font.
+    int boardWidth = 130;
 };
 
 constexpr int kToolbarHeight = 30;

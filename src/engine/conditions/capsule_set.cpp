@@ -159,7 +159,7 @@ bool CapsuleSet::copyCapsuleTo(int target) {
 bool CapsuleSet::initialiseCapsule() {
     ConditionCapsule* record = editable();
     if (!record) return false;
-    if (!prompter_.askYesNo(initialiseQuestion(titles_[static_cast<std::size_t>(current_)])))
+    if (!prompter_.askYesNo(initialiseQuestion(titles_[static_cast<std::size_t>(current_)]), QuestionKind::Destructive))
         return false;
     *record = ConditionCapsule{};
     changed_ = true;
@@ -169,7 +169,7 @@ bool CapsuleSet::initialiseCapsule() {
 bool CapsuleSet::deleteCapsule() {
     if (current_ < 0) return false;
     const int deleted = current_;
-    if (!prompter_.askYesNo(deleteQuestion(titles_[static_cast<std::size_t>(deleted)])))
+    if (!prompter_.askYesNo(deleteQuestion(titles_[static_cast<std::size_t>(deleted)]), QuestionKind::Destructive))
         return false;
     const int last = count() - 1;
     titles_.erase(titles_.begin() + deleted);

@@ -93,7 +93,7 @@ bool deleteSecurity(const ProgramFolder& folder, Prompter& prompter, StockCode c
                   "銘柄情報リストから　[%d %s]　を削除します。\n\nいったん削除したら元に戻せませ"
                   "ん。\n\nよろしいですか？",
                   code, info.name.c_str());
-    if (!prompter.askYesNo(question)) return false;
+    if (!prompter.askYesNo(question, QuestionKind::Destructive)) return false;
 
     // Filter into a new file and rename it over the list, so a failure at any
     // step leaves the list as it was.

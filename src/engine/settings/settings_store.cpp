@@ -97,8 +97,9 @@ bool SettingsStore::save(StockCode code, const AnalysisParameters& block) {
 
 std::optional<AnalysisParameters> SettingsStore::readCommonValues() const {
     auto bytes = fileio::readFile(commonPath());
-    // The read asks for 248 bytes and counts only when it gets them all.
-    if (!bytes || bytes->size() < kSettingsFileSize) return std::nullopt;
+    // Only a file of exactly 248 bytes is a settings file this program wrote;
+    // anything else is left alone rather than half-understood.
+    if (!bytes || bytes->size() != kSettingsFileSize) return std::nullopt;
     return parametersFromSettingsFile(*bytes);
 }
 

@@ -63,7 +63,7 @@ class SettingsStore {
     bool save(StockCode code, const AnalysisParameters& block);
 
     // "Common.cfg" for the pages' "back to the common values": only a file
-    // that yields all 248 bytes counts.
+    // of exactly 248 bytes counts.
     std::optional<AnalysisParameters> readCommonValues() const;
 
     // Single writes for the command-line tool.

@@ -152,7 +152,7 @@ bool StrategyList::renameStrategy() {
 bool StrategyList::deleteStrategy() {
     if (current_ < 0) return false;
     const int deleted = current_;
-    if (!prompter_.askYesNo(deleteQuestion(names_[static_cast<std::size_t>(deleted)])))
+    if (!prompter_.askYesNo(deleteQuestion(names_[static_cast<std::size_t>(deleted)]), QuestionKind::Destructive))
         return false;
     const int last = count() - 1;
     names_.erase(names_.begin() + deleted);
@@ -184,7 +184,7 @@ bool StrategyList::copyStrategyTo(int target) {
 bool StrategyList::initialiseStrategy() {
     Strategy* record = editable();
     if (!record) return false;
-    if (!prompter_.askYesNo(initialiseQuestion(names_[static_cast<std::size_t>(current_)])))
+    if (!prompter_.askYesNo(initialiseQuestion(names_[static_cast<std::size_t>(current_)]), QuestionKind::Destructive))
         return false;
     record->tactics.clear();
     record->tradingMode = kModeLong;

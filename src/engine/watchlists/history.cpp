@@ -67,7 +67,7 @@ bool History::recordHistory(StockCode code) {
 }
 
 bool History::clearHistory(Prompter& prompter) {
-    if (!prompter.askYesNo(kClearQuestion)) return false;
+    if (!prompter.askYesNo(kClearQuestion, QuestionKind::Destructive)) return false;
     cursor_ = 0;
     return fileio::writeFileAtomic(path(), "");
 }

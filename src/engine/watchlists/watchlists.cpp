@@ -300,7 +300,7 @@ bool Watchlists::moveAllTo(int number) {
 
 bool Watchlists::clearAll() {
     if (!validWatchlist(displayedWatchlist())) return false;
-    if (!prompter_.askYesNo(kClearAllQuestion)) return false;
+    if (!prompter_.askYesNo(kClearAllQuestion, QuestionKind::Destructive)) return false;
     entries_.clear();
     selected_ = -1;
     return saveDisplayedWatchlist();
@@ -388,7 +388,7 @@ bool Watchlists::deleteWatchlist() {
     titlesRead_ = false;
     const int number = displayedWatchlist();
     if (!validWatchlist(number)) return false;
-    if (!prompter_.askYesNo(deleteQuestion(titles_[static_cast<std::size_t>(number - 1)])))
+    if (!prompter_.askYesNo(deleteQuestion(titles_[static_cast<std::size_t>(number - 1)]), QuestionKind::Destructive))
         return false;
     const int last = watchlistCount();
     const std::vector<std::string> old = titles_;

@@ -118,6 +118,11 @@ TEST_F(IndicatorPaneTest, PsychologicalLineUsesItsPeriod) {
 TEST_F(IndicatorPaneTest, MacdIsNotDrawnWhenFlat) {
     pane.resize(400, 320);
     showFirst(IndicatorId::Macd);
+    // Averages seeded on bar 1, so that every bar here is past the warm-up.
+    for (auto [param, value] : {std::pair{IndicatorParam::macdLongPeriod, 2},
+                                std::pair{IndicatorParam::macdShortPeriod, 1},
+                                std::pair{IndicatorParam::macdSignalPeriod, 1}})
+        workspace.analysisParameters.setIndicator(param, PeriodMode::Daily, value);
     QImage image = test::render(pane);
     for (int y = 0; y < 80; ++y)
         EXPECT_NE(image.pixel(365, y), line1()) << y;
@@ -130,6 +135,24 @@ TEST_F(IndicatorPaneTest, MacdIsNotDrawnWhenFlat) {
     image = test::render(pane);
     EXPECT_EQ(image.pixel(370, 0), line1());
     EXPECT_EQ(image.pixel(360, 80), line1());
+}
+
+TEST_F(IndicatorPaneTest, MacdStartsWhereBothAveragesAreSeeded) {
+    pane.resize(400, 320);
+    showFirst(IndicatorId::Macd);
+    // Long 5, short 3: MACD from bar 4 on. Bar 3 holds a warm-up value far
+    // larger than the rest; it is neither drawn nor taken for the scale.
+    workspace.analysisParameters.setIndicator(IndicatorParam::macdLongPeriod, PeriodMode::Daily, 5);
+    workspace.analysisParameters.setIndicator(IndicatorParam::macdShortPeriod, PeriodMode::Daily, 3);
+    auto& bars = workspace.series().bars;
+    bars[3].macd = 800;
+    bars[4].macd = -30;
+    bars[5].macd = 30;
+    const QImage image = test::render(pane);
+    EXPECT_EQ(image.pixel(370, 0), line1());   // +30 reaches the top: 2U above zero
+    EXPECT_EQ(image.pixel(360, 80), line1());  // -30 the bottom of the range
+    for (int y = 0; y < 80; ++y)
+        EXPECT_NE(image.pixel(354, y), line1()) << y;  // no segment towards bar 3
 }
 
 TEST_F(IndicatorPaneTest, MarkerClicksAndHoverPostCommands) {

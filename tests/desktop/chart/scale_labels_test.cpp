@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 
@@ -50,6 +51,34 @@ TEST(IndicatorScaleLabels, RangesFollowTheGraphScales) {
     EXPECT_EQ(indicatorScaleLabels(IndicatorId::Vr, true), (Labels{"200", "100", "0"}));
     EXPECT_EQ(indicatorScaleLabels(IndicatorId::Pvr, true), (Labels{"-100", "0", "100"}));
     EXPECT_EQ(indicatorScaleLabels(IndicatorId::Macd, true), (Labels{"", "0", ""}));
+}
+
+TEST(IndicatorScaleLabels, EveryLabelStaysInsideItsOwnGraph) {
+    // Ascent 11, descent 3: tall units leave room for all three labels of
+    // every graph; short ones drop a label rather than overprint one.
+    for (int height : {1600, 400, 160}) {
+        SCOPED_TRACE(height);
+        const IndicatorLayout layout{height, 5, 0};
+        const auto baselines = indicatorLabelBaselines(layout, 5, 11, 3);
+        ASSERT_EQ(baselines.size(), 5u);
+        std::vector<int> all;
+        for (int g = 0; g < 5; ++g) {
+            for (const auto& baseline : baselines[g]) {
+                if (!baseline) continue;
+                all.push_back(*baseline);
+                EXPECT_GE(*baseline - 11, layout.graphTop(g)) << g;
+                EXPECT_LE(*baseline + 3, layout.graphBottom(g)) << g;
+            }
+        }
+        // No two labels share a pixel row.
+        std::sort(all.begin(), all.end());
+        for (std::size_t i = 1; i < all.size(); ++i) EXPECT_GT(all[i] - 11, all[i - 1] + 3);
+        const int shown = static_cast<int>(all.size());
+        if (height == 1600) {
+            EXPECT_EQ(shown, 15);
+        }
+        EXPECT_GE(shown, 5);
+    }
 }
 
 TEST(HeaderText, MarketUnitAndSymbol) {

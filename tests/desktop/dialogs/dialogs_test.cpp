@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTreeWidget>
@@ -74,8 +77,15 @@ TEST(MarginDialog, OneRowPerRecordInPageOrder) {
     EXPECT_EQ(dialog.table()->topLevelItem(0)->text(0), "24/06/07");
     EXPECT_EQ(dialog.table()->topLevelItem(1)->text(2), "34,000");
     EXPECT_EQ(dialog.table()->headerItem()->text(3), QString::fromUtf8("貸借倍率"));
-    EXPECT_EQ(dialog.table()->columnWidth(0), 85);
-    EXPECT_EQ(dialog.table()->columnWidth(1), 95);
+    // Every column holds its widest text, header or value, in the table's font.
+    const QFontMetrics metrics = dialog.table()->fontMetrics();
+    for (int column = 0; column < 4; ++column) {
+        int widest = metrics.horizontalAdvance(dialog.table()->headerItem()->text(column));
+        for (int row = 0; row < 2; ++row)
+            widest = std::max(
+                widest, metrics.horizontalAdvance(dialog.table()->topLevelItem(row)->text(column)));
+        EXPECT_GT(dialog.table()->columnWidth(column), widest) << column;
+    }
 }
 
 }  // namespace

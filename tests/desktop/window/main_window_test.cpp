@@ -11,14 +11,17 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 
 #include "chart/chart_pane.h"
 #include "chart/indicator_pane.h"
+#include "chart/price_board.h"
 #include "chart/scale_labels.h"
 #include "core/text.h"
 #include "data/endpoints.h"
 #include "dialogs/add_security_dialog.h"
+#include "dialogs/settings_sheet.h"
 #include "panes/watchlist_pane.h"
 #include "support/temp_folder.h"
 #include "support/test_platform.h"
@@ -296,9 +299,10 @@ TEST_F(MainWindowTest, ClosingMaximisedKeepsTheLastNormalPlacement) {
 
 TEST_F(MainWindowTest, CommandsNotBuiltYetStayDisabled) {
     auto window = open(workspace, 7203);
-    for (int id : {cmd::Screening, cmd::Simulation, cmd::Settings, cmd::StrategyDialog})
+    for (int id : {cmd::Screening, cmd::Simulation, cmd::StrategyDialog})
         EXPECT_FALSE(window->toolbar().button(id)->isEnabled()) << id;
-    for (int id : {cmd::Search, cmd::HistoryMenu, cmd::PageBack, cmd::ZoomIn, cmd::Margin})
+    for (int id : {cmd::Search, cmd::HistoryMenu, cmd::PageBack, cmd::ZoomIn, cmd::Margin,
+                   cmd::Settings, cmd::RankingDownload})
         EXPECT_TRUE(window->toolbar().button(id)->isEnabled()) << id;
 }
 
@@ -550,6 +554,88 @@ TEST_F(MainWindowTest, ScaleAndDateLabelsSitAtTheirLinesAndBars) {
         const int x = column + axis.rightX() + 5 - label.back * axis.pitch;
         EXPECT_GT(inkIn(image, QRect(x - 6, chart.bottom, 12, 14), background), 0) << label.text;
     }
+}
+
+TEST_F(MainWindowTest, PagingPastTheOldestBarSaysSoOncePerSeries) {
+    // Nothing answers at the quote site: every fetch of older bars fails.
+    auto window = open(workspace, 1010);
+    const auto told = [&] { return tools.prompter.messages().size(); };
+    const std::size_t before = told();
+    for (int page = 0; page < 200; ++page)
+        press(*window, Qt::Key_PageUp);
+    EXPECT_EQ(told(), before + 1);
+    window->showSecurity(7203);
+    const std::size_t shown = told();
+    for (int page = 0; page < 10; ++page)
+        press(*window, Qt::Key_PageUp);
+    EXPECT_EQ(told(), shown + 1);
+}
+
+TEST_F(MainWindowTest, MarkerBHidesTheLaterBarsFromTheBoard) {
+    auto window = open(workspace, 7203);
+    ChartViewState& view = window->viewState();
+    EXPECT_EQ(window->priceBoard()->shownBar(), 299);
+    view.markerB = 250;
+    EXPECT_EQ(window->priceBoard()->shownBar(), 250);
+    view.chartHoverBar = 280;  // hidden: the board stays at the marker
+    EXPECT_EQ(window->priceBoard()->shownBar(), 250);
+    view.chartHoverBar = 240;
+    EXPECT_EQ(window->priceBoard()->shownBar(), 240);
+}
+
+TEST_F(MainWindowTest, CloseLabelTakesThePlaceOfTheGuideLabelItCovers) {
+    auto window = open(workspace, 7203);
+    window->repaintTick();
+    QImage image(window->size(), QImage::Format_RGB32);
+    window->render(&image);
+    const PriceScale scale = window->chartPane()->scale();
+    const int closeY = scale.priceY(workspace.series().bars.back().close);
+    const int height = window->fontMetrics().height();
+    const int ascent = window->fontMetrics().ascent();
+    const int column = window->windowLayout().chartColumn;
+    const int top = window->windowLayout().chart.top;
+    int covered = 0;
+    for (const GuideLine& guide : scale.guides) {
+        if (std::abs(guide.y - closeY) >= height) continue;
+        ++covered;
+        // Only the red close is written there: no dark ink of a guide label.
+        for (int y = top + closeY - ascent / 2 + 1; y < top + closeY + ascent / 2; ++y)
+            for (int x = column - 60; x < column; ++x) {
+                const QColor pixel(image.pixel(x, y));
+                EXPECT_FALSE(pixel.red() < 120 && pixel.green() < 120 && pixel.blue() < 120)
+                    << x << "," << y;
+            }
+    }
+    EXPECT_EQ(covered, 1);  // the series' newest close lies near one guide line
+}
+
+TEST_F(MainWindowTest, SettingsSheetOkStartsAgainFromScreenOne) {
+    auto window = open(workspace, 7203);
+    workspace.options().indicatorScreen = 2;
+    QTimer::singleShot(50, [] {
+        auto* dialog = qobject_cast<SettingsSheetDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->fieldEdit(SheetField::graphsPerScreen)->setText("3");
+        dialog->fieldEdit(SheetField::quoteInterval)->setText("15");
+        dialog->accept();
+    });
+    window->runCommand(cmd::Settings);
+    EXPECT_EQ(workspace.options().indicatorScreenCount(), 6);
+    EXPECT_EQ(workspace.options().indicatorScreen, 0);
+    EXPECT_EQ(window->toolbar().label(cmd::ScreenMenu), QString::fromUtf8("指数1"));
+    EXPECT_EQ(window->quoteTimerInterval(), 15000);
+    EXPECT_EQ(OptionsRecord::fromBytes(test::readFile(temp / "Option.cfg")).graphsPerScreen, 3);
+
+    // Cancel leaves everything as it was.
+    const OptionsRecord before = workspace.options();
+    QTimer::singleShot(50, [] {
+        auto* dialog = qobject_cast<SettingsSheetDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->fieldEdit(SheetField::graphsPerScreen)->setText("7");
+        dialog->reject();
+    });
+    window->runCommand(cmd::Settings);
+    EXPECT_EQ(workspace.options(), before);
 }
 
 }  // namespace

@@ -103,6 +103,9 @@ TEST_F(SettingsFiles, ShortAndLongSettingsFiles) {
     test::writeFile(temp / "Common.cfg", settingsFile(9) + "trailing");
     store.load(std::nullopt, block);
     EXPECT_EQ(block, filled(9));
+    // "Back to the common values" takes only a file of exactly 248 bytes.
+    EXPECT_FALSE(store.readCommonValues());
+    test::writeFile(temp / "Common.cfg", settingsFile(9));
     EXPECT_EQ(store.readCommonValues(), filled(9));
 
     test::writeFile(temp / "Common.cfg", settingsFile(9).substr(0, 247));
