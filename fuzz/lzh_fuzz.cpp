@@ -7,7 +7,7 @@
 #include <set>
 #include <string>
 
-#include "platform/lhasa_lzh.h"
+#include "platform/linux/lhasa_lzh.h"
 
 namespace fs = std::filesystem;
 
