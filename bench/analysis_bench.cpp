@@ -8,6 +8,7 @@
 
 #include "allocation_counter.h"
 #include "analysis/recompute.h"
+#include "support/reference/reference_pass.h"
 
 namespace {
 

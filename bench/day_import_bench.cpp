@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "core/file_io.h"
-#include "platform/curl_http.h"
-#include "platform/lhasa_lzh.h"
+#include "platform/linux/curl_http.h"
+#include "platform/linux/lhasa_lzh.h"
 #include "platform/prompter.h"
 #include "updates/archive_update.h"
 

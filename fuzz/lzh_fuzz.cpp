@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/lhasa_lzh.h"
+#include "platform/linux/lhasa_lzh.h"
 
 namespace fs = std::filesystem;
 

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "core/file_io.h"
-#include "platform/curl_http.h"
-#include "platform/lhasa_lzh.h"
-#include "platform/system_clock.h"
+#include "platform/linux/curl_http.h"
+#include "platform/linux/lhasa_lzh.h"
+#include "platform/linux/system_clock.h"
 #include "qt_platform/qt_clipboard.h"
 #include "qt_platform/qt_prompter.h"
 #include "qt_platform/qt_shell.h"

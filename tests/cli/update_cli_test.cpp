@@ -7,7 +7,7 @@
 #include "cli_support.h"
 #include "data/endpoints.h"
 #include "market_generator.h"
-#include "platform/system_clock.h"
+#include "platform/linux/system_clock.h"
 #include "sim_server.h"
 #include "support/temp_folder.h"
 

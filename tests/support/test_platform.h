@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/curl_http.h"
-#include "platform/lhasa_lzh.h"
+#include "platform/linux/curl_http.h"
+#include "platform/linux/lhasa_lzh.h"
 #include "support/recording_prompter.h"
 #include "workspace.h"
 

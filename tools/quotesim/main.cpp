@@ -13,7 +13,7 @@
 #include "data/price_store.h"
 #include "data/program_folder.h"
 #include "market_generator.h"
-#include "platform/system_clock.h"
+#include "platform/linux/system_clock.h"
 #include "sim_server.h"
 
 namespace {

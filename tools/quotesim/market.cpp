@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/calendar.h"
 #include "core/file_io.h"
 #include "core/text.h"
 #include "data/price_store.h"
@@ -102,42 +103,21 @@ std::string Market::masterListText() const {
 }
 
 int64_t dayNumber(int32_t date) {
-    // Days from the civil calendar (proleptic Gregorian).
-    int64_t year = date / 10000;
-    int64_t month = date / 100 % 100;
-    int64_t day = date % 100;
-    year -= month <= 2 ? 1 : 0;
-    int64_t era = (year >= 0 ? year : year - 399) / 400;
-    int64_t yearOfEra = year - era * 400;
-    int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
+    return tav::dayNumber(LocalDate{date / 10000, date / 100 % 100, date % 100});
 }
 
 int32_t dateOfDay(int64_t days) {
-    days += 719468;
-    int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    int64_t dayOfEra = days - era * 146097;
-    int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    int64_t shifted = (5 * dayOfYear + 2) / 153;
-    int64_t day = dayOfYear - (153 * shifted + 2) / 5 + 1;
-    int64_t month = shifted < 10 ? shifted + 3 : shifted - 9;
-    int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-    return static_cast<int32_t>(year * 10000 + month * 100 + day);
+    const LocalDate date = tav::dateOfDay(days);
+    return date.year * 10000 + date.month * 100 + date.day;
 }
 
-int weekday(int32_t date) {
-    int64_t days = dayNumber(date);
-    return static_cast<int>(((days % 7) + 11) % 7);  // 1970-01-01 was a Thursday
-}
+int weekday(int32_t date) { return weekdayOfDay(dayNumber(date)); }
 
 std::vector<PriceBar> periodBars(const std::vector<PriceBar>& daily, PeriodMode period) {
     if (period == PeriodMode::Daily) return daily;
     auto periodKey = [period](int32_t date) -> int64_t {
         if (period == PeriodMode::Monthly) return date / 100;
-        int64_t days = dayNumber(date);
-        return days - (weekday(date) + 6) % 7;  // the Monday of its week
+        return mondayOfWeek(dayNumber(date));
     };
     std::vector<PriceBar> bars;
     int64_t currentKey = -1;

@@ -4,27 +4,11 @@
 #include <cmath>
 #include <random>
 
+#include "core/calendar.h"
+
 namespace tav::quotesim {
 
 namespace {
-
-int dayOfWeek(const LocalDate& date) {
-    // Sakamoto's method: 0 = Sunday.
-    static constexpr int kOffsets[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
-    int year = date.year - (date.month < 3 ? 1 : 0);
-    return (year + year / 4 - year / 100 + year / 400 + kOffsets[date.month - 1] + date.day) % 7;
-}
-
-LocalDate nextDay(LocalDate date) {
-    if (++date.day > daysInMonth(date.year, date.month)) {
-        date.day = 1;
-        if (++date.month > 12) {
-            date.month = 1;
-            ++date.year;
-        }
-    }
-    return date;
-}
 
 bool before(const LocalDate& a, const LocalDate& b) {
     return formatDate(a) < formatDate(b);
@@ -103,8 +87,8 @@ std::string japaneseName(std::mt19937_64& rng) {
 
 std::vector<LocalDate> tradingDays(const LocalDate& first, const LocalDate& last) {
     std::vector<LocalDate> days;
-    for (LocalDate day = first; !before(last, day); day = nextDay(day)) {
-        int weekday = dayOfWeek(day);
+    for (LocalDate day = first; !before(last, day); day = addDays(day, 1)) {
+        int weekday = weekdayOf(day);
         bool newYear = (day.month == 12 && day.day == 31) || (day.month == 1 && day.day <= 3);
         if (weekday != 0 && weekday != 6 && !newYear) days.push_back(day);
     }

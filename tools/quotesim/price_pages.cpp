@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "core/calendar.h"
 #include "page_format.h"
 #include "site_symbols.h"
 
@@ -23,7 +24,7 @@ int64_t periodLastDay(int32_t date, PeriodMode period) {
         case PeriodMode::Daily:
             return dayNumber(date);
         case PeriodMode::Weekly:
-            return dayNumber(date) - (weekday(date) + 6) % 7 + 6;
+            return mondayOfWeek(dayNumber(date)) + 6;
         case PeriodMode::Monthly:
             return dayNumber(date / 100 * 100 + 1) + 30;  // at or past the end
     }

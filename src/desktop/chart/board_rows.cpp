@@ -1,7 +1,6 @@
 #include "chart/board_rows.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +9,7 @@
 #include "chart/chart_geometry.h"
 #include "chart/chart_view_state.h"
 #include "chart_lines/day_levels.h"
+#include "core/calendar.h"
 #include "core/local_date.h"
 
 namespace tav::desktop {
@@ -283,11 +283,7 @@ std::string boardDate(const DailyBar& bar, char separator, bool weekday) {
         format("%d%c%02d%c%02d", date.year, separator, date.month, separator, date.day);
     if (weekday) {
         static const char* const kDays[] = {"日", "月", "火", "水", "木", "金", "土"};
-        const std::chrono::year_month_day ymd{std::chrono::year(date.year),
-                                              std::chrono::month(date.month),
-                                              std::chrono::day(date.day)};
-        text +=
-            format("(%s)", kDays[std::chrono::weekday(std::chrono::sys_days(ymd)).c_encoding()]);
+        text += format("(%s)", kDays[weekdayOf(date)]);
     }
     return text;
 }

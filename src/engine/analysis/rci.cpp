@@ -206,8 +206,12 @@ void computeRcis(Bars bars, std::span<const RciLine> requested) {
         }
         if (line.period > 1 && active < kRciLines) lines[active++] = line;
     }
-    std::sort(lines.begin(), lines.begin() + active,
-              [](const RciLine& x, const RciLine& y) { return x.period > y.period; });
+    // Longest period first, equal periods in their requested order. At most
+    // four lines: an insertion sort (std::sort here draws a false bounds
+    // warning from g++ 12).
+    for (int i = 1; i < active; ++i)
+        for (int j = i; j > 0 && lines[j - 1].period < lines[j].period; --j)
+            std::swap(lines[j - 1], lines[j]);
     if (active == 0 || total <= lines[active - 1].period) return;
     const int longest = lines[0].period;
 

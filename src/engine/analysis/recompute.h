@@ -15,20 +15,11 @@ struct AnalysisState {
     analysis::SeriesValues values;
     analysis::ParabolicState parabolic;
     analysis::RsiWindow lastRsiWindow;  // up/down sums of the last `rsi` window
-    // The per-bar stochastic pairs of the plain pass, reused between runs (the
-    // production pass keeps only the last m pairs, in a fixed ring).
-    std::vector<analysis::StochasticPair> stochasticScratch;
 };
 
 // The recompute pass: steps 1 to 16 over the whole series, in their fixed
 // order. Resets the working state first. Allocates nothing.
 void recomputeIndicators(std::span<DailyBar> bars, const AnalysisSettings& settings,
                          AnalysisState& state);
-
-// The same pass in its plain formulation: every window re-summed or re-scanned
-// per bar. Much slower; kept as the reference that the pass above must match
-// bit for bit.
-void recomputeIndicatorsPlain(std::span<DailyBar> bars, const AnalysisSettings& settings,
-                              AnalysisState& state);
 
 }  // namespace tav

@@ -6,6 +6,7 @@
 #include "analysis/bands.h"
 #include "analysis/moving_averages.h"
 #include "analysis/tick.h"
+#include "core/calendar.h"
 #include "core/local_date.h"
 
 namespace tav {
@@ -535,16 +536,7 @@ bool Evaluation::indicatorComparison() const {
             LocalDate date;
             if (target < 0 || target > 6 || (c_.p2 != 0 && c_.p2 != 1)) return false;
             if (!parseDate8(d.dateText(), date)) return false;
-            // Days since 1970-01-01 (a Thursday) by the civil calendar.
-            const int y = date.month <= 2 ? date.year - 1 : date.year;
-            const int era = (y >= 0 ? y : y - 399) / 400;
-            const int yearOfEra = y - era * 400;
-            const int dayOfYear =
-                (153 * (date.month + (date.month > 2 ? -3 : 9)) + 2) / 5 + date.day - 1;
-            const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-            const int64_t days = int64_t{era} * 146097 + dayOfEra - 719468;
-            const int weekday = static_cast<int>(((days + 4) % 7 + 7) % 7);
-            return (weekday == target) == (c_.p2 == 0);
+            return (weekdayOf(date) == target) == (c_.p2 == 0);
         }
         case 9: {
             if (target != 0 || c_.p2 != 0) return false;

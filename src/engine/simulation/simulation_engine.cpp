@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/calendar.h"
 #include "simulation/position_sizing.h"
 #include "simulation/stop_rules.h"
 
@@ -59,12 +60,11 @@ int twoDigits(std::string_view date, std::size_t at) {
     return value;
 }
 
-// "YYYYMMDD" for a month counted from year 0 month 0.
-void dateText(char (&out)[12], int monthIndex, int day) {
-    const int year = monthIndex >= 0 ? monthIndex / 12 : (monthIndex - 11) / 12;
-    const int month = monthIndex - year * 12 + 1;
-    const int fields[] = {year / 1000, year / 100, year / 10, year,
-                          month / 10,  month,      day / 10,  day};
+// "YYYYMMDD" for a day of a month index, the day not checked against the month.
+void dateText(char (&out)[12], int months, int day) {
+    const LocalDate date = dateInMonth(months, day);
+    const int fields[] = {date.year / 1000, date.year / 100, date.year / 10, date.year,
+                          date.month / 10,  date.month,      day / 10,       day};
     for (int i = 0; i < 8; ++i)
         out[i] = static_cast<char>('0' + (fields[i] % 10 + 10) % 10);
     out[8] = '\0';
@@ -502,12 +502,12 @@ RunWindow runWindow(std::span<const DailyBar> bars, const SimulationSettings& se
             char target[12];
             if (settings.startYear == 0) {
                 const std::string_view date = bars[static_cast<std::size_t>(last)].dateText();
-                const int monthIndex = yearOf(date) * 12 + twoDigits(date, 4) - 1;
-                dateText(target, monthIndex - months, twoDigits(date, 6));
+                const int lastMonth = monthIndex(yearOf(date), twoDigits(date, 4));
+                dateText(target, lastMonth - months, twoDigits(date, 6));
                 start = lastBarBefore(bars, target);
             } else {
-                const int firstMonth =
-                    (currentYear - (settings.startYear - 1)) * 12 + settings.startMonth;
+                const int firstMonth = monthIndex(currentYear - (settings.startYear - 1),
+                                                  settings.startMonth + 1);
                 dateText(target, firstMonth, 1);
                 start = lastBarBefore(bars, target);
                 char endTarget[12];

@@ -13,6 +13,7 @@
 #include "data/price_store.h"
 #include "random_series.h"
 #include "slot_fields.h"
+#include "support/reference/reference_pass.h"
 #include "support/temp_folder.h"
 
 namespace tav {

@@ -1,4 +1,4 @@
-#include "platform/curl_http.h"
+#include "platform/linux/curl_http.h"
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>

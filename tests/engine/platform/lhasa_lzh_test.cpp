@@ -1,4 +1,4 @@
-#include "platform/lhasa_lzh.h"
+#include "platform/linux/lhasa_lzh.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/quotes/quote_pages.h"
-#include "platform/curl_http.h"
+#include "platform/linux/curl_http.h"
 #include "quotes/price_fetch.h"
 #include "support/recording_prompter.h"
 

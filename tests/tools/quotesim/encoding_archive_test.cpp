@@ -7,7 +7,7 @@
 #include "core/text.h"
 #include "euc_jp.h"
 #include "lzh_writer.h"
-#include "platform/lhasa_lzh.h"
+#include "platform/linux/lhasa_lzh.h"
 #include "support/temp_folder.h"
 
 namespace tav::quotesim {

@@ -2,10 +2,12 @@
 // re-scanned on every bar, exactly as the rules read, and steps 6 and 9 run
 // bar by bar. The production pass in recompute.cpp must match it bit for bit;
 // the per-bar formulas themselves are shared.
+#include "support/reference/reference_pass.h"
+
 #include <algorithm>
 #include <utility>
+#include <vector>
 
-#include "analysis/recompute.h"
 #include "analysis/tick.h"
 
 namespace tav {
@@ -352,7 +354,8 @@ void recomputeIndicatorsPlain(std::span<DailyBar> bars, const AnalysisSettings& 
     computeMacdAverage(bars, s.macdShortPeriod, &DailyBar::macdShortEma);
     computeMacdLine(bars);
     plainMacdSignal(bars, s.macdSignalPeriod);
-    plainStochastics(bars, s.stochPeriod, s.stochSlowPeriod, state.stochasticScratch);
+    std::vector<StochasticPair> stochasticPairs;
+    plainStochastics(bars, s.stochPeriod, s.stochSlowPeriod, stochasticPairs);
     computeForceIndex(bars);
     plainVolumeRatios(bars, s);
     plainTurnMarks(bars);
