@@ -9,6 +9,7 @@
 #include "allocation_counter.h"
 #include "analysis/recompute.h"
 #include "simulation/simulation_engine.h"
+#include "simulation/trade_insight.h"
 
 namespace {
 
@@ -116,6 +117,49 @@ void DisplayRun(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kBars);
 }
 
+// The same run recording its fills (journal reserved once, as the display
+// keeps it), then the trade list and the equity curve from them: the two
+// costs the trade list adds to a run.
+void DisplayRunWithJournal(benchmark::State& state) {
+    std::vector<tav::DailyBar> bars = dailySeries();
+    const tav::AnalysisSettings settings = tav::AnalysisSettings::from(
+        tav::AnalysisParameters::defaults(), tav::PeriodMode::Daily, tav::DisplaySwitches{});
+    tav::AnalysisState analysis;
+    tav::recomputeIndicators(bars, settings, analysis);
+    const tav::Strategy strategy = threeTactics();
+    tav::SimulationSettings simulation;
+    simulation.commissionKind = tav::kCommissionRate;
+    simulation.taxKind = 1;
+    const tav::ConditionInputs inputs{bars,
+                                      analysis.values.volumeGuide,
+                                      settings.bollingerPeriod,
+                                      settings.envelopePercent,
+                                      settings.maBandPercent,
+                                      {}};
+    tav::TradeJournal journal;
+    journal.fills.reserve(4096);
+    const tav::SimulationInputs run{strategy, simulation, 100, inputs, &journal};
+    const tav::RunWindow window = tav::runWindow(bars, simulation, tav::ChartView{}, 2024);
+    const bool insightOnly = state.range(0) == 1;
+    tav::runSimulation(bars, run, window, tav::RunKind::Display);
+    tav::TradeInsight insight;
+    tav::computeInsight(bars, journal, insight);
+    for (auto _ : state) {
+        if (!insightOnly) {
+            const tav::RunOutcome outcome =
+                tav::runSimulation(bars, run, window, tav::RunKind::Display);
+            benchmark::DoNotOptimize(outcome);
+        }
+        tav::computeInsight(bars, journal, insight);
+        benchmark::DoNotOptimize(insight.equity.data());
+    }
+    state.counters["fills"] = static_cast<double>(journal.fills.size());
+    state.counters["trips"] = static_cast<double>(insight.trips.size());
+    state.counters["points"] = static_cast<double>(insight.equity.size());
+}
+
 }  // namespace
 
 BENCHMARK(DisplayRun)->Unit(benchmark::kMillisecond);
+// 0: the run with its journal plus the insight; 1: the insight alone.
+BENCHMARK(DisplayRunWithJournal)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);

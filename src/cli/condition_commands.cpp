@@ -8,13 +8,15 @@
 #include "conditions/capsule_set.h"
 #include "conditions/condition_text.h"
 #include "core/file_io.h"
+#include "json_output.h"
 
 namespace tav::cli {
 
 namespace {
 
 constexpr const char* kEvaluateUsage =
-    "usage: evaluate CODE (--condition \"F1 ... F10\" | --capsule N) [--period P]";
+    "usage: evaluate CODE (--condition \"F1 ... F10\" | --capsule N) [--period P] "
+    "[--format csv|json]";
 constexpr const char* kTextUsage =
     "usage: text --condition \"F1 ... F10\" [--context capsule|strategy]";
 constexpr const char* kCapsulesUsage =
@@ -49,6 +51,8 @@ int runEvaluate(CommandContext& context) {
         return usageError(kEvaluateUsage);
     auto code = parseCodeArgument(words[1]);
     if (!code) return usageError("not a security code: " + words[1]);
+    const auto format = outputFormat(context.line);
+    if (!format) return kExitUsage;
 
     Workspace& workspace = context.workspace;
     std::optional<Condition> condition;
@@ -69,7 +73,8 @@ int runEvaluate(CommandContext& context) {
     workspace.loadCapsules();
 
     const ConditionInputs inputs = workspace.conditionInputs();
-    std::string out;
+    // The CSV has no header line; JSON names the two fields.
+    std::string out = *format == OutputFormat::Json ? "date,holds\n" : "";
     const auto& bars = workspace.series().bars;
     for (int bar = 0; bar < static_cast<int>(bars.size()); ++bar) {
         workspace.evaluation = EvaluationContext{};
@@ -79,7 +84,7 @@ int runEvaluate(CommandContext& context) {
         out += bars[static_cast<std::size_t>(bar)].dateText();
         out += holds ? ",1\n" : ",0\n";
     }
-    std::cout << out << std::flush;
+    std::cout << formatTable(out, *format) << std::flush;
     return kExitOk;
 }
 

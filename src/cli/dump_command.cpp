@@ -5,6 +5,8 @@
 #include <iostream>
 #include <string>
 
+#include "json_output.h"
+
 namespace tav::cli {
 
 namespace {
@@ -70,9 +72,11 @@ void appendBar(std::string& out, const DailyBar& bar) {
 
 int runDump(CommandContext& context) {
     if (context.line.words.size() != 2)
-        return usageError("usage: dump CODE [--period daily|weekly|monthly]");
+        return usageError("usage: dump CODE [--period daily|weekly|monthly] [--format csv|json]");
     auto code = parseCodeArgument(context.line.words[1]);
     if (!code) return usageError("not a security code: " + context.line.words[1]);
+    const auto format = outputFormat(context.line);
+    if (!format) return kExitUsage;
     Workspace& workspace = context.workspace;
     if (!workspace.loadStoredSeries(*code)) {
         std::cerr << "tavrento-cli: no stored series for " << *code << '\n';
@@ -83,7 +87,7 @@ int runDump(CommandContext& context) {
     std::string out = kDumpHeader;
     for (const DailyBar& bar : workspace.series().bars)
         appendBar(out, bar);
-    std::cout << out << std::flush;
+    std::cout << formatTable(out, *format) << std::flush;
     return kExitOk;
 }
 

@@ -36,8 +36,8 @@ struct Command {
 const std::map<std::string, Command>& commands() {
     static const std::map<std::string, Command> table = {
         {"init", {runInit, true, "init [--from YYYYMMDD]    create the program folder and its files, and the store from the daily archives"}},
-        {"series", {runSeries, false, "series CODE [--period P]  print the stored bars as CSV"}},
-        {"dump", {runDump, false, "dump CODE [--period P]    print every indicator slot of the series as CSV"}},
+        {"series", {runSeries, false, "series CODE [--period P] [--format csv|json]  print the stored bars"}},
+        {"dump", {runDump, false, "dump CODE [--period P] [--format csv|json]  print every indicator slot of the series"}},
         {"lookup", {runLookup, false, "lookup CODE               show the master-list entry of a code"}},
         {"add", {runAdd, false, "add CODE NAME --market M --unit U   add a security to the master list"}},
         {"delete", {runDelete, false, "delete CODE               remove a security from the master list"}},
@@ -51,7 +51,7 @@ const std::map<std::string, Command>& commands() {
         {"quote", {runQuote, false, "quote CODE                print the quote page of a security"}},
         {"margin", {runMargin, false, "margin CODE               print the margin balances of the last year"}},
         {"ranking", {runRanking, false, "ranking --category C --kind K --market M --period P --output N   fetch a ranking into watchlist N"}},
-        {"evaluate", {runEvaluate, false, "evaluate CODE (--condition \"F1 ... F10\" | --capsule N) [--period P]   print DATE,1|0 per bar"}},
+        {"evaluate", {runEvaluate, false, "evaluate CODE (--condition \"F1 ... F10\" | --capsule N) [--period P] [--format csv|json]   print DATE,1|0 per bar"}},
         {"text", {runText, false, "text --condition \"F1 ... F10\" [--context capsule|strategy]   print the sentence of a condition"}},
         {"show", {runShow, false, "show CODE [--period P]    show a security as the desktop does (file first, fetch when empty)"}},
         {"update", {runUpdate, true, "update [--from YYYYMMDD] [--mode 0|1|2]   add the daily archives since the last stored day"}},
@@ -59,7 +59,7 @@ const std::map<std::string, Command>& commands() {
         {"update-list", {runUpdateList, false, "update-list N|MARKET [--download]   batch update of a watchlist or market"}},
         {"realtime", {runRealtime, false, "realtime [CODE]           add today's provisional bar from Realtime.txt or the quote page"}},
         {"capsules", {runCapsules, false, "capsules list | show N | add TITLE | rename N TITLE | copy N M | init N | delete N | move N up|down | add-row N ROW | delete-row N R | logic N and|or"}},
-        {"backtest", {runBacktest, false, "backtest CODE --strategy N [--period P] [--summary]   run strategy N over the stored series: trade slots per bar and the result block"}},
+        {"backtest", {runBacktest, false, "backtest CODE --strategy N [--period P] [--summary | --trades | --equity]   run strategy N over the stored series: trade slots per bar and the result block, the summary, the round trips or the equity curve as CSV"}},
         {"strategies", {runStrategies, false, "strategies list | show N | add NAME | rename N NAME | delete N | copy N M | init N | move N up|down | mode N M | split N METHOD AMOUNT STEP CAPSULE | add-tactic N | delete-tactic N T | move-tactic N T up|down | tactic N T NAME [on|off] [buy|sell] | add-condition N T TAB ROW | delete-condition N T TAB I | logic N T TAB and|or | fill N T TAB P"}},
     };
     return table;
@@ -74,7 +74,7 @@ void printHelp() {
 
 // Options that take a value; every other --name is a flag.
 bool takesValue(const std::string& name) {
-    static const char* const kValued[] = {"folder", "period", "market", "unit", "individual", "years", "months", "end", "source", "category", "kind", "output", "condition", "capsule", "context", "from", "mode", "strategy"};
+    static const char* const kValued[] = {"folder", "period", "market", "unit", "individual", "years", "months", "end", "source", "category", "kind", "output", "condition", "capsule", "context", "from", "mode", "strategy", "format"};
     for (const char* valued : kValued)
         if (name == valued) return true;
     return false;

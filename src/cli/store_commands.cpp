@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "core/file_io.h"
+#include "json_output.h"
 #include "update_commands.h"
 
 namespace tav::cli {
@@ -37,9 +38,11 @@ int runInit(CommandContext& context) {
 }
 
 int runSeries(CommandContext& context) {
-    if (context.line.words.size() != 2) return usageError("usage: series CODE [--period daily|weekly|monthly]");
+    if (context.line.words.size() != 2) return usageError("usage: series CODE [--period daily|weekly|monthly] [--format csv|json]");
     auto code = parseCodeArgument(context.line.words[1]);
     if (!code) return usageError("not a security code: " + context.line.words[1]);
+    const auto format = outputFormat(context.line);
+    if (!format) return kExitUsage;
     Workspace& workspace = context.workspace;
     workspace.loadStoredSeries(*code);
     std::string out = "date,open,high,low,close,volume\n";
@@ -49,7 +52,7 @@ int runSeries(CommandContext& context) {
                       bar.low, bar.close, static_cast<long long>(bar.volume));
         out += line;
     }
-    std::cout << out << std::flush;
+    std::cout << formatTable(out, *format) << std::flush;
     workspace.seriesChanged();
     return kExitOk;
 }

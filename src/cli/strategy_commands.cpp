@@ -7,6 +7,7 @@
 
 #include "conditions/capsule_file.h"
 #include "core/file_io.h"
+#include "simulation/insight_export.h"
 #include "simulation/strategy_file.h"
 #include "simulation/strategy_list.h"
 
@@ -14,7 +15,7 @@ namespace tav::cli {
 
 namespace {
 
-constexpr const char* kBacktestUsage = "usage: backtest CODE --strategy N [--period P] [--summary]";
+constexpr const char* kBacktestUsage = "usage: backtest CODE --strategy N [--period P] [--summary | --trades | --equity]";
 constexpr const char* kStrategiesUsage =
     "usage: strategies list | show N | add NAME | rename N NAME | delete N | copy N M | init N | "
     "move N up|down | mode N M | split N METHOD AMOUNT STEP CAPSULE | add-tactic N | "
@@ -86,6 +87,10 @@ int runBacktest(CommandContext& context) {
     if (!code) return usageError("not a security code: " + words[1]);
     auto number = parseInt(*strategyOption);
     if (!number || *number < 1) return usageError("--strategy takes a file number from 1");
+    const bool trades = context.line.flag("trades");
+    const bool equity = context.line.flag("equity");
+    if (int{trades} + int{equity} + int{context.line.flag("summary")} > 1)
+        return usageError("--summary, --trades and --equity exclude each other");
 
     Workspace& workspace = context.workspace;
     if (!fileio::fileExists(workspace.folder().path(strategyFileName(*number)))) {
@@ -108,6 +113,15 @@ int runBacktest(CommandContext& context) {
     if (context.line.flag("summary")) {
         for (const NoteLine& line : noteLines(display.results))
             std::cout << line.label << ' ' << line.value << '\n';
+        return kExitOk;
+    }
+    if (trades || equity) {
+        const auto& bars = workspace.series().bars;
+        TradeInsight insight;
+        computeInsight(bars, display.journal, insight);
+        std::cout << (trades ? tripsCsv(insight, bars, display.tacticNames)
+                             : equityCsv(insight, bars))
+                  << std::flush;
         return kExitOk;
     }
     std::string out = "date,tradeMark,tradeReentry,tradeUnits,tradePerShare\n";

@@ -106,3 +106,83 @@ TEST_F(StrategyCli, ListOperations) {
 
 }  // namespace
 }  // namespace tav::test
+
+namespace tav::test {
+namespace {
+
+// The column `name` of a CSV text, summed over its data lines.
+int64_t columnSum(const std::string& csv, const std::string& name) {
+    const auto rows = lines(csv);
+    std::vector<std::string> header;
+    std::stringstream headerStream(rows.at(0));
+    for (std::string field; std::getline(headerStream, field, ',');) header.push_back(field);
+    const auto column = std::find(header.begin(), header.end(), name) - header.begin();
+    int64_t sum = 0;
+    for (std::size_t r = 1; r < rows.size(); ++r) {
+        std::stringstream row(rows[r]);
+        std::string field;
+        for (int c = 0; c <= column; ++c) std::getline(row, field, ',');
+        sum += std::stoll(field);
+    }
+    return sum;
+}
+
+TEST_F(StrategyCli, TradesEquityAndJsonExports) {
+    ASSERT_EQ(cli({"strategies", "add-tactic", "1"}).exitCode, 0);
+    ASSERT_EQ(cli({"strategies", "add-condition", "1", "1", "buy", "3 0 0 0"}).exitCode, 0);
+    ASSERT_EQ(cli({"strategies", "add-condition", "1", "1", "sell", "3 0 0 1"}).exitCode, 0);
+    ASSERT_EQ(cli({"settings", "set", "commissionKind", "1"}).exitCode, 0);
+    const auto block = lines(cli({"backtest", "7203", "--strategy", "1"}).out);
+    auto blockValue = [&](const std::string& name) {
+        for (const std::string& line : block)
+            if (line.starts_with(name + " ")) return std::stoll(line.substr(name.size() + 1));
+        ADD_FAILURE() << "no " << name;
+        return 0LL;
+    };
+
+    const CliResult trades = cli({"backtest", "7203", "--strategy", "1", "--trades"});
+    ASSERT_EQ(trades.exitCode, 0) << trades.err;
+    const auto tradeLines = lines(trades.out);
+    EXPECT_EQ(tradeLines[0],
+              "tactic,side,entryDate,entryPrice,exitDate,exitPrice,units,gross,commission,net,"
+              "barsHeld,reason");
+    EXPECT_TRUE(tradeLines[1].starts_with("戦術1,long,20230105,"));
+    const bool open = blockValue("position") != 0;
+    EXPECT_EQ(static_cast<long long>(tradeLines.size()) - 1, blockValue("trades") + open);
+    EXPECT_EQ(tradeLines.back().ends_with(",open"), open);
+    if (!open) {
+        EXPECT_EQ(columnSum(trades.out, "gross"), blockValue("totalProfit"));
+    }
+    EXPECT_EQ(columnSum(trades.out, "commission"), blockValue("totalCommission"));
+    EXPECT_GT(blockValue("totalCommission"), 0);
+
+    const CliResult equity = cli({"backtest", "7203", "--strategy", "1", "--equity"});
+    const auto equityLines = lines(equity.out);
+    ASSERT_EQ(equityLines.size(), 1u + 17u);
+    EXPECT_EQ(equityLines[0], "date,equity,drawdown");
+    EXPECT_TRUE(equityLines.back().starts_with(
+        "20230120," + std::to_string(blockValue("equity") + blockValue("openProfit")) + ","));
+    EXPECT_EQ(cli({"backtest", "7203", "--strategy", "1", "--trades", "--equity"}).exitCode, 2);
+
+    const CliResult series = cli({"series", "7203", "--format", "json"});
+    ASSERT_EQ(series.exitCode, 0);
+    EXPECT_TRUE(series.out.starts_with(
+        "[\n{\"date\":\"20230101\",\"open\":1000,\"high\":1025,\"low\":995,\"close\":1020,"
+        "\"volume\":5000},\n"));
+    EXPECT_TRUE(series.out.ends_with("\"volume\":5000}\n]\n"));
+    EXPECT_EQ(std::count(series.out.begin(), series.out.end(), '{'), 20);
+    const CliResult evaluate =
+        cli({"evaluate", "7203", "--condition", "3 0 0 0", "--format", "json"});
+    EXPECT_TRUE(evaluate.out.starts_with("[\n{\"date\":\"20230101\",\"holds\":1},\n"
+                                         "{\"date\":\"20230102\",\"holds\":0},\n"))
+        << evaluate.out;
+    const CliResult dump = cli({"dump", "7203", "--format", "json"});
+    EXPECT_TRUE(dump.out.starts_with("[\n{\"date\":\"20230101\",\"open\":1000,")) << dump.err;
+    EXPECT_EQ(std::count(dump.out.begin(), dump.out.end(), '{'), 20);
+    EXPECT_EQ(cli({"dump", "7203", "--format", "xml"}).exitCode, 2);
+    EXPECT_EQ(cli({"series", "7203", "--format", "csv"}).out,
+              cli({"series", "7203"}).out);
+}
+
+}  // namespace
+}  // namespace tav::test

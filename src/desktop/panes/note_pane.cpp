@@ -1,5 +1,6 @@
 #include "panes/note_pane.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 
 #include "quotes/quote_page.h"
@@ -21,6 +22,11 @@ std::vector<std::pair<std::string, std::string>> companyLines(const QuoteRecord&
 
 NotePane::NotePane(Workspace& workspace, QWidget* parent) : QWidget(parent), workspace_(workspace) {
     setObjectName(QStringLiteral("NoteWindow"));
+}
+
+void NotePane::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && workspace_.strategyDisplay.results.available)
+        emit commandPosted(kSummaryClicked);
 }
 
 void NotePane::paintEvent(QPaintEvent*) {

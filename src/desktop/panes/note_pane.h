@@ -23,8 +23,15 @@ class NotePane : public QWidget {
   public:
     explicit NotePane(Workspace& workspace, QWidget* parent = nullptr);
 
+    // A click on a run's summary posts this to open the "損益" view.
+    static constexpr int kSummaryClicked = 9101;
+
+  signals:
+    void commandPosted(int id);
+
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
   private:
     Workspace& workspace_;

@@ -79,6 +79,9 @@ constexpr int ScrollBack1 = 9004;
 constexpr int ScrollForward1 = 9005;
 constexpr int FixPriceScale = 9006;
 constexpr int Help = 9007;
+
+// Windows the panes open.
+constexpr int ShowProfitView = 9101;  // a click on the note pane's summary
 }  // namespace cmd
 
 }  // namespace tav::desktop

@@ -6,6 +6,7 @@
 #include "chart/chart_pane.h"
 #include "chart/indicator_pane.h"
 #include "chart/price_board.h"
+#include "panes/note_pane.h"
 #include "panes/watchlist_pane.h"
 #include "window/command_ids.h"
 #include "window/main_window.h"
@@ -14,6 +15,8 @@
 #include "workspace_updates.h"
 
 namespace tav::desktop {
+
+static_assert(NotePane::kSummaryClicked == cmd::ShowProfitView);
 
 void MainWindow::runCommand(int id, bool alternate) {
     const auto& table = commandTable();
@@ -135,6 +138,7 @@ const std::unordered_map<int, MainWindow::CommandHandler>& MainWindow::commandTa
              w.requestRepaint();
          }},
         {cmd::NextPeriod, [](W& w, bool) { w.nextPeriod(); }},
+        {cmd::ShowProfitView, [](W& w, bool) { w.openProfitView(); }},
         {cmd::ToggleSplitter1, [](W& w, bool) { w.toggleSplitter1(); }},
         {cmd::Settings, [](W& w, bool) { w.openSettings(); }},
         {cmd::RankingDownload, [](W& w, bool) { w.rankingDownload(); }},

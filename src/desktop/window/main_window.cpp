@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPainter>
+#include <algorithm>
 #include <functional>
 
 #include "chart/chart_pane.h"
@@ -20,6 +21,7 @@
 #include "dialogs/add_security_dialog.h"
 #include "dialogs/archive_days_dialog.h"
 #include "dialogs/margin_dialog.h"
+#include "dialogs/profit_view.h"
 #include "dialogs/quote_entry_dialog.h"
 #include "panes/note_pane.h"
 #include "panes/watchlist_pane.h"
@@ -97,6 +99,8 @@ MainWindow::MainWindow(Workspace& workspace, QWidget* parent)
     connect(indicator_, &IndicatorPane::commandPosted, this,
             [this](int id) { runCommand(id, alternateHeld()); });
     connect(board_, &PriceBoard::commandPosted, this,
+            [this](int id) { runCommand(id, alternateHeld()); });
+    connect(note_, &NotePane::commandPosted, this,
             [this](int id) { runCommand(id, alternateHeld()); });
     connect(watchlist_, &WatchlistPane::securityChosen, this, [this](StockCode code) {
         showSecurity(code);
@@ -685,7 +689,29 @@ void MainWindow::repaintTick() {
     indicator_->refresh();
     board_->update();
     note_->update();
+    if (profit_ && profit_->isVisible()) profit_->refresh();
     update();
+}
+
+void MainWindow::openProfitView() {
+    if (!profit_) {
+        profit_ = new ProfitView(workspace_, view_, this);
+        profit_->onShowBar = [this](int bar) { showBar(bar); };
+    }
+    profit_->refresh();
+    profit_->show();
+    profit_->raise();
+}
+
+void MainWindow::showBar(int bar) {
+    const int newest = nav_.newest();
+    if (bar < 0 || bar >= nav_.barCount() || (bar <= newest && bar > newest - nav_.visible()))
+        return;
+    const int target = std::clamp(bar + nav_.visible() / 4, nav_.lowest(), nav_.barCount() - 1);
+    if (target < newest)
+        scrollBack(newest - target);
+    else
+        scrollForward(target - newest);
 }
 
 void MainWindow::quoteWatchTick() {

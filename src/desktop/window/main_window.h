@@ -25,6 +25,7 @@ namespace tav::desktop {
 class ChartPane;
 class IndicatorPane;
 class NotePane;
+class ProfitView;
 class PriceBoard;
 class Toolbar;
 class WatchlistPane;
@@ -78,6 +79,10 @@ class MainWindow : public QWidget {
     IndicatorPane* indicatorPane() const { return indicator_; }
     PriceBoard* priceBoard() const { return board_; }
     NotePane* notePane() const { return note_; }
+    ProfitView* profitView() const { return profit_; }
+    // Scrolls the chart so that the bar is on screen, a quarter screen from
+    // the right when it was not.
+    void showBar(int bar);
     const CodeEntry& codeEntry() const { return codeEntry_; }
     bool repaintPending() const { return repaintPending_; }
     bool quoteWatchRunning() const { return quoteWatchRunning_; }
@@ -128,6 +133,7 @@ class MainWindow : public QWidget {
     void toggleWatchlist();
     void toggleSplitter1();
     void openDataFile();
+    void openProfitView();
     void historyStep(bool older);
     void showMargin();
     void addSecurityDialog(StockCode preset);
@@ -162,6 +168,7 @@ class MainWindow : public QWidget {
     IndicatorPane* indicator_;
     PriceBoard* board_;
     NotePane* note_;
+    ProfitView* profit_ = nullptr;  // made on first use
     QProgressBar* progress_;
     QLabel* status_;
 

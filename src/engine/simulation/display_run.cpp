@@ -9,6 +9,9 @@ bool runDisplay(const std::string& folder, int number, std::span<DailyBar> bars,
                 int32_t unitShares, int currentYear, StrategyDisplay& display) {
     display.results = ResultBlock{};
     display.shortOfData = false;
+    display.journal.fills.clear();
+    display.journal.start = display.journal.end = 0;
+    display.tacticNames.clear();
     auto reading = loadStrategy(folder, number);
     if (!reading || bars.empty()) {
         // Marks of an earlier run must not stay on the chart.
@@ -21,9 +24,12 @@ bool runDisplay(const std::string& folder, int number, std::span<DailyBar> bars,
     }
     const RunWindow window = runWindow(bars, settings, display.view, currentYear);
     display.shortOfData = window.shortOfData;
-    const SimulationInputs simulation{reading->strategy, settings, unitShares, inputs};
+    const SimulationInputs simulation{reading->strategy, settings, unitShares, inputs,
+                                      &display.journal};
     display.results.result = runSimulation(bars, simulation, window, RunKind::Display).result;
     display.results.available = true;
+    for (const Tactic& tactic : reading->strategy.tactics)
+        display.tacticNames.push_back(strategy_labels::displayName(reading->strategy.tradingMode, tactic));
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <span>
 #include <string>
+#include <vector>
 
 #include "simulation/simulation_engine.h"
 #include "simulation/simulation_results.h"
@@ -13,6 +14,8 @@ namespace tav {
 struct StrategyDisplay {
     ChartView view;
     ResultBlock results;
+    TradeJournal journal;  // the fills of the last run, for the trade list
+    std::vector<std::string> tacticNames;  // of the strategy run, by tactic index
     bool shortOfData = false;  // the chart says "シミュレーションデータ不足"
 };
 

@@ -89,9 +89,18 @@ class Run {
           mode_(inputs.strategy.tradingMode),
           window_(window),
           kind_(kind),
-          exitSignals_(exitSignals) {
+          exitSignals_(exitSignals),
+          journal_(inputs.journal) {
         result_.capital = settings_.capital;
         equity_ = settings_.capital;
+        if (journal_) {
+            journal_->fills.clear();
+            journal_->start = std::max(window_.start, 0);
+            journal_->end = std::max(journal_->start,
+                                     std::min(window_.end, static_cast<int>(bars_.size())));
+            journal_->capital = settings_.capital;
+            journal_->unitShares = unitShares_;
+        }
     }
 
     RunOutcome run() {
@@ -155,7 +164,7 @@ class Run {
             if (position_ != kFlat && units_ > 0 && stopFires(tactic)) {
                 takePrices(tactic.stop.fillPrice);
                 if (noNextBar_) return;
-                close(position_ == kLong ? kMarkLongStop : kMarkShortStop, false);
+                close(m, position_ == kLong ? kMarkLongStop : kMarkShortStop, false);
             }
         }
     }
@@ -170,22 +179,24 @@ class Run {
         // The signal is tested before the position: the test itself moves a
         // setup along (its owner, a trigger it waits for) whatever is held.
         if (signal(m, opening, longSide) && position_ == kFlat) {
+            useSignalLimit();
             takePrices(opening.fillPrice);
-            open(side);
+            open(m, side);
             if (!dayTrade) return Turn::EndBar;
         }
         if (position_ == side && signal(m, closing, !longSide)) {
+            useSignalLimit();
             takePrices(closing.fillPrice);
             if (noNextBar_) return deferClose();
             const uint8_t mark = dayTrade
                                      ? (longSide ? kMarkLongDayTradeExit : kMarkShortDayTradeExit)
                                      : (longSide ? kMarkLongExit : kMarkShortExit);
-            close(mark, true);
+            close(m, mark, true);
             if (mode_ != kModeMixed) return Turn::EndBar;
             if (!dayTrade) return Turn::Restart;
         }
         if (position_ == side && addAllowed()) {
-            add();
+            add(m);
             return Turn::EndBar;
         }
         return Turn::Next;
@@ -201,15 +212,20 @@ class Run {
         for (const auto& [columns, side] : sides) {
             const int other = side == kLong ? kShort : kLong;
             if (signal(m, columns, side == kLong)) {
+                useSignalLimit();
                 if (position_ == other) {
                     takePrices(columns.fillPrice);
                     if (noNextBar_) return deferClose();
-                    close(kMarkNone, true);
+                    close(m, kMarkNone, true);
                     bar(j_).tradeReentry = 1;
+                } else if (position_ == kFlat && limitFill_ != 0) {
+                    // Opening from flat takes the current prices, or the limit.
+                    trade_ = settle_ = limitFill_;
                 }
-                if (position_ == kFlat) open(side);
+                limitFill_ = 0;
+                if (position_ == kFlat) open(m, side);
             } else if (position_ == side && addAllowed()) {
-                add();
+                add(m);
             }
         }
         return Turn::Next;
@@ -226,6 +242,7 @@ class Run {
 
     // buySignal (longSide) or sellSignal of tactic m on the current bar.
     bool signal(int m, const TacticColumns& columns, bool longSide) {
+        signalLimit_ = 0;
         context_.evaluationBar = j_;
         context_.entryPrice = entryPrice_;
         context_.entryBar = entryBar_;
@@ -269,7 +286,19 @@ class Run {
         return false;
     }
 
-    bool holds(const Condition& row) { return evaluateCondition(conditions_, context_, row); }
+    // A limit-price row that holds leaves its price for the fill of the
+    // column's signal.
+    bool holds(const Condition& row) {
+        const bool held = evaluateCondition(conditions_, context_, row);
+        if (held && context_.limitFill != 0) signalLimit_ = context_.limitFill;
+        return held;
+    }
+
+    // The signal just tested fills at the limit price one of its rows hit.
+    void useSignalLimit() {
+        limitFill_ = signalLimit_;
+        signalLimit_ = 0;
+    }
 
     bool addAllowed() {
         const SplitSettings& split = strategy_.split;
@@ -292,7 +321,10 @@ class Run {
         StopInputs in{&bar(j_),   j_,       entryBar_, entryPrice_, position_ == kShort,
                       trailHigh_, trailLow_};
         for (const Condition& rule : rules)
-            if (stopRuleFires(rule, in, limitFill_)) return true;
+            if (stopRuleFires(rule, in, limitFill_)) {
+                stopKind_ = rule.category;
+                return true;
+            }
         return false;
     }
 
@@ -348,13 +380,22 @@ class Run {
         return {equity_, units_, entryPrice_, unitShares_, splitCount_, settings_.capital};
     }
 
-    void chargeCommission(int64_t units) {
+    int64_t chargeCommission(int64_t units) {
         const int64_t fee = commissionFor(settings_, int64_t{unitShares_} * units * settle_);
         result_.totalCommission += fee;
         equity_ -= fee;
+        return fee;
     }
 
-    void open(int side) {
+    void record(FillKind kind, int m, int64_t units, int64_t fee, int64_t profit = 0,
+                ExitReason reason = ExitReason::Signal) {
+        if (!journal_) return;
+        journal_->fills.push_back({j_, kind, static_cast<uint8_t>(position_),
+                                   static_cast<int16_t>(m), reason, units, trade_, fee, profit,
+                                   entryPrice_});
+    }
+
+    void open(int m, int side) {
         DailyBar& today = bar(j_);
         if (today.tradeMark == kMarkLongExit || today.tradeMark == kMarkShortExit)
             today.tradeReentry = 1;
@@ -364,13 +405,13 @@ class Run {
         today.tradeUnits = static_cast<int32_t>(units_);
         if (strategy_.split.method != kSplitNone) ++splitCount_;
         entryPrice_ = trade_;
-        chargeCommission(units_);
+        record(FillKind::Open, m, units_, chargeCommission(units_));
         entryBar_ = j_;
         if (mode_ != kModeReverse) exitBar_ = 0;
         if (kind_ == RunKind::Signal && j_ == window_.end - 1) signal_ = kEntrySignal;
     }
 
-    void add() {
+    void add(int m) {
         const int64_t n = sizeFor(strategy_.split, sizing(), trade_, true);
         if (n <= 0) return;
         DailyBar& today = bar(j_);
@@ -380,14 +421,14 @@ class Run {
             static_cast<int32_t>((int64_t{trade_} * n + units_ * entryPrice_) / (units_ + n));
         units_ += n;
         ++splitCount_;
-        chargeCommission(n);
+        record(FillKind::Add, m, n, chargeCommission(n));
         entryBar_ = j_;
         if (mode_ != kModeReverse) exitBar_ = 0;
     }
 
     // bySignal: a signal close (its trade price gives the per-share result);
     // a stop close takes the settlement price.
-    void close(uint8_t mark, bool bySignal) {
+    void close(int m, uint8_t mark, bool bySignal) {
         const bool isLong = position_ == kLong;
         const int64_t perShareSettled = isLong ? settle_ - entryPrice_ : entryPrice_ - settle_;
         const int64_t profit = perShareSettled * units_ * unitShares_;
@@ -400,8 +441,9 @@ class Run {
             result_.maxLoss = std::min(result_.maxLoss, profit);
         }
         result_.totalProfit += profit;
-        chargeCommission(units_);
+        const int64_t fee = chargeCommission(units_);
         equity_ += profit;
+        record(FillKind::Close, m, units_, fee, profit, bySignal ? ExitReason::Signal : stopReason());
         DailyBar& today = bar(j_);
         const int64_t perShareTraded = isLong ? trade_ - entryPrice_ : entryPrice_ - trade_;
         today.tradePerShare = static_cast<int32_t>(bySignal ? perShareTraded : perShareSettled);
@@ -418,6 +460,12 @@ class Run {
         if (bySignal && mode_ != kModeReverse) exitBar_ = j_;
         if (kind_ == RunKind::Signal && exitSignals_ && j_ == window_.end - 1)
             signal_ = kExitSignal;
+    }
+
+    ExitReason stopReason() const {
+        static constexpr ExitReason kByKind[] = {ExitReason::StopLoss, ExitReason::TakeProfit,
+                                                 ExitReason::TrailingStop, ExitReason::TimeOver};
+        return stopKind_ >= 0 && stopKind_ < 4 ? kByKind[stopKind_] : ExitReason::StopLoss;
     }
 
     void finish() {
@@ -439,6 +487,7 @@ class Run {
         r.units = units_;
         r.openPerShare = openPerShare_;
         r.openProfit = openProfit_;
+        if (journal_) journal_->tax = r.tax;
     }
 
     std::span<DailyBar> bars_;
@@ -450,6 +499,7 @@ class Run {
     const RunWindow window_;
     const RunKind kind_;
     const bool exitSignals_;
+    TradeJournal* const journal_;
 
     EvaluationContext context_;
     SimulationResult result_;
@@ -466,6 +516,8 @@ class Run {
     uint8_t pending_ = 0;
     int32_t splitCount_ = 0;
     int32_t limitFill_ = 0;
+    int32_t signalLimit_ = 0;  // limit price hit by the rows of the last signal test
+    int stopKind_ = 0;         // kind of the stop rule that fired last
     int32_t openPerShare_ = 0;
     int64_t openProfit_ = 0;
 

@@ -7,6 +7,7 @@
 #include "core/daily_bar.h"
 #include "simulation/simulation_settings.h"
 #include "simulation/strategy.h"
+#include "simulation/trade_journal.h"
 
 namespace tav {
 
@@ -83,6 +84,7 @@ struct SimulationInputs {
     const SimulationSettings& settings;
     int32_t unitShares = 1;  // 0 counts as 1
     const ConditionInputs& conditions;
+    TradeJournal* journal = nullptr;  // when set, receives every fill of the run
 };
 
 struct RunOutcome {

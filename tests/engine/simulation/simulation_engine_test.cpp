@@ -370,3 +370,57 @@ TEST(SimulationEngine, RunWindow) {
 
 }  // namespace
 }  // namespace tav
+
+namespace tav {
+namespace {
+
+// A limit row: yesterday's close moved by `percent`.
+Condition limitRow(int16_t percent) { return Condition{0, 0, 0, 4, 0, 0, 1, percent, 0, 0}; }
+
+TEST(SimulationEngine, LimitRowsFillTheirSignalAtTheLimit) {
+    struct Case {
+        const char* name;
+        int32_t buyDayLow;    // bar 3's low; the buy limit is 990
+        int32_t sellDayHigh;  // bar 5's high; the sell limit is 1,010
+        int entryBar;         // -1: no entry
+        int32_t entryPrice;
+        int32_t perShare;  // on bar 5
+    };
+    const Case cases[] = {
+        {"both inside the range", 985, 1020, 3, 990, 20},
+        {"buy limit at the low", 990, 1020, -1, 0, 0},
+        {"sell limit at the high", 985, 1010, 3, 990, 0},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        test::SimulationCase c;
+        c.bars = test::candles("--------");
+        c.bars[3].low = k.buyDayLow;
+        c.bars[5].high = k.sellDayHigh;
+        c.settings.defaultFill = 1;  // the close, 1,000, unless the limit fills
+        test::addRow(c.tactic().buy, limitRow(-1));
+        test::addRow(c.tactic().sell, limitRow(1));
+        const SimulationResult r = c.run().result;
+        if (k.entryBar < 0) {
+            EXPECT_EQ(r.trades, 0);
+            EXPECT_EQ(r.position, 0);
+            continue;
+        }
+        EXPECT_EQ(c.bar(k.entryBar).tradeMark, kMarkLongEntry);
+        ASSERT_FALSE(c.journal.fills.empty());
+        EXPECT_EQ(c.journal.fills[0].price, 990);
+        const int64_t units = 1000000 / 990;
+        if (k.perShare != 0) {
+            EXPECT_EQ(c.bar(5).tradeMark, kMarkLongExit);
+            EXPECT_EQ(c.bar(5).tradePerShare, k.perShare);
+            EXPECT_EQ(r.totalProfit, k.perShare * units);
+        } else {
+            EXPECT_EQ(r.position, 1);
+            EXPECT_EQ(r.entryPrice, 990);
+            EXPECT_EQ(r.units, units);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tav

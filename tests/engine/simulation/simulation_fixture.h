@@ -77,6 +77,7 @@ struct SimulationCase {
     SimulationSettings settings;
     std::vector<ConditionCapsule> capsules;
     int32_t unitShares = 1;
+    TradeJournal journal;
 
     Tactic& tactic(std::size_t index = 0) {
         while (strategy.tactics.size() <= index)
@@ -85,7 +86,7 @@ struct SimulationCase {
     }
     RunOutcome run(RunKind kind = RunKind::Display, bool exits = false, int end = -1) {
         ConditionInputs inputs{bars, 1, 13, 10, 25, capsules};
-        const SimulationInputs simulation{strategy, settings, unitShares, inputs};
+        const SimulationInputs simulation{strategy, settings, unitShares, inputs, &journal};
         RunWindow window{3, end < 0 ? static_cast<int>(bars.size()) : end, false};
         return runSimulation(bars, simulation, window, kind, exits);
     }
