@@ -3,6 +3,7 @@
 #include <signal.h>
 
 #include <filesystem>
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -40,7 +41,9 @@ int usage() {
            "                      MIB MiB per entry) or upper (archive entry names in\n"
            "                      capitals), optionally @PAGE\n"
            "                      (also per request: a path starting /fault/FAULT/)\n"
-           "  --refuse-after N    stop listening after N requests (later ones are refused)\n";
+           "  --refuse-after N    stop listening after N requests (later ones are refused)\n"
+           "The data API under /v2 takes the key in TAVRENTO_QUOTESIM_API_KEY, else in\n"
+           "TAVRENTO_JQUANTS_KEY; without either it takes any key.\n";
     return 2;
 }
 
@@ -92,6 +95,10 @@ int main(int argc, char** argv) {
     bool generate = false;
     long long port = -1;
     quotesim::ServerOptions options;
+    for (const char* variable : {"TAVRENTO_QUOTESIM_API_KEY", "TAVRENTO_JQUANTS_KEY"}) {
+        const char* key = std::getenv(variable);
+        if (key && *key && options.apiKey.empty()) options.apiKey = key;
+    }
     for (int i = 1; i < argc; ++i) {
         std::string word = argv[i];
         auto value = [&]() -> std::string { return i + 1 < argc ? argv[++i] : std::string(); };

@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "api_pages.h"
+
 #include "site_router.h"
 #include "site_symbols.h"
 
@@ -17,6 +19,7 @@ void pause(long milliseconds) {
 
 // The page index a price-history query asks for.
 int pageIndex(std::string_view path, const httplib::Params& params) {
+    if (isApiPath(path)) return apiRowOffset(params) / kApiPageRows;
     auto offset = [&](const char* key) {
         auto found = params.find(key);
         return found == params.end() ? 0 : static_cast<int>(leadingNumber(found->second));
@@ -70,7 +73,8 @@ std::optional<Fault> parseFault(std::string_view text) {
         {"stall", Fault::Kind::Stall, true},        {"truncate", Fault::Kind::Truncate, false},
         {"size", Fault::Kind::Size, true},          {"drip", Fault::Kind::Drip, true},
         {"status", Fault::Kind::Status, true},      {"bomb", Fault::Kind::Bomb, true},
-        {"upper", Fault::Kind::Upper, false}};
+        {"upper", Fault::Kind::Upper, false},       {"busy", Fault::Kind::Busy, true},
+        {"baddate", Fault::Kind::BadDate, false}};
     for (const Name& name : kNames) {
         if (name.name != text) continue;
         if (name.needsArgument == argument.empty()) return std::nullopt;
@@ -153,12 +157,29 @@ void SimServer::handle(const httplib::Request& request, httplib::Response& respo
     if (fault && fault->kind == Fault::Kind::Bomb)
         archiveStyle.bombMiB = static_cast<uint32_t>(std::min(fault->argument, 4095L));
     if (fault && fault->kind == Fault::Kind::Upper) archiveStyle.upperCaseNames = true;
-    SiteResponse page = fault && fault->kind == Fault::Kind::NotFound
-                            ? respond(market_, "/fault/notfound", {})
-                            : respond(market_, path, request.params, archiveStyle);
+    SiteResponse page;
+    if (isApiPath(path)) {
+        bool busy = fault && fault->kind == Fault::Kind::Busy && ++busyAnswers_ <= fault->argument;
+        if (request.get_header_value("x-api-key").empty() ||
+            (!options_.apiKey.empty() && request.get_header_value("x-api-key") != options_.apiKey)) {
+            page = apiError(401, "The incoming token is invalid or expired.");
+        } else if (busy) {
+            page = apiError(429, "Too Many Requests");
+            response.set_header("Retry-After", "1");
+        } else {
+            page = apiResponse(market_, path, request.params,
+                               fault && fault->kind == Fault::Kind::BadDate);
+        }
+    } else if (fault && fault->kind == Fault::Kind::NotFound) {
+        page = respond(market_, "/fault/notfound", {});
+    } else {
+        page = respond(market_, path, request.params, archiveStyle);
+    }
     response.status = page.status;
     if (fault) {
         switch (fault->kind) {
+            case Fault::Kind::Busy:
+            case Fault::Kind::BadDate:
             case Fault::Kind::NotFound:
             case Fault::Kind::Bomb:
             case Fault::Kind::Upper:

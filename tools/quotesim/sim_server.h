@@ -28,11 +28,14 @@ namespace tav::quotesim {
 //   bomb-MIB      an archive bomb in place of an archive: entries decoding to
 //                 MIB MiB each, the last under the real entry's name
 //   upper         archives whose entry names are in capitals ("20050315.CSV")
+//   busy-N        the data API answers its first N requests with 429 and
+//                 "Retry-After: 1"
+//   baddate       the data API's rows carry an impossible date
 // "@PAGE" limits the fault to pages from that index on (the row offset of the
 // query y= or st= divided by the rows per page), so a fetch can fail on its
 // third page after two good ones.
 struct Fault {
-    enum class Kind { NotFound, Slow, Stall, Truncate, Size, Drip, Status, Bomb, Upper };
+    enum class Kind { NotFound, Slow, Stall, Truncate, Size, Drip, Status, Bomb, Upper, Busy, BadDate };
     Kind kind = Kind::NotFound;
     long argument = 0;
     int fromPage = 0;
@@ -45,6 +48,8 @@ struct ServerOptions {
     // later connections are refused.
     int refuseAfter = 0;
     std::ostream* log = nullptr;  // one line per request when set
+    // The data API's key: requests under "/v2" without it in x-api-key get 401.
+    std::string apiKey;
 };
 
 // The sites on 127.0.0.1. A path that starts with "/fault/FAULT" gets that
@@ -81,6 +86,7 @@ class SimServer {
     mutable std::mutex mutex_;
     std::vector<std::string> requests_;
     std::atomic<int> answered_{0};
+    std::atomic<int> busyAnswers_{0};  // requests that met the busy fault
     std::atomic<bool> stopping_{false};  // ends the responses that drip
 };
 

@@ -10,12 +10,13 @@ constexpr std::string_view kAllNames[] = {
     Endpoints::kMasterArchive, Endpoints::kYahooJapan,  Endpoints::kInfoseek,
     Endpoints::kYahooUs,       Endpoints::kDailyArchive, Endpoints::kQuote,
     Endpoints::kMarginYahoo,   Endpoints::kMarginInfoseek, Endpoints::kRanking,
-    Endpoints::kMemberArchive,
+    Endpoints::kMemberArchive, Endpoints::kMarketApi,
 };
 
 std::string defaultAddress(std::string_view name, std::string_view host) {
     std::string address(host);
     if (name == Endpoints::kMasterArchive) address += "/dist/stock.lzh";
+    if (name == Endpoints::kMarketApi) address += "/v2";
     return address;
 }
 
@@ -51,6 +52,7 @@ Endpoints Endpoints::parse(std::string_view bytes) {
 std::string Endpoints::address(std::string_view name) const {
     auto found = addresses_.find(name);
     if (found != addresses_.end()) return found->second;
+    if (name == kMarketApi) return std::string(kMarketApiDefault);
     return defaultAddress(name, kDefaultHost);
 }
 

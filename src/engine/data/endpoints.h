@@ -22,6 +22,10 @@ public:
     static constexpr std::string_view kMarginYahoo = "margin-yahoo";
     static constexpr std::string_view kMarginInfoseek = "margin-infoseek";
     static constexpr std::string_view kRanking = "ranking";
+    // The exchange's data API up to its version; the only name whose default
+    // is the real service (its key must not go to whatever listens locally).
+    static constexpr std::string_view kMarketApi = "market-api";
+    static constexpr std::string_view kMarketApiDefault = "https://api.jquants.com/v2";
 
     static constexpr std::string_view kFileName = "Endpoints.lst";
     static constexpr std::string_view kDefaultHost = "http://127.0.0.1:8470";

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tav {
 
@@ -20,7 +22,13 @@ struct HttpResponse {
     HttpStatus status = HttpStatus::CannotConnect;
     long httpCode = 0;  // 0 when no response was received
     std::string body;
+    // The answer's Retry-After header as sent (empty when it had none).
+    std::string retryAfter;
 };
+
+// Extra request headers, "name" and "value" (credentials among them: an
+// implementation never logs them).
+using HttpHeaders = std::vector<std::pair<std::string, std::string>>;
 
 // HTTP GET. Every request sends the user agent "Agent". Every transfer ends
 // by a deadline of the implementation's, whatever the server does.
@@ -29,6 +37,9 @@ public:
     virtual ~Http() = default;
     // Reads the response into a buffer of at most maxBytes.
     virtual HttpResponse get(const std::string& url, std::size_t maxBytes) = 0;
+    // The same with extra request headers.
+    virtual HttpResponse get(const std::string& url, std::size_t maxBytes,
+                             const HttpHeaders& headers) = 0;
     // Streams a success answer into a file of at most maxBytes. The file is
     // created (or truncated) at the first byte of that answer, so CannotConnect
     // and HttpError leave whatever was at path; a failure after that removes

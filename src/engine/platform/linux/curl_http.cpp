@@ -5,12 +5,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string_view>
 
 namespace tav {
 
@@ -37,6 +39,7 @@ struct Transfer {
     // here on is a broken read, not a failed connection.
     bool responseStarted = false;
     long httpCode = 0;  // of the last status line; a followed redirect's body never arrives
+    std::string retryAfter;  // of the last answer
 
     Clock::time_point deadline = Clock::time_point::max();
     bool deadlinePassed = false;
@@ -63,8 +66,22 @@ std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user
         const char* space = static_cast<const char*>(std::memchr(data, ' ', bytes));
         long code = space ? std::strtol(space + 1, nullptr, 10) : 0;
         transfer->httpCode = code;
+        transfer->retryAfter.clear();
         // Interim and redirect responses are followed by another request.
         if (code >= 200 && (code < 300 || code >= 400)) transfer->responseStarted = true;
+        return bytes;
+    }
+    constexpr std::string_view kRetryAfter = "retry-after:";
+    std::string_view line(data, bytes);
+    if (line.size() > kRetryAfter.size() &&
+        std::equal(kRetryAfter.begin(), kRetryAfter.end(), line.begin(), [](char a, char b) {
+            return a == std::tolower(static_cast<unsigned char>(b));
+        })) {
+        std::string_view value = line.substr(kRetryAfter.size());
+        auto first = value.find_first_not_of(" \t");
+        auto last = value.find_last_not_of(" \t\r\n");
+        transfer->retryAfter =
+            first == std::string_view::npos ? std::string() : std::string(value.substr(first, last - first + 1));
     }
     return bytes;
 }
@@ -94,9 +111,15 @@ struct Outcome {
     long httpCode = 0;
     bool responseStarted = false;
     bool timedOut = false;
+    std::string retryAfter;
 };
 
-Outcome perform(const std::string& url, const CurlHttp::Timeouts& timeouts, BodySink sink) {
+struct SlistDeleter {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+
+Outcome perform(const std::string& url, const CurlHttp::Timeouts& timeouts, BodySink sink,
+                const HttpHeaders& headers = {}) {
     initCurlOnce();
     Outcome outcome;
     std::unique_ptr<CURL, CurlDeleter> handle(curl_easy_init());
@@ -136,10 +159,24 @@ Outcome perform(const std::string& url, const CurlHttp::Timeouts& timeouts, Body
     // A proxy's answer to CONNECT is not the response.
     curl_easy_setopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     curl_easy_setopt(h, CURLOPT_HEADERDATA, &transfer);
+    std::unique_ptr<curl_slist, SlistDeleter> headerList;
+    for (const auto& [name, value] : headers) {
+        std::string line = name + ": " + value;
+        curl_slist* appended = curl_slist_append(headerList.get(), line.c_str());
+        if (!appended) return outcome;
+        headerList.release();
+        headerList.reset(appended);
+    }
+    if (headerList) {
+        curl_easy_setopt(h, CURLOPT_HTTPHEADER, headerList.get());
+        // Headers that carry credentials go to the address asked for only.
+        curl_easy_setopt(h, CURLOPT_UNRESTRICTED_AUTH, 0L);
+    }
 
     outcome.code = curl_easy_perform(h);
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &outcome.httpCode);
     outcome.responseStarted = transfer.responseStarted;
+    outcome.retryAfter = std::move(transfer.retryAfter);
     // CURLE_OPERATION_TIMEDOUT also ends a connection attempt that took too
     // long; once connected it is the deadline.
     curl_off_t connectTime = 0;
@@ -178,6 +215,11 @@ CurlHttp::CurlHttp() : CurlHttp(Timeouts{}) {}
 CurlHttp::CurlHttp(const Timeouts& timeouts) : timeouts_(timeouts) {}
 
 HttpResponse CurlHttp::get(const std::string& url, std::size_t maxBytes) {
+    return get(url, maxBytes, {});
+}
+
+HttpResponse CurlHttp::get(const std::string& url, std::size_t maxBytes,
+                           const HttpHeaders& headers) {
     HttpResponse response;
     bool tooLarge = false;
     Outcome outcome = perform(url, timeouts_, [&](long, const char* data, std::size_t size) {
@@ -189,7 +231,7 @@ HttpResponse CurlHttp::get(const std::string& url, std::size_t maxBytes) {
         }
         response.body.append(data, size);
         return true;
-    });
+    }, headers);
     if (!tooLarge) {
         response.status = statusOf(outcome);
     } else {
@@ -197,6 +239,7 @@ HttpResponse CurlHttp::get(const std::string& url, std::size_t maxBytes) {
             isSuccess(outcome.httpCode) ? HttpStatus::TooLarge : HttpStatus::HttpError;
     }
     response.httpCode = response.status == HttpStatus::CannotConnect ? 0 : outcome.httpCode;
+    response.retryAfter = std::move(outcome.retryAfter);
     return response;
 }
 

@@ -25,6 +25,8 @@ class CurlHttp : public Http {
     explicit CurlHttp(const Timeouts& timeouts);
 
     HttpResponse get(const std::string& url, std::size_t maxBytes) override;
+    HttpResponse get(const std::string& url, std::size_t maxBytes,
+                     const HttpHeaders& headers) override;
     HttpStatus getToFile(const std::string& url, const std::string& path,
                          std::uint64_t maxBytes) override;
 
