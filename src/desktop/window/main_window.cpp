@@ -46,7 +46,7 @@ constexpr int kHeaderY = 10;
 // Commands whose work is not built yet: their buttons stay disabled.
 constexpr int kNotYetAvailable[] = {
     cmd::InvestmentLinks, cmd::CompanyInfo,    cmd::Screening, cmd::Simulation,
-    cmd::RankingDownload, cmd::StrategyDialog, cmd::Settings,  cmd::IntradayPage,
+    cmd::RankingDownload, cmd::Settings,  cmd::IntradayPage,
     cmd::ListRange,       cmd::ListSignals,
 };
 

@@ -130,6 +130,7 @@ class MainWindow : public QWidget {
     void openDataFile();
     void historyStep(bool older);
     void showMargin();
+    void editStrategies();
     void addSecurityDialog(StockCode preset);
     void enterQuote();
     void toggleQuoteWatch();
