@@ -113,6 +113,8 @@ StrategyEditorDialog::StrategyEditorDialog(const std::string& folder, int first,
     auto* splitBox = new QGroupBox(QStringLiteral("分割"), this);
     auto* splitLayout = new QVBoxLayout(splitBox);
     split_->setObjectName(QStringLiteral("splitSummary"));
+    // Room for the three summary lines.
+    split_->setMinimumHeight(split_->fontMetrics().lineSpacing() * 3 + 6);
     splitLayout->addWidget(split_);
     auto* splitButtons = new QHBoxLayout;
     addButton("分割指定", splitButtons, &StrategyEditorDialog::editSplit);
