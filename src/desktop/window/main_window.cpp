@@ -50,8 +50,8 @@ constexpr int kHeaderY = 10;
 
 // Commands whose work is not built yet: their buttons stay disabled.
 constexpr int kNotYetAvailable[] = {
-    cmd::InvestmentLinks, cmd::CompanyInfo, cmd::Screening,  cmd::Simulation,
-    cmd::StrategyDialog,  cmd::IntradayPage, cmd::ListRange, cmd::ListSignals,
+    cmd::InvestmentLinks, cmd::CompanyInfo, cmd::Screening, cmd::Simulation,
+    cmd::IntradayPage,    cmd::ListRange,   cmd::ListSignals,
 };
 
 bool alternateHeld() {

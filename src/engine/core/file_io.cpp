@@ -102,17 +102,6 @@ bool removeFileIfPresent(const std::string& path) {
     return ::unlink(path.c_str()) == 0 || errno == ENOENT;
 }
 
-bool moveFileOver(const std::string& from, const std::string& to) {
-    if (!fileExists(from)) return removeFileIfPresent(to);
-    return ::rename(from.c_str(), to.c_str()) == 0;
-}
-
-bool swapFilesThrough(const std::string& first, const std::string& second,
-                      const std::string& spare) {
-    removeFileIfPresent(spare);
-    return moveFileOver(first, spare) && moveFileOver(second, first) && moveFileOver(spare, second);
-}
-
 std::string joinPath(std::string_view folder, std::string_view name) {
     std::string path(folder);
     if (!path.empty() && path.back() != '/') path += '/';

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/numbered_titles.h"
 #include "core/stock_code.h"
 #include "data/program_folder.h"
 
@@ -69,14 +70,15 @@ bool writeTitles(const ProgramFolder& folder, const std::vector<std::string>& ti
 // Entries of watchlist n; a missing file is an empty list.
 std::vector<std::string> readWatchlistEntries(const ProgramFolder& folder, int number);
 
-// After watchlist `deleted` of `last` is removed: its file goes and the files
-// of deleted+1 ... last are renamed one number down. Renaming never leaves a
-// list half copied; a missing file simply stays missing under its new number.
-bool renumberAfterDelete(const ProgramFolder& folder, int deleted, int last);
+// "Focus.inf" and the "Focus%d.lst" files as a numbered list (entry k is
+// watchlist k + 1).
+NumberedListStore watchlistListStore(const ProgramFolder& folder);
 
-// Exchanges the files of watchlists a and b through "Focus.bak" by renames. A
-// missing file is handled (the other file just changes number) and a stale
-// "Focus.bak" is never taken for a list.
+// The file moves alone, numbered from 1, all or nothing: after watchlist
+// `deleted` of `last` is removed its file goes and the later files move one
+// number down; a swap exchanges two files through "Focus.bak". A missing file
+// simply stays missing under its new number.
+bool renumberAfterDelete(const ProgramFolder& folder, int deleted, int last);
 bool swapWatchlistFiles(const ProgramFolder& folder, int a, int b);
 
 }  // namespace tav

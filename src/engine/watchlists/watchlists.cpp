@@ -391,39 +391,23 @@ bool Watchlists::deleteWatchlist() {
     if (!prompter_.askYesNo(deleteQuestion(titles_[static_cast<std::size_t>(number - 1)]), QuestionKind::Destructive))
         return false;
     const int last = watchlistCount();
-    const std::vector<std::string> old = titles_;
-    titles_.erase(titles_.begin() + (number - 1));
-    if (!saveTitles()) {
-        titles_ = old;
-        return false;
-    }
-    const bool renumbered = renumberAfterDelete(folder_, number, last);
+    NumberedTitles list(watchlistListStore(folder_));
+    list.reload();
+    if (!list.remove(number - 1)) return false;
     std::move(strategyNumbers.begin() + number, strategyNumbers.end(),
               strategyNumbers.begin() + (number - 1));
     strategyNumbers.back() = 0;
     const int remaining = last - 1;
     select(position_ <= watchlistPosition(remaining) ? position_ : position_ - 1);
-    return renumbered;
+    return true;
 }
 
 bool Watchlists::moveWatchlist(int from, int to) {
     titlesRead_ = false;
     if (!validWatchlist(from) || !validWatchlist(to)) return false;
-    auto& list = titles_;
-    auto swapTitles = [&] {
-        std::swap(list[static_cast<std::size_t>(from - 1)], list[static_cast<std::size_t>(to - 1)]);
-    };
-    swapTitles();
-    if (!saveTitles()) {
-        swapTitles();
-        return false;
-    }
-    if (!swapWatchlistFiles(folder_, from, to)) {
-        // Titles and files must keep matching.
-        swapTitles();
-        saveTitles();
-        return false;
-    }
+    NumberedTitles list(watchlistListStore(folder_));
+    list.reload();
+    if (!list.swap(from - 1, to - 1)) return false;
     std::swap(strategyNumbers[static_cast<std::size_t>(from - 1)],
               strategyNumbers[static_cast<std::size_t>(to - 1)]);
     select(watchlistPosition(to));
