@@ -39,7 +39,10 @@ struct ArchiveTools {
     Prompter& prompter;
     Endpoints endpoints;
     // The pause after a read that broke off, before what came is unpacked.
-    std::chrono::milliseconds readFailurePause{3000};
+    static constexpr std::chrono::milliseconds kReadFailurePause{3000};
+    std::chrono::milliseconds readFailurePause = kReadFailurePause;
+    // Today as YYYYMMDD: no later day is imported. Empty: no such check.
+    std::string today;
 };
 
 // The date of the last bar of code 1010's daily file: the store holds every
