@@ -31,7 +31,7 @@ void reloadDisplayed(Workspace& workspace) {
 ArchiveTools archiveTools(Workspace& workspace) {
     Platform& platform = workspace.platform();
     ArchiveTools tools{workspace.folder(), platform.http, platform.lzh, platform.prompter,
-                       workspace.endpoints(), ArchiveTools::kReadFailurePause, {}};
+                       workspace.endpoints()};
     tools.today = formatDate(platform.clock.today());
     return tools;
 }

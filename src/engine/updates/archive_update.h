@@ -39,10 +39,9 @@ struct ArchiveTools {
     Prompter& prompter;
     Endpoints endpoints;
     // The pause after a read that broke off, before what came is unpacked.
-    static constexpr std::chrono::milliseconds kReadFailurePause{3000};
-    std::chrono::milliseconds readFailurePause = kReadFailurePause;
+    std::chrono::milliseconds readFailurePause{3000};
     // Today as YYYYMMDD: no later day is imported. Empty: no such check.
-    std::string today;
+    std::string today = std::string();
 };
 
 // The date of the last bar of code 1010's daily file: the store holds every
