@@ -587,6 +587,10 @@ void MainWindow::historyMenu() {
             return;
         runSeriesOperation([this] { deleteAndRefetch(workspace_); });
     });
+    item(&menu, QStringLiteral("分割調整読込(&S)"), [this] {
+        if (!workspace_.requireWritableStore()) return;
+        runSeriesOperation([this] { splitAdjustedRefetch(workspace_); });
+    });
     menu.addSeparator();
     item(&menu, QStringLiteral("バージョン情報(&V)"), [this] {
         showAboutBox(this, QString::fromStdString(workspace_.options().versionText("Tavrento")));

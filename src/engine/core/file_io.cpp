@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 #include <vector>
 
 namespace tav::fileio {
@@ -67,6 +68,24 @@ bool writeFileAtomic(const std::string& path, std::string_view bytes) {
     if (ok && ::rename(temp.c_str(), path.c_str()) == 0) return true;
     ::unlink(temp.c_str());
     return false;
+}
+
+bool isAtomicTemporary(std::string_view fileName) {
+    constexpr std::string_view kMark = ".tmp-";
+    constexpr std::size_t kSuffix = kMark.size() + 6;
+    return fileName.size() > kSuffix &&
+           fileName.substr(fileName.size() - kSuffix, kMark.size()) == kMark;
+}
+
+int removeAtomicTemporaries(const std::string& folder) {
+    int removed = 0;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        if (!entry.is_regular_file(error) || !isAtomicTemporary(entry.path().filename().string()))
+            continue;
+        if (std::filesystem::remove(entry.path(), error)) ++removed;
+    }
+    return removed;
 }
 
 bool appendToFile(const std::string& path, std::string_view bytes) {

@@ -16,6 +16,13 @@ std::optional<std::string> readFile(const std::string& path);
 // and no temporary file is left behind.
 bool writeFileAtomic(const std::string& path, std::string_view bytes);
 
+// The temporary files writeFileAtomic leaves when the program is killed
+// between creating and renaming one: "<name>.tmp-XXXXXX".
+bool isAtomicTemporary(std::string_view fileName);
+
+// Removes those files from the folder (not its subfolders); returns how many.
+int removeAtomicTemporaries(const std::string& folder);
+
 // Appends bytes to path (created when missing). When the file is not empty and
 // does not end in "\n", a "\n" is written first.
 bool appendToFile(const std::string& path, std::string_view bytes);

@@ -44,6 +44,18 @@ std::vector<std::string> readLines(std::string_view sjisBytes, const LineLimits&
     return lines;
 }
 
+bool readsWhole(std::string_view sjisBytes, const LineLimits& limits) {
+    std::size_t count = 0;
+    bool whole = true;
+    fileio::forEachLine(sjisBytes, [&](std::string_view line) {
+        while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        std::string_view kept = fitLine(line, limits.buffer);
+        if (kept.size() != line.size()) whole = false;
+        if (!kept.empty() || !limits.skipBlank) ++count;
+    });
+    return whole && count <= limits.maxLines;
+}
+
 std::vector<std::string> readLineFile(const std::string& path, const LineLimits& limits) {
     auto bytes = fileio::readFile(path);
     if (!bytes) return {};
@@ -66,8 +78,7 @@ StockCode lineCode(std::string_view line) {
 }
 
 std::vector<std::string> readTitles(const ProgramFolder& folder) {
-    LineLimits limits{kTitleLineBuffer, kMaxWatchlists, false};
-    return readLineFile(folder.path(kTitleFileName), limits);
+    return readLineFile(folder.path(kTitleFileName), kTitleLimits);
 }
 
 bool writeTitles(const ProgramFolder& folder, const std::vector<std::string>& titles) {

@@ -52,6 +52,11 @@ std::string_view fitLine(std::string_view line, std::size_t buffer);
 // overlong line is dropped rather than read as a line of its own.
 std::vector<std::string> readLines(std::string_view sjisBytes, const LineLimits& limits);
 
+// True when readLines keeps every line of the bytes whole: none longer than
+// the buffer allows, no more than maxLines. A rewrite from what was read
+// would otherwise drop the rest.
+bool readsWhole(std::string_view sjisBytes, const LineLimits& limits);
+
 // Reads a file's lines; a missing file reads as no lines.
 std::vector<std::string> readLineFile(const std::string& path, const LineLimits& limits);
 
@@ -64,6 +69,7 @@ StockCode lineCode(std::string_view line);
 
 // The watchlist titles: the lines of "Focus.inf", at most kMaxWatchlists. Blank
 // lines are titles too, since line n names the file of watchlist n.
+inline constexpr LineLimits kTitleLimits{kTitleLineBuffer, kMaxWatchlists, false};
 std::vector<std::string> readTitles(const ProgramFolder& folder);
 bool writeTitles(const ProgramFolder& folder, const std::vector<std::string>& titles);
 

@@ -7,6 +7,7 @@
 
 #include "core/file_io.h"
 #include "core/text.h"
+#include "data/folder_lock.h"
 #include "data/stock_master.h"
 #include "watchlists/watchlist_import.h"
 
@@ -53,6 +54,23 @@ std::string entryLine(StockCode code, const std::string& name) {
 }
 
 }  // namespace
+
+bool Watchlists::mayWrite() {
+    if (readOnly) prompter_.message(kFolderInUseMessage, MessageIcon::Stop);
+    return !readOnly;
+}
+
+bool Watchlists::mayChange(const std::string& path, const LineLimits& limits) {
+    if (!mayWrite()) return false;
+    auto bytes = fileio::readFile(path);
+    if (bytes && !readsWhole(*bytes, limits)) {
+        std::string name = path.substr(path.rfind('/') + 1);
+        prompter_.message("[" + name + "]　に長すぎる行か多すぎる行があるため、変更できません。",
+                          MessageIcon::Stop);
+        return false;
+    }
+    return true;
+}
 
 // The master-list names of the codes (the first line of each wins), read in
 // one pass however many codes a copy of a whole market brings.
@@ -157,6 +175,8 @@ std::vector<Watchlists::Placement> Watchlists::appendCodes(std::span<const Stock
                                                            int number, bool quiet) {
     std::vector<Placement> placed(codes.size(), Placement::Missing);
     const std::string path = listPath(number);
+    // An append keeps every line, so only the lock matters.
+    if (!mayWrite()) return placed;
     std::set<StockCode> listed;
     for (const std::string& line : readLineFile(path, LineLimits{}))
         listed.insert(lineCode(line));
@@ -309,6 +329,11 @@ bool Watchlists::clearAll() {
 bool Watchlists::saveDisplayedWatchlist() {
     const int number = displayedWatchlist();
     if (!validWatchlist(number)) return false;
+    if (!mayChange(listPath(number), LineLimits{})) {
+        // The entries on show go back to what the file holds.
+        reload();
+        return false;
+    }
     std::vector<std::string> lines;
     lines.reserve(entries_.size());
     for (const WatchlistEntry& entry : entries_)
@@ -329,6 +354,7 @@ bool Watchlists::replaceWatchlist(int number, std::vector<std::string> lines) {
 }
 
 bool Watchlists::saveTitles() {
+    if (!mayChange(folder_.path(kTitleFileName), kTitleLimits)) return false;
     return writeTitles(folder_, titles());
 }
 
@@ -358,6 +384,7 @@ bool Watchlists::addWatchlist() {
         prompter_.message(kTooManyWatchlists, MessageIcon::Stop);
         return false;
     }
+    if (!mayChange(folder_.path(kTitleFileName), kTitleLimits)) return false;
     auto title = askTitle(kAddDialog, "");
     if (!title) return false;
     if (!fileio::appendToFile(folder_.path(kTitleFileName), text::sjisFromUtf8(*title) + "\n"))
@@ -430,6 +457,7 @@ bool Watchlists::importEntries(const std::string& path) {
     auto source = fileio::readFile(path);
     if (!source) return false;
     ImportedLines imported = readImportLines(*source);
+    if (!mayWrite()) return false;
     if (!fileio::appendToFile(listPath(number), imported.bytes)) return false;
     // The list shows what reached the file, also when a bad line stopped the import.
     reload();
