@@ -108,6 +108,9 @@ int runText(CommandContext& context) {
 int runCapsules(CommandContext& context) {
     const auto& words = context.line.words;
     if (words.size() < 2) return usageError(kCapsulesUsage);
+    // Edits go through the folder lock like the store's.
+    if (words[1] != "list" && words[1] != "show" && !context.workspace.requireWritableStore())
+        return kExitFailed;
     CapsuleSet set(context.workspace.folder().root(), context.prompter);
     set.open(0);
     const std::string& action = words[1];

@@ -55,7 +55,7 @@ const std::map<std::string, Command>& commands() {
         {"text", {runText, false, "text --condition \"F1 ... F10\" [--context capsule|strategy]   print the sentence of a condition"}},
         {"show", {runShow, false, "show CODE [--period P]    show a security as the desktop does (file first, fetch when empty)"}},
         {"update", {runUpdate, true, "update [--from YYYYMMDD] [--mode 0|1|2]   add the daily archives since the last stored day"}},
-        {"refetch", {runRefetch, false, "refetch CODE [--period P] fetch a series afresh and replace its file"}},
+        {"refetch", {runRefetch, false, "refetch CODE [--period P] [--split-adjusted]   fetch a series afresh and replace its file (split-adjusted: with the site's split adjustment)"}},
         {"update-list", {runUpdateList, false, "update-list N|MARKET [--download]   batch update of a watchlist or market"}},
         {"realtime", {runRealtime, false, "realtime [CODE]           add today's provisional bar from Realtime.txt or the quote page"}},
         {"capsules", {runCapsules, false, "capsules list | show N | add TITLE | rename N TITLE | copy N M | init N | delete N | move N up|down | add-row N ROW | delete-row N R | logic N and|or"}},
@@ -80,6 +80,14 @@ bool takesValue(const std::string& name) {
     return false;
 }
 
+// A mistyped option must not pass unnoticed.
+bool knownOption(const std::string& name) {
+    static const char* const kFlags[] = {"yes", "help", "summary", "download", "split-adjusted"};
+    for (const char* flag : kFlags)
+        if (name == flag) return true;
+    return takesValue(name);
+}
+
 std::optional<CommandLine> parseCommandLine(int argc, char** argv) {
     CommandLine line;
     for (int i = 1; i < argc; ++i) {
@@ -87,10 +95,17 @@ std::optional<CommandLine> parseCommandLine(int argc, char** argv) {
         if (word.size() > 2 && word.starts_with("--")) {
             std::string name = word.substr(2);
             std::string value;
+            bool inlineValue = false;
             if (auto equals = name.find('='); equals != std::string::npos) {
                 value = name.substr(equals + 1);
                 name = name.substr(0, equals);
-            } else if (takesValue(name)) {
+                inlineValue = true;
+            }
+            if (!knownOption(name)) {
+                usageError("unknown option --" + name);
+                return std::nullopt;
+            }
+            if (!inlineValue && takesValue(name)) {
                 if (i + 1 >= argc) {
                     usageError("--" + name + " needs a value");
                     return std::nullopt;
@@ -185,7 +200,12 @@ int run(int argc, char** argv) {
     StdinClipboard clipboard;
     Workspace workspace(ProgramFolder(root), Platform{prompter, http, lzh, shell, clock, clipboard});
     workspace.loadSettings(std::nullopt);
-    if (line->period) workspace.periodMode = *line->period;
+    // The tool reads and writes the per-code files of the period it is
+    // given, whatever period or scratch mode the window last used; the
+    // stored choice stays as it is.
+    workspace.periodMode = line->period.value_or(PeriodMode::Daily);
+    workspace.storageMode = StorageMode::Accumulate;
+    workspace.keepStoredViewModes = true;
     CommandContext context{workspace, prompter, *line};
     return found->second.run(context);
 }

@@ -32,9 +32,7 @@ int runInit(CommandContext& context) {
     bool storeMissing = context.workspace.initProgramFolder();
     std::cout << "program folder: " << context.workspace.folder().root() << '\n';
     // The first start builds the store from the daily archives.
-    if (storeMissing && !createStoreOnFirstStart(context))
-        std::cout << "no daily series of code 1010 yet: the store is empty\n";
-    return kExitOk;
+    return exitCode(!storeMissing || createStoreOnFirstStart(context));
 }
 
 int runSeries(CommandContext& context) {

@@ -138,6 +138,9 @@ int runBacktest(CommandContext& context) {
 int runStrategies(CommandContext& context) {
     const auto& words = context.line.words;
     if (words.size() < 2) return usageError(kStrategiesUsage);
+    // Edits go through the folder lock like the store's.
+    if (words[1] != "list" && words[1] != "show" && !context.workspace.requireWritableStore())
+        return kExitFailed;
     StrategyList list(context.workspace.folder().root(), context.prompter);
     list.open(0);
     const std::string& action = words[1];

@@ -60,9 +60,20 @@ std::optional<StockCode> codeOrStartCode(CommandContext& context, std::size_t in
 bool createStoreOnFirstStart(CommandContext& context) {
     presetStartDate(context);
     Workspace& workspace = context.workspace;
-    if (!workspace.createStoreFromArchives()) return false;
-    std::cout << "store created: code 1010 up to " << lastStoredDate(workspace.folder()) << '\n';
-    return true;
+    auto proposal = proposeArchiveUpdate(workspace);
+    ArchiveRunResult result;
+    if (proposal) {
+        result = runArchiveUpdate(workspace, *proposal);
+        std::cout << "days added: " << result.imported << ", skipped: " << result.skipped << '\n';
+    }
+    std::string last = lastStoredDate(workspace.folder());
+    if (last.empty())
+        std::cout << "no daily series of code 1010 yet: the store is empty\n";
+    else
+        std::cout << "store created: code 1010 up to " << last << '\n';
+    if (result.stopped)
+        std::cerr << "tavrento-cli: the import stopped before its last day\n";
+    return !result.stopped;
 }
 
 int runShow(CommandContext& context) {
@@ -107,12 +118,15 @@ int runUpdate(CommandContext& context) {
 
 int runRefetch(CommandContext& context) {
     const auto& words = context.line.words;
-    if (words.size() != 2) return usageError("usage: refetch CODE [--period daily|weekly|monthly]");
+    if (words.size() != 2)
+        return usageError("usage: refetch CODE [--period daily|weekly|monthly] [--split-adjusted]");
     auto code = parseCodeArgument(words[1]);
     if (!code) return usageError("not a security code: " + words[1]);
     Workspace& workspace = context.workspace;
     workspace.loadStoredSeries(*code);
-    bool fetched = updateCommand(workspace, true);
+    bool fetched = context.line.flag("split-adjusted")
+                       ? workspace.requireWritableStore() && splitAdjustedRefetch(workspace)
+                       : updateCommand(workspace, true);
     if (fetched) printSummary(workspace);
     return exitCode(fetched);
 }

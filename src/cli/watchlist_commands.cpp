@@ -116,8 +116,10 @@ int runWatchlist(CommandContext& context) {
     }
     if (action == "remove" && count == 4) {
         if (int status = selectCodeOrFail(lists, words[3]); status != kExitOk) return status;
+        const std::size_t before = lists.entries().size();
         lists.removeEntry();
-        return kExitOk;
+        // A refused rewrite leaves the entry listed.
+        return exitCode(lists.entries().size() < before);
     }
     if (action == "move" && count == 5 && (words[4] == "up" || words[4] == "down")) {
         if (int status = selectCodeOrFail(lists, words[3]); status != kExitOk) return status;

@@ -5,13 +5,13 @@
 #include "core/file_io.h"
 #include "data/folder_setup.h"
 #include "updates/day_import.h"
+#include "workspace_updates.h"
 
 namespace tav {
 
 namespace {
 
-constexpr const char* kReadOnlyMessage =
-    "このフォルダは別のTavrentoが使用中です。\n\nデータを保存する操作はできません。";
+constexpr const char* kReadOnlyMessage = kFolderInUseMessage;
 
 }  // namespace
 
@@ -21,7 +21,17 @@ Workspace::Workspace(ProgramFolder folder, Platform platform)
       lock_(std::make_unique<FolderLock>(folder_.root())),
       watchlists_(folder_, platform_.prompter),
       history_(folder_),
-      settings_(folder_.root(), platform_.clock.today().day) {}
+      settings_(folder_.root(), platform_.clock.today().day) {
+    watchlists_.readOnly = !storeWritable();
+    if (storeWritable()) recoverStore();
+}
+
+void Workspace::recoverStore() {
+    // Whatever a killed run left half-done is undone before anything is read.
+    recoverInterruptedImport(folder_);
+    for (const char* sub : {"", "Data", "Source"})
+        fileio::removeAtomicTemporaries(*sub ? folder_.path(sub) : folder_.root());
+}
 
 bool Workspace::requireWritableStore() {
     if (storeWritable()) return true;
@@ -34,6 +44,8 @@ bool Workspace::initProgramFolder() {
         // A new folder: create it, then take the lock that could not be taken before.
         createFolderLayout(folder_);
         lock_ = std::make_unique<FolderLock>(folder_.root());
+        watchlists_.readOnly = !storeWritable();
+        if (storeWritable()) recoverStore();
     }
     if (storeWritable()) createFolderLayout(folder_);
     if (!fileio::fileExists(folder_.path(StockMaster::kFileName))) {
@@ -58,6 +70,9 @@ bool Workspace::initProgramFolder() {
 
 StockCode Workspace::loadSettings(std::optional<StockCode> commandLineCode) {
     settings_.load(commandLineCode, analysisParameters);
+    if (settings_.optionsFileShort)
+        prompter().message("[Option.cfg]　が壊れています。初期設定で起動します。",
+                           MessageIcon::Warning);
     const OptionsRecord& options = settings_.options;
     periodMode = static_cast<PeriodMode>(options.periodMode);
     storageMode = options.accumulateMode ? StorageMode::Accumulate : StorageMode::Scratch;
@@ -75,8 +90,10 @@ StockCode Workspace::loadSettings(std::optional<StockCode> commandLineCode) {
 bool Workspace::saveSettings() {
     if (!storeWritable()) return false;
     OptionsRecord& options = settings_.options;
-    options.periodMode = static_cast<uint8_t>(periodMode);
-    options.accumulateMode = storageMode == StorageMode::Accumulate ? 1 : 0;
+    if (!keepStoredViewModes) {
+        options.periodMode = static_cast<uint8_t>(periodMode);
+        options.accumulateMode = storageMode == StorageMode::Accumulate ? 1 : 0;
+    }
     options.parabolicOnClose = displaySwitches.parabolicOnClose;
     options.showTurnMarks = displaySwitches.showTurnMarks;
     options.waveLineDays = displaySwitches.waveLineDays;
@@ -96,8 +113,17 @@ void Workspace::toggleIndividualSettings() {
 bool Workspace::loadStoredSeries(StockCode code) {
     if (code != series_.code) settings_.securityShown(code, analysisParameters);
     series_.bars.clear();
-    if (storageMode == StorageMode::Accumulate || code == lastShownCode)
-        series_.bars = loadSeries(dataFilePath(folder_, code, periodMode, storageMode));
+    if (storageMode == StorageMode::Accumulate || code == lastShownCode) {
+        std::string path = dataFilePath(folder_, code, periodMode, storageMode);
+        auto bytes = fileio::readFile(path);
+        // A day another instance is importing counts once it is whole.
+        std::string name = path.substr(path.rfind('/') + 1);
+        if (bytes && storageMode == StorageMode::Accumulate) {
+            if (auto before = sizeBeforeImport(folder_, name))
+                bytes->resize(std::min<std::size_t>(bytes->size(), static_cast<std::size_t>(*before)));
+        }
+        if (bytes) series_.bars = parseSeries(*bytes);
+    }
     series_.code = code;
     series_.period = periodMode;
     series_.savedCount = series_.count();
@@ -171,10 +197,13 @@ int Workspace::checkLastDate() const {
 bool Workspace::addSecurity(const AddSecurityRequest& request) {
     if (!requireWritableStore()) return false;
     if (!tav::addSecurity(folder_, prompter(), request)) return false;
-    // Show the new security, read from the store as any selection does.
-    saveIfChanged();
-    loadStoredSeries(request.code);
-    seriesChanged();
+    // The new security is shown as any selection shows it: its file, or a
+    // fetch when it has none, and a line in the history. Without any bars it
+    // is still the security on display.
+    if (!selectSecurity(*this, request.code)) {
+        loadStoredSeries(request.code);
+        seriesChanged();
+    }
     return true;
 }
 

@@ -81,6 +81,9 @@ public:
     History& history() { return history_; }
 
     StorageMode storageMode = StorageMode::Accumulate;
+    // When set, saveSettings writes the period and storage mode read from
+    // "Option.cfg" back unchanged (the command-line tool overrides both).
+    bool keepStoredViewModes = false;
     PeriodMode periodMode = PeriodMode::Daily;
     // The code whose series "Last.txt" holds (scratch mode).
     StockCode lastShownCode = kDefaultCode;
@@ -165,6 +168,10 @@ public:
     bool updateMasterFromArchive(bool alternate);
 
 private:
+    // Start of a writing instance: the interrupted import rolled back, the
+    // leftovers of interrupted atomic rewrites removed.
+    void recoverStore();
+
     ProgramFolder folder_;
     Platform platform_;
     std::unique_ptr<FolderLock> lock_;

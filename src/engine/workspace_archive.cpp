@@ -30,8 +30,10 @@ void reloadDisplayed(Workspace& workspace) {
 
 ArchiveTools archiveTools(Workspace& workspace) {
     Platform& platform = workspace.platform();
-    return ArchiveTools{workspace.folder(), platform.http, platform.lzh, platform.prompter,
-                        workspace.endpoints()};
+    ArchiveTools tools{workspace.folder(), platform.http, platform.lzh, platform.prompter,
+                       workspace.endpoints()};
+    tools.today = formatDate(platform.clock.today());
+    return tools;
 }
 
 std::optional<ArchiveChoice> proposeArchiveUpdate(Workspace& workspace) {

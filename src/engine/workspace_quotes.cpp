@@ -49,6 +49,7 @@ bool fetchSpan(Workspace& workspace, StockCode code, std::string_view endDate, i
     request.showProgress = true;
     request.requestedBars = requestedBars;
     std::vector<DailyBar> batch = fetchHistory(context, request, walkComplete);
+    dropImpossibleDates(batch, workspace.platform().clock.today());
     // Split adjustment reads the split marks of the Yahoo! Japan pages only.
     bool adjusted = normaliseBatch(batch, splitAdjust && !context.useInfoseek);
     workspace.splitAdjusted = adjusted;
@@ -66,6 +67,7 @@ std::vector<DailyBar> fetchSince(Workspace& workspace, StockCode code, const Dai
     request.period = workspace.periodMode;
     request.span = {dateOf(last.dateText(), workspace), workspace.platform().clock.today()};
     std::vector<DailyBar> batch = fetchHistory(context, request);
+    dropImpossibleDates(batch, workspace.platform().clock.today());
     normaliseBatch(batch, false);
     return batch;
 }

@@ -15,6 +15,9 @@ namespace {
 constexpr const char* kNoData = "データが見つかりません。";
 constexpr const char* kDateFault = "データ日付かシステム日付に異常があります。";
 constexpr const char* kNoNewData = "新しいデータはありません。";
+constexpr const char* kCannotAdjustOlder =
+    "保存データより古い期間のデータがサイトにないため、分割調整できません。\n\n"
+    "保存データは変更しませんでした。";
 // Weekly and monthly batch updates fetch these last bars again.
 constexpr int kRefetchedPeriodBars = 3;
 // A batch run of this many entries asks once more.
@@ -69,7 +72,34 @@ struct FetchRules {
     bool quiet = false;            // batch runs: no message, no quote, no recompute
     bool requireComplete = false;  // a partial span counts as a failure
     int atLeastBars = 0;           // ask for no fewer bars than this
+    // Accumulate mode: the file's bars older than the fetched ones stay in
+    // front of them, so a re-fetch never reaches less far back than the file.
+    bool keepStoredOlder = false;
 };
+
+// The bars of the code's accumulate-mode file in the current period.
+std::vector<DailyBar> storedBars(const Workspace& workspace, StockCode code) {
+    return loadSeries(dataFilePath(workspace.folder(), code, workspace.periodMode,
+                                   StorageMode::Accumulate));
+}
+
+// Puts the stored bars older than the fetched ones in front of them; true
+// when there were any.
+bool mergeStoredOlder(Workspace& workspace) {
+    BarSeries& series = workspace.series();
+    std::vector<DailyBar> merged = prependOlder(storedBars(workspace, series.code), series.bars);
+    if (merged.size() == series.bars.size()) return false;
+    series.bars = std::move(merged);
+    return true;
+}
+
+// Whether the stored bars reach further back than the fetched ones.
+bool storedReachesFurther(const Workspace& workspace) {
+    const BarSeries& series = workspace.series();
+    std::vector<DailyBar> stored = storedBars(workspace, series.code);
+    return !stored.empty() && !series.empty() &&
+           stored.front().dateText() < series.bars.front().dateText();
+}
 
 // Fetches the displayed code in the current period over the requested span
 // and makes it the series; on failure the snapshot comes back.
@@ -89,6 +119,16 @@ bool fetchReplacing(Workspace& workspace, const Snapshot& previous, const FetchR
         if (!rules.quiet) tell(workspace, kNoData);
         previous.restore(workspace);
         return false;
+    }
+    if (rules.keepStoredOlder && accumulating(workspace)) {
+        // Split-adjusted prices cannot be joined to unadjusted older ones.
+        if (rules.splitAdjust && storedReachesFurther(workspace)) {
+            if (!rules.quiet)
+                workspace.prompter().message(kCannotAdjustOlder, MessageIcon::Warning);
+            previous.restore(workspace);
+            return false;
+        }
+        mergeStoredOlder(workspace);
     }
     // None of these bars is known to be in the data file yet.
     series.savedCount = 0;
@@ -156,7 +196,9 @@ bool batchRefetch(Workspace& workspace) {
     fetchSpan(workspace, series.code, "", span.years, span.months, requested, false, &complete);
     series.savedCount = 0;
     // A partial span would replace a longer file by less.
-    return !series.empty() && complete && writeWhole(workspace);
+    if (series.empty() || !complete) return false;
+    if (accumulating(workspace)) mergeStoredOlder(workspace);
+    return writeWholeIfCovering(workspace);
 }
 
 bool reloadFromFile(Workspace& workspace, StockCode code) {
@@ -177,6 +219,7 @@ bool deleteAndRefetch(Workspace& workspace) {
     if (!workspace.requireWritableStore()) return false;
     FetchRules rules;
     rules.requireComplete = true;
+    rules.keepStoredOlder = true;
     // The file is replaced, so the fetch reaches back as far as it does.
     rules.atLeastBars = workspace.series().count();
     if (!fetchReplacing(workspace, Snapshot::of(workspace), rules)) return false;
@@ -277,10 +320,11 @@ bool splitAdjustedRefetch(Workspace& workspace) {
     FetchRules rules;
     rules.splitAdjust = yahoo;
     rules.requireComplete = accumulating(workspace);
+    rules.keepStoredOlder = true;
     // The adjusted prices replace the stored ones, so reach as far back.
     rules.atLeastBars = workspace.series().count();
     if (!fetchReplacing(workspace, Snapshot::of(workspace), rules)) return false;
-    if (accumulating(workspace)) writeWhole(workspace);
+    if (accumulating(workspace) && !writeWhole(workspace)) return false;
     refreshQuote(workspace);
     return true;
 }
@@ -382,13 +426,16 @@ bool batchUpdateList(Workspace& workspace, int position) {
 
     workspace.saveIfChanged();
     StockCode shown = workspace.series().code;
+    bool noneFailed = true;
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (batchUpdateSecurity(workspace, entries[i].code) == BatchOutcome::Skipped) continue;
+        BatchOutcome outcome = batchUpdateSecurity(workspace, entries[i].code);
+        if (outcome == BatchOutcome::Failed) noneFailed = false;
+        if (outcome == BatchOutcome::Skipped) continue;
         prompter.progress(
             static_cast<int>(std::min<std::size_t>(100 * (i + 1) / entries.size(), 100)));
     }
     selectSecurity(workspace, shown);
-    return true;
+    return noneFailed;
 }
 
 bool batchDownload(Workspace& workspace, int watchlistNumber) {
@@ -410,6 +457,8 @@ bool batchDownload(Workspace& workspace, int watchlistNumber) {
     FetchRules rules;
     rules.quiet = true;
     rules.requireComplete = true;
+    rules.keepStoredOlder = true;
+    bool allWritten = true;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         // Nothing of the entry before may stand in for this one on a failure.
         BarSeries& series = workspace.series();
@@ -421,11 +470,12 @@ bool batchDownload(Workspace& workspace, int watchlistNumber) {
             static_cast<int>(loadSeries(dataFilePath(workspace.folder(), series.code, series.period,
                                                      StorageMode::Accumulate))
                                  .size());
-        if (fetchReplacing(workspace, Snapshot::of(workspace), rules)) writeWhole(workspace);
+        if (!fetchReplacing(workspace, Snapshot::of(workspace), rules) || !writeWhole(workspace))
+            allWritten = false;
         prompter.progress(static_cast<int>(100 * (i + 1) / entries.size()));
     }
     selectSecurity(workspace, shown);
-    return true;
+    return allWritten;
 }
 
 }  // namespace tav

@@ -27,7 +27,8 @@ bool reloadFromFile(Workspace& workspace, StockCode code);
 
 // Re-fetches the displayed series, reaching back at least as many bars as it
 // holds, and replaces its file, atomically and only after the whole span
-// came; otherwise the file and the series stay.
+// came, keeping the stored bars older than the fetched ones; otherwise the
+// file and the series stay.
 bool deleteAndRefetch(Workspace& workspace);
 
 // Appends the bars after the last stored one (a provisional last bar is
@@ -47,7 +48,8 @@ bool zoomOut(Workspace& workspace, int visibleBars);
 
 // Re-fetches with the split adjustment of the Yahoo! Japan pages, reaching as
 // far back as the stored bars, and in accumulate mode rewrites the file once
-// the whole span came.
+// the whole span came. When the site has fewer older bars than the file, whose
+// older bars cannot be adjusted, it says so and changes nothing.
 bool splitAdjustedRefetch(Workspace& workspace);
 
 // The update command: with alternate, asks and re-fetches the displayed
@@ -70,10 +72,13 @@ BatchOutcome batchUpdateSecurity(Workspace& workspace, StockCode code);
 
 // "更新" of the watchlist pane: the batch update of every entry of a market
 // (position 0-8) or watchlist, then the security shown before comes back.
+// False when it did not run or any security failed.
 bool batchUpdateList(Workspace& workspace, int position);
 
 // The batch download of a watchlist: each entry fetched in full (at least as
-// many bars as its file holds) and its file replaced once the whole span came.
+// many bars as its file holds) and its file replaced once the whole span came,
+// keeping the stored bars older than the fetched ones. False when it did not
+// run or any entry failed.
 bool batchDownload(Workspace& workspace, int watchlistNumber);
 
 }  // namespace tav

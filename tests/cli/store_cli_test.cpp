@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "cli_support.h"
+#include "core/file_io.h"
 #include "core/text.h"
+#include "core/period_mode.h"
+#include "settings/options_record.h"
 #include "support/temp_folder.h"
 
 namespace tav::test {
@@ -46,6 +49,34 @@ TEST_F(StoreCli, SeriesPrintsWhatTheReaderKeepsAndReportsDisorderOnce) {
     writeFile(folder() + "/Data/w7203.txt", "20240105,1,2,3,4,5\n");
     EXPECT_EQ(cli({"series", "7203", "--period", "weekly"}).out,
               "date,open,high,low,close,volume\n20240105,1,2,3,4,5\n");
+}
+
+TEST_F(StoreCli, ReadsThePeriodItIsGivenAndRefusesUnknownOptions) {
+    ASSERT_EQ(cli({"init"}).exitCode, 0);
+    writeFile(folder() + "/Data/7203.txt", "20240105,1,2,1,2,5\n");
+    writeFile(folder() + "/Data/w7203.txt", "20240101,3,4,3,4,9\n");
+    // The window last showed weekly bars in scratch mode.
+    OptionsRecord options = OptionsRecord::defaults(1);
+    options.accumulateMode = 0;
+    options.periodMode = static_cast<uint8_t>(PeriodMode::Weekly);
+    writeFile(folder() + "/Option.cfg", options.toBytes());
+    const std::string header = "date,open,high,low,close,volume\n";
+    EXPECT_EQ(cli({"series", "7203"}).out, header + "20240105,1,2,1,2,5\n");
+    EXPECT_EQ(cli({"series", "7203", "--period", "weekly"}).out, header + "20240101,3,4,3,4,9\n");
+    EXPECT_EQ(readFile(folder() + "/Option.cfg"), options.toBytes());
+
+    for (const char* bogus : {"--bogus", "--bogus=1", "--perod"}) {
+        CliResult result = cli({"series", "7203", bogus});
+        EXPECT_EQ(result.exitCode, 2) << bogus;
+        EXPECT_NE(result.err.find("unknown option --"), std::string::npos) << result.err;
+        EXPECT_TRUE(result.out.empty());
+    }
+
+    // A cut options file counts as missing, and the user is told.
+    writeFile(folder() + "/Option.cfg", options.toBytes().substr(0, 100));
+    CliResult shortFile = cli({"series", "7203"});
+    EXPECT_EQ(shortFile.out, header + "20240105,1,2,1,2,5\n");
+    EXPECT_NE(shortFile.err.find("[Option.cfg]"), std::string::npos);
 }
 
 TEST_F(StoreCli, MasterListCommands) {

@@ -32,6 +32,27 @@ class WatchlistCli : public ::testing::Test {
     TempFolder temp;
 };
 
+// A rewrite from what was read would drop what the reader cut: such edits
+// are refused, and appends (which keep every line) still go through.
+TEST_F(WatchlistCli, FilesTheReaderCutsAreNeverRewritten) {
+    const std::string longLine = "6758 " + std::string(300, 'x') + "\n";
+    writeFile(temp / "folder/Focus1.lst", "7203 a\n" + longLine);
+    CliResult removed = cli({"watchlist", "1", "remove", "7203"});
+    EXPECT_EQ(removed.exitCode, 1);
+    EXPECT_NE(removed.err.find("[Focus1.lst]"), std::string::npos) << removed.err;
+    EXPECT_EQ(readFile(temp / "folder/Focus1.lst"), "7203 a\n" + longLine);
+    EXPECT_EQ(cli({"watchlist", "1", "add", "2121"}).exitCode, 0);
+    EXPECT_TRUE(readFile(temp / "folder/Focus1.lst").starts_with("7203 a\n" + longLine));
+
+    std::string titles;
+    for (int n = 1; n <= 250; ++n) titles += "list" + std::to_string(n) + "\n";
+    writeFile(temp / "folder/Focus.inf", titles);
+    CliResult renamed = cli({"watchlists", "rename", "1", "new"});
+    EXPECT_EQ(renamed.exitCode, 1);
+    EXPECT_NE(renamed.err.find("[Focus.inf]"), std::string::npos) << renamed.err;
+    EXPECT_EQ(readFile(temp / "folder/Focus.inf"), titles);
+}
+
 TEST_F(WatchlistCli, EntriesAreAddedMovedAndShown) {
     CliResult added = cli({"watchlist", "1", "add", "7203", "10001", "5555"});
     EXPECT_EQ(added.exitCode, 1);

@@ -72,6 +72,7 @@ const std::unordered_map<int, MainWindow::CommandHandler>& MainWindow::commandTa
         {cmd::StepLeft, [](W& w, bool alternate) { w.stepMarkerOrScroll(-1, alternate); }},
         {cmd::StepRight, [](W& w, bool alternate) { w.stepMarkerOrScroll(1, alternate); }},
         {cmd::Margin, [](W& w, bool) { w.showMargin(); }},
+        {cmd::StrategyDialog, [](W& w, bool) { w.editStrategies(); }},
         {cmd::NextOverlay, [](W& w, bool alternate) { w.nextOverlay(alternate); }},
         {cmd::NextScreen, [](W& w, bool alternate) { w.nextScreen(alternate); }},
         {cmd::MarkerAMode, [](W& w, bool) { w.setClickMode(ClickMode::MarkerA); }},

@@ -50,8 +50,8 @@ constexpr int kHeaderY = 10;
 
 // Commands whose work is not built yet: their buttons stay disabled.
 constexpr int kNotYetAvailable[] = {
-    cmd::InvestmentLinks, cmd::CompanyInfo, cmd::Screening,  cmd::Simulation,
-    cmd::StrategyDialog,  cmd::IntradayPage, cmd::ListRange, cmd::ListSignals,
+    cmd::InvestmentLinks, cmd::CompanyInfo, cmd::Screening, cmd::Simulation,
+    cmd::IntradayPage,    cmd::ListRange,   cmd::ListSignals,
 };
 
 bool alternateHeld() {
@@ -586,6 +586,10 @@ void MainWindow::historyMenu() {
                 QuestionKind::Destructive))
             return;
         runSeriesOperation([this] { deleteAndRefetch(workspace_); });
+    });
+    item(&menu, QStringLiteral("分割調整読込(&S)"), [this] {
+        if (!workspace_.requireWritableStore()) return;
+        runSeriesOperation([this] { splitAdjustedRefetch(workspace_); });
     });
     menu.addSeparator();
     item(&menu, QStringLiteral("バージョン情報(&V)"), [this] {

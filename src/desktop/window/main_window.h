@@ -136,6 +136,7 @@ class MainWindow : public QWidget {
     void openProfitView();
     void historyStep(bool older);
     void showMargin();
+    void editStrategies();
     void addSecurityDialog(StockCode preset);
     void enterQuote();
     void toggleQuoteWatch();

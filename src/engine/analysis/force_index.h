@@ -8,7 +8,7 @@ namespace tav::analysis {
 inline int64_t barForce(Bars bars, int t) {
     const DailyBar& bar = bars[t];
     if (bar.volume == 0 || bar.close == 0) return 1;
-    return (int64_t{bar.close} - bars[t - 1].close) * bar.volume / bar.close;
+    return divideSaturated(Wide{int64_t{bar.close} - bars[t - 1].close} * bar.volume, bar.close);
 }
 
 // Step 14, bar by bar: `forceIndex` from bar 2 on, the mean force of the bar
@@ -18,7 +18,7 @@ class ForceIndexStep {
     void step(Bars bars, int j) {
         if (j < 1) return;
         const int64_t current = barForce(bars, j);
-        if (j >= 2) bars[j].forceIndex = toInt32((previous_ + current) / 2);
+        if (j >= 2) bars[j].forceIndex = toInt32(saturate64((Wide{previous_} + current) / 2));
         previous_ = current;
     }
 

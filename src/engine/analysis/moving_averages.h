@@ -47,9 +47,10 @@ inline int64_t volumeContribution(Bars bars, int t) {
 
 // The stored volume average from the window sums: in thousands mode the mean
 // of the thousands times 1000; taken as a 32-bit value, sign-extended.
-inline int64_t volumeAverageFromSums(int64_t sum, int64_t thousandsSum, bool thousands,
+inline int64_t volumeAverageFromSums(Wide sum, Wide thousandsSum, bool thousands,
                                      int period) {
-    const int64_t mean = thousands ? thousandsSum / period * 1000 : sum / period;
+    const int64_t mean = thousands ? saturate64(Wide{divideSaturated(thousandsSum, period)} * 1000)
+                                   : divideSaturated(sum, period);
     return toInt32(mean);
 }
 
@@ -85,8 +86,8 @@ class VolumeAverageStep {
   private:
     int period_;
     int64_t DailyBar::*slot_;
-    int64_t sum_ = 0;
-    int64_t thousandsSum_ = 0;
+    Wide sum_ = 0;
+    Wide thousandsSum_ = 0;
     int largeVolumes_ = 0;
 };
 

@@ -6,8 +6,8 @@ SeriesValues SeriesValuesStep::result() const {
     SeriesValues values;
     if (closeTotal_ != 0 && volumeTotal_ != 0) {
         values.meanClose = toInt32(closeTotal_ / closeCount_);
-        values.meanVolume = volumeTotal_ / closeCount_;
-        values.volumeGuide = 3 * values.meanVolume;
+        values.meanVolume = divideSaturated(volumeTotal_, closeCount_);
+        values.volumeGuide = saturate64(Wide{3} * values.meanVolume);
     }
     return values;
 }

@@ -29,7 +29,7 @@ class SeriesValuesStep {
 
   private:
     int64_t closeTotal_ = 0;
-    int64_t volumeTotal_ = 0;
+    Wide volumeTotal_ = 0;
     int64_t closeCount_ = 0;
 };
 

@@ -23,6 +23,25 @@ inline int32_t toInt32(int64_t value) {
     return static_cast<int32_t>(value);
 }
 
+// Volumes are 64-bit and may come near 2^63, so sums and products of them
+// are taken in 128 bits and brought back saturated. Within the 64-bit range
+// every result is the one 64-bit arithmetic gives.
+using Wide = __int128;
+
+inline int64_t saturate64(Wide value) {
+    if (value > INT64_MAX) return INT64_MAX;
+    if (value < INT64_MIN) return INT64_MIN;
+    return static_cast<int64_t>(value);
+}
+
+// value / divisor (divisor != 0), truncated toward zero, saturated; the
+// 64-bit division whenever the value fits, as 128-bit division is slow.
+inline int64_t divideSaturated(Wide value, int64_t divisor) {
+    if (value >= INT64_MIN + 1 && value <= INT64_MAX)
+        return static_cast<int64_t>(value) / divisor;
+    return saturate64(value / divisor);
+}
+
 // Truncates toward zero; a value outside the 64-bit range (or not a number)
 // gives 0 instead of undefined behaviour.
 inline int64_t truncToInt64(long double value) {

@@ -4,14 +4,15 @@
 
 namespace tav::analysis {
 
-int16_t pvrStep(Bars bars, int j, __int128 weightedSum, int64_t volumeSum) {
+int16_t pvrStep(Bars bars, int j, __int128 weightedSum, Wide volumeSum) {
     int64_t average = 1;
     if (weightedSum != 0 && volumeSum != 0) {
-        // 128-bit division is slow; take the 64-bit one whenever the sum fits.
-        if (weightedSum > INT64_MIN && weightedSum <= INT64_MAX)
-            average = static_cast<int64_t>(weightedSum) / volumeSum;
+        // 128-bit division is slow; take the 64-bit one whenever both fit.
+        if (weightedSum > INT64_MIN && weightedSum <= INT64_MAX && volumeSum > INT64_MIN &&
+            volumeSum <= INT64_MAX)
+            average = static_cast<int64_t>(weightedSum) / static_cast<int64_t>(volumeSum);
         else
-            average = static_cast<int64_t>(weightedSum / volumeSum);
+            average = saturate64(weightedSum / volumeSum);
     }
     // An average that truncates to 0 would divide by zero: it counts as 1, as
     // an empty window does.

@@ -8,15 +8,15 @@ namespace tav::analysis {
 
 // Volumes of the up, down and unchanged bars of a window.
 struct VolumeSums {
-    int64_t up = 0;
-    int64_t down = 0;
-    int64_t unchanged = 0;
+    Wide up = 0;
+    Wide down = 0;
+    Wide unchanged = 0;
 };
 
 // Adds (sign 1) or removes (sign -1) the volume of bar t (t >= 1) on its side.
 inline void addVolumeMove(Bars bars, int t, VolumeSums& sums, int sign) {
     // Without branches: the direction of a move is as good as random.
-    const int64_t volume = sign * bars[t].volume;
+    const Wide volume = Wide{sign} * bars[t].volume;
     const int32_t close = bars[t].close;
     const int32_t before = bars[t - 1].close;
     sums.up += close > before ? volume : 0;
@@ -25,19 +25,19 @@ inline void addVolumeMove(Bars bars, int t, VolumeSums& sums, int sign) {
 }
 
 inline int16_t vrFromSums(const VolumeSums& sums) {
-    const int64_t half = sums.unchanged / 2;
-    const int64_t up = sums.up + half;
-    const int64_t down = sums.down + half;
+    const Wide half = sums.unchanged / 2;
+    const Wide up = sums.up + half;
+    const Wide down = sums.down + half;
     if (up == 0 || down == 0) return 0;
     // int16 slot: a ratio above 327.67 times wraps, as it always has.
-    return toInt16(up * 100 / down);
+    return toInt16(saturate64(up * 100 / down));
 }
 
 inline int16_t wakoVrFromSums(const VolumeSums& sums) {
-    const int64_t numerator = sums.up - sums.down - sums.unchanged;
-    const int64_t denominator = sums.up + sums.down + sums.unchanged;
+    const Wide numerator = sums.up - sums.down - sums.unchanged;
+    const Wide denominator = sums.up + sums.down + sums.unchanged;
     if (numerator == 0 || denominator == 0) return 0;
-    return toInt16(numerator * 1000 / denominator);
+    return toInt16(saturate64(numerator * 1000 / denominator));
 }
 
 // Up, down and unchanged volume of the n bars ending at k, sliding forward.
@@ -78,7 +78,7 @@ class VolumeRatioStep {
 };
 
 // The smoothed `pvr` of bar j from the weighted close and volume sums of its window.
-int16_t pvrStep(Bars bars, int j, __int128 weightedSum, int64_t volumeSum);
+int16_t pvrStep(Bars bars, int j, __int128 weightedSum, Wide volumeSum);
 
 // Step 15, bar by bar: `pvr`, cleared to 0, for j >= n when close[j] and
 // close[j - n] are positive. The weighted sums slide exactly in 128 bits
@@ -105,7 +105,7 @@ class PvrStep {
   private:
     int period_;
     __int128 weightedSum_ = 0;
-    int64_t volumeSum_ = 0;
+    Wide volumeSum_ = 0;
 };
 
 void computeVolumeRatios(Bars bars, int vrPeriod, int wakoVrPeriod);

@@ -1,8 +1,6 @@
 #include "conditions/capsule_set.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 #include "conditions/capsule_file.h"
 #include "conditions/condition_text.h"
@@ -46,11 +44,22 @@ std::vector<ConditionCapsule> loadAllCapsules(const std::string& folder) {
     return capsules;
 }
 
+NumberedListStore capsuleListStore(const std::string& folder) {
+    NumberedListStore store;
+    store.pathOf = [folder](int k) { return fileio::joinPath(folder, capsuleFileName(k)); };
+    store.sparePath = fileio::joinPath(folder, kCapsuleSwapFileName);
+    store.readTitles = [folder] { return readCapsuleTitles(folder); };
+    store.writeTitles = [folder](const std::vector<std::string>& titles) {
+        return writeCapsuleTitles(folder, titles);
+    };
+    return store;
+}
+
 CapsuleSet::CapsuleSet(std::string folder, Prompter& prompter)
-    : folder_(std::move(folder)), prompter_(prompter) {}
+    : folder_(std::move(folder)), prompter_(prompter), list_(capsuleListStore(folder_)) {}
 
 std::string CapsuleSet::path(int capsule) const {
-    return fileio::joinPath(folder_, capsuleFileName(capsule));
+    return list_.path(capsule);
 }
 
 std::string CapsuleSet::titleFilePath() const {
@@ -65,22 +74,24 @@ std::string CapsuleSet::currentFilePath() const {
     return current_ < 0 ? std::string() : path(current_);
 }
 
+const std::string& CapsuleSet::title() const {
+    return titles()[static_cast<std::size_t>(current_)];
+}
+
 const ConditionCapsule& CapsuleSet::capsule() const {
-    if (current_ < 0 || current_ >= static_cast<int>(capsules_.size())) return kNoCapsule;
-    return capsules_[static_cast<std::size_t>(current_)];
+    return current_ < 0 ? kNoCapsule : capsule_;
 }
 
 ConditionCapsule* CapsuleSet::editable() {
-    if (current_ < 0 || current_ >= static_cast<int>(capsules_.size())) return nullptr;
-    return &capsules_[static_cast<std::size_t>(current_)];
+    return current_ < 0 ? nullptr : &capsule_;
 }
 
 void CapsuleSet::open(int first) {
-    titles_ = readCapsuleTitles(folder_);
-    capsules_.assign(titles_.size(), ConditionCapsule{});
+    list_.reload();
+    capsule_ = ConditionCapsule{};
     current_ = -1;
     changed_ = false;
-    if (!titles_.empty()) select(std::clamp(first, 0, count() - 1));
+    if (count() > 0) select(std::clamp(first, 0, count() - 1));
 }
 
 bool CapsuleSet::save() {
@@ -93,8 +104,8 @@ bool CapsuleSet::save() {
 
 bool CapsuleSet::close() {
     const bool saved = save();
-    capsules_.clear();
-    titles_.clear();
+    capsule_ = ConditionCapsule{};
+    list_.reload();
     current_ = -1;
     return saved;
 }
@@ -103,7 +114,7 @@ void CapsuleSet::select(int capsule) {
     if (capsule < 0 || capsule >= count()) return;
     save();
     current_ = capsule;
-    capsules_[static_cast<std::size_t>(capsule)] = readCapsuleFile(path(capsule));
+    capsule_ = readCapsuleFile(path(capsule));
     changed_ = false;
 }
 
@@ -118,26 +129,18 @@ bool CapsuleSet::addCapsule() {
     std::string title;
     if (!askTitle(kAddDialog, "", title)) return false;
     save();
-    titles_.push_back(title);
-    if (!writeCapsuleTitles(folder_, titles_)) {
-        titles_.pop_back();
-        return false;
-    }
-    capsules_.emplace_back();
+    if (!list_.append(title)) return false;
+    capsule_ = ConditionCapsule{};
     current_ = count() - 1;
     changed_ = false;
-    // A file left over under the new number must not lend the new capsule its rows.
-    std::error_code error;
-    std::filesystem::remove(path(current_), error);
     return true;
 }
 
 bool CapsuleSet::renameCapsule() {
     if (current_ < 0) return false;
     std::string title;
-    if (!askTitle(kRenameDialog, titles_[static_cast<std::size_t>(current_)], title)) return false;
-    titles_[static_cast<std::size_t>(current_)] = title;
-    return writeCapsuleTitles(folder_, titles_);
+    if (!askTitle(kRenameDialog, this->title(), title)) return false;
+    return list_.rename(current_, title);
 }
 
 bool CapsuleSet::copyCapsuleTo(int target) {
@@ -146,21 +149,20 @@ bool CapsuleSet::copyCapsuleTo(int target) {
         prompter_.message(kSameCapsule, MessageIcon::Stop);
         return false;
     }
+    // The file is what is copied: the edits so far go into it first.
+    if (!save()) return false;
     if (!fileio::fileExists(path(current_))) {
         prompter_.message(kNothingToCopy, MessageIcon::Stop);
         return false;
     }
     if (!prompter_.askYesNo(kCopyQuestion)) return false;
-    if (!fileio::copyFileAtomic(path(current_), path(target))) return false;
-    capsules_[static_cast<std::size_t>(target)] = capsule();
-    return true;
+    return list_.copyFile(current_, target);
 }
 
 bool CapsuleSet::initialiseCapsule() {
     ConditionCapsule* record = editable();
     if (!record) return false;
-    if (!prompter_.askYesNo(initialiseQuestion(titles_[static_cast<std::size_t>(current_)]), QuestionKind::Destructive))
-        return false;
+    if (!prompter_.askYesNo(initialiseQuestion(title()), QuestionKind::Destructive)) return false;
     *record = ConditionCapsule{};
     changed_ = true;
     return true;
@@ -169,29 +171,22 @@ bool CapsuleSet::initialiseCapsule() {
 bool CapsuleSet::deleteCapsule() {
     if (current_ < 0) return false;
     const int deleted = current_;
-    if (!prompter_.askYesNo(deleteQuestion(titles_[static_cast<std::size_t>(deleted)]), QuestionKind::Destructive))
-        return false;
-    const int last = count() - 1;
-    titles_.erase(titles_.begin() + deleted);
-    capsules_.erase(capsules_.begin() + deleted);
-    const bool titlesWritten = writeCapsuleTitles(folder_, titles_);
-    const bool moved = fileio::closeNumberedGap([this](int k) { return path(k); }, deleted, last);
+    if (!prompter_.askYesNo(deleteQuestion(title()), QuestionKind::Destructive)) return false;
+    if (!list_.remove(deleted)) return false;
+    // The edits of the capsule that went are dropped with it.
     changed_ = false;
     current_ = -1;
-    if (!titles_.empty()) select(std::min(deleted, count() - 1));
-    return titlesWritten && moved;
+    capsule_ = ConditionCapsule{};
+    if (count() > 0) select(std::min(deleted, count() - 1));
+    return true;
 }
 
 bool CapsuleSet::moveCapsule(int from, int to) {
-    if (from < 0 || to < 0 || from >= count() || to >= count()) return false;
-    std::swap(titles_[static_cast<std::size_t>(from)], titles_[static_cast<std::size_t>(to)]);
-    std::swap(capsules_[static_cast<std::size_t>(from)], capsules_[static_cast<std::size_t>(to)]);
-    const bool titlesWritten = writeCapsuleTitles(folder_, titles_);
-    // Swap the two files through "Capsel.bak", which goes afterwards.
-    const std::string swap = fileio::joinPath(folder_, kCapsuleSwapFileName);
-    const bool swapped = fileio::swapFilesThrough(path(from), path(to), swap);
+    if (!list_.valid(from) || !list_.valid(to)) return false;
+    // The files move, so the edits must be in the file that moves.
+    if (!save() || !list_.swap(from, to)) return false;
     current_ = to;
-    return titlesWritten && swapped;
+    return true;
 }
 
 bool CapsuleSet::moveCapsuleUp() {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "conditions/condition.h"
+#include "core/numbered_titles.h"
 #include "platform/prompter.h"
 
 namespace tav {
@@ -11,6 +12,9 @@ namespace tav {
 // Every capsule of the program folder, as the evaluation side needs them:
 // capsule k from "Capsel%d.pat" for each title of "Capsel.inf".
 std::vector<ConditionCapsule> loadAllCapsules(const std::string& folder);
+
+// "Capsel.inf" and the "Capsel%d.pat" files as a numbered list.
+NumberedListStore capsuleListStore(const std::string& folder);
 
 // The capsule set as the capsule dialog works on it: the titles, the capsule
 // records, the current capsule and whether it changed since it was loaded.
@@ -29,8 +33,8 @@ class CapsuleSet {
     // Saves and releases the records.
     bool close();
 
-    const std::vector<std::string>& titles() const { return titles_; }
-    int count() const { return static_cast<int>(titles_.size()); }
+    const std::vector<std::string>& titles() const { return list_.titles(); }
+    int count() const { return list_.count(); }
     int current() const { return current_; }  // -1: none
     bool changed() const { return changed_; }
     // The current capsule; an empty one when none is selected.
@@ -39,6 +43,9 @@ class CapsuleSet {
     std::string currentFileName() const;
     std::string currentFilePath() const;
     std::string titleFilePath() const;
+    // The title file and the numbered files, for a caller that must simulate
+    // a failing disk.
+    NumberedListStore& store() { return list_.store(); }
 
     // Saves the current capsule when it changed and loads capsule k.
     void select(int capsule);
@@ -46,7 +53,8 @@ class CapsuleSet {
     // Title list operations.
     bool addCapsule();
     bool renameCapsule();
-    // Copies the current capsule over capsule `target` after asking.
+    // Copies the current capsule over capsule `target` after asking; unsaved
+    // edits are saved first, so the target gets what the user sees.
     bool copyCapsuleTo(int target);
     bool initialiseCapsule();
     bool deleteCapsule();
@@ -75,11 +83,12 @@ class CapsuleSet {
     ConditionCapsule* editable();
     bool askTitle(const char* dialogTitle, const std::string& preset, std::string& title);
     bool moveCapsule(int from, int to);
+    const std::string& title() const;
 
     std::string folder_;
     Prompter& prompter_;
-    std::vector<std::string> titles_;
-    std::vector<ConditionCapsule> capsules_;
+    NumberedTitles list_;
+    ConditionCapsule capsule_;
     int current_ = -1;
     bool changed_ = false;
 };

@@ -157,4 +157,50 @@ int ConditionEditor::parseNumber(std::string_view text) {
     return static_cast<int16_t>(parseLeadingInt32(text));
 }
 
+IntegerField ConditionEditor::field(Edit edit) {
+    constexpr int kLow = -32768, kHigh = 32767;
+    switch (edit) {
+        case Edit::Day: return {"判断基準日", 0, kHigh};
+        case Edit::PriceN: return {"n", 0, kHigh};
+        case Edit::PricePercent: return {"±m%", kLow, kHigh};
+        case Edit::PriceTicks: return {"±L 呼値", kLow, kHigh};
+        case Edit::IndicatorN: return {"n", 0, kHigh};
+        case Edit::Value: return {"値", kLow, kHigh};
+        case Edit::Range: return {"範囲", kLow, kHigh};
+        case Edit::CandleN: return {"n", 0, kHigh};
+    }
+    return {};
+}
+
+namespace {
+
+template <typename Editor>
+auto& slot(Editor& e, ConditionEditor::Edit edit) {
+    using Edit = ConditionEditor::Edit;
+    switch (edit) {
+        case Edit::Day: return e.dayOffset;
+        case Edit::PriceN: return e.price.n;
+        case Edit::PricePercent: return e.price.percent;
+        case Edit::PriceTicks: return e.price.ticks;
+        case Edit::IndicatorN: return e.indicator.n;
+        case Edit::Value: return e.value.value;
+        case Edit::Range: return e.value.range;
+        case Edit::CandleN: break;
+    }
+    return e.candle.n;
+}
+
+}  // namespace
+
+bool ConditionEditor::setNumber(Edit edit, std::string_view text) {
+    const auto parsed = parseIntegerField(text, field(edit));
+    if (!parsed) return false;
+    slot(*this, edit) = *parsed;
+    return true;
+}
+
+int ConditionEditor::number(Edit edit) const {
+    return slot(*this, edit);
+}
+
 }  // namespace tav

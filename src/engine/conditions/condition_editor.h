@@ -5,6 +5,7 @@
 
 #include "conditions/condition.h"
 #include "conditions/condition_tables.h"
+#include "core/integer_field.h"
 
 namespace tav {
 
@@ -77,8 +78,16 @@ class ConditionEditor {
     Condition result() const;
 
     // A number typed into an edit: leading decimal digits, anything else 0,
-    // kept to the 16 bits of the field.
+    // kept to the 16 bits of the field. The dialog checks with the fields below.
     static int parseNumber(std::string_view text);
+
+    // The numeric edits and the integers each may hold.
+    enum class Edit { Day, PriceN, PricePercent, PriceTicks, IndicatorN, Value, Range, CandleN };
+    static IntegerField field(Edit edit);
+    // Takes a typed number into its working value; false (value unchanged)
+    // when it is not an integer of the field's range.
+    bool setNumber(Edit edit, std::string_view text);
+    int number(Edit edit) const;
 
   private:
     Condition original_;

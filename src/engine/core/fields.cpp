@@ -14,12 +14,18 @@ int64_t parseLeadingInt64(std::string_view text) {
     bool saturated = false;
     for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos) {
         if (saturated) continue;
-        value = value * 10 + static_cast<uint64_t>(text[pos] - '0');
-        if (value >= limit) saturated = true;
+        // Checked before the step: value * 10 + digit may not even fit 64 bits.
+        auto digit = static_cast<uint64_t>(text[pos] - '0');
+        if (value > (limit - digit) / 10) {
+            saturated = true;
+            continue;
+        }
+        value = value * 10 + digit;
     }
-    if (saturated) {
+    if (saturated || (value == limit && !negative)) {
         return negative ? std::numeric_limits<int64_t>::min() : std::numeric_limits<int64_t>::max();
     }
+    if (value == limit) return std::numeric_limits<int64_t>::min();
     return negative ? -static_cast<int64_t>(value) : static_cast<int64_t>(value);
 }
 

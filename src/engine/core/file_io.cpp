@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 #include <vector>
 
 namespace tav::fileio {
@@ -69,6 +70,24 @@ bool writeFileAtomic(const std::string& path, std::string_view bytes) {
     return false;
 }
 
+bool isAtomicTemporary(std::string_view fileName) {
+    constexpr std::string_view kMark = ".tmp-";
+    constexpr std::size_t kSuffix = kMark.size() + 6;
+    return fileName.size() > kSuffix &&
+           fileName.substr(fileName.size() - kSuffix, kMark.size()) == kMark;
+}
+
+int removeAtomicTemporaries(const std::string& folder) {
+    int removed = 0;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        if (!entry.is_regular_file(error) || !isAtomicTemporary(entry.path().filename().string()))
+            continue;
+        if (std::filesystem::remove(entry.path(), error)) ++removed;
+    }
+    return removed;
+}
+
 bool appendToFile(const std::string& path, std::string_view bytes) {
     int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) return false;
@@ -100,17 +119,6 @@ bool directoryExists(const std::string& path) {
 
 bool removeFileIfPresent(const std::string& path) {
     return ::unlink(path.c_str()) == 0 || errno == ENOENT;
-}
-
-bool moveFileOver(const std::string& from, const std::string& to) {
-    if (!fileExists(from)) return removeFileIfPresent(to);
-    return ::rename(from.c_str(), to.c_str()) == 0;
-}
-
-bool swapFilesThrough(const std::string& first, const std::string& second,
-                      const std::string& spare) {
-    removeFileIfPresent(spare);
-    return moveFileOver(first, spare) && moveFileOver(second, first) && moveFileOver(spare, second);
 }
 
 std::string joinPath(std::string_view folder, std::string_view name) {

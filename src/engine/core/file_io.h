@@ -16,6 +16,13 @@ std::optional<std::string> readFile(const std::string& path);
 // and no temporary file is left behind.
 bool writeFileAtomic(const std::string& path, std::string_view bytes);
 
+// The temporary files writeFileAtomic leaves when the program is killed
+// between creating and renaming one: "<name>.tmp-XXXXXX".
+bool isAtomicTemporary(std::string_view fileName);
+
+// Removes those files from the folder (not its subfolders); returns how many.
+int removeAtomicTemporaries(const std::string& folder);
+
 // Appends bytes to path (created when missing). When the file is not empty and
 // does not end in "\n", a "\n" is written first.
 bool appendToFile(const std::string& path, std::string_view bytes);
@@ -26,29 +33,8 @@ bool copyFileAtomic(const std::string& from, const std::string& to);
 bool fileExists(const std::string& path);
 bool directoryExists(const std::string& path);
 
-// Numbered files ("Capsel%d.pat", "Trade%d.pat") are reordered by renames, so
-// no step copies a file and a missing file simply stays missing.
-
 // Removes path; true when it is gone (or never was).
 bool removeFileIfPresent(const std::string& path);
-
-// Puts the file `from` in the place of `to`; a missing `from` leaves `to` missing.
-bool moveFileOver(const std::string& from, const std::string& to);
-
-// Exchanges two files through spare, which is gone afterwards.
-bool swapFilesThrough(const std::string& first, const std::string& second,
-                      const std::string& spare);
-
-// After numbered entry `deleted` of 0..last went: each later file moves one
-// number down, in ascending order, so the file of the highest number disappears.
-template <typename PathOf>
-bool closeNumberedGap(PathOf&& pathOf, int deleted, int last) {
-    bool moved = true;
-    for (int k = deleted; k < last; ++k)
-        moved = moveFileOver(pathOf(k + 1), pathOf(k)) && moved;
-    if (deleted == last) removeFileIfPresent(pathOf(last));
-    return moved;
-}
 
 // Joins a folder and a relative name with "/".
 std::string joinPath(std::string_view folder, std::string_view name);

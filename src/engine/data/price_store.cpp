@@ -130,6 +130,17 @@ int checkLastDate(const BarSeries& series, const LocalDate& today) {
     return std::strcmp(todayText.c_str(), series.bars.back().date);
 }
 
+bool isStorableDate(std::string_view date, const LocalDate& today) {
+    LocalDate parsed;
+    return parseDate8(date, parsed) && date <= std::string_view(formatDate(today));
+}
+
+std::size_t dropImpossibleDates(std::vector<DailyBar>& bars, const LocalDate& today) {
+    return std::erase_if(bars, [&](const DailyBar& bar) {
+        return !isStorableDate(bar.dateText(), today);
+    });
+}
+
 int firstDateDisorder(std::span<const DailyBar> bars) {
     for (std::size_t i = 1; i < bars.size(); ++i) {
         if (std::strcmp(bars[i - 1].date, bars[i].date) > 0) return static_cast<int>(i - 1);

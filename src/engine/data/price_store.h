@@ -56,6 +56,13 @@ bool appendBars(const ProgramFolder& folder, const BarSeries& series,
 // today is earlier than the last bar.
 int checkLastDate(const BarSeries& series, const LocalDate& today);
 
+// True when the text names a real calendar day (YYYYMMDD) no later than today.
+bool isStorableDate(std::string_view date, const LocalDate& today);
+
+// Removes the bars whose date is no calendar day or lies after today, so a
+// fetched page cannot plant them in a data file. Returns how many went.
+std::size_t dropImpossibleDates(std::vector<DailyBar>& bars, const LocalDate& today);
+
 // Index of the first bar whose date is greater than the next bar's date, or -1
 // when the dates never go backwards.
 int firstDateDisorder(std::span<const DailyBar> bars);

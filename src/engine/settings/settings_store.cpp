@@ -52,14 +52,18 @@ void SettingsStore::load(std::optional<StockCode> commandLineCode, AnalysisParam
     storedCode_ = options.stockCode;
     parametersPath_.clear();
     auto bytes = fileio::readFile(optionsPath());
-    if (bytes) {
+    // A zero-filled tail would switch on scratch mode and other settings
+    // nobody chose.
+    optionsFileShort = bytes.has_value() && bytes->size() < OptionsRecord::kSize;
+    const bool whole = bytes.has_value() && !optionsFileShort;
+    if (whole) {
         options = OptionsRecord::fromBytes(*bytes);
         options.repair();
         storedCode_ = options.stockCode;
     }
     if (commandLineCode && *commandLineCode > 0) options.stockCode = *commandLineCode;
     // Without an options file the defaults stay in force, settings included.
-    if (bytes) loadParameters(options.stockCode, block);
+    if (whole) loadParameters(options.stockCode, block);
 }
 
 bool SettingsStore::readParametersFile(const std::string& path, AnalysisParameters& block) {

@@ -40,9 +40,12 @@ class SettingsStore {
     // Start-up: the defaults, then "Option.cfg" (repaired), then the parameter
     // block of the start security by the common/individual rule. A code given
     // on the command line becomes the code on display first, so that its own
-    // settings are the ones read (and later saved). Without "Option.cfg"
-    // no settings file is read and the defaults stay in force.
+    // settings are the ones read (and later saved). Without a whole
+    // "Option.cfg" no settings file is read and the defaults stay in force.
     void load(std::optional<StockCode> commandLineCode, AnalysisParameters& block);
+    // Set by load when "Option.cfg" was there but shorter than its record
+    // (cut by a crash or a full disk): it counts as missing.
+    bool optionsFileShort = false;
     // The code "Option.cfg" held before a command-line code replaced it.
     StockCode storedCode() const { return storedCode_; }
 

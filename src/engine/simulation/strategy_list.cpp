@@ -1,8 +1,6 @@
 #include "simulation/strategy_list.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 #include "conditions/condition_text.h"
 #include "core/file_io.h"
@@ -48,11 +46,27 @@ bool swapNeighbours(std::vector<T>& items, int index, int other) {
 
 }  // namespace
 
+NumberedListStore strategyListStore(const std::string& folder) {
+    NumberedListStore store;
+    // Strategy k lives in "Trade{k+1}.pat".
+    store.pathOf = [folder](int k) { return fileio::joinPath(folder, strategyFileName(k + 1)); };
+    store.sparePath = fileio::joinPath(folder, kStrategySwapFileName);
+    store.readTitles = [folder] { return readStrategyNames(folder); };
+    store.writeTitles = [folder](const std::vector<std::string>& names) {
+        return writeStrategyNames(folder, names);
+    };
+    return store;
+}
+
 StrategyList::StrategyList(std::string folder, Prompter& prompter)
-    : folder_(std::move(folder)), prompter_(prompter) {}
+    : folder_(std::move(folder)), prompter_(prompter), list_(strategyListStore(folder_)) {}
 
 std::string StrategyList::path(int strategy) const {
-    return fileio::joinPath(folder_, strategyFileName(strategy + 1));
+    return list_.path(strategy);
+}
+
+const std::string& StrategyList::name() const {
+    return names()[static_cast<std::size_t>(current_)];
 }
 
 std::string StrategyList::listFilePath() const {
@@ -83,11 +97,11 @@ TacticColumns* StrategyList::columns(int row, TacticTab tab) {
 }
 
 void StrategyList::open(int first) {
-    names_ = readStrategyNames(folder_);
+    list_.reload();
     strategy_ = Strategy{};
     current_ = -1;
     changed_ = false;
-    if (!names_.empty()) select(std::clamp(first, 0, count() - 1));
+    if (count() > 0) select(std::clamp(first, 0, count() - 1));
 }
 
 bool StrategyList::save() {
@@ -99,7 +113,7 @@ bool StrategyList::save() {
 
 bool StrategyList::close() {
     const bool saved = save();
-    names_.clear();
+    list_.reload();
     strategy_ = Strategy{};
     current_ = -1;
     return saved;
@@ -127,42 +141,31 @@ bool StrategyList::addStrategy() {
     std::string name;
     if (!askName(kAddDialog, "", name)) return false;
     save();
-    names_.push_back(name);
-    if (!writeStrategyNames(folder_, names_)) {
-        names_.pop_back();
-        return false;
-    }
+    if (!list_.append(name)) return false;
     current_ = count() - 1;
     strategy_ = Strategy{};
     changed_ = false;
-    // A file left over under the new number must not lend the new strategy its rules.
-    std::error_code error;
-    std::filesystem::remove(path(current_), error);
     return true;
 }
 
 bool StrategyList::renameStrategy() {
     if (current_ < 0) return false;
     std::string name;
-    if (!askName(kRenameDialog, names_[static_cast<std::size_t>(current_)], name)) return false;
-    names_[static_cast<std::size_t>(current_)] = name;
-    return writeStrategyNames(folder_, names_);
+    if (!askName(kRenameDialog, this->name(), name)) return false;
+    return list_.rename(current_, name);
 }
 
 bool StrategyList::deleteStrategy() {
     if (current_ < 0) return false;
     const int deleted = current_;
-    if (!prompter_.askYesNo(deleteQuestion(names_[static_cast<std::size_t>(deleted)]), QuestionKind::Destructive))
-        return false;
-    const int last = count() - 1;
-    names_.erase(names_.begin() + deleted);
-    const bool namesWritten = writeStrategyNames(folder_, names_);
-    const bool moved = fileio::closeNumberedGap([this](int k) { return path(k); }, deleted, last);
+    if (!prompter_.askYesNo(deleteQuestion(name()), QuestionKind::Destructive)) return false;
+    if (!list_.remove(deleted)) return false;
+    // The edits of the strategy that went are dropped with it.
     changed_ = false;
     current_ = -1;
     strategy_ = Strategy{};
-    if (!names_.empty()) select(std::min(deleted, count() - 1));
-    return namesWritten && moved;
+    if (count() > 0) select(std::min(deleted, count() - 1));
+    return true;
 }
 
 bool StrategyList::copyStrategyTo(int target) {
@@ -172,20 +175,19 @@ bool StrategyList::copyStrategyTo(int target) {
         return false;
     }
     // The file is what is copied: the edits so far go into it first.
-    save();
+    if (!save()) return false;
     if (!fileio::fileExists(path(current_))) {
         prompter_.message(kNothingToCopy, MessageIcon::Stop);
         return false;
     }
     if (!prompter_.askYesNo(kCopyQuestion)) return false;
-    return fileio::copyFileAtomic(path(current_), path(target));
+    return list_.copyFile(current_, target);
 }
 
 bool StrategyList::initialiseStrategy() {
     Strategy* record = editable();
     if (!record) return false;
-    if (!prompter_.askYesNo(initialiseQuestion(names_[static_cast<std::size_t>(current_)]), QuestionKind::Destructive))
-        return false;
+    if (!prompter_.askYesNo(initialiseQuestion(name()), QuestionKind::Destructive)) return false;
     record->tactics.clear();
     record->tradingMode = kModeLong;
     changed_ = true;
@@ -193,15 +195,11 @@ bool StrategyList::initialiseStrategy() {
 }
 
 bool StrategyList::moveStrategy(int from, int to) {
-    if (from < 0 || to < 0 || from >= count() || to >= count()) return false;
-    save();
-    std::swap(names_[static_cast<std::size_t>(from)], names_[static_cast<std::size_t>(to)]);
-    const bool namesWritten = writeStrategyNames(folder_, names_);
-    // Exchange the two files through "Trade.bak", which goes afterwards.
-    const std::string swap = fileio::joinPath(folder_, kStrategySwapFileName);
-    const bool swapped = fileio::swapFilesThrough(path(from), path(to), swap);
+    if (!list_.valid(from) || !list_.valid(to)) return false;
+    // The files move, so the edits must be in the file that moves.
+    if (!save() || !list_.swap(from, to)) return false;
     current_ = to;
-    return namesWritten && swapped;
+    return true;
 }
 
 bool StrategyList::moveStrategyUp() {

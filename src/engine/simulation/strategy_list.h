@@ -4,10 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "core/numbered_titles.h"
 #include "platform/prompter.h"
 #include "simulation/strategy.h"
 
 namespace tav {
+
+// "Trade.inf" and the "Trade%d.pat" files as a numbered list.
+NumberedListStore strategyListStore(const std::string& folder);
 
 // The strategy list as the editor "売買戦略リスト編集" works on it: the names
 // of "Trade.inf", the strategy being edited and whether it changed. Every
@@ -25,14 +29,17 @@ class StrategyList {
     bool save();   // the edited strategy, when changed
     bool close();  // saves and releases
 
-    const std::vector<std::string>& names() const { return names_; }
-    int count() const { return static_cast<int>(names_.size()); }
+    const std::vector<std::string>& names() const { return list_.titles(); }
+    int count() const { return list_.count(); }
     int current() const { return current_; }  // -1: none
     bool changed() const { return changed_; }
     // The edited strategy; an empty one when none is selected.
     const Strategy& strategy() const;
     std::string listFilePath() const;
     std::string currentFilePath() const;  // empty when none
+    // The list file and the rule files, for a caller that must simulate a
+    // failing disk.
+    NumberedListStore& store() { return list_.store(); }
 
     // Saves the edited strategy when changed and loads strategy k. A rule file
     // that cannot be read gives an empty strategy.
@@ -82,10 +89,11 @@ class StrategyList {
     TacticColumns* columns(int row, TacticTab tab);
     bool askName(const char* dialogTitle, const std::string& preset, std::string& name);
     bool moveStrategy(int from, int to);
+    const std::string& name() const;
 
     std::string folder_;
     Prompter& prompter_;
-    std::vector<std::string> names_;
+    NumberedTitles list_;
     Strategy strategy_;
     int current_ = -1;
     bool changed_ = false;

@@ -123,7 +123,7 @@ std::string dayArchiveAddress(const Endpoints& endpoints, std::string_view day, 
 
 DayOutcome importDay(ArchiveTools& tools, std::string_view day, SourceMode mode) {
     LocalDate date;
-    if (!parseDate8(day, date)) {
+    if (!parseDate8(day, date) || (!tools.today.empty() && day > std::string_view(tools.today))) {
         tools.prompter.message(bracketed(day, kInvalidDateMessage), MessageIcon::Warning);
         return DayOutcome::Skipped;
     }
@@ -139,7 +139,8 @@ DayOutcome importDay(ArchiveTools& tools, std::string_view day, SourceMode mode)
     auto csv = fileio::readFile(tools.folder.sourcePath(std::string(day) + ".csv"));
     if (!csv) return mode == SourceMode::Disk ? DayOutcome::Skipped : DayOutcome::Stop;
 
-    DayCsv parsed = parseDayCsv(*csv);
+    // A line dated another day would move the store's last date.
+    DayCsv parsed = parseDayCsv(*csv, day);
     DayImportResult written = appendDayLines(tools.folder, parsed.lines, [&](StockCode code) {
         tools.prompter.status(std::to_string(code));
     });

@@ -44,6 +44,8 @@ struct ArchiveTools {
     // most; anything near these is no archive of ours.
     std::size_t maxArchiveBytes = std::size_t{32} << 20;
     std::uint64_t maxCsvBytes = std::uint64_t{64} << 20;
+    // Today as YYYYMMDD: no later day is imported. Empty: no such check.
+    std::string today = std::string();
 };
 
 // The date of the last bar of code 1010's daily file: the store holds every

@@ -1,6 +1,8 @@
 #include "updates/day_csv.h"
 
 #include <array>
+#include <cstdint>
+#include <limits>
 
 #include "core/file_io.h"
 #include "core/local_date.h"
@@ -23,26 +25,35 @@ bool allDigits(std::string_view text) {
     return true;
 }
 
-// Up to N non-empty fields; the last one runs to the next separator like the others.
-std::size_t splitNonEmpty(std::string_view line,
-                          std::array<std::string_view, kFieldCount>& fields) {
+// The first N fields, empty ones included; the last one runs to the next
+// separator like the others. Returns how many non-empty fields lead the line.
+std::size_t splitColumns(std::string_view line,
+                         std::array<std::string_view, kFieldCount>& fields) {
     std::size_t count = 0;
     std::size_t start = 0;
     while (count < kFieldCount && start <= line.size()) {
         std::size_t end = line.find(',', start);
         if (end == std::string_view::npos) end = line.size();
-        if (end > start) fields[count++] = line.substr(start, end - start);
+        if (end == start) return count;
+        fields[count++] = line.substr(start, end - start);
         start = end + 1;
     }
     return count;
 }
 
-// A price or volume text: digits with an optional sign and decimal part.
-// Anything else would be appended to a data file as it stands.
-bool isNumberText(std::string_view text) {
+// A price or volume text: digits with an optional sign and decimal part,
+// whose whole part is at most `limit`. Anything else would be appended to a
+// data file as it stands, or read back as another number.
+bool isNumberText(std::string_view text, uint64_t limit) {
     if (!text.empty() && text.front() == '-') text.remove_prefix(1);
     std::string_view whole = text.substr(0, text.find('.'));
     if (!allDigits(whole)) return false;
+    uint64_t value = 0;
+    for (char c : whole) {
+        auto digit = static_cast<uint64_t>(c - '0');
+        if (value > (limit - digit) / 10) return false;
+        value = value * 10 + digit;
+    }
     if (whole.size() == text.size()) return true;
     std::string_view fraction = text.substr(whole.size() + 1);
     return fraction.empty() || allDigits(fraction);
@@ -59,10 +70,12 @@ std::optional<DayLine> parseDayLine(std::string_view line) {
         line.remove_suffix(1);
     if (line.size() > kMaxLineLength) return std::nullopt;
     std::array<std::string_view, kFieldCount> fields;
-    if (splitNonEmpty(line, fields) < kFieldCount) return std::nullopt;
+    if (splitColumns(line, fields) < kFieldCount) return std::nullopt;
 
     std::string_view dateField = fields[0];
-    if (dateField.size() < 10) return std::nullopt;
+    if (dateField.size() < 10 || allDigits(dateField.substr(4, 1)) ||
+        allDigits(dateField.substr(7, 1)))
+        return std::nullopt;
     std::string date;
     date.append(dateField.substr(0, 4))
         .append(dateField.substr(5, 2))
@@ -74,8 +87,11 @@ std::optional<DayLine> parseDayLine(std::string_view line) {
     if (!allDigits(codeText) || codeText.size() > kMaxCodeDigits) return std::nullopt;
     bool index = codeText == "1001" || codeText == "1002";
 
-    for (std::size_t i = 3; i < kFieldCount; ++i)
-        if (!isNumberText(fields[i])) return std::nullopt;
+    for (std::size_t i = 3; i < kFieldCount; ++i) {
+        uint64_t limit = i + 1 == kFieldCount ? std::numeric_limits<int64_t>::max()
+                                              : std::numeric_limits<int32_t>::max();
+        if (!isNumberText(fields[i], limit)) return std::nullopt;
+    }
 
     DayLine result;
     result.code = index ? (codeText == "1001" ? 1010 : 1001) : std::stoi(std::string(codeText));
@@ -98,11 +114,13 @@ std::optional<DayLine> parseDayLine(std::string_view line) {
     return result;
 }
 
-DayCsv parseDayCsv(std::string_view bytes) {
+DayCsv parseDayCsv(std::string_view bytes, std::string_view day) {
     DayCsv csv;
     fileio::forEachLine(bytes, [&](std::string_view line) {
         if (line.empty() || line == "\r") return;
-        if (auto parsed = parseDayLine(line))
+        auto parsed = parseDayLine(line);
+        if (parsed && !day.empty() && parsed->date != day) parsed.reset();
+        if (parsed)
             csv.lines.push_back(std::move(*parsed));
         else
             ++csv.rejected;

@@ -18,10 +18,11 @@ struct DayLine {
     std::string text;  // "date,open,high,low,close,volume\n"
 };
 
-// A line is taken only with at least eight fields (empty fields are no
-// fields, so consecutive commas count as one), a date of the form
-// YYYY?MM?DD naming a real day, a code of one to five digits (the code
-// becomes a file name) and prices and volume that are numbers. Archive code 1001 is stored as 1010 and 1002 as 1001,
+// A line is taken only with eight non-empty fields (an empty field keeps its
+// column, so ",," rejects the line rather than shifting the later fields), a
+// date of the form YYYY?MM?DD naming a real day, a code of one to five digits
+// (the code becomes a file name), prices that fit 32 bits and a volume that
+// fits 63 bits. Archive code 1001 is stored as 1010 and 1002 as 1001,
 // their prices cut at the first "." and their volumes without the last four
 // characters (0 when nothing is left). Other texts are kept as they are.
 std::optional<DayLine> parseDayLine(std::string_view line);
@@ -32,6 +33,7 @@ struct DayCsv {
     std::vector<DayLine> lines;
     int rejected = 0;
 };
-DayCsv parseDayCsv(std::string_view bytes);
+// With day (YYYYMMDD) given, lines dated any other day are rejected too.
+DayCsv parseDayCsv(std::string_view bytes, std::string_view day = {});
 
 }  // namespace tav

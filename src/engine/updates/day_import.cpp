@@ -5,6 +5,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <charconv>
+#include <cstdint>
 #include <cerrno>
 #include <map>
 #include <vector>
@@ -81,27 +84,148 @@ bool appendText(const std::string& path, const FilePlan& plan) {
     return (::close(fd) == 0) && ok;
 }
 
-// Truncates a file back to its journal size, or removes it when it was new.
-void rollBack(const ProgramFolder& folder, std::string_view name, off_t size) {
-    std::string path = folder.dataPath(name);
-    if (size < 0) {
-        ::unlink(path.c_str());
-        return;
+uint64_t checksum(std::string_view bytes) {
+    uint64_t hash = 14695981039346656037ull;  // FNV-1a
+    for (unsigned char c : bytes) {
+        hash ^= c;
+        hash *= 1099511628211ull;
     }
-    struct stat info {};
-    if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > size)
-        ::truncate(path.c_str(), size);
+    return hash;
 }
 
-std::string journalText(const std::vector<FilePlan>& plans) {
+// Bytes [from, to) of the file, or nullopt when they cannot all be read.
+std::optional<std::string> readRange(int fd, off_t from, off_t to) {
+    std::string bytes(static_cast<std::size_t>(std::max<off_t>(to - from, 0)), '\0');
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t got = ::pread(fd, bytes.data() + done, bytes.size() - done,
+                              from + static_cast<off_t>(done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return std::nullopt;
+        done += static_cast<std::size_t>(got);
+    }
+    return bytes;
+}
+
+// What the journal knows of one file.
+struct JournalEntry {
+    std::string name;
+    off_t size = -1;        // before the import; -1: the file did not exist
+    uint64_t inode = 0;     // 0: not recorded (a new file)
+    uint64_t tailSum = 0;   // of the kTailBytes before `size`
+    off_t addedLength = 0;  // bytes the import appends
+    uint64_t addedSum = 0;
+};
+
+uint64_t tailSumOf(int fd, off_t size) {
+    auto tail = readRange(fd, std::max<off_t>(0, size - kTailBytes), size);
+    return tail ? checksum(*tail) : 0;
+}
+
+// Whether the file at path is this import's work on the journalled file:
+// the same file, the bytes before the import unchanged, and nothing but
+// (part of) the append after them. Sets `current` to its size.
+bool stillOurs(const std::string& path, const JournalEntry& entry, off_t& current) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat info {};
+    bool ours = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    off_t before = std::max<off_t>(entry.size, 0);
+    current = info.st_size;
+    ours = ours && current >= before && current <= before + entry.addedLength;
+    if (ours && entry.size >= 0)
+        ours = info.st_ino == entry.inode && tailSumOf(fd, entry.size) == entry.tailSum;
+    if (ours && current == before + entry.addedLength) {
+        auto added = readRange(fd, before, current);
+        ours = added && checksum(*added) == entry.addedSum;
+    }
+    ::close(fd);
+    return ours;
+}
+
+// Takes the import back from one file: truncated to its old size, or removed
+// when the import created it. A file that changed since stays as it is.
+void rollBack(const ProgramFolder& folder, const JournalEntry& entry) {
+    std::string path = folder.dataPath(entry.name);
+    off_t current = 0;
+    if (!stillOurs(path, entry, current)) return;
+    if (entry.size < 0)
+        ::unlink(path.c_str());
+    else if (current > entry.size)
+        ::truncate(path.c_str(), entry.size);
+}
+
+JournalEntry entryOf(const ProgramFolder& folder, const FilePlan& plan) {
+    JournalEntry entry;
+    entry.name = plan.name;
+    entry.size = plan.size;
+    std::string added = plan.needsLineEnd ? "\n" + plan.text : plan.text;
+    entry.addedLength = static_cast<off_t>(added.size());
+    entry.addedSum = checksum(added);
+    if (plan.size >= 0) {
+        int fd = ::open(folder.dataPath(plan.name).c_str(), O_RDONLY | O_CLOEXEC);
+        struct stat info {};
+        if (fd >= 0 && ::fstat(fd, &info) == 0) {
+            entry.inode = info.st_ino;
+            entry.tailSum = tailSumOf(fd, plan.size);
+        }
+        if (fd >= 0) ::close(fd);
+    }
+    return entry;
+}
+
+std::string journalText(const std::vector<JournalEntry>& entries) {
     std::string text;
-    for (const FilePlan& plan : plans) {
-        text += plan.name;
-        text += ',';
-        text += std::to_string(static_cast<long long>(plan.size));
+    for (const JournalEntry& entry : entries) {
+        text += entry.name;
+        for (uint64_t value :
+             {static_cast<uint64_t>(entry.size), entry.inode, entry.tailSum,
+              static_cast<uint64_t>(entry.addedLength), entry.addedSum}) {
+            text += ',';
+            text += std::to_string(value);
+        }
         text += '\n';
     }
     return text;
+}
+
+std::optional<uint64_t> parseUnsigned(std::string_view text) {
+    uint64_t value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+// The entries of a journal; lines that are not whole entries are left out,
+// so nothing is cut on their account.
+std::vector<JournalEntry> readJournal(const ProgramFolder& folder) {
+    std::vector<JournalEntry> entries;
+    auto journal = fileio::readFile(journalPath(folder));
+    if (!journal) return entries;
+    fileio::forEachLine(*journal, [&](std::string_view line) {
+        std::array<std::string_view, 6> fields;
+        if (splitFields(line, ',', fields) != fields.size()) return;
+        JournalEntry entry;
+        entry.name = std::string(fields[0]);
+        // Only plain data-file names: the journal is read back as paths.
+        if (entry.name.empty() || entry.name.find('/') != std::string::npos ||
+            entry.name.starts_with("."))
+            return;
+        std::array<uint64_t, 5> values{};
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            auto value = parseUnsigned(fields[i + 1]);
+            if (!value) return;
+            values[i] = *value;
+        }
+        entry.size = static_cast<off_t>(values[0]);
+        entry.inode = values[1];
+        entry.tailSum = values[2];
+        entry.addedLength = static_cast<off_t>(values[3]);
+        entry.addedSum = values[4];
+        if (entry.size < -1 || entry.addedLength < 0) return;
+        entries.push_back(std::move(entry));
+    });
+    return entries;
 }
 
 }  // namespace
@@ -144,18 +268,19 @@ DayImportResult appendDayLines(const ProgramFolder& folder, std::span<const DayL
         result.ok = true;
         return result;
     }
-    if (!fileio::writeFileAtomic(journalPath(folder), journalText(plans))) {
+    std::vector<JournalEntry> entries;
+    entries.reserve(plans.size());
+    for (const FilePlan& plan : plans) entries.push_back(entryOf(folder, plan));
+    if (!fileio::writeFileAtomic(journalPath(folder), journalText(entries))) {
         result.failedPath = journalPath(folder);
         return result;
     }
-    for (const FilePlan& plan : plans) {
+    for (std::size_t i = 0; i < plans.size(); ++i) {
+        const FilePlan& plan = plans[i];
         if (onFile) onFile(plan.code);
         if (!appendText(folder.dataPath(plan.name), plan)) {
             result.failedPath = folder.dataPath(plan.name);
-            for (const FilePlan& written : plans) {
-                rollBack(folder, written.name, written.size);
-                if (&written == &plan) break;
-            }
+            for (std::size_t k = 0; k <= i; ++k) rollBack(folder, entries[k]);
             ::unlink(journalPath(folder).c_str());
             result.filesWritten = 0;
             return result;
@@ -168,19 +293,20 @@ DayImportResult appendDayLines(const ProgramFolder& folder, std::span<const DayL
 }
 
 bool recoverInterruptedImport(const ProgramFolder& folder) {
-    auto journal = fileio::readFile(journalPath(folder));
-    if (!journal) return false;
-    fileio::forEachLine(*journal, [&](std::string_view line) {
-        auto comma = line.rfind(',');
-        if (comma == std::string_view::npos) return;
-        std::string_view name = line.substr(0, comma);
-        // Only plain data-file names: the journal is read back as paths.
-        if (name.empty() || name.find('/') != std::string_view::npos || name.starts_with("."))
-            return;
-        rollBack(folder, name, static_cast<off_t>(parseLeadingInt64(line.substr(comma + 1))));
-    });
+    if (!fileio::fileExists(journalPath(folder))) return false;
+    for (const JournalEntry& entry : readJournal(folder)) rollBack(folder, entry);
     ::unlink(journalPath(folder).c_str());
     return true;
+}
+
+std::optional<long long> sizeBeforeImport(const ProgramFolder& folder, std::string_view name) {
+    if (!fileio::fileExists(journalPath(folder))) return std::nullopt;
+    for (const JournalEntry& entry : readJournal(folder)) {
+        off_t current = 0;
+        if (entry.name == name && stillOurs(folder.dataPath(name), entry, current))
+            return std::max<off_t>(entry.size, 0);
+    }
+    return std::nullopt;
 }
 
 }  // namespace tav

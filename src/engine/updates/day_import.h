@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -10,13 +11,15 @@
 
 // Appending one trading day to the daily files, all or nothing.
 //
-// Before the first append, every file's size (or its absence) is written to a
-// journal in "Data" (where no archive unpacks, so none can plant one); the
-// journal goes once the last file is written. A
-// failed append truncates the files written so far back to those sizes; a
+// Before the first append, every file's identity is written to a journal in
+// "Data" (where no archive unpacks, so none can plant one): its size (or its
+// absence), inode, a checksum of its last bytes, and the length and checksum
+// of what is to be appended. The journal goes once the last file is written.
+// A failed append truncates the files written so far back to their sizes; a
 // journal found later (the program was killed half-way) is rolled back the
-// same way before the next import. Code 1010 is written last, as its last
-// date tells which days the store holds.
+// same way at the next start that may write. A file that changed since (was
+// rewritten, or holds other bytes than the append) is never cut. Code 1010 is
+// written last, as its last date tells which days the store holds.
 namespace tav {
 
 inline constexpr std::string_view kImportJournalName = "DayImport.jnl";
@@ -37,5 +40,11 @@ DayImportResult appendDayLines(const ProgramFolder& folder, std::span<const DayL
 
 // Rolls back a day whose import was interrupted; true when a journal was found.
 bool recoverInterruptedImport(const ProgramFolder& folder);
+
+// While a journal stands (an import runs in another instance, or was cut
+// short): the size Data/<name> had before that import appended to it, 0 for a
+// file the import created. nullopt when the import does not touch the file as
+// it is now, so readers take all of it.
+std::optional<long long> sizeBeforeImport(const ProgramFolder& folder, std::string_view name);
 
 }  // namespace tav

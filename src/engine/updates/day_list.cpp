@@ -2,6 +2,8 @@
 
 #include "updates/trading_days.h"
 
+#include <algorithm>
+
 namespace tav {
 
 DayList::DayList(std::vector<std::string> days) : days_(std::move(days)) {}
@@ -23,7 +25,11 @@ std::string DayList::addPreset(const LocalDate& today) const {
 
 bool DayList::add(std::string_view day, const LocalDate& today) {
     if (!acceptableDate(day, today)) return false;
-    days_.emplace_back(day);
+    auto at = std::lower_bound(days_.begin(), days_.end(), day);
+    if (at != days_.end() && *at == day) return true;
+    int index = static_cast<int>(at - days_.begin());
+    days_.insert(at, std::string(day));
+    if (selected_ >= index) ++selected_;
     return true;
 }
 

@@ -27,8 +27,11 @@ class DayList {
 
     // The preset of "追加": the last day of the list, or today's date.
     std::string addPreset(const LocalDate& today) const;
-    // Appends a typed day when it is an acceptable date (kInvalidDateMessage
-    // tells the user otherwise). False when refused.
+    // Puts a typed day in its place when it is an acceptable date
+    // (kInvalidDateMessage tells the user otherwise): the days are imported
+    // in list order, and an earlier day after later ones would be skipped as
+    // already added. A day listed already is not doubled. False when refused;
+    // the selection stays on its day.
     bool add(std::string_view day, const LocalDate& today);
 
   private:

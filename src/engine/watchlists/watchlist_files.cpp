@@ -15,14 +15,6 @@ std::string listPath(const ProgramFolder& folder, int number) {
     return folder.path(watchlistFileName(number));
 }
 
-bool removeIfPresent(const std::string& path) {
-    return std::remove(path.c_str()) == 0 || errno == ENOENT;
-}
-
-bool renameFile(const std::string& from, const std::string& to) {
-    return std::rename(from.c_str(), to.c_str()) == 0;
-}
-
 }  // namespace
 
 std::string watchlistFileName(int number) {
@@ -52,6 +44,18 @@ std::vector<std::string> readLines(std::string_view sjisBytes, const LineLimits&
     return lines;
 }
 
+bool readsWhole(std::string_view sjisBytes, const LineLimits& limits) {
+    std::size_t count = 0;
+    bool whole = true;
+    fileio::forEachLine(sjisBytes, [&](std::string_view line) {
+        while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        std::string_view kept = fitLine(line, limits.buffer);
+        if (kept.size() != line.size()) whole = false;
+        if (!kept.empty() || !limits.skipBlank) ++count;
+    });
+    return whole && count <= limits.maxLines;
+}
+
 std::vector<std::string> readLineFile(const std::string& path, const LineLimits& limits) {
     auto bytes = fileio::readFile(path);
     if (!bytes) return {};
@@ -74,8 +78,7 @@ StockCode lineCode(std::string_view line) {
 }
 
 std::vector<std::string> readTitles(const ProgramFolder& folder) {
-    LineLimits limits{kTitleLineBuffer, kMaxWatchlists, false};
-    return readLineFile(folder.path(kTitleFileName), limits);
+    return readLineFile(folder.path(kTitleFileName), kTitleLimits);
 }
 
 bool writeTitles(const ProgramFolder& folder, const std::vector<std::string>& titles) {
@@ -86,39 +89,29 @@ std::vector<std::string> readWatchlistEntries(const ProgramFolder& folder, int n
     return readLineFile(listPath(folder, number), LineLimits{});
 }
 
+NumberedListStore watchlistListStore(const ProgramFolder& folder) {
+    NumberedListStore store;
+    // Watchlist k + 1 lives in "Focus{k+1}.lst".
+    store.pathOf = [folder](int k) { return listPath(folder, k + 1); };
+    store.sparePath = folder.path(kSwapFileName);
+    store.readTitles = [folder] { return readTitles(folder); };
+    store.writeTitles = [folder](const std::vector<std::string>& titles) {
+        return writeTitles(folder, titles);
+    };
+    return store;
+}
+
 bool renumberAfterDelete(const ProgramFolder& folder, int deleted, int last) {
-    if (!removeIfPresent(listPath(folder, deleted))) return false;
-    for (int number = deleted; number < last; ++number) {
-        std::string from = listPath(folder, number + 1);
-        if (!fileio::fileExists(from)) continue;
-        // rename replaces nothing here: the file of `number` was moved or removed
-        // in the step before.
-        if (!renameFile(from, listPath(folder, number))) return false;
-    }
-    return true;
+    const NumberedListStore store = watchlistListStore(folder);
+    FileMoves moves(store.rename);
+    return closeNumberedGap(store, deleted - 1, last - 1, moves) &&
+           fileio::removeFileIfPresent(store.sparePath);
 }
 
 bool swapWatchlistFiles(const ProgramFolder& folder, int a, int b) {
-    const std::string pathA = listPath(folder, a);
-    const std::string pathB = listPath(folder, b);
-    const std::string scratch = folder.path(kSwapFileName);
-    const bool hasA = fileio::fileExists(pathA);
-    const bool hasB = fileio::fileExists(pathB);
-    if (hasA && !hasB) return renameFile(pathA, pathB);
-    if (hasB && !hasA) return renameFile(pathB, pathA);
-    if (!hasA) return true;
-    if (!renameFile(pathA, scratch)) return false;
-    if (!renameFile(pathB, pathA)) {
-        renameFile(scratch, pathA);
-        return false;
-    }
-    if (!renameFile(scratch, pathB)) {
-        // Put both back rather than leave a list only in the scratch file.
-        renameFile(pathA, pathB);
-        renameFile(scratch, pathA);
-        return false;
-    }
-    return true;
+    const NumberedListStore store = watchlistListStore(folder);
+    FileMoves moves(store.rename);
+    return swapNumberedFiles(store, a - 1, b - 1, moves);
 }
 
 }  // namespace tav

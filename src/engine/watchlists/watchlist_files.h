@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/numbered_titles.h"
 #include "core/stock_code.h"
 #include "data/program_folder.h"
 
@@ -51,6 +52,11 @@ std::string_view fitLine(std::string_view line, std::size_t buffer);
 // overlong line is dropped rather than read as a line of its own.
 std::vector<std::string> readLines(std::string_view sjisBytes, const LineLimits& limits);
 
+// True when readLines keeps every line of the bytes whole: none longer than
+// the buffer allows, no more than maxLines. A rewrite from what was read
+// would otherwise drop the rest.
+bool readsWhole(std::string_view sjisBytes, const LineLimits& limits);
+
 // Reads a file's lines; a missing file reads as no lines.
 std::vector<std::string> readLineFile(const std::string& path, const LineLimits& limits);
 
@@ -63,20 +69,22 @@ StockCode lineCode(std::string_view line);
 
 // The watchlist titles: the lines of "Focus.inf", at most kMaxWatchlists. Blank
 // lines are titles too, since line n names the file of watchlist n.
+inline constexpr LineLimits kTitleLimits{kTitleLineBuffer, kMaxWatchlists, false};
 std::vector<std::string> readTitles(const ProgramFolder& folder);
 bool writeTitles(const ProgramFolder& folder, const std::vector<std::string>& titles);
 
 // Entries of watchlist n; a missing file is an empty list.
 std::vector<std::string> readWatchlistEntries(const ProgramFolder& folder, int number);
 
-// After watchlist `deleted` of `last` is removed: its file goes and the files
-// of deleted+1 ... last are renamed one number down. Renaming never leaves a
-// list half copied; a missing file simply stays missing under its new number.
-bool renumberAfterDelete(const ProgramFolder& folder, int deleted, int last);
+// "Focus.inf" and the "Focus%d.lst" files as a numbered list (entry k is
+// watchlist k + 1).
+NumberedListStore watchlistListStore(const ProgramFolder& folder);
 
-// Exchanges the files of watchlists a and b through "Focus.bak" by renames. A
-// missing file is handled (the other file just changes number) and a stale
-// "Focus.bak" is never taken for a list.
+// The file moves alone, numbered from 1, all or nothing: after watchlist
+// `deleted` of `last` is removed its file goes and the later files move one
+// number down; a swap exchanges two files through "Focus.bak". A missing file
+// simply stays missing under its new number.
+bool renumberAfterDelete(const ProgramFolder& folder, int deleted, int last);
 bool swapWatchlistFiles(const ProgramFolder& folder, int a, int b);
 
 }  // namespace tav

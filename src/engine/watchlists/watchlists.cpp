@@ -7,6 +7,7 @@
 
 #include "core/file_io.h"
 #include "core/text.h"
+#include "data/folder_lock.h"
 #include "data/stock_master.h"
 #include "watchlists/watchlist_import.h"
 
@@ -53,6 +54,23 @@ std::string entryLine(StockCode code, const std::string& name) {
 }
 
 }  // namespace
+
+bool Watchlists::mayWrite() {
+    if (readOnly) prompter_.message(kFolderInUseMessage, MessageIcon::Stop);
+    return !readOnly;
+}
+
+bool Watchlists::mayChange(const std::string& path, const LineLimits& limits) {
+    if (!mayWrite()) return false;
+    auto bytes = fileio::readFile(path);
+    if (bytes && !readsWhole(*bytes, limits)) {
+        std::string name = path.substr(path.rfind('/') + 1);
+        prompter_.message("[" + name + "]　に長すぎる行か多すぎる行があるため、変更できません。",
+                          MessageIcon::Stop);
+        return false;
+    }
+    return true;
+}
 
 // The master-list names of the codes (the first line of each wins), read in
 // one pass however many codes a copy of a whole market brings.
@@ -157,6 +175,8 @@ std::vector<Watchlists::Placement> Watchlists::appendCodes(std::span<const Stock
                                                            int number, bool quiet) {
     std::vector<Placement> placed(codes.size(), Placement::Missing);
     const std::string path = listPath(number);
+    // An append keeps every line, so only the lock matters.
+    if (!mayWrite()) return placed;
     std::set<StockCode> listed;
     for (const std::string& line : readLineFile(path, LineLimits{}))
         listed.insert(lineCode(line));
@@ -309,6 +329,11 @@ bool Watchlists::clearAll() {
 bool Watchlists::saveDisplayedWatchlist() {
     const int number = displayedWatchlist();
     if (!validWatchlist(number)) return false;
+    if (!mayChange(listPath(number), LineLimits{})) {
+        // The entries on show go back to what the file holds.
+        reload();
+        return false;
+    }
     std::vector<std::string> lines;
     lines.reserve(entries_.size());
     for (const WatchlistEntry& entry : entries_)
@@ -329,6 +354,7 @@ bool Watchlists::replaceWatchlist(int number, std::vector<std::string> lines) {
 }
 
 bool Watchlists::saveTitles() {
+    if (!mayChange(folder_.path(kTitleFileName), kTitleLimits)) return false;
     return writeTitles(folder_, titles());
 }
 
@@ -358,6 +384,7 @@ bool Watchlists::addWatchlist() {
         prompter_.message(kTooManyWatchlists, MessageIcon::Stop);
         return false;
     }
+    if (!mayChange(folder_.path(kTitleFileName), kTitleLimits)) return false;
     auto title = askTitle(kAddDialog, "");
     if (!title) return false;
     if (!fileio::appendToFile(folder_.path(kTitleFileName), text::sjisFromUtf8(*title) + "\n"))
@@ -391,39 +418,23 @@ bool Watchlists::deleteWatchlist() {
     if (!prompter_.askYesNo(deleteQuestion(titles_[static_cast<std::size_t>(number - 1)]), QuestionKind::Destructive))
         return false;
     const int last = watchlistCount();
-    const std::vector<std::string> old = titles_;
-    titles_.erase(titles_.begin() + (number - 1));
-    if (!saveTitles()) {
-        titles_ = old;
-        return false;
-    }
-    const bool renumbered = renumberAfterDelete(folder_, number, last);
+    NumberedTitles list(watchlistListStore(folder_));
+    list.reload();
+    if (!list.remove(number - 1)) return false;
     std::move(strategyNumbers.begin() + number, strategyNumbers.end(),
               strategyNumbers.begin() + (number - 1));
     strategyNumbers.back() = 0;
     const int remaining = last - 1;
     select(position_ <= watchlistPosition(remaining) ? position_ : position_ - 1);
-    return renumbered;
+    return true;
 }
 
 bool Watchlists::moveWatchlist(int from, int to) {
     titlesRead_ = false;
     if (!validWatchlist(from) || !validWatchlist(to)) return false;
-    auto& list = titles_;
-    auto swapTitles = [&] {
-        std::swap(list[static_cast<std::size_t>(from - 1)], list[static_cast<std::size_t>(to - 1)]);
-    };
-    swapTitles();
-    if (!saveTitles()) {
-        swapTitles();
-        return false;
-    }
-    if (!swapWatchlistFiles(folder_, from, to)) {
-        // Titles and files must keep matching.
-        swapTitles();
-        saveTitles();
-        return false;
-    }
+    NumberedTitles list(watchlistListStore(folder_));
+    list.reload();
+    if (!list.swap(from - 1, to - 1)) return false;
     std::swap(strategyNumbers[static_cast<std::size_t>(from - 1)],
               strategyNumbers[static_cast<std::size_t>(to - 1)]);
     select(watchlistPosition(to));
@@ -446,6 +457,7 @@ bool Watchlists::importEntries(const std::string& path) {
     auto source = fileio::readFile(path);
     if (!source) return false;
     ImportedLines imported = readImportLines(*source);
+    if (!mayWrite()) return false;
     if (!fileio::appendToFile(listPath(number), imported.bytes)) return false;
     // The list shows what reached the file, also when a bad line stopped the import.
     reload();

@@ -38,6 +38,9 @@ class Watchlists {
     // Settings kept with the options: the entry list sorted by text, and the
     // strategy (1-based, 0 = none) each watchlist uses for its signal marks.
     bool sorted = false;
+    // Another instance holds the folder: every change is refused with a
+    // message, so neither instance writes over the other's edits.
+    bool readOnly = false;
     std::array<uint8_t, kMaxWatchlists> strategyNumbers{};
 
     // --- The combined list ---
@@ -124,6 +127,11 @@ class Watchlists {
     std::optional<std::string> batchSource() const;
 
   private:
+    // False, with a message, while read-only.
+    bool mayWrite();
+    // Whether the file may be changed: not while read-only, and not when
+    // rewriting it from what was read would drop part of it. Says why not.
+    bool mayChange(const std::string& path, const LineLimits& limits);
     std::string listPath(int number) const;
     bool validWatchlist(int number);
     enum class Placement { Missing, Added, AlreadyThere };

@@ -95,6 +95,25 @@ TEST(ReferencePass, MatchesOnRandomSeriesAndSettings) {
     }
 }
 
+// Volumes near 2^63 (a hostile page or archive can carry them) overflow
+// 64-bit sums: both passes agree, without undefined behaviour, and the
+// series-wide mean stays at its ceiling instead of wrapping negative.
+TEST(ReferencePass, MatchesWithVolumesNearTheLimit) {
+    std::mt19937_64 random(63);
+    for (int64_t volume : {INT64_MAX, INT64_MAX - 7, INT64_MIN, INT64_MIN + 1}) {
+        std::vector<DailyBar> bars = test::randomBars(random, 120);
+        for (std::size_t i = 0; i < bars.size(); i += 1 + i % 3) bars[i].volume = volume;
+        std::string difference = comparePasses(bars, AnalysisSettings{});
+        ASSERT_TRUE(difference.empty()) << volume << ": " << difference;
+    }
+    std::vector<DailyBar> bars = test::randomBars(random, 60);
+    for (DailyBar& bar : bars) bar.volume = INT64_MAX;
+    AnalysisState state;
+    recomputeIndicators(bars, AnalysisSettings{}, state);
+    EXPECT_EQ(state.values.meanVolume, INT64_MAX);
+    EXPECT_EQ(state.values.volumeGuide, INT64_MAX);
+}
+
 // A zero-filled parameter block (a short settings file) and the largest
 // byte values must neither index outside the series nor divide by zero.
 TEST(ReferencePass, MatchesWithEveryParameterAtItsExtremes) {

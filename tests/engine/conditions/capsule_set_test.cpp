@@ -87,6 +87,37 @@ TEST_F(CapsuleSetTest, CopyAsksAndRefusesItself) {
     EXPECT_EQ(markOf(4), 4);
 }
 
+// The target gets what the user sees, and the source file agrees with memory.
+TEST_F(CapsuleSetTest, CopySavesTheEditedSourceFirst) {
+    CapsuleSet set(temp.str(), prompter);
+    set.open(0);
+    ASSERT_TRUE(set.addRow(Condition{4, 0, 0, 5, 1, 0, 0, 0, 0, 0}));
+    ASSERT_TRUE(set.copyCapsuleTo(2));
+    EXPECT_FALSE(set.changed());
+    EXPECT_EQ(readCapsuleFile(file(1)), set.capsule());
+    EXPECT_EQ(readCapsuleFile(file(3)), set.capsule());
+    set.select(2);
+    EXPECT_EQ(set.capsule().rowCount, 2);
+}
+
+// A rename that fails mid-way leaves the set, the titles and the files as they were.
+TEST_F(CapsuleSetTest, AFailedMoveChangesNothing) {
+    CapsuleSet set(temp.str(), prompter);
+    set.open(1);
+    int renames = 0;
+    set.store().rename = [&](const std::string& from, const std::string& to) {
+        return ++renames != 2 && plainRename(from, to);
+    };
+    EXPECT_FALSE(set.deleteCapsule());
+    renames = 0;
+    EXPECT_FALSE(set.moveCapsuleDown());
+    EXPECT_EQ(set.count(), 4);
+    EXPECT_EQ(set.current(), 1);
+    EXPECT_EQ(titlesOnDisk(), (std::vector<std::string>{"一", "二", "三", "四"}));
+    for (int n = 1; n <= 4; ++n) EXPECT_EQ(markOf(n), n);
+    EXPECT_FALSE(std::filesystem::exists(temp / "Capsel.bak"));
+}
+
 TEST_F(CapsuleSetTest, MoveSwapsTitlesAndFiles) {
     CapsuleSet set(temp.str(), prompter);
     set.open(0);

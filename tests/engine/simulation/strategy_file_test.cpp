@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "core/text.h"
 #include "simulation/strategy_list.h"
 #include "support/recording_prompter.h"
@@ -194,6 +196,25 @@ TEST_F(StrategyListTest, CopyAddRenameAndInitialise) {
     EXPECT_TRUE(list.strategy().tactics.empty());
     EXPECT_EQ(list.strategy().tradingMode, kModeLong);
     EXPECT_TRUE(list.changed());
+}
+
+TEST_F(StrategyListTest, CopySavesFirstAndAFailedDeleteChangesNothing) {
+    StrategyList list(temp.str(), prompter);
+    list.open(0);
+    ASSERT_TRUE(list.addTactic());
+    ASSERT_TRUE(list.copyStrategyTo(1));
+    EXPECT_FALSE(list.changed());
+    EXPECT_EQ(loadStrategy(temp.str(), 1)->strategy, list.strategy());
+    EXPECT_EQ(loadStrategy(temp.str(), 2)->strategy, list.strategy());
+
+    list.store().writeTitles = [](const std::vector<std::string>&) { return false; };
+    EXPECT_FALSE(list.deleteStrategy());
+    EXPECT_FALSE(list.moveStrategyDown());
+    EXPECT_EQ(list.count(), 4);
+    EXPECT_EQ(readStrategyNames(temp.str()), (std::vector<std::string>{"一", "二", "三", "四"}));
+    EXPECT_EQ(markOf(3), 3);
+    EXPECT_EQ(markOf(4), 4);
+    EXPECT_TRUE(exists("Trade4.pat"));
 }
 
 TEST_F(StrategyListTest, DroppedConditionsAreReported) {

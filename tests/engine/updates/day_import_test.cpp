@@ -30,10 +30,8 @@ TEST(DayCsv, LinesBecomeDataLinesAndIndexCodesAreMapped) {
     EXPECT_EQ(second->code, 1001);
     EXPECT_EQ(second->text, "20240105,2400,2410,2390,2405,0\n");
 
-    // Empty fields are no fields: the columns do not shift, but too few fail.
-    auto gap = parseDayLine("2024/01/05,,7203,,name,1,2,3,4,5");
-    ASSERT_TRUE(gap);
-    EXPECT_EQ(gap->text, "20240105,1,2,3,4,5\n");
+    // An empty field keeps its column, so the line is no price line.
+    EXPECT_FALSE(parseDayLine("2024/01/05,,7203,,name,1,2,3,4,5"));
     EXPECT_FALSE(parseDayLine("2024/01/05,7203,name,1,,2,3,4"));
 
     // Nothing that could leave "Data" or is no price line is taken.

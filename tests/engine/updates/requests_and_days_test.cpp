@@ -138,6 +138,14 @@ TEST(DayList, EditsAreSafeOnEmptyListsAndWithoutSelection) {
     EXPECT_EQ(list.days(), (std::vector<std::string>{"20240109"}));
     EXPECT_TRUE(list.removeSelected());
     EXPECT_EQ(list.selected(), -1);
+
+    // Typed days stay in date order, once each: an earlier day typed last is
+    // imported first rather than skipped as already added.
+    DayList typed({"20240108", "20240110"});
+    typed.select(1);
+    for (const char* day : {"20240109", "20240105", "20240110"}) EXPECT_TRUE(typed.add(day, today));
+    EXPECT_EQ(typed.days(), (std::vector<std::string>{"20240105", "20240108", "20240109", "20240110"}));
+    EXPECT_EQ(typed.selected(), 3);
     EXPECT_FALSE(list.removeSelected());
 
     EXPECT_FALSE(list.add("20240111", today));

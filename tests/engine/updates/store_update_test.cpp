@@ -410,6 +410,39 @@ TEST_F(StoreUpdates, ASplitAdjustedRefetchReachesBackAsFarAsTheStoredBars) {
     EXPECT_EQ(written.back().dateText(), "20240614");
 }
 
+// A file reaching further back than the site: no re-fetch loses those bars.
+TEST_F(StoreUpdates, NoRefetchReachesLessFarBackThanTheFile) {
+    const std::string older = "19990104,50,60,40,55,100\n19990105,55,65,45,60,200\n";
+    const std::string path = root().string() + "/Data/" + std::to_string(stocks[0]) + ".txt";
+    auto storeOlderFile = [&] {
+        test::writeFile(path, older + prices(marketBars(*market_, stocks[0], 20240101, 20240614)));
+    };
+    storeOlderFile();
+    ASSERT_TRUE(selectSecurity(*workspace, stocks[0]));
+    ASSERT_TRUE(deleteAndRefetch(*workspace));
+    std::string written = test::readFile(path);
+    EXPECT_TRUE(written.starts_with(older));
+    EXPECT_TRUE(written.ends_with(prices(marketBars(*market_, stocks[0], 20240101, 20240614))));
+    EXPECT_EQ(firstDateDisorder(loadSeries(path)), -1);
+
+    // The batch download keeps them as well.
+    test::writeFile(root() / "Focus1.lst", std::to_string(stocks[0]) + " x\n");
+    storeOlderFile();
+    ASSERT_TRUE(batchDownload(*workspace, 1));
+    EXPECT_TRUE(test::readFile(path).starts_with(older));
+
+    // Split-adjusted prices cannot be joined to them: nothing is written.
+    storeOlderFile();
+    const std::string before = test::readFile(path);
+    ASSERT_TRUE(workspace->loadStoredSeries(stocks[0]));
+    tools.prompter.calls.clear();
+    EXPECT_FALSE(splitAdjustedRefetch(*workspace));
+    EXPECT_EQ(test::readFile(path), before);
+    ASSERT_EQ(tools.prompter.messages().size(), 1u);
+    EXPECT_NE(tools.prompter.messages()[0].find("分割調整できません"), std::string::npos);
+    EXPECT_EQ(workspace->series().count(), static_cast<int>(loadSeries(path).size()));
+}
+
 TEST_F(StoreUpdates, DiscardSetsFilesAsideUntilTheRebuildWentThrough) {
     tools.clock.date = {2024, 6, 7};
     ASSERT_TRUE(createFrom("20240501"));
@@ -471,7 +504,8 @@ TEST_F(StoreUpdates, ABatchDownloadReadsWholeCodesAndWritesOnlyWholeFetches) {
                                                std::to_string(stocks[0]) + " x\n");
     // The Japanese pages break off on their third page.
     pointAt(server_->host(), "", server_->host() + "/fault/truncate@2");
-    ASSERT_TRUE(batchDownload(*workspace, 1));
+    // The cut-off entry makes the run a failure.
+    EXPECT_FALSE(batchDownload(*workspace, 1));
     // 10101 is a US stock, not the index 1010.
     EXPECT_EQ(file(kDefaultCode), index);
     EXPECT_FALSE(loadSeries(root().string() + "/Data/10101.txt").empty());

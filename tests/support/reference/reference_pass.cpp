@@ -103,8 +103,8 @@ int64_t plainVolumeAverage(Bars bars, int i, int n) {
     bool thousands = false;
     for (int t = std::max(0, i - n + 1); t <= i; ++t)
         if (bars[t].volume > 1'000'000) thousands = true;
-    int64_t sum = 0;
-    int64_t thousandsSum = 0;
+    Wide sum = 0;
+    Wide thousandsSum = 0;
     for (int t = i - n + 1; t <= i; ++t) {
         if (t < 1) continue;
         sum += volumeContribution(bars, t);
@@ -307,7 +307,7 @@ void plainVolumeRatios(Bars bars, const AnalysisSettings& s) {
     for (int j = n; j < count(bars); ++j) {
         if (bars[j].close <= 0 || bars[j - n].close <= 0) continue;
         __int128 weightedSum = 0;
-        int64_t volumeSum = 0;
+        Wide volumeSum = 0;
         for (int t = j - n + 1; t <= j; ++t) {
             if (t < 1) continue;
             weightedSum += static_cast<__int128>(closeOrPrevious(bars, t)) * bars[t].volume;

@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTimer>
+#include <cstdlib>
+#include <functional>
+
+#include "dialogs/condition_dialog.h"
+#include "dialogs/split_dialog.h"
+#include "dialogs/stop_dialog.h"
+#include "dialogs/strategy_editor_dialog.h"
+#include "dialogs/tactic_dialog.h"
+#include "support/recording_prompter.h"
+#include "support/temp_folder.h"
+
+namespace tav::desktop {
+namespace {
+
+// Runs `act` on the modal dialog of type D as soon as it is open.
+template <typename D>
+void whenOpen(std::function<void(D&)> act) {
+    QTimer::singleShot(0, [act] {
+        if (auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget())) act(*dialog);
+    });
+}
+
+// Saves a picture of the widget when TAV_SCREENSHOTS names a folder, for a look by eye.
+void shoot(QWidget& widget, const char* name) {
+    if (const char* folder = std::getenv("TAV_SCREENSHOTS"))
+        widget.grab().save(QString::fromUtf8(folder) + "/" + name + ".png");
+}
+
+TEST(StrategyEditor, BuildsAStrategyThroughTheWidgetsAndSavesTheExpectedFile) {
+    test::TempFolder temp;
+    test::RecordingPrompter prompter;
+    StrategyEditorDialog editor(temp.str(), 0, SimulationSettings{}, prompter);
+    editor.show();
+    prompter.inputs = {std::string("順張り")};
+    editor.button(QStringLiteral("追加"))->click();
+    ASSERT_EQ(editor.strategies()->count(), 1);
+    editor.button(QStringLiteral("行追加"))->click();
+    ASSERT_EQ(editor.tactics()->count(), 1);
+
+    // A buy condition: "陽線" of 足形・他.
+    whenOpen<ConditionDialog>([](ConditionDialog& d) {
+        d.tabs()->setCurrentIndex(3);
+        EXPECT_FALSE(d.control(1074)->isEnabled());
+        shoot(d, "condition_dialog");
+        d.accept();
+    });
+    editor.button(QStringLiteral("列追加"))->click();
+    ASSERT_EQ(editor.columns()->count(), 1);
+
+    // A stop: 損切り of 5 % below the entry; a value out of range is refused first.
+    editor.tabs()->setCurrentIndex(2);
+    whenOpen<StopDialog>([&](StopDialog& d) {
+        shoot(d, "stop_dialog");
+        d.valueEdit()->setText("70000");
+        d.accept();
+        EXPECT_EQ(prompter.messages().back(),
+                  "「値」には 0 から 32767 までの整数を入力してください。");
+        d.valueEdit()->setText("5");
+        d.accept();
+    });
+    editor.button(QStringLiteral("列追加"))->click();
+    ASSERT_EQ(editor.columns()->count(), 1);
+
+    whenOpen<SplitDialog>([](SplitDialog& d) {
+        d.methodList()->setCurrentIndex(1);
+        d.amountEdit()->setText("2");
+        d.stepEdit()->setText("-1");
+        shoot(d, "split_dialog");
+        d.accept();
+    });
+    editor.button(QStringLiteral("分割指定"))->click();
+    EXPECT_TRUE(editor.splitSummary()->text().startsWith(QStringLiteral("定数法：[ 2 ]単元")));
+    whenOpen<TacticDialog>([](TacticDialog& d) {
+        shoot(d, "tactic_dialog");
+        d.reject();
+    });
+    editor.button(QStringLiteral("行設定"))->click();
+    shoot(editor, "strategy_editor");
+
+    editor.button(QStringLiteral("終了"))->click();
+    EXPECT_EQ(test::readFile(temp / "Trade.inf"), "\x8f\x87\x92\xa3\x82\xe8\n");
+    EXPECT_EQ(test::readFile(temp / "Trade1.pat"),
+              "[TYPE]\n0 0 0 0 0\n"
+              "[TACT]\n0 0 0 0 0 0 0 0 0 0 \x90\xed\x8f\x70\x31\n"
+              "[RESERVE]\n0 0 0 0 0 0 0 0 0 0\n"
+              "[BUY]\n0 0 0 0 0 0 0 0 0 0,3 0 0 0 0 0 0 0 0 0\n"
+              "[SELL]\n\n"
+              "[STOP]\n0 0 0 0 0 0 0 0 0 0,0 0 0 0 5 0 0 0 0 0\n"
+              "[SPLIT]\n1 2 -1 0 0 0 0 0 0 0\n");
+}
+
+}  // namespace
+}  // namespace tav::desktop
