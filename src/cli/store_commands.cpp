@@ -7,6 +7,8 @@
 #include "json_output.h"
 #include "update_commands.h"
 
+#include "workspace_market_api.h"
+
 namespace tav::cli {
 
 namespace {
@@ -96,7 +98,11 @@ int runDelete(CommandContext& context) {
 }
 
 int runUpdateMaster(CommandContext& context) {
-    if (context.line.words.size() != 1) return usageError("usage: update-master");
+    if (context.line.words.size() != 1) return usageError("usage: update-master [--source api]");
+    if (auto source = context.line.option("source")) {
+        if (*source != "api") return usageError("usage: update-master [--source api]");
+        return updateMasterFromApi(context.workspace) ? kExitOk : kExitFailed;
+    }
     return context.workspace.updateMasterFromArchive(false) ? kExitOk : kExitFailed;
 }
 

@@ -6,6 +6,7 @@
 #include "updates/archive_update.h"
 #include "watchlists/entry_lists.h"
 #include "workspace_archive.h"
+#include "workspace_market_api.h"
 #include "workspace_quotes.h"
 #include "workspace_updates.h"
 
@@ -38,12 +39,27 @@ void presetStartDate(CommandContext& context) {
     if (auto from = context.line.option("from")) context.prompter.presetInput = *from;
 }
 
+// "--mode 0|1|2|3", or "--source api" (mode 3) and "--source archive"
+// (the stored archive mode, the public server when it was the API).
 std::optional<SourceMode> modeOption(CommandContext& context, bool& bad) {
     bad = false;
     auto text = context.line.option("mode");
+    auto source = context.line.option("source");
+    if (text && source) {
+        bad = true;
+        return std::nullopt;
+    }
+    if (source) {
+        if (*source == "api") return SourceMode::Api;
+        if (*source != "archive") bad = true;
+        int stored = context.workspace.options().updateOption;
+        return stored == static_cast<int>(SourceMode::Api) || stored >= kSourceModeCount
+                   ? SourceMode::Net
+                   : static_cast<SourceMode>(stored);
+    }
     if (!text) return std::nullopt;
-    if (*text == "0" || *text == "1" || *text == "2")
-        return static_cast<SourceMode>(std::stoi(*text));
+    if (text->size() == 1 && (*text)[0] >= '0' && (*text)[0] < '0' + kSourceModeCount)
+        return static_cast<SourceMode>((*text)[0] - '0');
     bad = true;
     return std::nullopt;
 }
@@ -91,10 +107,12 @@ int runShow(CommandContext& context) {
 
 int runUpdate(CommandContext& context) {
     if (context.line.words.size() != 1)
-        return usageError("usage: update [--from YYYYMMDD] [--mode 0|1|2]");
+        return usageError("usage: update [--from YYYYMMDD] [--mode 0|1|2|3 | --source archive|api]");
     bool badMode = false;
     auto mode = modeOption(context, badMode);
-    if (badMode) return usageError("--mode must be 0 (disk), 1 (net) or 2 (member server)");
+    if (badMode)
+        return usageError("--mode must be 0 (disk), 1 (net), 2 (member server) or 3 (data API); "
+                          "--source archive or api, not both");
     Workspace& workspace = context.workspace;
     workspace.initProgramFolder();
     if (workspace.periodMode != PeriodMode::Daily) return exitCode(updateCommand(workspace, false));
@@ -108,7 +126,7 @@ int runUpdate(CommandContext& context) {
     if (!proposal) return kExitFailed;
     ArchiveRunResult result = runArchiveUpdate(workspace, *proposal);
     std::cout << "days added: " << result.imported << ", skipped: " << result.skipped;
-    std::string last = lastStoredDate(workspace.folder());
+    std::string last = lastStoredDate(workspace.folder(), proposal->mode);
     if (!last.empty()) std::cout << ", store up to " << last;
     std::cout << '\n';
     // The source mode of the run is kept, as the dialog's run button does.
@@ -119,10 +137,18 @@ int runUpdate(CommandContext& context) {
 int runRefetch(CommandContext& context) {
     const auto& words = context.line.words;
     if (words.size() != 2)
-        return usageError("usage: refetch CODE [--period daily|weekly|monthly] [--split-adjusted]");
+        return usageError(
+            "usage: refetch CODE [--period daily|weekly|monthly] [--split-adjusted] [--source api]");
     auto code = parseCodeArgument(words[1]);
     if (!code) return usageError("not a security code: " + words[1]);
     Workspace& workspace = context.workspace;
+    if (auto source = context.line.option("source")) {
+        if (*source != "api" || workspace.periodMode != PeriodMode::Daily)
+            return usageError("--source api re-fetches the daily series from the data API");
+        bool fetched = refetchFromApi(workspace, *code) && workspace.loadStoredSeries(*code);
+        if (fetched) printSummary(workspace);
+        return exitCode(fetched);
+    }
     workspace.loadStoredSeries(*code);
     bool fetched = context.line.flag("split-adjusted")
                        ? workspace.requireWritableStore() && splitAdjustedRefetch(workspace)

@@ -6,6 +6,7 @@
 #include "core/file_io.h"
 #include "updates/store_discard.h"
 #include "updates/trading_days.h"
+#include "workspace_market_api.h"
 #include "workspace_updates.h"
 
 namespace tav {
@@ -33,6 +34,7 @@ ArchiveTools archiveTools(Workspace& workspace) {
     ArchiveTools tools{workspace.folder(), platform.http, platform.lzh, platform.prompter,
                        workspace.endpoints()};
     tools.today = formatDate(platform.clock.today());
+    tools.fetchDay = apiDayFetcher(apiAccess(workspace));
     return tools;
 }
 
@@ -40,7 +42,9 @@ std::optional<ArchiveChoice> proposeArchiveUpdate(Workspace& workspace) {
     std::error_code error;
     std::filesystem::create_directories(workspace.folder().path("Source"), error);
     LocalDate today = workspace.platform().clock.today();
-    std::string last = lastStoredDate(workspace.folder());
+    int mode = workspace.options().updateOption;
+    auto source = static_cast<SourceMode>(std::clamp(mode, 0, kSourceModeCount - 1));
+    std::string last = lastStoredDate(workspace.folder(), source);
     if (last.empty()) {
         Prompter& prompter = workspace.prompter();
         prompter.message(kNoStoreMessage, MessageIcon::Warning);
@@ -54,8 +58,7 @@ std::optional<ArchiveChoice> proposeArchiveUpdate(Workspace& workspace) {
     }
     ArchiveChoice choice;
     choice.days = tradingDaysAfter(last, today);
-    int mode = workspace.options().updateOption;
-    choice.mode = static_cast<SourceMode>(std::clamp(mode, 0, kSourceModeCount - 1));
+    choice.mode = source;
     return choice;
 }
 

@@ -1,5 +1,7 @@
 #include "archive_days_dialog.h"
 
+#include "updates/archive_update.h"
+
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QInputDialog>
@@ -18,7 +20,7 @@ ArchiveDaysDialog::ArchiveDaysDialog(const std::vector<std::string>& days, int s
     for (const std::string& day : days)
         list_->addItem(QString::fromStdString(day));
     if (list_->count() > 0) list_->setCurrentRow(0);
-    mode_->setRange(0, 2);
+    mode_->setRange(0, kSourceModeCount - 1);
     mode_->setValue(sourceMode);
 
     auto* remove = new QPushButton(QStringLiteral("削除"), this);

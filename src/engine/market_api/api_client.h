@@ -35,7 +35,7 @@ struct ApiClientOptions {
     // A server that keeps handing out pagination keys is not followed forever.
     int maxPages = 2000;
     // Waits out a Retry-After (tests pass a recorder instead of sleeping).
-    std::function<void(std::chrono::seconds)> wait;
+    std::function<void(std::chrono::seconds)> wait = {};
 };
 
 class ApiClient {

@@ -105,6 +105,15 @@ std::string lastStoredDate(const ProgramFolder& folder) {
     return bars.empty() ? std::string() : std::string(bars.back().dateText());
 }
 
+std::string lastStoredDate(const ProgramFolder& folder, SourceMode mode) {
+    std::string last = lastStoredDate(folder);
+    if (mode != SourceMode::Api) return last;
+    auto topix = loadSeries(dataFilePath(folder, 1001, PeriodMode::Daily, StorageMode::Accumulate));
+    if (!topix.empty() && topix.back().dateText() > std::string_view(last))
+        last = std::string(topix.back().dateText());
+    return last;
+}
+
 std::string dayArchiveAddress(const Endpoints& endpoints, std::string_view day, SourceMode mode) {
     std::string address;
     if (mode == SourceMode::Member) {
@@ -127,20 +136,27 @@ DayOutcome importDay(ArchiveTools& tools, std::string_view day, SourceMode mode)
         tools.prompter.message(bracketed(day, kInvalidDateMessage), MessageIcon::Warning);
         return DayOutcome::Skipped;
     }
-    std::string last = lastStoredDate(tools.folder);
+    std::string last = lastStoredDate(tools.folder, mode);
     if (!last.empty() && std::string_view(day) <= std::string_view(last)) {
         tools.prompter.message(bracketed(day, "は既に追加・更新済みです。"), MessageIcon::Warning);
         return DayOutcome::Skipped;
     }
-    if (mode != SourceMode::Disk) {
-        DayOutcome downloaded = downloadDay(tools, day, mode);
-        if (downloaded != DayOutcome::Imported) return downloaded;
+    DayCsv parsed;
+    if (mode == SourceMode::Api) {
+        if (!tools.fetchDay) return DayOutcome::Stop;
+        FetchedDay fetched = tools.fetchDay(day);
+        if (fetched.outcome != DayOutcome::Imported) return fetched.outcome;
+        parsed = std::move(fetched.csv);
+    } else {
+        if (mode != SourceMode::Disk) {
+            DayOutcome downloaded = downloadDay(tools, day, mode);
+            if (downloaded != DayOutcome::Imported) return downloaded;
+        }
+        auto csv = fileio::readFile(tools.folder.sourcePath(std::string(day) + ".csv"));
+        if (!csv) return mode == SourceMode::Disk ? DayOutcome::Skipped : DayOutcome::Stop;
+        // A line dated another day would move the store's last date.
+        parsed = parseDayCsv(*csv, day);
     }
-    auto csv = fileio::readFile(tools.folder.sourcePath(std::string(day) + ".csv"));
-    if (!csv) return mode == SourceMode::Disk ? DayOutcome::Skipped : DayOutcome::Stop;
-
-    // A line dated another day would move the store's last date.
-    DayCsv parsed = parseDayCsv(*csv, day);
     DayImportResult written = appendDayLines(tools.folder, parsed.lines, [&](StockCode code) {
         tools.prompter.status(std::to_string(code));
     });

@@ -14,14 +14,16 @@
 #include "platform/http.h"
 #include "platform/lzh.h"
 #include "platform/prompter.h"
+#include "updates/day_csv.h"
 
 // The daily archives: for each trading day one file with that day's prices of
 // every security, appended line by line to the daily files.
 namespace tav {
 
 // Where a day's CSV comes from (the stored source-mode setting).
-enum class SourceMode : uint8_t { Disk = 0, Net = 1, Member = 2 };
-inline constexpr int kSourceModeCount = 3;
+// Api takes the day from the exchange's data API instead of an archive.
+enum class SourceMode : uint8_t { Disk = 0, Net = 1, Member = 2, Api = 3 };
+inline constexpr int kSourceModeCount = 4;
 
 // What the "株価データ追加" dialog runs: the days to add and the source.
 struct ArchiveChoice {
@@ -31,6 +33,16 @@ struct ArchiveChoice {
 // The dialog, shown the proposed choice; nullopt when it is cancelled. Without
 // a dialog the proposal runs as it is.
 using ArchiveDialog = std::function<std::optional<ArchiveChoice>(const ArchiveChoice&)>;
+
+enum class DayOutcome { Imported, Skipped, Stop };
+
+// A day taken from elsewhere than an archive: its lines when Imported; Skipped
+// for a day without trading; Stop after the failure was shown.
+struct FetchedDay {
+    DayOutcome outcome = DayOutcome::Stop;
+    DayCsv csv;
+};
+using DayFetcher = std::function<FetchedDay(std::string_view day)>;
 
 struct ArchiveTools {
     const ProgramFolder& folder;
@@ -44,6 +56,8 @@ struct ArchiveTools {
     // most; anything near these is no archive of ours.
     std::size_t maxArchiveBytes = std::size_t{32} << 20;
     std::uint64_t maxCsvBytes = std::uint64_t{64} << 20;
+    // Where SourceMode::Api days come from; unset, such a day stops the run.
+    DayFetcher fetchDay = {};
     // Today as YYYYMMDD: no later day is imported. Empty: no such check.
     std::string today = std::string();
 };
@@ -56,7 +70,9 @@ std::string lastStoredDate(const ProgramFolder& folder);
 // "/data/D.LZH" on the member server.
 std::string dayArchiveAddress(const Endpoints& endpoints, std::string_view day, SourceMode mode);
 
-enum class DayOutcome { Imported, Skipped, Stop };
+// The last day the store holds for a source: lastStoredDate, or for the data
+// API, which carries no series of 1010, the later of 1010's and 1001's.
+std::string lastStoredDate(const ProgramFolder& folder, SourceMode mode);
 
 // Imports one day: a day the store already holds is skipped with a message;
 // the server's not-found page skips the day silently; a failure to connect,

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "market_api/api_source.h"
+#include "workspace.h"
+
+// The data API's operations on the workspace: the access for its folder's
+// endpoint, the re-fetch of one security and the master list.
+namespace tav {
+
+ApiAccess apiAccess(Workspace& workspace);
+
+// Replaces the daily file of code by its split-adjusted bars from the API.
+// Stored days older than the API's history stay in front of them, so the
+// file never reaches less far back. The displayed series is read again when
+// it is this code's. True when the file was written.
+bool refetchFromApi(Workspace& workspace, StockCode code);
+
+// Replaces "Stock.lst" by the API's listed issues (indices, US listings and
+// currency pairs of the current list kept), the old list kept as "Stock.bak".
+bool updateMasterFromApi(Workspace& workspace);
+
+}  // namespace tav
