@@ -56,6 +56,7 @@ const std::map<std::string, Command>& commands() {
         {"show", {runShow, false, "show CODE [--period P]    show a security as the desktop does (file first, fetch when empty)"}},
         {"update", {runUpdate, true, "update [--from YYYYMMDD] [--mode 0|1|2|3 | --source archive|api]   add the trading days since the last stored day from the daily archives or the data API"}},
         {"refetch", {runRefetch, false, "refetch CODE [--period P] [--split-adjusted | --source api]   fetch a series afresh and replace its file (split-adjusted: with the site's split adjustment; api: the data API's split-adjusted daily bars)"}},
+        {"import", {runImport, false, "import CODE FILE [--format auto|yahoo|stooq|plain]   merge daily bars from a CSV file into the stored series (a preview and a question first)"}},
         {"update-list", {runUpdateList, false, "update-list N|MARKET [--download]   batch update of a watchlist or market"}},
         {"realtime", {runRealtime, false, "realtime [CODE]           add today's provisional bar from Realtime.txt or the quote page"}},
         {"capsules", {runCapsules, false, "capsules list | show N | add TITLE | rename N TITLE | copy N M | init N | delete N | move N up|down | add-row N ROW | delete-row N R | logic N and|or"}},

@@ -1,11 +1,16 @@
 #include "update_commands.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <iterator>
 #include <iostream>
 
+#include "core/file_io.h"
 #include "updates/archive_update.h"
 #include "watchlists/entry_lists.h"
 #include "workspace_archive.h"
+#include "workspace_csv_import.h"
 #include "workspace_market_api.h"
 #include "workspace_quotes.h"
 #include "workspace_updates.h"
@@ -155,6 +160,43 @@ int runRefetch(CommandContext& context) {
                        : updateCommand(workspace, true);
     if (fetched) printSummary(workspace);
     return exitCode(fetched);
+}
+
+int runImport(CommandContext& context) {
+    const auto& words = context.line.words;
+    const std::string usage = "usage: import CODE FILE [--format auto|yahoo|stooq|plain]";
+    if (words.size() != 3) return usageError(usage);
+    auto code = parseCodeArgument(words[1]);
+    if (!code) return usageError("not a security code: " + words[1]);
+    CsvLayout layout = CsvLayout::Auto;
+    if (auto format = context.line.option("format")) {
+        static const std::pair<const char*, CsvLayout> kLayouts[] = {
+            {"auto", CsvLayout::Auto}, {"yahoo", CsvLayout::Yahoo},
+            {"stooq", CsvLayout::Stooq}, {"plain", CsvLayout::Plain}};
+        auto found = std::find_if(std::begin(kLayouts), std::end(kLayouts),
+                                  [&](const auto& entry) { return *format == entry.first; });
+        if (found == std::end(kLayouts)) return usageError(usage);
+        layout = found->second;
+    }
+    // A price file of decades is a few hundred kilobytes.
+    constexpr std::uintmax_t kMaxCsvBytes = std::uintmax_t{64} << 20;
+    std::error_code error;
+    auto size = std::filesystem::file_size(words[2], error);
+    if (error || size > kMaxCsvBytes) {
+        std::cerr << "tavrento-cli: cannot read " << words[2] << (error ? "" : " (too large)") << '\n';
+        return kExitFailed;
+    }
+    auto bytes = fileio::readFile(words[2]);
+    if (!bytes) {
+        std::cerr << "tavrento-cli: cannot read " << words[2] << '\n';
+        return kExitFailed;
+    }
+    Workspace& workspace = context.workspace;
+    workspace.loadStoredSeries(*code);
+    if (!importCsvBars(workspace, *code, *bytes, layout)) return kExitFailed;
+    workspace.loadStoredSeries(*code);
+    printSummary(workspace);
+    return kExitOk;
 }
 
 int runUpdateList(CommandContext& context) {

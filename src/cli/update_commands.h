@@ -9,6 +9,7 @@ int runUpdate(CommandContext& context);
 int runRefetch(CommandContext& context);
 int runUpdateList(CommandContext& context);
 int runRealtime(CommandContext& context);
+int runImport(CommandContext& context);
 
 // The first start of a folder without a store: asks for the start date (or
 // takes --from) and imports the daily archives, reporting the days added and

@@ -1,0 +1,70 @@
+#include "workspace_csv_import.h"
+
+#include <cstdio>
+
+#include "core/file_io.h"
+#include "data/price_store.h"
+
+namespace tav {
+
+namespace {
+
+const char* layoutName(CsvLayout layout) {
+    switch (layout) {
+        case CsvLayout::Yahoo:
+            return "yahoo";
+        case CsvLayout::Stooq:
+            return "stooq";
+        case CsvLayout::Auto:
+        case CsvLayout::Plain:
+            break;
+    }
+    return "plain";
+}
+
+}  // namespace
+
+std::string csvImportPreview(StockCode code, const CsvBars& parsed) {
+    std::string text = "[" + std::to_string(code) + "]　に CSV の株価を取り込みます。\n\n形式: " +
+                       layoutName(parsed.layout) + (parsed.header ? " (見出しあり)" : "") +
+                       "\n株価: " + std::to_string(parsed.bars.size()) + " 件\n不正な行: " +
+                       std::to_string(parsed.rejected) + " 行 (取り込みません)\n\n";
+    int shown = 0;
+    for (const DailyBar& bar : parsed.bars) {
+        if (shown++ == kCsvPreviewRows) break;
+        char line[128];
+        std::snprintf(line, sizeof line, "%s,%d,%d,%d,%d,%lld\n", bar.date, bar.open, bar.high,
+                      bar.low, bar.close, static_cast<long long>(bar.volume));
+        text += line;
+    }
+    text += "\n保存済みの日付はそのまま残します。よろしいですか？";
+    return text;
+}
+
+bool importCsvBars(Workspace& workspace, StockCode code, std::string_view bytes, CsvLayout layout) {
+    Prompter& prompter = workspace.prompter();
+    CsvBars parsed = parseBarCsv(bytes, layout, workspace.platform().clock.today());
+    if (!parsed.message.empty()) {
+        prompter.message(parsed.message, MessageIcon::Stop);
+        return false;
+    }
+    if (!prompter.askYesNo(csvImportPreview(code, parsed))) return false;
+    if (!workspace.requireWritableStore()) return false;
+    // The displayed series goes to its file first, so the merge starts from it.
+    workspace.saveIfChanged();
+    std::string path = dataFilePath(workspace.folder(), code, PeriodMode::Daily, StorageMode::Accumulate);
+    int alreadyStored = 0;
+    std::vector<DailyBar> merged = mergeByDate(loadSeries(path), parsed.bars, alreadyStored);
+    if (!fileio::writeFileAtomic(path, formatSeries(merged))) {
+        prompter.message("[" + path + "]　に書き込めませんでした。", MessageIcon::Stop);
+        return false;
+    }
+    prompter.status(std::to_string(parsed.bars.size() - alreadyStored) + " 件追加 (" +
+                    std::to_string(alreadyStored) + " 件は保存済み)");
+    if (workspace.series().code == code && workspace.periodMode == PeriodMode::Daily &&
+        workspace.loadStoredSeries(code))
+        workspace.seriesChanged();
+    return true;
+}
+
+}  // namespace tav
