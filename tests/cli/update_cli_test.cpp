@@ -2,6 +2,7 @@
 // machine's own date as the command line sees it.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "cli_support.h"
@@ -76,7 +77,7 @@ TEST_F(UpdateCli, UpdateFromADateBuildsTheStoreThatDumpShows) {
     result = runCli({"--folder", folder, "update"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_NE(result.out.find("days added: 0"), std::string::npos) << result.out;
-    EXPECT_EQ(runCli({"--folder", folder, "update", "--mode", "3"}).exitCode, 2);
+    EXPECT_EQ(runCli({"--folder", folder, "update", "--mode", "4"}).exitCode, 2);
     EXPECT_EQ(dumpedDates(folder), days);
 
     std::string other = emptyFolder("E");
@@ -111,6 +112,48 @@ TEST_F(UpdateCli, TheFirstStartAsksForTheStartDate) {
     EXPECT_NE(result.out.find("bars: 10 "), std::string::npos) << result.out;
     EXPECT_NE(runCli({"--folder", folder, "history", "show"}).out.find(std::to_string(code)),
               std::string::npos);
+}
+
+TEST_F(UpdateCli, TheApiDaysAndACsvFileKeepTheKeyOutOfEverything) {
+    const std::string key = "secret-4d1f8e0b";
+    quotesim::ServerOptions options;
+    options.apiKey = key;
+    quotesim::SimServer api(*market_, options);
+    ASSERT_GT(api.start(0), 0);
+    std::string folder = emptyFolder("K");
+    writeFile(folder + "/Endpoints.lst", Endpoints::fileTextForHost(api.host()));
+    ::setenv("TAVRENTO_JQUANTS_KEY", key.c_str(), 1);
+    int32_t before = 0;
+    std::vector<int32_t> days = lastDays(5, before);
+    CliResult result =
+        runCli({"--folder", folder, "--yes", "update", "--from", std::to_string(before), "--source", "api"});
+    ::unsetenv("TAVRENTO_JQUANTS_KEY");
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.out.find("days added: 5"), std::string::npos) << result.out;
+
+    // A CSV of older days goes in front of the stored ones.
+    writeFile(folder + "/old.csv", "Date,Open,High,Low,Close,Volume\n2001-02-05,10,12,9,11,100\n"
+                                   "2001-02-30,1,1,1,1,1\n");
+    StockCode stock = market_->codes().back();
+    for (StockCode listed : market_->codes())
+        if (securityKind(listed) == SecurityKind::JapaneseStock) stock = listed;
+    result = runCli({"--folder", folder, "--yes", "import", std::to_string(stock), folder + "/old.csv"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.err.find("不正な行: 1 行"), std::string::npos) << result.err;
+    EXPECT_NE(result.out.find("bars: 6 (20010205 - "), std::string::npos) << result.out;
+
+    // Without the key the API refuses, and says so.
+    ::setenv("XDG_CONFIG_HOME", (temp / "config").c_str(), 1);
+    result = runCli({"--folder", folder, "--yes", "refetch", std::to_string(stock), "--source", "api"});
+    ::unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("TAVRENTO_JQUANTS_KEY"), std::string::npos) << result.err;
+
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        if (entry.is_regular_file())
+            EXPECT_EQ(readFile(entry.path()).find(key), std::string::npos) << entry.path();
+    }
+    for (const std::string& request : api.requests()) EXPECT_EQ(request.find(key), std::string::npos);
 }
 
 }  // namespace

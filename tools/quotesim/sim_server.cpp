@@ -159,7 +159,11 @@ void SimServer::handle(const httplib::Request& request, httplib::Response& respo
     if (fault && fault->kind == Fault::Kind::Upper) archiveStyle.upperCaseNames = true;
     SiteResponse page;
     if (isApiPath(path)) {
-        bool busy = fault && fault->kind == Fault::Kind::Busy && ++busyAnswers_ <= fault->argument;
+        bool busy = false;
+        if (fault && fault->kind == Fault::Kind::Busy) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            busy = ++busyAnswers_[fault->argument] <= fault->argument;
+        }
         if (request.get_header_value("x-api-key").empty() ||
             (!options_.apiKey.empty() && request.get_header_value("x-api-key") != options_.apiKey)) {
             page = apiError(401, "The incoming token is invalid or expired.");

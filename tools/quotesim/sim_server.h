@@ -3,6 +3,7 @@
 #include <httplib.h>
 
 #include <atomic>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <ostream>
@@ -28,8 +29,8 @@ namespace tav::quotesim {
 //   bomb-MIB      an archive bomb in place of an archive: entries decoding to
 //                 MIB MiB each, the last under the real entry's name
 //   upper         archives whose entry names are in capitals ("20050315.CSV")
-//   busy-N        the data API answers its first N requests with 429 and
-//                 "Retry-After: 1"
+//   busy-N        the data API answers the first N requests that carry this
+//                 fault (counted apart for each N) with 429 and "Retry-After: 1"
 //   baddate       the data API's rows carry an impossible date
 // "@PAGE" limits the fault to pages from that index on (the row offset of the
 // query y= or st= divided by the rows per page), so a fetch can fail on its
@@ -86,7 +87,7 @@ class SimServer {
     mutable std::mutex mutex_;
     std::vector<std::string> requests_;
     std::atomic<int> answered_{0};
-    std::atomic<int> busyAnswers_{0};  // requests that met the busy fault
+    std::map<long, int> busyAnswers_;  // requests that met busy-N, by N
     std::atomic<bool> stopping_{false};  // ends the responses that drip
 };
 

@@ -1,0 +1,169 @@
+// Days, failures and keys of the data API against the simulator on 127.0.0.1.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <map>
+
+#include "market_api/api_source.h"
+#include "market_generator.h"
+#include "platform/linux/curl_http.h"
+#include "platform/linux/lhasa_lzh.h"
+#include "sim_server.h"
+#include "support/recording_prompter.h"
+#include "support/temp_folder.h"
+
+namespace tav {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+const LocalDate kToday{2024, 6, 14};
+constexpr std::string_view kDay = "20240613";
+constexpr const char* kKey = "k-7f3a9c2e";
+
+std::map<std::string, std::string> snapshot(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::directory_iterator(folder))
+        files[entry.path().filename().string()] = test::readFile(entry.path());
+    return files;
+}
+
+class ApiDay : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        // More issues than one page holds, so every day spans two pages.
+        market_ = new quotesim::Market(quotesim::generateMarket({1100, 1, 3, kToday}));
+        quotesim::ServerOptions options;
+        options.apiKey = kKey;
+        server_ = new quotesim::SimServer(*market_, options);
+        ASSERT_GT(server_->start(0), 0);
+    }
+    static void TearDownTestSuite() {
+        delete server_;
+        delete market_;
+    }
+    void SetUp() override {
+        for (const char* name : {"archive", "api"}) {
+            fs::create_directories(temp / name / "Data");
+            fs::create_directories(temp / name / "Source");
+        }
+    }
+    // The tools of a folder whose API endpoint is base (the host when empty).
+    ArchiveTools tools(const ProgramFolder& folder, std::string base = {},
+                       std::string key = kKey) {
+        ArchiveTools result{folder, http, lzh, prompter,
+                            Endpoints::parse(Endpoints::fileTextForHost(server_->host()))};
+        ApiClientOptions options;
+        options.wait = [this](std::chrono::seconds pause) { waits.push_back(pause); };
+        result.fetchDay = apiDayFetcher(
+            ApiAccess{http, prompter, base.empty() ? server_->host() + "/v2" : base,
+                      [key] { return ApiKeyLookup{key, key.empty() ? "no key" : ""}; }, options});
+        return result;
+    }
+
+    static quotesim::Market* market_;
+    static quotesim::SimServer* server_;
+    test::TempFolder temp;
+    CurlHttp http{CurlHttp::Timeouts{2000ms, 1, 1000ms, 3000ms}};
+    LhasaLzh lzh;
+    test::RecordingPrompter prompter;
+    std::vector<std::chrono::seconds> waits;
+};
+
+quotesim::Market* ApiDay::market_ = nullptr;
+quotesim::SimServer* ApiDay::server_ = nullptr;
+
+TEST_F(ApiDay, AWholeMarketDayEqualsTheArchiveDay) {
+    ProgramFolder archive((temp / "archive").string()), api((temp / "api").string());
+    ArchiveTools fromArchive = tools(archive), fromApi = tools(api);
+    ASSERT_EQ(importDay(fromArchive, kDay, SourceMode::Net), DayOutcome::Imported);
+    ASSERT_EQ(importDay(fromApi, kDay, SourceMode::Api), DayOutcome::Imported);
+    EXPECT_TRUE(prompter.messages().empty());
+
+    auto expected = snapshot(temp / "archive" / "Data");
+    auto got = snapshot(temp / "api" / "Data");
+    ASSERT_GT(expected.size(), 1000u);
+    // The API has no 1010, and no index volume (the store's placeholder stands in).
+    EXPECT_EQ(got.count("1010.txt"), 0u);
+    std::string topix = expected["1001.txt"];
+    EXPECT_EQ(got["1001.txt"], topix.substr(0, topix.rfind(',') + 1) + "100000\n");
+    expected.erase("1010.txt");
+    expected.erase("1001.txt");
+    got.erase("1001.txt");
+    EXPECT_EQ(got, expected);
+
+    auto requests = server_->requests();
+    EXPECT_TRUE(std::any_of(requests.begin(), requests.end(), [](const std::string& request) {
+        return request.find("pagination_key=rows-1000") != std::string::npos;
+    }));
+    // The day is there now, by the API's own reckoning of the store's last day.
+    EXPECT_EQ(lastStoredDate(api, SourceMode::Api), kDay);
+    EXPECT_EQ(importDay(fromApi, kDay, SourceMode::Api), DayOutcome::Skipped);
+}
+
+TEST_F(ApiDay, FailuresStopWithAMessageAndLeaveTheStoreAsItWas) {
+    struct Case {
+        std::string fault;  // before "/v2"
+        std::string key;
+        std::string message;
+    };
+    const std::vector<Case> cases{
+        {"", "wrong", "データAPIがキーを受け付けませんでした (HTTP 401)。"},
+        {"", "", "no key"},
+        {"/fault/status-403", kKey, "データAPIがキーを受け付けませんでした (HTTP 403)。"},
+        // The second page breaks: the first one must not be written either.
+        {"/fault/truncate@1", kKey, "データAPIの応答が途中で切れました。"},
+        {"/fault/baddate@1", kKey, "[20240613]　のデータに別の日付 (2023-02-30) の行がありました。"},
+        {"/fault/busy-9", kKey, "データAPIの利用回数の上限に達しました。"},
+    };
+    ProgramFolder api((temp / "api").string());
+    test::writeFile(temp / "api" / "Data" / "1300.txt", "20240612,1,2,1,2,100\n");
+    auto before = snapshot(temp / "api" / "Data");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fault + " " + c.key);
+        prompter.calls.clear();
+        ArchiveTools fromApi = tools(api, server_->host() + c.fault + "/v2", c.key);
+        EXPECT_EQ(importDay(fromApi, kDay, SourceMode::Api), DayOutcome::Stop);
+        auto messages = prompter.messages();
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].substr(0, c.message.size()), c.message);
+        EXPECT_EQ(snapshot(temp / "api" / "Data"), before);
+    }
+    // Three waits of the server's Retry-After, then no more.
+    EXPECT_EQ(waits, std::vector<std::chrono::seconds>(3, 1s));
+}
+
+TEST_F(ApiDay, TooManyRequestsIsWaitedOutWithinTheBound) {
+    ProgramFolder api((temp / "api").string());
+    ArchiveTools fromApi = tools(api, server_->host() + "/fault/busy-2/v2");
+    EXPECT_EQ(importDay(fromApi, kDay, SourceMode::Api), DayOutcome::Imported);
+    EXPECT_EQ(waits, std::vector<std::chrono::seconds>(2, 1s));
+    EXPECT_TRUE(fs::exists(temp / "api" / "Data" / "1001.txt"));
+}
+
+TEST(ApiKey, EnvironmentFirstThenAnOwnerOnlyFile) {
+    test::TempFolder temp;
+    std::string config = (temp / "config").string();
+    EXPECT_EQ(findApiKey(std::string(" env-key\n"), config).key, "env-key");
+    ApiKeyLookup missing = findApiKey(std::nullopt, config);
+    EXPECT_TRUE(missing.key.empty());
+    EXPECT_NE(missing.message.find("TAVRENTO_JQUANTS_KEY"), std::string::npos);
+
+    ASSERT_TRUE(storeApiKey(config, "file-key\n"));
+    struct stat info {};
+    ASSERT_EQ(::stat((temp / "config" / "jquants.key").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_EQ(findApiKey(std::string("  "), config).key, "file-key");
+
+    // Readable by others: refused, and the key is not handed out.
+    fs::permissions(temp / "config" / "jquants.key", fs::perms::group_read, fs::perm_options::add);
+    ApiKeyLookup exposed = findApiKey(std::nullopt, config);
+    EXPECT_TRUE(exposed.key.empty());
+    EXPECT_NE(exposed.message.find("chmod 600"), std::string::npos);
+    EXPECT_EQ(exposed.message.find("file-key"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tav
