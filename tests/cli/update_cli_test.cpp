@@ -150,8 +150,9 @@ TEST_F(UpdateCli, TheApiDaysAndACsvFileKeepTheKeyOutOfEverything) {
     EXPECT_NE(result.err.find("TAVRENTO_JQUANTS_KEY"), std::string::npos) << result.err;
 
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-        if (entry.is_regular_file())
+        if (entry.is_regular_file()) {
             EXPECT_EQ(readFile(entry.path()).find(key), std::string::npos) << entry.path();
+        }
     }
     for (const std::string& request : api.requests()) EXPECT_EQ(request.find(key), std::string::npos);
 }
