@@ -50,7 +50,7 @@ struct ServerOptions {
     int refuseAfter = 0;
     std::ostream* log = nullptr;  // one line per request when set
     // The data API's key: requests under "/v2" without it in x-api-key get 401.
-    std::string apiKey;
+    std::string apiKey = {};
 };
 
 // The sites on 127.0.0.1. A path that starts with "/fault/FAULT" gets that
