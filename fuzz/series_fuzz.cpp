@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "analysis/recompute.h"
+#include "support/reference/reference_pass.h"
 #include "data/price_store.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -83,7 +83,7 @@ bool takesValue(const std::string& name) {
 
 // A mistyped option must not pass unnoticed.
 bool knownOption(const std::string& name) {
-    static const char* const kFlags[] = {"yes", "help", "summary", "download", "split-adjusted"};
+    static const char* const kFlags[] = {"yes", "help", "summary", "trades", "equity", "download", "split-adjusted"};
     for (const char* flag : kFlags)
         if (name == flag) return true;
     return takesValue(name);
