@@ -6,6 +6,7 @@
 #include "core/file_io.h"
 #include "json_output.h"
 #include "update_commands.h"
+#include "workspace/updates.h"
 
 namespace tav::cli {
 
@@ -84,7 +85,7 @@ int runAdd(CommandContext& context) {
     if (!unit) return usageError("unknown unit (0-6 or 1000, 100, 10, 1, 500, 50, その他)");
     request.marketIndex = *market;
     request.unitIndex = *unit;
-    return context.workspace.addSecurity(request) ? kExitOk : kExitFailed;
+    return addSecurity(context.workspace, request) ? kExitOk : kExitFailed;
 }
 
 int runDelete(CommandContext& context) {

@@ -5,9 +5,9 @@
 
 #include "updates/archive_update.h"
 #include "watchlists/entry_lists.h"
-#include "workspace_archive.h"
-#include "workspace_quotes.h"
-#include "workspace_updates.h"
+#include "workspace/archive.h"
+#include "workspace/quotes.h"
+#include "workspace/updates.h"
 
 namespace tav::cli {
 
