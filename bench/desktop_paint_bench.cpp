@@ -14,7 +14,7 @@
 #include "desktop/chart/sample_series.h"
 #include "support/temp_folder.h"
 #include "support/test_platform.h"
-#include "workspace.h"
+#include "workspace/workspace.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "simulation/simulation_engine.h"
 #include "support/temp_folder.h"
 #include "support/test_platform.h"
-#include "workspace.h"
+#include "workspace/workspace.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "support/temp_folder.h"
 #include "support/test_platform.h"
 #include "window/main_window.h"
-#include "workspace.h"
+#include "workspace/workspace.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "conditions/condition.h"
 #include "core/period_mode.h"
 #include "terminal_prompter.h"
-#include "workspace.h"
+#include "workspace/workspace.h"
 
 namespace tav::cli {
 

@@ -70,7 +70,6 @@ int runEvaluate(CommandContext& context) {
         return kExitFailed;
     }
     workspace.seriesChanged();
-    workspace.loadCapsules();
 
     const ConditionInputs inputs = workspace.conditionInputs();
     // The CSV has no header line; JSON names the two fields.

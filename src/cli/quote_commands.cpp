@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <iostream>
 
-#include "workspace_quotes.h"
+#include "workspace/quotes.h"
 
 namespace tav::cli {
 

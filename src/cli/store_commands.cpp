@@ -6,8 +6,9 @@
 #include "core/file_io.h"
 #include "json_output.h"
 #include "update_commands.h"
+#include "workspace/updates.h"
 
-#include "workspace_market_api.h"
+#include "workspace/market_api.h"
 
 namespace tav::cli {
 
@@ -86,7 +87,7 @@ int runAdd(CommandContext& context) {
     if (!unit) return usageError("unknown unit (0-6 or 1000, 100, 10, 1, 500, 50, その他)");
     request.marketIndex = *market;
     request.unitIndex = *unit;
-    return context.workspace.addSecurity(request) ? kExitOk : kExitFailed;
+    return addSecurity(context.workspace, request) ? kExitOk : kExitFailed;
 }
 
 int runDelete(CommandContext& context) {

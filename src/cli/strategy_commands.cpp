@@ -102,9 +102,7 @@ int runBacktest(CommandContext& context) {
         return kExitFailed;
     }
     // Only strategy N runs over the freshly loaded bars, not the chart's.
-    workspace.seriesLoading = true;
-    workspace.seriesChanged();
-    workspace.seriesLoading = false;
+    workspace.seriesChanged(StrategyRun::None);
     workspace.strategyDisplay.view = ChartView{};
     if (!workspace.runStrategyDisplay(*number)) return kExitFailed;
     const StrategyDisplay& display = workspace.strategyDisplay;

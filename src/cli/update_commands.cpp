@@ -9,11 +9,11 @@
 #include "core/file_io.h"
 #include "updates/archive_update.h"
 #include "watchlists/entry_lists.h"
-#include "workspace_archive.h"
-#include "workspace_csv_import.h"
-#include "workspace_market_api.h"
-#include "workspace_quotes.h"
-#include "workspace_updates.h"
+#include "workspace/archive.h"
+#include "workspace/csv_import.h"
+#include "workspace/market_api.h"
+#include "workspace/quotes.h"
+#include "workspace/updates.h"
 
 namespace tav::cli {
 

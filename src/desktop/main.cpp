@@ -18,7 +18,7 @@
 #include "window/main_window.h"
 #include "window/startup_options.h"
 #include "window/ui_font.h"
-#include "workspace.h"
+#include "workspace/archive.h"
 
 int main(int argc, char** argv) {
     using namespace tav;
@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
         window.show();
     // A new folder gets its store from the daily archives before any series
     // is shown; the window shows the progress.
-    if (needsStore) workspace.createStoreFromArchives(window.archiveDialog());
+    if (needsStore) createStoreFromArchives(workspace, window.archiveDialog());
     window.start(code);
 
     // Ending the session may quit without closing the window first.

@@ -7,7 +7,7 @@
 #include "platform/linux/curl_http.h"
 #include "platform/linux/lhasa_lzh.h"
 #include "support/recording_prompter.h"
-#include "workspace.h"
+#include "workspace/workspace.h"
 
 namespace tav::test {
 

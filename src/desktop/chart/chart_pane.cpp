@@ -11,7 +11,7 @@
 #include "chart/pane_painting.h"
 #include "chart/trend_lines.h"
 #include "chart/warm_up.h"
-#include "workspace.h"
+#include "workspace/workspace.h"
 
 namespace tav::desktop {
 

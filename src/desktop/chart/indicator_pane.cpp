@@ -9,7 +9,7 @@
 
 #include "chart/pane_painting.h"
 #include "chart/warm_up.h"
-#include "workspace.h"
+#include "workspace/workspace.h"
 
 namespace tav::desktop {
 

@@ -8,7 +8,7 @@
 
 #include "chart/board_rows.h"
 #include "chart/pane_painting.h"
-#include "workspace.h"
+#include "workspace/workspace.h"
 
 namespace tav::desktop {
 

@@ -17,7 +17,7 @@
 #include "chart/pane_painting.h"
 #include "simulation/insight_export.h"
 #include "simulation/number_formats.h"
-#include "workspace.h"
+#include "workspace/workspace.h"
 
 namespace tav::desktop {
 

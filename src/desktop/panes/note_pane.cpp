@@ -5,7 +5,7 @@
 
 #include "quotes/quote_page.h"
 #include "simulation/simulation_results.h"
-#include "workspace.h"
+#include "workspace/workspace.h"
 
 namespace tav::desktop {
 

@@ -8,7 +8,7 @@
 
 #include "simulation/strategy_file.h"
 #include "watchlists/watchlist_files.h"
-#include "workspace.h"
+#include "workspace/workspace.h"
 
 namespace tav::desktop {
 

@@ -10,9 +10,9 @@
 #include "panes/watchlist_pane.h"
 #include "window/command_ids.h"
 #include "window/main_window.h"
-#include "workspace.h"
-#include "workspace_archive.h"
-#include "workspace_updates.h"
+#include "workspace/workspace.h"
+#include "workspace/archive.h"
+#include "workspace/updates.h"
 
 namespace tav::desktop {
 

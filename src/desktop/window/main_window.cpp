@@ -30,11 +30,11 @@
 #include "window/toolbar.h"
 #include "dialogs/ranking_dialog.h"
 #include "dialogs/settings_sheet.h"
-#include "workspace.h"
-#include "workspace_archive.h"
-#include "workspace_quotes.h"
-#include "workspace_settings.h"
-#include "workspace_updates.h"
+#include "workspace/workspace.h"
+#include "workspace/archive.h"
+#include "workspace/quotes.h"
+#include "workspace/settings.h"
+#include "workspace/updates.h"
 
 namespace tav::desktop {
 
@@ -605,7 +605,7 @@ void MainWindow::historyMenu() {
 void MainWindow::addSecurityDialog(StockCode preset) {
     AddSecurityDialog dialog(preset, this);
     if (dialog.exec() != QDialog::Accepted) return;
-    if (!workspace_.addSecurity(dialog.request())) return;
+    if (!addSecurity(workspace_, dialog.request())) return;
     seriesReplaced();
     watchlist_->reload();
 }

@@ -3,7 +3,7 @@
 #include "dialogs/strategy_editor_dialog.h"
 #include "panes/watchlist_pane.h"
 #include "window/main_window.h"
-#include "workspace.h"
+#include "workspace/workspace.h"
 
 namespace tav::desktop {
 
@@ -14,6 +14,7 @@ void MainWindow::editStrategies() {
     StrategyEditorDialog dialog(workspace_.folder().root(), selected > 0 ? selected - 1 : 0,
                                 SimulationSettings::from(options), workspace_.prompter(), this);
     dialog.exec();
+    workspace_.ruleFilesWritten();
     dialog.settings().storeInto(options);
     // Names may have changed; the signal strip and the note show the new run.
     watchlist_->reload();

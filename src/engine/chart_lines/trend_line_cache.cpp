@@ -1,24 +1,11 @@
 #include "chart_lines/trend_line_cache.h"
 
-#include <system_error>
-
 namespace tav {
-
-TrendLineCache::FileStamp TrendLineCache::stampOf(const std::string& path) {
-    std::error_code error;
-    FileStamp stamp;
-    stamp.size = std::filesystem::file_size(path, error);
-    if (error) return {};
-    stamp.modified = std::filesystem::last_write_time(path, error);
-    if (error) return {};
-    stamp.exists = true;
-    return stamp;
-}
 
 const std::vector<TrendLine>& TrendLineCache::lines(const std::string& path) {
     // The stamp is taken before reading: a change made during the read shows
     // as a newer stamp next time.
-    const FileStamp now = stampOf(path);
+    const FileStamp now = FileStamp::of(path);
     if (path == path_ && stamp_ == now) return lines_;
     path_ = path;
     stamp_ = now;

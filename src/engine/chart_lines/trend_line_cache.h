@@ -1,12 +1,11 @@
 #pragma once
 
-#include <cstdint>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "chart_lines/trend_line_file.h"
+#include "core/file_stamp.h"
 
 namespace tav {
 
@@ -25,13 +24,6 @@ class TrendLineCache {
     bool deleteAll(const std::string& path);
 
   private:
-    struct FileStamp {
-        bool exists = false;
-        std::uintmax_t size = 0;
-        std::filesystem::file_time_type modified{};
-        friend bool operator==(const FileStamp&, const FileStamp&) = default;
-    };
-    static FileStamp stampOf(const std::string& path);
     bool written(const std::string& path, bool ok);
 
     std::string path_;

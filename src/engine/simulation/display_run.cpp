@@ -1,10 +1,8 @@
 #include "simulation/display_run.h"
 
-#include "simulation/strategy_file.h"
-
 namespace tav {
 
-bool runDisplay(const std::string& folder, int number, std::span<DailyBar> bars,
+bool runDisplay(const StrategyReading* reading, std::span<DailyBar> bars,
                 const ConditionInputs& inputs, const SimulationSettings& settings,
                 int32_t unitShares, int currentYear, StrategyDisplay& display) {
     display.results = ResultBlock{};
@@ -12,7 +10,6 @@ bool runDisplay(const std::string& folder, int number, std::span<DailyBar> bars,
     display.journal.fills.clear();
     display.journal.start = display.journal.end = 0;
     display.tacticNames.clear();
-    auto reading = loadStrategy(folder, number);
     if (!reading || bars.empty()) {
         // Marks of an earlier run must not stay on the chart.
         for (DailyBar& bar : bars) {

@@ -6,6 +6,7 @@
 
 #include "simulation/simulation_engine.h"
 #include "simulation/simulation_results.h"
+#include "simulation/strategy_file.h"
 
 namespace tav {
 
@@ -19,12 +20,12 @@ struct StrategyDisplay {
     bool shortOfData = false;  // the chart says "シミュレーションデータ不足"
 };
 
-// The display run of strategy `number` ("Trade{number}.pat"): reads its rule
-// file, runs it over the window of the settings and the view, writes the trade
-// slots and publishes the result block. Without a readable rule file nothing
-// runs: the trade slots are cleared and no result block is available. The
-// inputs must read `bars` and hold the folder's capsules.
-bool runDisplay(const std::string& folder, int number, std::span<DailyBar> bars,
+// The display run of a strategy as read from its rule file: runs it over the
+// window of the settings and the view, writes the trade slots and publishes
+// the result block. Without a strategy (no readable rule file) nothing runs:
+// the trade slots are cleared and no result block is available. The inputs
+// must read `bars` and hold the folder's capsules.
+bool runDisplay(const StrategyReading* reading, std::span<DailyBar> bars,
                 const ConditionInputs& inputs, const SimulationSettings& settings,
                 int32_t unitShares, int currentYear, StrategyDisplay& display);
 

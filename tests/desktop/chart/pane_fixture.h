@@ -12,7 +12,7 @@
 #include "core/daily_bar.h"
 #include "support/temp_folder.h"
 #include "support/test_platform.h"
-#include "workspace.h"
+#include "workspace/workspace.h"
 
 namespace tav::test {
 

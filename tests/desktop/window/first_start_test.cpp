@@ -16,7 +16,7 @@
 #include "support/temp_folder.h"
 #include "support/test_platform.h"
 #include "window/main_window.h"
-#include "workspace.h"
+#include "workspace/archive.h"
 
 namespace tav::desktop {
 namespace {
@@ -60,7 +60,7 @@ TEST_F(FirstStart, BuildsTheStoreShowsTheIndexAndPagesIntoThePast) {
     window.setUnattended(true);
     ASSERT_TRUE(workspace->initProgramFolder());
     tools.prompter.inputs = {std::string("20231201")};
-    ASSERT_TRUE(workspace->createStoreFromArchives(window.archiveDialog()));
+    ASSERT_TRUE(createStoreFromArchives(*workspace, window.archiveDialog()));
 
     window.start(workspace->loadSettings(std::nullopt));
     window.resize(1000, 700);

@@ -29,7 +29,7 @@
 #include "support/test_platform.h"
 #include "window/command_ids.h"
 #include "window/toolbar.h"
-#include "workspace.h"
+#include "workspace/workspace.h"
 
 namespace tav::desktop {
 namespace {

@@ -11,7 +11,7 @@
 #include "window/command_ids.h"
 #include "window/main_window.h"
 #include "window/toolbar.h"
-#include "workspace.h"
+#include "workspace/workspace.h"
 
 namespace tav::desktop {
 namespace {

@@ -6,7 +6,7 @@
 #include "data/program_folder.h"
 #include "support/temp_folder.h"
 #include "support/test_platform.h"
-#include "workspace.h"
+#include "workspace/updates.h"
 
 namespace tav {
 namespace {
@@ -79,7 +79,7 @@ TEST(FolderLock, SecondInstanceIsReadOnly) {
     EXPECT_FALSE(viewer.storeWritable());
 
     second.prompter.calls.clear();
-    EXPECT_FALSE(viewer.addSecurity({6758, "S", 0, 0}));
+    EXPECT_FALSE(addSecurity(viewer, {6758, "S", 0, 0}));
     EXPECT_EQ(second.prompter.calls.size(), 1u);
     EXPECT_EQ(second.prompter.calls[0].icon, MessageIcon::Stop);
     EXPECT_EQ(test::readFile(temp / "Stock.lst"), "7203,T,-,-,-\n");

@@ -9,7 +9,7 @@
 #include "support/local_server.h"
 #include "support/temp_folder.h"
 #include "support/test_platform.h"
-#include "workspace.h"
+#include "workspace/updates.h"
 
 namespace tav {
 namespace {
@@ -77,7 +77,7 @@ protected:
 };
 
 TEST_F(MasterEdits, AddWritesTheLineAndShowsTheNewCode) {
-    ASSERT_TRUE(workspace.addSecurity({6758, "ソニー", 1, 1}));
+    ASSERT_TRUE(addSecurity(workspace, {6758, "ソニー", 1, 1}));
     EXPECT_EQ(listNow(), list + sjis("6758,ソニー,東証2部,100,-\n"));
     // Shown as any selection: without a file it is fetched (no server here).
     ASSERT_FALSE(tools.prompter.messages().empty());
@@ -86,17 +86,17 @@ TEST_F(MasterEdits, AddWritesTheLineAndShowsTheNewCode) {
     EXPECT_EQ(workspace.security().name, "ソニー");
 
     // "その他" market is written as 東証; "その他" unit as "-".
-    ASSERT_TRUE(workspace.addSecurity({9999, "テスト", 7, 3}));
-    ASSERT_TRUE(workspace.addSecurity({9998, "テスト２", 0, 6}));
+    ASSERT_TRUE(addSecurity(workspace, {9999, "テスト", 7, 3}));
+    ASSERT_TRUE(addSecurity(workspace, {9998, "テスト２", 0, 6}));
     EXPECT_TRUE(listNow().ends_with(sjis("9999,テスト,東証,1,-\n9998,テスト２,東証1部,-,-\n")));
 }
 
 TEST_F(MasterEdits, AddRefusesDuplicatesEmptyNamesCommasAndBadCodes) {
-    EXPECT_FALSE(workspace.addSecurity({7203, "", 0, 0}));  // duplicate wins over the empty name
-    EXPECT_FALSE(workspace.addSecurity({6758, "", 0, 0}));
-    EXPECT_FALSE(workspace.addSecurity({6758, "A,B", 0, 0}));
-    EXPECT_FALSE(workspace.addSecurity({0, "ゼロ", 0, 0}));
-    EXPECT_FALSE(workspace.addSecurity({6758, "😀", 0, 0}));
+    EXPECT_FALSE(addSecurity(workspace, {7203, "", 0, 0}));  // duplicate wins over the empty name
+    EXPECT_FALSE(addSecurity(workspace, {6758, "", 0, 0}));
+    EXPECT_FALSE(addSecurity(workspace, {6758, "A,B", 0, 0}));
+    EXPECT_FALSE(addSecurity(workspace, {0, "ゼロ", 0, 0}));
+    EXPECT_FALSE(addSecurity(workspace, {6758, "😀", 0, 0}));
     ASSERT_EQ(tools.prompter.calls.size(), 5u);
     EXPECT_EQ(tools.prompter.calls[0].text, "この銘柄は銘柄情報リストに既に存在しています。");
     EXPECT_EQ(tools.prompter.calls[0].icon, MessageIcon::Warning);
@@ -108,7 +108,7 @@ TEST_F(MasterEdits, AddRefusesDuplicatesEmptyNamesCommasAndBadCodes) {
 
 TEST_F(MasterEdits, AddToAListWithoutFinalLineEnd) {
     test::writeFile(temp / "Stock.lst", "1301,A,-,-,-");
-    ASSERT_TRUE(workspace.addSecurity({1302, "B", 0, 0}));
+    ASSERT_TRUE(addSecurity(workspace, {1302, "B", 0, 0}));
     EXPECT_EQ(listNow(), "1301,A,-,-,-\n1302,B," + sjis("東証1部") + ",1000,-\n");
 }
 

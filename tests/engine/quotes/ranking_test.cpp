@@ -5,7 +5,7 @@
 #include "quote_pages.h"
 #include "support/temp_folder.h"
 #include "support/test_platform.h"
-#include "workspace_quotes.h"
+#include "workspace/quotes.h"
 
 namespace tav {
 namespace {

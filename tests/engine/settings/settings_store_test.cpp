@@ -8,7 +8,7 @@
 
 #include "support/temp_folder.h"
 #include "support/test_platform.h"
-#include "workspace.h"
+#include "workspace/workspace.h"
 
 namespace tav {
 namespace {

@@ -5,7 +5,7 @@
 #include "simulation_fixture.h"
 #include "support/temp_folder.h"
 #include "support/test_platform.h"
-#include "workspace.h"
+#include "workspace/workspace.h"
 
 namespace tav {
 namespace {
@@ -29,9 +29,9 @@ class DisplayRun : public ::testing::Test {
         test::addRow(strategy.tactics[0].sell, test::falling());
         saveStrategy(temp.str(), 1, strategy);
     }
-    void show() {
+    void show(StrategyRun run = StrategyRun::Selected) {
         workspace.loadStoredSeries(7203);
-        workspace.seriesChanged();
+        workspace.seriesChanged(run);
     }
     const DailyBar& bar(int index) const {
         return workspace.series().bars[static_cast<std::size_t>(index)];
@@ -57,13 +57,11 @@ TEST_F(DisplayRun, TheRecomputePassRunsTheSelectedStrategy) {
     EXPECT_EQ(workspace.strategyDisplay.results.result.bars, 5);
     EXPECT_EQ(workspace.strategyDisplay.results.result.position, 1);
 
-    // Not while the series is being loaded.
-    workspace.seriesLoading = true;
-    show();
+    // Not when the recompute is told to skip it.
+    show(StrategyRun::None);
     EXPECT_EQ(bar(3).tradeMark, kMarkNone);
 
     // Without its rule file nothing runs and no result block is left.
-    workspace.seriesLoading = false;
     workspace.options().selectedStrategy = 2;
     show();
     EXPECT_FALSE(workspace.strategyDisplay.results.available);

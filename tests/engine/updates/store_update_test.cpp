@@ -15,9 +15,9 @@
 #include "support/test_platform.h"
 #include "updates/trading_days.h"
 #include "watchlists/entry_lists.h"
-#include "workspace_archive.h"
-#include "workspace_quotes.h"
-#include "workspace_updates.h"
+#include "workspace/archive.h"
+#include "workspace/quotes.h"
+#include "workspace/updates.h"
 
 namespace tav {
 namespace {
@@ -134,7 +134,7 @@ class StoreUpdates : public ::testing::Test {
     }
     bool createFrom(const char* start) {
         tools.prompter.inputs = {std::string(start)};
-        return workspace->createStoreFromArchives();
+        return createStoreFromArchives(*workspace);
     }
 
     static quotesim::Market* market_;
@@ -176,12 +176,12 @@ TEST_F(StoreUpdates, AStoreFromScratchHoldsWhatThePagesShow) {
 
 TEST_F(StoreUpdates, TheFirstStartAsksAndATypedDateIsChecked) {
     tools.prompter.inputs = {std::string("20240230")};
-    EXPECT_FALSE(workspace->createStoreFromArchives());
+    EXPECT_FALSE(createStoreFromArchives(*workspace));
     EXPECT_EQ(tools.prompter.messages().back(), kInvalidDateMessage);
     tools.prompter.inputs = {std::string("20240615")};  // tomorrow
-    EXPECT_FALSE(workspace->createStoreFromArchives());
+    EXPECT_FALSE(createStoreFromArchives(*workspace));
     tools.prompter.inputs = {std::nullopt};
-    EXPECT_FALSE(workspace->createStoreFromArchives());
+    EXPECT_FALSE(createStoreFromArchives(*workspace));
     EXPECT_TRUE(lastStoredDate(workspace->folder()).empty());
     // The question's preset is a year back.
     bool asked = false;

@@ -1,4 +1,4 @@
-#include "workspace_market_api.h"
+#include "workspace/market_api.h"
 
 #include "core/file_io.h"
 #include "data/price_store.h"

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "settings/settings_sheet.h"
-#include "workspace.h"
+#include "workspace/workspace.h"
 
 namespace tav {
 

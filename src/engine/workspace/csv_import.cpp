@@ -1,4 +1,4 @@
-#include "workspace_csv_import.h"
+#include "workspace/csv_import.h"
 
 #include <cstdio>
 

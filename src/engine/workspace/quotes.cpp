@@ -1,4 +1,4 @@
-#include "workspace_quotes.h"
+#include "workspace/quotes.h"
 
 #include "core/fields.h"
 #include "quotes/history_parsers.h"

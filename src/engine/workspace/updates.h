@@ -1,12 +1,13 @@
 #pragma once
 
 #include "updates/archive_update.h"
-#include "workspace.h"
+#include "workspace/workspace.h"
 
 // Keeping the loaded series and its data file up to date from the quote
 // sites. Every operation that can fail keeps the previous series (bars, code,
 // period, analysis parameters) and restores it whole on failure; a series is
-// written over its file only when that loses no stored day.
+// written over its file only when that loses no stored day. This file calls
+// quotes.h and archive.h, which never call back into it.
 namespace tav {
 
 // Bars a full fetch asks for with the current settings and period.
@@ -60,6 +61,10 @@ bool updateCommand(Workspace& workspace, bool alternate, const ArchiveDialog& di
 // code's file read (accumulate mode) or its series fetched (scratch mode).
 // Recorded in the history when shown.
 bool selectSecurity(Workspace& workspace, StockCode code);
+
+// The master list's "銘柄追加": the security is added and shown as a
+// selection shows it.
+bool addSecurity(Workspace& workspace, const AddSecurityRequest& request);
 
 // Shows the displayed code in another period, the same way.
 bool switchPeriod(Workspace& workspace, PeriodMode period);

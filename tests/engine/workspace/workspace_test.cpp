@@ -1,4 +1,4 @@
-#include "workspace.h"
+#include "workspace/workspace.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "updates/bar_csv_import.h"
-#include "workspace.h"
+#include "workspace/workspace.h"
 
 // Daily bars of one security from a CSV file into its daily file.
 namespace tav {

@@ -1,11 +1,10 @@
-#include "workspace.h"
+#include "workspace/workspace.h"
 
 #include "analysis/tick.h"
 #include "conditions/capsule_set.h"
 #include "core/file_io.h"
 #include "data/folder_setup.h"
 #include "updates/day_import.h"
-#include "workspace_updates.h"
 
 namespace tav {
 
@@ -132,21 +131,22 @@ bool Workspace::loadStoredSeries(StockCode code) {
     return !series_.empty();
 }
 
-void Workspace::seriesChanged() {
+void Workspace::seriesChanged(StrategyRun run) {
     master().lookupSecurity(series_.code, security_);
     series_.name = security_.name;
-    recomputeIndicators();
+    recomputeIndicators(run);
     if (firstDateDisorder(series_.bars) >= 0) {
         prompter().message("データ不整合が発見されました。\n\nデータの再読込みを行ってください。",
                            MessageIcon::Warning);
     }
 }
 
-void Workspace::recomputeIndicators() {
+void Workspace::recomputeIndicators(StrategyRun run) {
     tav::recomputeIndicators(series_.bars,
                              AnalysisSettings::from(analysisParameters, periodMode, displaySwitches),
                              analysis_);
-    runStrategyDisplay();
+    if (run == StrategyRun::Selected && selectedStrategy() != 0)
+        runStrategyDisplay(selectedStrategy());
 }
 
 int32_t Workspace::tickSize(int bar) const {
@@ -159,14 +159,21 @@ int32_t Workspace::roundToTick(int32_t value, int bar) const {
     return roundToTickForClose(value, series_.bars[bar].close);
 }
 
-void Workspace::loadCapsules() { capsules = loadAllCapsules(folder_.root()); }
+const std::vector<ConditionCapsule>& Workspace::capsules() {
+    return capsules_.capsules(folder_.root());
+}
 
-ConditionInputs Workspace::conditionInputs() const {
+void Workspace::ruleFilesWritten() {
+    capsules_.forget();
+    strategies_.forget();
+}
+
+ConditionInputs Workspace::conditionInputs() {
     const AnalysisSettings settings =
         AnalysisSettings::from(analysisParameters, periodMode, displaySwitches);
     return ConditionInputs{series_.bars,           analysis_.values.volumeGuide,
                            settings.bollingerPeriod, settings.envelopePercent,
-                           settings.maBandPercent,   capsules};
+                           settings.maBandPercent,   capsules()};
 }
 
 bool Workspace::evaluateCondition(const Condition& condition) {
@@ -192,19 +199,6 @@ bool Workspace::appendBars(std::span<const DailyBar> newBars) {
 
 int Workspace::checkLastDate() const {
     return tav::checkLastDate(series_, platform_.clock.today());
-}
-
-bool Workspace::addSecurity(const AddSecurityRequest& request) {
-    if (!requireWritableStore()) return false;
-    if (!tav::addSecurity(folder_, prompter(), request)) return false;
-    // The new security is shown as any selection shows it: its file, or a
-    // fetch when it has none, and a line in the history. Without any bars it
-    // is still the security on display.
-    if (!selectSecurity(*this, request.code)) {
-        loadStoredSeries(request.code);
-        seriesChanged();
-    }
-    return true;
 }
 
 bool Workspace::deleteSecurity() {

@@ -1,16 +1,10 @@
-#include "workspace.h"
+#include "workspace/workspace.h"
 
 namespace tav {
 
-void Workspace::runStrategyDisplay() {
-    if (selectedStrategy() == 0 || seriesLoading) return;
-    runStrategyDisplay(selectedStrategy());
-}
-
 bool Workspace::runStrategyDisplay(int number) {
-    loadCapsules();
     const ConditionInputs inputs = conditionInputs();
-    return runDisplay(folder_.root(), number, series_.bars, inputs,
+    return runDisplay(strategies_.strategy(folder_.root(), number), series_.bars, inputs,
                       SimulationSettings::from(options()), security_.unit,
                       platform_.clock.today().year, strategyDisplay);
 }

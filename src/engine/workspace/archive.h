@@ -4,10 +4,11 @@
 
 #include "updates/archive_update.h"
 #include "updates/intraday_bar.h"
-#include "workspace.h"
+#include "workspace/workspace.h"
 
 // The daily archive update of the whole store, the first start's store, "破棄"
-// and today's provisional bar, on the workspace.
+// and today's provisional bar, on the workspace. Below updates.h: nothing here
+// calls into it.
 namespace tav {
 
 ArchiveTools archiveTools(Workspace& workspace);
@@ -23,6 +24,15 @@ ArchiveRunResult runArchiveUpdate(Workspace& workspace, const ArchiveChoice& cho
 
 // Proposal, dialog and run. True when the run went through to its end.
 bool archiveUpdate(Workspace& workspace, const ArchiveDialog& dialog = {});
+
+// The update command's plain form: daily period only (otherwise it says so),
+// the archive update.
+bool dailyArchiveUpdate(Workspace& workspace, const ArchiveDialog& dialog = {});
+
+// The first start's store: asks for the start date and imports the daily
+// archives from it (through the "株価データ追加" dialog when given). True
+// when code 1010 has a daily series afterwards.
+bool createStoreFromArchives(Workspace& workspace, const ArchiveDialog& dialog = {});
 
 // "破棄": after asking, the daily files the archives carry are set aside and
 // the store is rebuilt by the update command; they are deleted once the

@@ -1,12 +1,12 @@
-#include "workspace_updates.h"
+#include "workspace/updates.h"
 
 #include <algorithm>
 
 #include "core/file_io.h"
 #include "updates/series_merge.h"
 #include "watchlists/entry_lists.h"
-#include "workspace_archive.h"
-#include "workspace_quotes.h"
+#include "workspace/archive.h"
+#include "workspace/quotes.h"
 
 namespace tav {
 
@@ -339,11 +339,7 @@ bool updateCommand(Workspace& workspace, bool alternate, const ArchiveDialog& di
             return false;
         return deleteAndRefetch(workspace);
     }
-    if (workspace.periodMode != PeriodMode::Daily) {
-        workspace.prompter().message("更新処理は日足のみ可能です。", MessageIcon::Warning);
-        return false;
-    }
-    return archiveUpdate(workspace, dialog);
+    return dailyArchiveUpdate(workspace, dialog);
 }
 
 bool selectSecurity(Workspace& workspace, StockCode code) {
@@ -375,6 +371,19 @@ bool switchPeriod(Workspace& workspace, PeriodMode period) {
     }
     workspace.series().period = period;
     return fetchReplacing(workspace, previous, {});
+}
+
+bool addSecurity(Workspace& workspace, const AddSecurityRequest& request) {
+    if (!workspace.requireWritableStore()) return false;
+    if (!addSecurity(workspace.folder(), workspace.prompter(), request)) return false;
+    // The new security is shown as any selection shows it: its file, or a
+    // fetch when it has none, and a line in the history. Without any bars it
+    // is still the security on display.
+    if (!selectSecurity(workspace, request.code)) {
+        workspace.loadStoredSeries(request.code);
+        workspace.seriesChanged();
+    }
+    return true;
 }
 
 BatchOutcome batchUpdateSecurity(Workspace& workspace, StockCode code) {

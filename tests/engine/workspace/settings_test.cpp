@@ -1,4 +1,4 @@
-#include "workspace_settings.h"
+#include "workspace/settings.h"
 
 #include <gtest/gtest.h>
 

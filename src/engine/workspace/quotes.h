@@ -8,7 +8,7 @@
 #include "quotes/page_fetch.h"
 #include "quotes/quote_page.h"
 #include "quotes/ranking.h"
-#include "workspace.h"
+#include "workspace/workspace.h"
 
 // The quote-site operations on the workspace: its series, its lastErrorText,
 // its prompter and the QuoteSource setting of its options.

@@ -1,4 +1,4 @@
-#include "workspace_archive.h"
+#include "workspace/archive.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -6,8 +6,7 @@
 #include "core/file_io.h"
 #include "updates/store_discard.h"
 #include "updates/trading_days.h"
-#include "workspace_market_api.h"
-#include "workspace_updates.h"
+#include "workspace/market_api.h"
 
 namespace tav {
 
@@ -86,6 +85,14 @@ bool archiveUpdate(Workspace& workspace, const ArchiveDialog& dialog) {
     return !runArchiveUpdate(workspace, *choice).stopped;
 }
 
+bool dailyArchiveUpdate(Workspace& workspace, const ArchiveDialog& dialog) {
+    if (workspace.periodMode != PeriodMode::Daily) {
+        workspace.prompter().message("更新処理は日足のみ可能です。", MessageIcon::Warning);
+        return false;
+    }
+    return archiveUpdate(workspace, dialog);
+}
+
 bool discardAndRebuild(Workspace& workspace, const ArchiveDialog& dialog) {
     if (!workspace.requireWritableStore()) return false;
     if (!workspace.prompter().askYesNo(
@@ -104,7 +111,7 @@ bool discardAndRebuild(Workspace& workspace, const ArchiveDialog& dialog) {
     // written back into the emptied folder before the import.
     workspace.series().savedCount = workspace.series().count();
     bool rebuilt =
-        updateCommand(workspace, false, dialog) && !lastStoredDate(workspace.folder()).empty();
+        dailyArchiveUpdate(workspace, dialog) && !lastStoredDate(workspace.folder()).empty();
     if (rebuilt) {
         dropDailyFiles(*aside);
         return true;
@@ -125,8 +132,8 @@ bool addIntradayBar(Workspace& workspace, const IntradayQuote& quote, bool redra
     return true;
 }
 
-bool Workspace::createStoreFromArchives(const ArchiveDialog& dialog) {
-    return archiveUpdate(*this, dialog) && !lastStoredDate(folder_).empty();
+bool createStoreFromArchives(Workspace& workspace, const ArchiveDialog& dialog) {
+    return archiveUpdate(workspace, dialog) && !lastStoredDate(workspace.folder()).empty();
 }
 
 }  // namespace tav

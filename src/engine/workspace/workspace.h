@@ -5,6 +5,7 @@
 #include <string>
 
 #include "analysis/recompute.h"
+#include "conditions/capsule_cache.h"
 #include "conditions/condition_evaluator.h"
 #include "core/bar_series.h"
 #include "data/endpoints.h"
@@ -23,6 +24,7 @@
 #include "settings/analysis_parameters.h"
 #include "settings/settings_store.h"
 #include "simulation/display_run.h"
+#include "simulation/strategy_cache.h"
 #include "updates/archive_update.h"
 #include "updates/bar_requests.h"
 #include "watchlists/history.h"
@@ -39,6 +41,10 @@ struct Platform {
     Clock& clock;
     Clipboard& clipboard;
 };
+
+// Whether a recompute also makes the display run of the selected strategy.
+// Commands that run a strategy of their own over a freshly loaded series skip it.
+enum class StrategyRun { Selected, None };
 
 // Everything one running program works on: the program folder, the loaded
 // series and its security, and the state the commands share. The desktop
@@ -67,10 +73,6 @@ public:
     // store still has no daily series of code 1010, so the caller must create
     // it from the daily archives before the first series is loaded.
     bool initProgramFolder();
-    // The first start's store: asks for the start date and imports the daily
-    // archives from it (through the "株価データ追加" dialog when given). True
-    // when code 1010 has a daily series afterwards.
-    bool createStoreFromArchives(const ArchiveDialog& dialog = {});
 
     BarSeries& series() { return series_; }
     const BarSeries& series() const { return series_; }
@@ -125,11 +127,11 @@ public:
 
     // Runs after every load, fetch, update, period switch or zoom change: looks
     // up the security, recomputes the indicators, then checks the date order.
-    void seriesChanged();
+    void seriesChanged(StrategyRun run = StrategyRun::Selected);
 
     // Recomputes every indicator slot of the loaded series with the parameters
-    // of the current period.
-    void recomputeIndicators();
+    // of the current period, then (unless told not to) the display run.
+    void recomputeIndicators(StrategyRun run = StrategyRun::Selected);
     // Series-wide values and working state of the last recompute.
     const AnalysisState& analysis() const { return analysis_; }
     // The price tick of a bar's close, and a value rounded to it.
@@ -137,33 +139,34 @@ public:
     int32_t roundToTick(int32_t value, int bar) const;
 
     // Condition evaluation: the bar under test and the position state (the
-    // simulation fills it; flat otherwise), and the capsules that category 5
-    // rows name, read by loadCapsules.
+    // simulation fills it; flat otherwise).
     EvaluationContext evaluation;
-    std::vector<ConditionCapsule> capsules;
-    void loadCapsules();
+    // The capsules that category 5 rows name, read once and again only when
+    // their files change.
+    const std::vector<ConditionCapsule>& capsules();
     // What evaluation reads of the loaded series and the current settings.
-    // Build it once per run: it refers to the series and to `capsules`.
-    ConditionInputs conditionInputs() const;
+    // Build it once per run: it refers to the series and to the capsules.
+    ConditionInputs conditionInputs();
     bool evaluateCondition(const Condition& condition);
     bool evaluateCapsule(const ConditionCapsule& capsule);
 
     // The strategy shown on the chart (1-based, 0 = none) and its last display
-    // run. The recompute pass runs it unless `seriesLoading` is set.
+    // run, which the recompute pass makes unless asked not to.
     int selectedStrategy() const { return settings_.options.selectedStrategy; }
     StrategyDisplay strategyDisplay;
-    bool seriesLoading = false;
     // A display run of strategy `number` over the loaded series with the
-    // simulation settings of the options; reloads the capsules first.
+    // simulation settings of the options.
     bool runStrategyDisplay(int number);
+    // The program wrote capsule or strategy files itself: they are read again
+    // on next use even when size and time stayed the same.
+    void ruleFilesWritten();
 
     bool saveIfChanged();
     bool saveAll();
     bool appendBars(std::span<const DailyBar> newBars);
     int checkLastDate() const;
 
-    // Master-list commands.
-    bool addSecurity(const AddSecurityRequest& request);
+    // Master-list commands (adding one, which shows it, is in updates.h).
     bool deleteSecurity();
     bool updateMasterFromArchive(bool alternate);
 
@@ -178,9 +181,9 @@ private:
     BarSeries series_;
     SecurityInfo security_;
     AnalysisState analysis_;
+    CapsuleCache capsules_;
+    StrategyCache strategies_;
 
-    // The display run of the selected strategy after a recompute.
-    void runStrategyDisplay();
     Watchlists watchlists_;
     History history_;
     SettingsStore settings_;

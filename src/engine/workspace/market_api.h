@@ -1,7 +1,7 @@
 #pragma once
 
 #include "market_api/api_source.h"
-#include "workspace.h"
+#include "workspace/workspace.h"
 
 // The data API's operations on the workspace: the access for its folder's
 // endpoint, the re-fetch of one security and the master list.
