@@ -72,6 +72,7 @@ ConditionDialog::ConditionDialog(const Condition& record, ConditionContext conte
 
     day_ = integerEdit(ConditionEditor::field(Edit::Day), editor_.dayOffset, this);
     edits_.emplace_back(day_, Edit::Day);
+    controls_.emplace_back(1109, day_);
     connect(day_, &QLineEdit::textChanged, this, [this] { readEdits(); });
     fillCombo(role_, editor_.roleList(), editor_.roleIndex());
     connect(role_, &QComboBox::currentIndexChanged, this, [this](int index) {

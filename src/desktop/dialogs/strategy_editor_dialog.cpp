@@ -13,6 +13,8 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
+#include "alternate_click.h"
+#include "capsule_dialog.h"
 #include "choice_dialog.h"
 #include "condition_dialog.h"
 #include "conditions/capsule_file.h"
@@ -43,10 +45,11 @@ QListWidget* listBox(QWidget* parent, const char* name) {
 
 StrategyEditorDialog::StrategyEditorDialog(const std::string& folder, int first,
                                            const SimulationSettings& settings, Prompter& prompter,
-                                           QWidget* parent)
+                                           Shell& shell, QWidget* parent)
     : QDialog(parent),
       folder_(folder),
       prompter_(prompter),
+      shell_(shell),
       list_(folder, prompter),
       settings_(settings),
       strategies_(listBox(this, "strategies")),
@@ -118,6 +121,7 @@ StrategyEditorDialog::StrategyEditorDialog(const std::string& folder, int first,
     splitLayout->addWidget(split_);
     auto* splitButtons = new QHBoxLayout;
     addButton("分割指定", splitButtons, &StrategyEditorDialog::editSplit);
+    addButton("条件カプセル設定", splitButtons, &StrategyEditorDialog::editCapsules);
     splitLayout->addLayout(splitButtons);
 
     auto* close = new QPushButton(QStringLiteral("終了"), this);
@@ -137,7 +141,7 @@ StrategyEditorDialog::StrategyEditorDialog(const std::string& folder, int first,
 
     connect(strategies_, &QListWidget::currentRowChanged, this, [this](int row) {
         if (filling_ || row < 0) return;
-        list_.select(row);
+        list_.select(row, alternateHeld(), shell_);
         showStrategy();
     });
     connect(strategies_, &QListWidget::itemDoubleClicked, this, [this] { renameStrategy(); });
@@ -147,7 +151,9 @@ StrategyEditorDialog::StrategyEditorDialog(const std::string& folder, int first,
         showStrategy();
     });
     connect(tactics_, &QListWidget::currentRowChanged, this, [this] {
-        if (!filling_) showColumns();
+        if (filling_) return;
+        list_.chooseTactic(alternateHeld(), shell_);
+        showColumns();
     });
     connect(tactics_, &QListWidget::itemDoubleClicked, this, [this] { editTactic(); });
     connect(tabs_, &QTabBar::currentChanged, this, [this] {
@@ -413,6 +419,13 @@ void StrategyEditorDialog::editSplit() {
     if (list_.current() < 0) return;
     SplitDialog dialog(list_.strategy().split, capsuleTitles(), prompter_, this);
     if (dialog.exec() == QDialog::Accepted && list_.setSplit(dialog.split())) showStrategy();
+}
+
+void StrategyEditorDialog::editCapsules() {
+    CapsuleDialog dialog(folder_, 0, prompter_, shell_, this);
+    dialog.exec();
+    // Titles may have changed: the sentences and the split summary name them.
+    showStrategy();
 }
 
 void StrategyEditorDialog::done(int result) {

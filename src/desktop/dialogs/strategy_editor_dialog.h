@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/prompter.h"
+#include "platform/shell.h"
 #include "simulation/simulation_settings.h"
 #include "simulation/strategy_list.h"
 
@@ -24,7 +25,7 @@ class StrategyEditorDialog : public QDialog {
     Q_OBJECT
   public:
     StrategyEditorDialog(const std::string& folder, int first, const SimulationSettings& settings,
-                         Prompter& prompter, QWidget* parent = nullptr);
+                         Prompter& prompter, Shell& shell, QWidget* parent = nullptr);
 
     const SimulationSettings& settings() const { return settings_; }
     StrategyList& list() { return list_; }
@@ -70,11 +71,13 @@ class StrategyEditorDialog : public QDialog {
     void chooseLogic();
     void chooseFillPrice();
     void editSplit();
+    void editCapsules();
     // The condition or stop dialog on a row; true with the row on OK.
     bool editRow(Condition& row);
 
     std::string folder_;
     Prompter& prompter_;
+    Shell& shell_;
     StrategyList list_;
     SimulationSettings settings_;
     QListWidget* strategies_;

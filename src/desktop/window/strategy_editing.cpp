@@ -12,7 +12,8 @@ void MainWindow::editStrategies() {
     OptionsRecord& options = workspace_.options();
     const int selected = options.selectedStrategy;
     StrategyEditorDialog dialog(workspace_.folder().root(), selected > 0 ? selected - 1 : 0,
-                                SimulationSettings::from(options), workspace_.prompter(), this);
+                                SimulationSettings::from(options), workspace_.prompter(),
+                                workspace_.platform().shell, this);
     dialog.exec();
     workspace_.ruleFilesWritten();
     dialog.settings().storeInto(options);

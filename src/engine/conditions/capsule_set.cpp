@@ -118,6 +118,15 @@ void CapsuleSet::select(int capsule) {
     changed_ = false;
 }
 
+void CapsuleSet::select(int capsule, bool alternate, Shell& shell) {
+    select(capsule);
+    if (alternate) shell.open(titleFilePath());
+}
+
+void CapsuleSet::chooseRow(bool alternate, Shell& shell) const {
+    if (alternate && current_ >= 0) shell.open(currentFilePath());
+}
+
 bool CapsuleSet::askTitle(const char* dialogTitle, const std::string& preset, std::string& title) {
     auto input = askListTitle(prompter_, dialogTitle, kTitleLabel, preset, kMaxCapsuleTitleBytes);
     if (!input) return false;

@@ -6,6 +6,7 @@
 #include "conditions/condition.h"
 #include "core/numbered_titles.h"
 #include "platform/prompter.h"
+#include "platform/shell.h"
 
 namespace tav {
 
@@ -49,6 +50,12 @@ class CapsuleSet {
 
     // Saves the current capsule when it changed and loads capsule k.
     void select(int capsule);
+    // The same, chosen by the user: with `alternate` (Shift or Ctrl held) the
+    // title file also opens in the desktop's handler.
+    void select(int capsule, bool alternate, Shell& shell);
+    // A row chosen by the user: with `alternate` the current capsule's file
+    // opens in the desktop's handler.
+    void chooseRow(bool alternate, Shell& shell) const;
 
     // Title list operations.
     bool addCapsule();

@@ -137,6 +137,15 @@ bool StrategyList::askName(const char* dialogTitle, const std::string& preset, s
     return true;
 }
 
+void StrategyList::select(int strategy, bool alternate, Shell& shell) {
+    select(strategy);
+    if (alternate) shell.open(listFilePath());
+}
+
+void StrategyList::chooseTactic(bool alternate, Shell& shell) const {
+    if (alternate && current_ >= 0) shell.open(currentFilePath());
+}
+
 bool StrategyList::addStrategy() {
     std::string name;
     if (!askName(kAddDialog, "", name)) return false;

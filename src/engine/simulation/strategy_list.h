@@ -6,6 +6,7 @@
 
 #include "core/numbered_titles.h"
 #include "platform/prompter.h"
+#include "platform/shell.h"
 #include "simulation/strategy.h"
 
 namespace tav {
@@ -44,6 +45,12 @@ class StrategyList {
     // Saves the edited strategy when changed and loads strategy k. A rule file
     // that cannot be read gives an empty strategy.
     void select(int strategy);
+    // The same, chosen by the user: with `alternate` (Shift or Ctrl held)
+    // "Trade.inf" also opens in the desktop's handler.
+    void select(int strategy, bool alternate, Shell& shell);
+    // A tactic chosen by the user: with `alternate` the edited strategy's rule
+    // file opens in the desktop's handler.
+    void chooseTactic(bool alternate, Shell& shell) const;
 
     // List operations (追加, 変更, 削除, 複写, 初期化, ↑, ↓).
     bool addStrategy();

@@ -7,39 +7,30 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTabBar>
-#include <QTimer>
-#include <cstdlib>
-#include <functional>
 
 #include "dialogs/condition_dialog.h"
 #include "dialogs/split_dialog.h"
 #include "dialogs/stop_dialog.h"
 #include "dialogs/strategy_editor_dialog.h"
 #include "dialogs/tactic_dialog.h"
+#include "engine/simulation/simulation_fixture.h"
+#include "simulation/strategy_file.h"
+#include "dialog_driving.h"
 #include "support/recording_prompter.h"
+#include "support/test_platform.h"
 #include "support/temp_folder.h"
 
 namespace tav::desktop {
 namespace {
 
-// Runs `act` on the modal dialog of type D as soon as it is open.
-template <typename D>
-void whenOpen(std::function<void(D&)> act) {
-    QTimer::singleShot(0, [act] {
-        if (auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget())) act(*dialog);
-    });
-}
-
-// Saves a picture of the widget when TAV_SCREENSHOTS names a folder, for a look by eye.
-void shoot(QWidget& widget, const char* name) {
-    if (const char* folder = std::getenv("TAV_SCREENSHOTS"))
-        widget.grab().save(QString::fromUtf8(folder) + "/" + name + ".png");
-}
+using test::shoot;
+using test::whenOpen;
 
 TEST(StrategyEditor, BuildsAStrategyThroughTheWidgetsAndSavesTheExpectedFile) {
     test::TempFolder temp;
     test::RecordingPrompter prompter;
-    StrategyEditorDialog editor(temp.str(), 0, SimulationSettings{}, prompter);
+    test::RecordingShell shell;
+    StrategyEditorDialog editor(temp.str(), 0, SimulationSettings{}, prompter, shell);
     editor.show();
     prompter.inputs = {std::string("順張り")};
     editor.button(QStringLiteral("追加"))->click();
@@ -97,6 +88,27 @@ TEST(StrategyEditor, BuildsAStrategyThroughTheWidgetsAndSavesTheExpectedFile) {
               "[SELL]\n\n"
               "[STOP]\n0 0 0 0 0 0 0 0 0 0,0 0 0 0 5 0 0 0 0 0\n"
               "[SPLIT]\n1 2 -1 0 0 0 0 0 0 0\n");
+
+    // Run on bars where one rising candle buys two units at the next open,
+    // and a close 10 % under the entry sets off the stop, filled at the open
+    // after it; fills are marked on the bar whose signal made them.
+    auto reading = readStrategyFile((temp / "Trade1.pat").string());
+    ASSERT_TRUE(reading);
+    test::SimulationCase run;
+    run.strategy = reading->strategy;
+    run.bars = test::candles("----u-----");
+    auto& drop = run.bars[7];
+    drop.open = 1000, drop.close = 900, drop.high = 1005, drop.low = 895;
+    auto& after = run.bars[8];  // a flat bar: no new buy
+    after.open = 890, after.close = 890, after.high = 895, after.low = 885;
+    run.run();
+    ASSERT_EQ(run.journal.fills.size(), 2u);
+    const Fill& entry = run.journal.fills[0];
+    const Fill& exit = run.journal.fills[1];
+    EXPECT_EQ(std::tuple(entry.bar, entry.kind, entry.side, entry.units, entry.price),
+              std::tuple(4, FillKind::Open, uint8_t{1}, int64_t{2}, 1000));
+    EXPECT_EQ(std::tuple(exit.bar, exit.kind, exit.reason, exit.units, exit.price),
+              std::tuple(7, FillKind::Close, ExitReason::StopLoss, int64_t{2}, 890));
 }
 
 }  // namespace

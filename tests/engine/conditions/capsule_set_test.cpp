@@ -9,6 +9,7 @@
 #include "conditions/capsule_file.h"
 #include "core/text.h"
 #include "support/recording_prompter.h"
+#include "support/test_platform.h"
 #include "support/temp_folder.h"
 
 namespace tav {
@@ -229,6 +230,28 @@ TEST(CapsuleSetLoading, MissingFilesReadEmpty) {
     EXPECT_EQ(all[0], ConditionCapsule{});
     EXPECT_EQ(all[1].rows[0].item, 7);
     EXPECT_TRUE(prompter.calls.empty());
+}
+
+}  // namespace
+}  // namespace tav
+
+namespace tav {
+namespace {
+
+// Shift or Ctrl while choosing opens the file behind the choice, and only then.
+TEST_F(CapsuleSetTest, AlternateChoicesOpenTheTitleFileOrTheCapsuleFile) {
+    test::RecordingShell shell;
+    CapsuleSet set(temp.str(), prompter);
+    set.open(0);
+    set.select(2, false, shell);
+    set.chooseRow(false, shell);
+    EXPECT_TRUE(shell.opened.empty());
+    set.select(1, true, shell);
+    set.chooseRow(true, shell);
+    EXPECT_EQ(shell.opened,
+              (std::vector<std::string>{(temp / "Capsel.inf").string(), file(2)}));
+    EXPECT_EQ(set.current(), 1);
+    EXPECT_EQ(set.capsule().rows[0].item, 2);
 }
 
 }  // namespace

@@ -89,5 +89,24 @@ TEST(ConditionEditor, ListsFollowTheItems) {
     EXPECT_EQ(editor.movement.state, 3);
 }
 
+// The n edits over every item: shapes without an n, and the indicator items
+// whose target takes a width, a percent, days or a multiple.
+TEST(ConditionEditor, NEditsFollowEveryItem) {
+    ConditionEditor editor(Condition{}, ConditionContext::Strategy);
+    for (int item = 0; item < 30; ++item) {
+        editor.candle.item = item;
+        const bool withoutN = item <= 1 || (item >= 13 && item <= 20);
+        EXPECT_EQ(editor.candleNEditable(), !withoutN) << "shape " << item;
+    }
+    for (int item = 0; item < 12; ++item) {
+        editor.setIndicatorItem(item);
+        for (int target = 0; target < static_cast<int>(editor.indicatorTargets().size()); ++target) {
+            editor.indicator.target = target;
+            const bool takesN = item == 4 || item == 9 || item == 10 || (item == 0 && target == 1);
+            EXPECT_EQ(editor.indicatorNEditable(), takesN) << "item " << item << " target " << target;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace tav

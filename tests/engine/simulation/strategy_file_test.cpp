@@ -7,6 +7,7 @@
 #include "core/text.h"
 #include "simulation/strategy_list.h"
 #include "support/recording_prompter.h"
+#include "support/test_platform.h"
 #include "support/temp_folder.h"
 
 namespace tav {
@@ -253,6 +254,26 @@ TEST(StrategyLabels, StopListsAndSummaries) {
     EXPECT_EQ(
         strategy_labels::splitSummary(SplitSettings{kSplitYen, 300000, -50000, 1}, titles),
         (std::vector<std::string>{"定額法：[ 300000 ]円", "増減率：[ -50000 ]円", "分割条件：二"}));
+}
+
+}  // namespace
+}  // namespace tav
+
+namespace tav {
+namespace {
+
+TEST_F(StrategyListTest, AlternateChoicesOpenTheListFileOrTheRuleFile) {
+    test::RecordingShell shell;
+    StrategyList list(temp.str(), prompter);
+    list.open(0);
+    list.select(1, false, shell);
+    list.chooseTactic(false, shell);
+    EXPECT_TRUE(shell.opened.empty());
+    list.select(2, true, shell);
+    list.chooseTactic(true, shell);
+    EXPECT_EQ(shell.opened, (std::vector<std::string>{(temp / "Trade.inf").string(),
+                                                      (temp / "Trade3.pat").string()}));
+    EXPECT_EQ(list.strategy().split.amount, 3);
 }
 
 }  // namespace
