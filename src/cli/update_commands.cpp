@@ -178,8 +178,6 @@ int runImport(CommandContext& context) {
         if (found == std::end(kLayouts)) return usageError(usage);
         layout = found->second;
     }
-    // A price file of decades is a few hundred kilobytes.
-    constexpr std::uintmax_t kMaxCsvBytes = std::uintmax_t{64} << 20;
     std::error_code error;
     auto size = std::filesystem::file_size(words[2], error);
     if (error || size > kMaxCsvBytes) {

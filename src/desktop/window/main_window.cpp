@@ -20,6 +20,7 @@
 #include "dialogs/about_dialog.h"
 #include "dialogs/add_security_dialog.h"
 #include "dialogs/archive_days_dialog.h"
+#include "dialogs/csv_import_dialog.h"
 #include "dialogs/margin_dialog.h"
 #include "dialogs/profit_view.h"
 #include "dialogs/quote_entry_dialog.h"
@@ -587,6 +588,7 @@ void MainWindow::historyMenu() {
             return;
         runSeriesOperation([this] { deleteAndRefetch(workspace_); });
     });
+    item(&menu, QStringLiteral("CSVファイル読込(&I)"), [this, shown] { csvImportDialog(shown); });
     item(&menu, QStringLiteral("分割調整読込(&S)"), [this] {
         if (!workspace_.requireWritableStore()) return;
         runSeriesOperation([this] { splitAdjustedRefetch(workspace_); });
@@ -608,6 +610,19 @@ void MainWindow::addSecurityDialog(StockCode preset) {
     if (!addSecurity(workspace_, dialog.request())) return;
     seriesReplaced();
     watchlist_->reload();
+}
+
+void MainWindow::csvImportDialog(StockCode preset) {
+    if (!workspace_.requireWritableStore()) return;
+    CsvImportDialog dialog(workspace_, preset, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    // The engine has reloaded the shown series when the bars went to it.
+    if (dialog.code() != workspace_.series().code) {
+        showSecurity(dialog.code());
+        return;
+    }
+    seriesReplaced();
+    watchlist_->showEntries();
 }
 
 // --- Keys, mouse, timers ---

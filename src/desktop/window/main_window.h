@@ -138,6 +138,7 @@ class MainWindow : public QWidget {
     void showMargin();
     void editStrategies();
     void addSecurityDialog(StockCode preset);
+    void csvImportDialog(StockCode preset);
     void enterQuote();
     void toggleQuoteWatch();
     void updateList(bool alternate);

@@ -1,6 +1,8 @@
 #include "workspace/csv_import.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <optional>
 
 #include "core/file_io.h"
 #include "data/price_store.h"
@@ -24,7 +26,7 @@ const char* layoutName(CsvLayout layout) {
 
 }  // namespace
 
-std::string csvImportPreview(StockCode code, const CsvBars& parsed) {
+std::string csvPreviewText(StockCode code, const CsvBars& parsed) {
     std::string text = "[" + std::to_string(code) + "]　に CSV の株価を取り込みます。\n\n形式: " +
                        layoutName(parsed.layout) + (parsed.header ? " (見出しあり)" : "") +
                        "\n株価: " + std::to_string(parsed.bars.size()) + " 件\n不正な行: " +
@@ -37,8 +39,25 @@ std::string csvImportPreview(StockCode code, const CsvBars& parsed) {
                       bar.low, bar.close, static_cast<long long>(bar.volume));
         text += line;
     }
-    text += "\n保存済みの日付はそのまま残します。よろしいですか？";
     return text;
+}
+
+std::string csvImportPreview(StockCode code, const CsvBars& parsed) {
+    return csvPreviewText(code, parsed) + "\n保存済みの日付はそのまま残します。よろしいですか？";
+}
+
+CsvBars readBarCsvFile(const std::string& path, CsvLayout layout, const LocalDate& today) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    std::optional<std::string> bytes;
+    if (!error && size <= kMaxCsvBytes) bytes = fileio::readFile(path);
+    if (!bytes) {
+        CsvBars unread;
+        unread.message = "[" + path + "]　を読み込めませんでした。" +
+                         (!error && size > kMaxCsvBytes ? "（大きすぎます）" : "");
+        return unread;
+    }
+    return parseBarCsv(*bytes, layout, today);
 }
 
 bool importCsvBars(Workspace& workspace, StockCode code, std::string_view bytes, CsvLayout layout) {
@@ -49,7 +68,13 @@ bool importCsvBars(Workspace& workspace, StockCode code, std::string_view bytes,
         return false;
     }
     if (!prompter.askYesNo(csvImportPreview(code, parsed))) return false;
+    return mergeCsvBars(workspace, code, parsed);
+}
+
+bool mergeCsvBars(Workspace& workspace, StockCode code, const CsvBars& parsed) {
+    if (!parsed.message.empty() || parsed.bars.empty()) return false;
     if (!workspace.requireWritableStore()) return false;
+    Prompter& prompter = workspace.prompter();
     // The displayed series goes to its file first, so the merge starts from it.
     workspace.saveIfChanged();
     std::string path = dataFilePath(workspace.folder(), code, PeriodMode::Daily, StorageMode::Accumulate);
