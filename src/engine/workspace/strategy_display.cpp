@@ -4,9 +4,9 @@ namespace tav {
 
 bool Workspace::runStrategyDisplay(int number) {
     const ConditionInputs inputs = conditionInputs();
-    return runDisplay(strategies_.strategy(folder_.root(), number), series_.bars, inputs,
-                      SimulationSettings::from(options()), security_.unit,
-                      platform_.clock.today().year, strategyDisplay);
+    return loaded_.runStrategyDisplay(strategies_.strategy(folder_.root(), number), inputs,
+                                      SimulationSettings::from(options()),
+                                      platform_.clock.today().year, strategyDisplay);
 }
 
 }  // namespace tav

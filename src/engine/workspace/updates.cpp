@@ -23,34 +23,12 @@ constexpr int kRefetchedPeriodBars = 3;
 // A batch run of this many entries asks once more.
 constexpr int kLongBatch = 100;
 
-// Everything a failed operation puts back.
+// Everything a failed operation puts back: the security on display as it was.
 struct Snapshot {
-    SeriesBackup series;
-    int cursor = -1;
-    PeriodMode period = PeriodMode::Daily;
-    AnalysisParameters parameters;
-    std::optional<QuoteRecord> quote;
-    bool splitAdjusted = false;
-    SeriesPaging paging;
+    LoadedSecurity security;
 
-    static Snapshot of(Workspace& workspace) {
-        return {SeriesBackup::of(workspace.series()),
-                workspace.series().cursor,
-                workspace.periodMode,
-                workspace.analysisParameters,
-                workspace.quoteInfo,
-                workspace.splitAdjusted,
-                workspace.paging};
-    }
-    void restore(Workspace& workspace) const {
-        series.restoreInto(workspace.series());
-        workspace.series().cursor = std::clamp(cursor, -1, workspace.series().count() - 1);
-        workspace.periodMode = period;
-        workspace.analysisParameters = parameters;
-        workspace.quoteInfo = quote;
-        workspace.splitAdjusted = splitAdjusted;
-        workspace.paging = paging;
-    }
+    static Snapshot of(const Workspace& workspace) { return {workspace.loaded()}; }
+    void restore(Workspace& workspace) const { workspace.loaded() = security; }
 };
 
 int warmUp(const Workspace& workspace) {

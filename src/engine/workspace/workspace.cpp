@@ -1,6 +1,5 @@
 #include "workspace/workspace.h"
 
-#include "analysis/tick.h"
 #include "conditions/capsule_set.h"
 #include "core/file_io.h"
 #include "data/folder_setup.h"
@@ -82,7 +81,7 @@ StockCode Workspace::loadSettings(std::optional<StockCode> commandLineCode) {
     watchlists_.sorted = options.watchlistSorted != 0;
     watchlists_.select(options.watchlistSelector);
     // The start code is the code on display until its series is loaded.
-    if (series_.empty()) series_.code = options.stockCode;
+    if (loaded_.series.empty()) loaded_.series.code = options.stockCode;
     return options.stockCode;
 }
 
@@ -99,64 +98,37 @@ bool Workspace::saveSettings() {
     options.historyLength = static_cast<uint8_t>(history_.length());
     options.watchlistSorted = watchlists_.sorted ? 1 : 0;
     options.watchlistSelector = static_cast<uint8_t>(watchlists_.position());
-    return settings_.save(series_.code, analysisParameters);
+    return settings_.save(loaded_.series.code, analysisParameters);
 }
 
 void Workspace::toggleIndividualSettings() {
     saveSettings();
     settings_.options.individualSettings = settings_.options.individualSettings ? 0 : 1;
-    settings_.loadParameters(series_.code, analysisParameters);
+    settings_.loadParameters(loaded_.series.code, analysisParameters);
     recomputeIndicators();
 }
 
 bool Workspace::loadStoredSeries(StockCode code) {
-    if (code != series_.code) settings_.securityShown(code, analysisParameters);
-    series_.bars.clear();
-    if (storageMode == StorageMode::Accumulate || code == lastShownCode) {
-        std::string path = dataFilePath(folder_, code, periodMode, storageMode);
-        auto bytes = fileio::readFile(path);
-        // A day another instance is importing counts once it is whole.
-        std::string name = path.substr(path.rfind('/') + 1);
-        if (bytes && storageMode == StorageMode::Accumulate) {
-            if (auto before = sizeBeforeImport(folder_, name))
-                bytes->resize(std::min<std::size_t>(bytes->size(), static_cast<std::size_t>(*before)));
-        }
-        if (bytes) series_.bars = parseSeries(*bytes);
-    }
-    series_.code = code;
-    series_.period = periodMode;
-    series_.savedCount = series_.count();
-    series_.cursor = series_.count() - 1;
-    if (storageMode == StorageMode::Scratch && !series_.empty()) lastShownCode = code;
-    return !series_.empty();
+    if (code != loaded_.series.code) settings_.securityShown(code, analysisParameters);
+    bool readFile = storageMode == StorageMode::Accumulate || code == lastShownCode;
+    bool loaded = loaded_.loadStored(folder_, code, storageMode, readFile);
+    if (storageMode == StorageMode::Scratch && loaded) lastShownCode = code;
+    return loaded;
 }
 
 void Workspace::seriesChanged(StrategyRun run) {
-    master().lookupSecurity(series_.code, security_);
-    series_.name = security_.name;
+    loaded_.lookUp(master());
     recomputeIndicators(run);
-    if (firstDateDisorder(series_.bars) >= 0) {
+    if (firstDateDisorder(loaded_.series.bars) >= 0) {
         prompter().message("データ不整合が発見されました。\n\nデータの再読込みを行ってください。",
                            MessageIcon::Warning);
     }
 }
 
 void Workspace::recomputeIndicators(StrategyRun run) {
-    tav::recomputeIndicators(series_.bars,
-                             AnalysisSettings::from(analysisParameters, periodMode, displaySwitches),
-                             analysis_);
+    loaded_.recompute(displaySwitches);
     if (run == StrategyRun::Selected && selectedStrategy() != 0)
         runStrategyDisplay(selectedStrategy());
-}
-
-int32_t Workspace::tickSize(int bar) const {
-    if (bar < 0 || bar >= series_.count()) return tickSizeForClose(0);
-    return tickSizeForClose(series_.bars[bar].close);
-}
-
-int32_t Workspace::roundToTick(int32_t value, int bar) const {
-    if (bar < 0 || bar >= series_.count()) return roundToTickForClose(value, 0);
-    return roundToTickForClose(value, series_.bars[bar].close);
 }
 
 const std::vector<ConditionCapsule>& Workspace::capsules() {
@@ -169,11 +141,7 @@ void Workspace::ruleFilesWritten() {
 }
 
 ConditionInputs Workspace::conditionInputs() {
-    const AnalysisSettings settings =
-        AnalysisSettings::from(analysisParameters, periodMode, displaySwitches);
-    return ConditionInputs{series_.bars,           analysis_.values.volumeGuide,
-                           settings.bollingerPeriod, settings.envelopePercent,
-                           settings.maBandPercent,   capsules()};
+    return loaded_.conditionInputs(displaySwitches, capsules());
 }
 
 bool Workspace::evaluateCondition(const Condition& condition) {
@@ -186,24 +154,24 @@ bool Workspace::evaluateCapsule(const ConditionCapsule& capsule) {
 
 bool Workspace::saveIfChanged() {
     if (!storeWritable()) return false;
-    bool saved = tav::saveIfChanged(folder_, series_, storageMode);
-    if (saved && storageMode == StorageMode::Scratch) lastShownCode = series_.code;
+    bool saved = tav::saveIfChanged(folder_, loaded_.series, storageMode);
+    if (saved && storageMode == StorageMode::Scratch) lastShownCode = loaded_.series.code;
     return saved;
 }
 
-bool Workspace::saveAll() { return storeWritable() && tav::saveAll(folder_, series_); }
+bool Workspace::saveAll() { return storeWritable() && tav::saveAll(folder_, loaded_.series); }
 
 bool Workspace::appendBars(std::span<const DailyBar> newBars) {
-    return storeWritable() && tav::appendBars(folder_, series_, newBars);
+    return storeWritable() && tav::appendBars(folder_, loaded_.series, newBars);
 }
 
 int Workspace::checkLastDate() const {
-    return tav::checkLastDate(series_, platform_.clock.today());
+    return tav::checkLastDate(loaded_.series, platform_.clock.today());
 }
 
 bool Workspace::deleteSecurity() {
     if (!requireWritableStore()) return false;
-    return tav::deleteSecurity(folder_, prompter(), series_.code);
+    return tav::deleteSecurity(folder_, prompter(), loaded_.series.code);
 }
 
 bool Workspace::updateMasterFromArchive(bool alternate) {

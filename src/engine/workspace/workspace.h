@@ -21,6 +21,7 @@
 #include "platform/prompter.h"
 #include "platform/shell.h"
 #include "quotes/quote_page.h"
+#include "security/loaded_security.h"
 #include "settings/analysis_parameters.h"
 #include "settings/settings_store.h"
 #include "simulation/display_run.h"
@@ -51,8 +52,14 @@ enum class StrategyRun { Selected, None };
 // window owns one, the command-line tool creates one, tests create one on a
 // temporary folder.
 class Workspace {
+    // First, so that the public fields referring into it bind to a member.
+    LoadedSecurity loaded_;
+
 public:
     Workspace(ProgramFolder folder, Platform platform);
+    // The fields below refer into the security on display.
+    Workspace(const Workspace&) = delete;
+    Workspace& operator=(const Workspace&) = delete;
 
     const ProgramFolder& folder() const { return folder_; }
     Platform& platform() { return platform_; }
@@ -74,9 +81,13 @@ public:
     // it from the daily archives before the first series is loaded.
     bool initProgramFolder();
 
-    BarSeries& series() { return series_; }
-    const BarSeries& series() const { return series_; }
-    const SecurityInfo& security() const { return security_; }
+    // The security on display. A copy of it is everything a failed
+    // operation puts back.
+    LoadedSecurity& loaded() { return loaded_; }
+    const LoadedSecurity& loaded() const { return loaded_; }
+    BarSeries& series() { return loaded_.series; }
+    const BarSeries& series() const { return loaded_.series; }
+    const SecurityInfo& security() const { return loaded_.security; }
 
     // The watchlist pane's lists and the history of shown securities.
     Watchlists& watchlists() { return watchlists_; }
@@ -86,21 +97,21 @@ public:
     // When set, saveSettings writes the period and storage mode read from
     // "Option.cfg" back unchanged (the command-line tool overrides both).
     bool keepStoredViewModes = false;
-    PeriodMode periodMode = PeriodMode::Daily;
+    PeriodMode& periodMode = loaded_.period;
     // The code whose series "Last.txt" holds (scratch mode).
     StockCode lastShownCode = kDefaultCode;
     std::string lastErrorText;
     // The quote information shown beside the chart; cleared when another
     // security is shown.
-    std::optional<QuoteRecord> quoteInfo;
+    std::optional<QuoteRecord>& quoteInfo = loaded_.quote;
     // Set when the loaded series came from a split-adjusted fetch.
-    bool splitAdjusted = false;
+    bool& splitAdjusted = loaded_.splitAdjusted;
     // The chart's view of the loaded series, as fetching needs it.
-    SeriesPaging paging;
+    SeriesPaging& paging = loaded_.paging;
 
     // The analysis parameters in force for the loaded series (common or the
     // security's own) and the display switches.
-    AnalysisParameters analysisParameters = AnalysisParameters::defaults();
+    AnalysisParameters& analysisParameters = loaded_.parameters;
     DisplaySwitches displaySwitches;
 
     // Start-up: reads "Option.cfg" into the options and the fields above, and
@@ -133,10 +144,10 @@ public:
     // of the current period, then (unless told not to) the display run.
     void recomputeIndicators(StrategyRun run = StrategyRun::Selected);
     // Series-wide values and working state of the last recompute.
-    const AnalysisState& analysis() const { return analysis_; }
+    const AnalysisState& analysis() const { return loaded_.analysis; }
     // The price tick of a bar's close, and a value rounded to it.
-    int32_t tickSize(int bar) const;
-    int32_t roundToTick(int32_t value, int bar) const;
+    int32_t tickSize(int bar) const { return loaded_.tickSize(bar); }
+    int32_t roundToTick(int32_t value, int bar) const { return loaded_.roundToTick(value, bar); }
 
     // Condition evaluation: the bar under test and the position state (the
     // simulation fills it; flat otherwise).
@@ -178,9 +189,6 @@ private:
     ProgramFolder folder_;
     Platform platform_;
     std::unique_ptr<FolderLock> lock_;
-    BarSeries series_;
-    SecurityInfo security_;
-    AnalysisState analysis_;
     CapsuleCache capsules_;
     StrategyCache strategies_;
 
