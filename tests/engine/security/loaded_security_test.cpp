@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <latch>
 #include <thread>
 
 #include "core/text.h"
@@ -55,11 +56,13 @@ struct Analysed {
 
 Analysed analyse(const ProgramFolder& folder, StockCode code,
                  const std::vector<Condition>& rows,
-                 const std::vector<ConditionCapsule>& capsules) {
+                 const std::vector<ConditionCapsule>& capsules, std::latch* start = nullptr) {
     const DisplaySwitches switches{};
     Analysed out;
     out.security.loadStored(folder, code, StorageMode::Accumulate);
     out.security.lookUp(StockMaster(folder.path(StockMaster::kFileName)));
+    // Both threads recompute at the same moment, so anything shared collides.
+    if (start) start->arrive_and_wait();
     out.security.recompute(switches);
     const ConditionInputs inputs = out.security.conditionInputs(switches, capsules);
     EvaluationContext context;
@@ -118,11 +121,12 @@ TEST(LoadedSecurity, TwoSecuritiesOnTwoThreadsMatchTheSequentialRun) {
     EXPECT_GT(trues, 0);
     EXPECT_LT(trues, static_cast<long>(first.verdicts.size()));
 
-    for (int round = 0; round < 3; ++round) {
+    for (int round = 0; round < 10; ++round) {
         Analysed onFirst, onSecond;
+        std::latch start(2);
         {
-            std::jthread a([&] { onFirst = analyse(folder, 7203, rows, capsules); });
-            std::jthread b([&] { onSecond = analyse(folder, 6758, rows, capsules); });
+            std::jthread a([&] { onFirst = analyse(folder, 7203, rows, capsules, &start); });
+            std::jthread b([&] { onSecond = analyse(folder, 6758, rows, capsules, &start); });
         }
         expectSame(onFirst, first);
         expectSame(onSecond, second);
