@@ -7,26 +7,18 @@
 
 #include "cli_support.h"
 #include "data/endpoints.h"
-#include "market_generator.h"
 #include "platform/linux/system_clock.h"
-#include "sim_server.h"
+#include "support/simulator_suite.h"
 #include "support/temp_folder.h"
 
 namespace tav::test {
 namespace {
 
-class UpdateCli : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() {
-        market_ = new quotesim::Market(quotesim::generateMarket({6, 1, 9, SystemClock().today()}));
-        server_ = new quotesim::SimServer(*market_, {});
-        ASSERT_GT(server_->start(0), 0);
-    }
-    static void TearDownTestSuite() {
-        delete server_;
-        delete market_;
-    }
+class UpdateCli : public test::SimulatorSuite<UpdateCli> {
+  public:
+    static quotesim::GeneratorSettings marketSettings() { return {6, 1, 9, SystemClock().today()}; }
 
+  protected:
     // An empty program folder that knows only where the servers are.
     std::string emptyFolder(const std::string& name) {
         std::string folder = (temp / name).string();
@@ -56,13 +48,8 @@ class UpdateCli : public ::testing::Test {
         return dates;
     }
 
-    static quotesim::Market* market_;
-    static quotesim::SimServer* server_;
     TempFolder temp;
 };
-
-quotesim::Market* UpdateCli::market_ = nullptr;
-quotesim::SimServer* UpdateCli::server_ = nullptr;
 
 TEST_F(UpdateCli, UpdateFromADateBuildsTheStoreThatDumpShows) {
     std::string folder = emptyFolder("D");

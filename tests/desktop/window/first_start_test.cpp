@@ -11,8 +11,7 @@
 
 #include "data/endpoints.h"
 #include "data/price_store.h"
-#include "market_generator.h"
-#include "sim_server.h"
+#include "support/simulator_suite.h"
 #include "support/temp_folder.h"
 #include "support/test_platform.h"
 #include "window/main_window.h"
@@ -23,18 +22,11 @@ namespace {
 
 constexpr LocalDate kToday{2024, 6, 14};
 
-class FirstStart : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() {
-        market_ = new quotesim::Market(quotesim::generateMarket({8, 2, 5, kToday}));
-        server_ = new quotesim::SimServer(*market_, {});
-        ASSERT_GT(server_->start(0), 0);
-    }
-    static void TearDownTestSuite() {
-        delete server_;
-        delete market_;
-    }
+class FirstStart : public test::SimulatorSuite<FirstStart> {
+  public:
+    static quotesim::GeneratorSettings marketSettings() { return {8, 2, 5, kToday}; }
 
+  protected:
     void SetUp() override {
         std::filesystem::create_directories(temp.path() / "folder");
         test::writeFile(temp.path() / "folder" / "Endpoints.lst",
@@ -45,15 +37,10 @@ class FirstStart : public ::testing::Test {
                                                 tools.platform());
     }
 
-    static quotesim::Market* market_;
-    static quotesim::SimServer* server_;
     test::TempFolder temp;
     test::TestPlatform tools;
     std::unique_ptr<Workspace> workspace;
 };
-
-quotesim::Market* FirstStart::market_ = nullptr;
-quotesim::SimServer* FirstStart::server_ = nullptr;
 
 TEST_F(FirstStart, BuildsTheStoreShowsTheIndexAndPagesIntoThePast) {
     MainWindow window(*workspace);

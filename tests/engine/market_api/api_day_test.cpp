@@ -6,11 +6,10 @@
 #include <map>
 
 #include "market_api/api_source.h"
-#include "market_generator.h"
 #include "platform/linux/curl_http.h"
 #include "platform/linux/lhasa_lzh.h"
-#include "sim_server.h"
 #include "support/recording_prompter.h"
+#include "support/simulator_suite.h"
 #include "support/temp_folder.h"
 
 namespace tav {
@@ -30,20 +29,17 @@ std::map<std::string, std::string> snapshot(const fs::path& folder) {
     return files;
 }
 
-class ApiDay : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() {
-        // More issues than one page holds, so every day spans two pages.
-        market_ = new quotesim::Market(quotesim::generateMarket({1100, 1, 3, kToday}));
+class ApiDay : public test::SimulatorSuite<ApiDay> {
+  public:
+    // More issues than one page holds, so every day spans two pages.
+    static quotesim::GeneratorSettings marketSettings() { return {1100, 1, 3, kToday}; }
+    static quotesim::ServerOptions serverOptions() {
         quotesim::ServerOptions options;
         options.apiKey = kKey;
-        server_ = new quotesim::SimServer(*market_, options);
-        ASSERT_GT(server_->start(0), 0);
+        return options;
     }
-    static void TearDownTestSuite() {
-        delete server_;
-        delete market_;
-    }
+
+  protected:
     void SetUp() override {
         for (const char* name : {"archive", "api"}) {
             fs::create_directories(temp / name / "Data");
@@ -63,17 +59,12 @@ class ApiDay : public ::testing::Test {
         return result;
     }
 
-    static quotesim::Market* market_;
-    static quotesim::SimServer* server_;
     test::TempFolder temp;
     CurlHttp http{CurlHttp::Timeouts{2000ms, 1, 1000ms, 3000ms}};
     LhasaLzh lzh;
     test::RecordingPrompter prompter;
     std::vector<std::chrono::seconds> waits;
 };
-
-quotesim::Market* ApiDay::market_ = nullptr;
-quotesim::SimServer* ApiDay::server_ = nullptr;
 
 TEST_F(ApiDay, AWholeMarketDayEqualsTheArchiveDay) {
     ProgramFolder archive((temp / "archive").string()), api((temp / "api").string());

@@ -8,8 +8,7 @@
 
 #include "data/master_list_edits.h"
 #include "data/stock_master.h"
-#include "market_generator.h"
-#include "sim_server.h"
+#include "support/simulator_suite.h"
 #include "support/temp_folder.h"
 #include "support/test_platform.h"
 #include "updates/archive_update.h"
@@ -31,18 +30,11 @@ std::map<std::string, std::string> snapshot(const fs::path& folder) {
     return files;
 }
 
-class BoundedDownloads : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() {
-        market_ = new quotesim::Market(quotesim::generateMarket({4, 1, 5, kToday}));
-        server_ = new quotesim::SimServer(*market_, {});
-        ASSERT_GT(server_->start(0), 0);
-    }
-    static void TearDownTestSuite() {
-        delete server_;
-        delete market_;
-    }
+class BoundedDownloads : public test::SimulatorSuite<BoundedDownloads> {
+  public:
+    static quotesim::GeneratorSettings marketSettings() { return {4, 1, 5, kToday}; }
 
+  protected:
     void SetUp() override {
         fs::create_directories(temp / "Data");
         fs::create_directories(temp / "Source");
@@ -54,8 +46,6 @@ class BoundedDownloads : public ::testing::Test {
                                 "\n");
     }
 
-    static quotesim::Market* market_;
-    static quotesim::SimServer* server_;
     test::TempFolder temp;
     ProgramFolder folder{temp.str()};
     test::RecordingPrompter prompter;
@@ -64,9 +54,6 @@ class BoundedDownloads : public ::testing::Test {
     LhasaLzh lzh;
     test::RecordingShell shell;
 };
-
-quotesim::Market* BoundedDownloads::market_ = nullptr;
-quotesim::SimServer* BoundedDownloads::server_ = nullptr;
 
 TEST_F(BoundedDownloads, DayArchives) {
     const std::string archive = folder.sourcePath(std::string(kDay) + ".LZH");

@@ -9,8 +9,7 @@
 #include "core/file_io.h"
 #include "core/text.h"
 #include "data/endpoints.h"
-#include "market_generator.h"
-#include "sim_server.h"
+#include "support/simulator_suite.h"
 #include "support/temp_folder.h"
 #include "support/test_platform.h"
 #include "updates/trading_days.h"
@@ -82,18 +81,11 @@ class KillingPrompter : public test::RecordingPrompter {
     }
 };
 
-class StoreUpdates : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() {
-        market_ = new quotesim::Market(quotesim::generateMarket({12, 2, 11, kToday}));
-        server_ = new quotesim::SimServer(*market_, {});
-        ASSERT_GT(server_->start(0), 0);
-    }
-    static void TearDownTestSuite() {
-        delete server_;
-        delete market_;
-    }
+class StoreUpdates : public test::SimulatorSuite<StoreUpdates> {
+  public:
+    static quotesim::GeneratorSettings marketSettings() { return {12, 2, 11, kToday}; }
 
+  protected:
     void SetUp() override {
         fs::create_directories(root());
         pointAt(server_->host());
@@ -137,16 +129,11 @@ class StoreUpdates : public ::testing::Test {
         return createStoreFromArchives(*workspace);
     }
 
-    static quotesim::Market* market_;
-    static quotesim::SimServer* server_;
     test::TempFolder temp;
     test::TestPlatform tools;
     std::unique_ptr<Workspace> workspace;
     std::vector<StockCode> stocks;
 };
-
-quotesim::Market* StoreUpdates::market_ = nullptr;
-quotesim::SimServer* StoreUpdates::server_ = nullptr;
 
 TEST_F(StoreUpdates, AStoreFromScratchHoldsWhatThePagesShow) {
     int before = archiveRequests();
