@@ -1,5 +1,7 @@
 #pragma once
 
+#include <type_traits>
+
 #include "analysis/slot_math.h"
 
 namespace tav::analysis {
@@ -47,16 +49,24 @@ inline int64_t volumeContribution(Bars bars, int t) {
 
 // The stored volume average from the window sums: in thousands mode the mean
 // of the thousands times 1000; taken as a 32-bit value, sign-extended.
-inline int64_t volumeAverageFromSums(Wide sum, Wide thousandsSum, bool thousands,
-                                     int period) {
-    const int64_t mean = thousands ? saturate64(Wide{divideSaturated(thousandsSum, period)} * 1000)
-                                   : divideSaturated(sum, period);
-    return toInt32(mean);
+// Sums of 64 bits are those of a series that fits (`volumesFit64`).
+template <class Sum>
+int64_t volumeAverageFromSums(Sum sum, Sum thousandsSum, bool thousands, int period) {
+    if constexpr (std::is_same_v<Sum, int64_t>) {
+        return toInt32(thousands ? thousandsSum / period * 1000 : sum / period);
+    } else {
+        const int64_t mean = thousands
+                                 ? saturate64(Wide{divideSaturated(thousandsSum, period)} * 1000)
+                                 : divideSaturated(sum, period);
+        return toInt32(mean);
+    }
 }
 
 // Step 9, bar by bar: a volume moving average into `slot`. Both sums slide;
 // which one is used depends on whether the window (bar 0 included) holds a
-// volume above a million. A zero period reads 0.
+// volume above a million. A zero period reads 0. The sums are 128-bit unless
+// the series fits 64 (`volumesFit64`).
+template <class Sum = Wide>
 class VolumeAverageStep {
   public:
     VolumeAverageStep(int period, int64_t DailyBar::*slot) : period_(period), slot_(slot) {}
@@ -86,8 +96,8 @@ class VolumeAverageStep {
   private:
     int period_;
     int64_t DailyBar::*slot_;
-    Wide sum_ = 0;
-    Wide thousandsSum_ = 0;
+    Sum sum_ = 0;
+    Sum thousandsSum_ = 0;
     int largeVolumes_ = 0;
 };
 

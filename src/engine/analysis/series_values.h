@@ -13,6 +13,7 @@ struct SeriesValues {
 };
 
 // Step 1, bar by bar: `change` and `body`, and the totals of the series-wide values.
+template <class Sum = Wide>
 class SeriesValuesStep {
   public:
     void step(Bars bars, int i) {
@@ -25,11 +26,19 @@ class SeriesValuesStep {
         bar.change = i == 0 ? 0 : toInt32(int64_t{bar.close} - bars[i - 1].close);
         bar.body = toInt32(int64_t{bar.close} - bar.open);
     }
-    SeriesValues result() const;
+    SeriesValues result() const {
+        SeriesValues values;
+        if (closeTotal_ != 0 && volumeTotal_ != 0) {
+            values.meanClose = toInt32(closeTotal_ / closeCount_);
+            values.meanVolume = divideSaturated(volumeTotal_, closeCount_);
+            values.volumeGuide = saturate64(Wide{3} * values.meanVolume);
+        }
+        return values;
+    }
 
   private:
     int64_t closeTotal_ = 0;
-    Wide volumeTotal_ = 0;
+    Sum volumeTotal_ = 0;
     int64_t closeCount_ = 0;
 };
 

@@ -42,6 +42,28 @@ inline int64_t divideSaturated(Wide value, int64_t divisor) {
     return saturate64(value / divisor);
 }
 
+// Whether every volume sum and product of a pass over these bars stays
+// within 64 bits: a window sum (or the series total) times 1000 and a close
+// difference times a volume, with room to spare. Then the sums can be taken in
+// 64 bits and give exactly what the 128-bit ones give; real series always
+// fit, and a series that does not takes the 128-bit path.
+inline bool volumesFit64(std::span<const DailyBar> bars) {
+    uint64_t largestVolume = 0;
+    uint64_t largestClose = 0;
+    for (const DailyBar& bar : bars) {
+        const uint64_t volume = bar.volume < 0 ? 0 - static_cast<uint64_t>(bar.volume)
+                                               : static_cast<uint64_t>(bar.volume);
+        const uint64_t close = bar.close < 0 ? 0 - static_cast<uint64_t>(int64_t{bar.close})
+                                             : static_cast<uint64_t>(bar.close);
+        largestVolume = volume > largestVolume ? volume : largestVolume;
+        largestClose = close > largestClose ? close : largestClose;
+    }
+    constexpr Wide kLimit = Wide{1} << 61;
+    const Wide bars64 = static_cast<Wide>(bars.size()) + 1;
+    return Wide{largestVolume} * 1000 * bars64 < kLimit &&
+           Wide{largestVolume} * (largestClose + 1) * 4 < kLimit;
+}
+
 // Truncates toward zero; a value outside the 64-bit range (or not a number)
 // gives 0 instead of undefined behaviour.
 inline int64_t truncToInt64(long double value) {

@@ -6,17 +6,22 @@
 
 namespace tav::analysis {
 
-// Volumes of the up, down and unchanged bars of a window.
-struct VolumeSums {
-    Wide up = 0;
-    Wide down = 0;
-    Wide unchanged = 0;
+// Volumes of the up, down and unchanged bars of a window: 128-bit sums, or
+// 64-bit ones for a series that fits (`volumesFit64`).
+template <class Sum>
+struct BasicVolumeSums {
+    Sum up = 0;
+    Sum down = 0;
+    Sum unchanged = 0;
 };
+using VolumeSums = BasicVolumeSums<Wide>;
 
 // Adds (sign 1) or removes (sign -1) the volume of bar t (t >= 1) on its side.
-inline void addVolumeMove(Bars bars, int t, VolumeSums& sums, int sign) {
+// Kept inline: it runs four times a bar, and as a call it costs more than its body.
+template <class Sum>
+[[gnu::always_inline]] inline void addVolumeMove(Bars bars, int t, BasicVolumeSums<Sum>& sums, int sign) {
     // Without branches: the direction of a move is as good as random.
-    const Wide volume = Wide{sign} * bars[t].volume;
+    const Sum volume = Sum{sign} * bars[t].volume;
     const int32_t close = bars[t].close;
     const int32_t before = bars[t - 1].close;
     sums.up += close > before ? volume : 0;
@@ -24,48 +29,52 @@ inline void addVolumeMove(Bars bars, int t, VolumeSums& sums, int sign) {
     sums.unchanged += close == before ? volume : 0;
 }
 
-inline int16_t vrFromSums(const VolumeSums& sums) {
-    const Wide half = sums.unchanged / 2;
-    const Wide up = sums.up + half;
-    const Wide down = sums.down + half;
+template <class Sum>
+int16_t vrFromSums(const BasicVolumeSums<Sum>& sums) {
+    const Sum half = sums.unchanged / 2;
+    const Sum up = sums.up + half;
+    const Sum down = sums.down + half;
     if (up == 0 || down == 0) return 0;
     // int16 slot: a ratio above 327.67 times wraps, as it always has.
     return toInt16(saturate64(up * 100 / down));
 }
 
-inline int16_t wakoVrFromSums(const VolumeSums& sums) {
-    const Wide numerator = sums.up - sums.down - sums.unchanged;
-    const Wide denominator = sums.up + sums.down + sums.unchanged;
+template <class Sum>
+int16_t wakoVrFromSums(const BasicVolumeSums<Sum>& sums) {
+    const Sum numerator = sums.up - sums.down - sums.unchanged;
+    const Sum denominator = sums.up + sums.down + sums.unchanged;
     if (numerator == 0 || denominator == 0) return 0;
     return toInt16(saturate64(numerator * 1000 / denominator));
 }
 
 // Up, down and unchanged volume of the n bars ending at k, sliding forward.
 // The sums only count once n < k; before that they read as 0.
+template <class Sum>
 class SlidingVolumeSums {
   public:
     explicit SlidingVolumeSums(int period) : period_(period) {}
 
-    VolumeSums advance(Bars bars, int k) {
+    BasicVolumeSums<Sum> advance(Bars bars, int k) {
         if (k >= 1) addVolumeMove(bars, k, sums_, 1);
         if (const int leaving = k - period_; leaving >= 1) addVolumeMove(bars, leaving, sums_, -1);
-        return period_ < k ? sums_ : VolumeSums{};
+        return period_ < k ? sums_ : BasicVolumeSums<Sum>{};
     }
 
   private:
     int period_;
-    VolumeSums sums_;
+    BasicVolumeSums<Sum> sums_;
 };
 
 // Step 15, bar by bar: `vr` and `wakoVr` for k at or above their periods.
+template <class Sum = Wide>
 class VolumeRatioStep {
   public:
     VolumeRatioStep(int vrPeriod, int wakoVrPeriod)
         : vrPeriod_(vrPeriod), wakoVrPeriod_(wakoVrPeriod), vr_(vrPeriod), wako_(wakoVrPeriod) {}
 
     void step(Bars bars, int k) {
-        const VolumeSums vrSums = vr_.advance(bars, k);
-        const VolumeSums wakoSums = wako_.advance(bars, k);
+        const BasicVolumeSums<Sum> vrSums = vr_.advance(bars, k);
+        const BasicVolumeSums<Sum> wakoSums = wako_.advance(bars, k);
         if (k >= vrPeriod_) bars[k].vr = vrFromSums(vrSums);
         if (k >= wakoVrPeriod_) bars[k].wakoVr = wakoVrFromSums(wakoSums);
     }
@@ -73,8 +82,8 @@ class VolumeRatioStep {
   private:
     int vrPeriod_;
     int wakoVrPeriod_;
-    SlidingVolumeSums vr_;
-    SlidingVolumeSums wako_;
+    SlidingVolumeSums<Sum> vr_;
+    SlidingVolumeSums<Sum> wako_;
 };
 
 // The smoothed `pvr` of bar j from the weighted close and volume sums of its window.
@@ -84,6 +93,7 @@ int16_t pvrStep(Bars bars, int j, __int128 weightedSum, Wide volumeSum);
 // close[j - n] are positive. The weighted sums slide exactly in 128 bits
 // (close x volume x 255 bars can pass 64 bits). A zero period has no window
 // (and would read the bar before bar 0): `pvr` stays 0.
+template <class Sum = Wide>
 class PvrStep {
   public:
     explicit PvrStep(int period) : period_(period) {}
@@ -105,7 +115,7 @@ class PvrStep {
   private:
     int period_;
     __int128 weightedSum_ = 0;
-    Wide volumeSum_ = 0;
+    Sum volumeSum_ = 0;
 };
 
 void computeVolumeRatios(Bars bars, int vrPeriod, int wakoVrPeriod);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "analysis/recompute.h"
+#include "analysis/slot_math.h"
 #include "data/price_store.h"
 #include "random_series.h"
 #include "slot_fields.h"
@@ -112,6 +113,33 @@ TEST(ReferencePass, MatchesWithVolumesNearTheLimit) {
     recomputeIndicators(bars, AnalysisSettings{}, state);
     EXPECT_EQ(state.values.meanVolume, INT64_MAX);
     EXPECT_EQ(state.values.volumeGuide, INT64_MAX);
+}
+
+// The production pass takes its volume sums in 64 bits when the series is
+// small enough (`volumesFit64`), else in 128. At the largest volume that
+// still fits, and one above it, both paths agree with the plain pass.
+TEST(ReferencePass, MatchesOnBothSidesOfTheSixtyFourBitVolumeBound) {
+    std::mt19937_64 random(64);
+    for (int count : {30, 400}) {
+        std::vector<DailyBar> bars = test::randomBars(random, count);
+        auto withVolume = [&](int64_t volume) {
+            std::vector<DailyBar> changed = bars;
+            for (std::size_t i = 0; i < changed.size(); i += 1 + i % 4) changed[i].volume = volume;
+            return changed;
+        };
+        int64_t fits = 0;
+        int64_t tooLarge = INT64_MAX;
+        while (tooLarge - fits > 1) {
+            const int64_t middle = fits + (tooLarge - fits) / 2;
+            (analysis::volumesFit64(withVolume(middle)) ? fits : tooLarge) = middle;
+        }
+        ASSERT_GT(fits, 1'000'000'000'000) << "real volumes must take the 64-bit path";
+        for (int64_t volume : {fits, -fits, tooLarge}) {
+            std::string difference = comparePasses(withVolume(volume), AnalysisSettings{});
+            ASSERT_TRUE(difference.empty()) << count << " bars, volume " << volume << ": "
+                                            << difference;
+        }
+    }
 }
 
 // A zero-filled parameter block (a short settings file) and the largest

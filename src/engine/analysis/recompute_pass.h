@@ -1,0 +1,151 @@
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <span>
+#include <utility>
+
+#include "analysis/block_extremes.h"
+#include "analysis/recompute.h"
+
+// The production pass itself, for the two translation units that instantiate
+// it: 64-bit volume sums in recompute.cpp, 128-bit ones in recompute_wide.cpp.
+// Each unit holds one instantiation so the compiler inlines the steps into it
+// as it would into a single pass.
+namespace tav::analysis {
+
+inline int64_t midpoint(std::pair<int64_t, int64_t> extremes) {
+    return (extremes.first + extremes.second) / 2;
+}
+
+// The steps run interleaved in three sweeps rather than one sweep per
+// indicator, so each bar record is visited a few times instead of dozens and
+// the steps can share per-bar values and window queues. Interleaving gives the
+// same slots as the fixed order because no step reads a slot of a later step,
+// and every step at bar k reads only bars up to k of the steps before it (and
+// its own). The turn distance is the exception: a confirmation marks an
+// earlier bar, so it runs once all marks are set. Williams %R joins the last
+// sweep: only the turning marks read it.
+//
+// Sum is the width of the volume sums: 64 bits for a series that fits
+// (`volumesFit64`), else 128.
+template <class Sum>
+void recomputeWith(std::span<DailyBar> bars, const AnalysisSettings& s, AnalysisState& state) {
+    state.lastRsiWindow = {};
+    const int count = analysis::count(bars);
+
+    // The RCIs (step 6) read only closes, and no later step of this sweep
+    // reads them: they run on their own, in one walk of their own.
+    const RciLine rciLines[kRciLines] = {
+        {s.rciPeriod, &DailyBar::rci, true},
+        {s.multiRciLongPeriod, &DailyBar::rciLong, false},
+        {s.multiRciMidPeriod, &DailyBar::rciMid, false},
+        {s.multiRciShortPeriod, &DailyBar::rciShort, false},
+    };
+    computeRcis(bars, rciLines);
+
+    // Steps 1, 2, 4 and 6 to 8.
+    SeriesValuesStep<Sum> seriesValues;
+    TurnPointStep turnPoints(s.spTurnPercent);
+    UpBarStep upBars;
+    RsiStep rsi(s.rsiPeriod, &DailyBar::rsi, true);
+    RsiStep rsiLong(s.multiRsiLongPeriod, &DailyBar::rsiLong, false);
+    RsiStep rsiMid(s.multiRsiMidPeriod, &DailyBar::rsiMid, false);
+    RsiStep rsiShort(s.multiRsiShortPeriod, &DailyBar::rsiShort, false);
+    VlRsiStep vlRsi(s.vlRsiPeriod);
+    DmiStep dmi(s.dmiPeriod);
+    RecentValues ups;
+    RecentValues downs;
+    for (int k = 0; k < count; ++k) {
+        recordMoves(bars, k, ups, downs);
+        seriesValues.step(bars, k);
+        turnPoints.step(bars, k);
+        upBars.step(bars, k);
+        volatilityStep(bars, k);
+        rsi.step(bars, k, ups, downs);
+        rsiLong.step(bars, k, ups, downs);
+        rsiMid.step(bars, k, ups, downs);
+        rsiShort.step(bars, k, ups, downs);
+        rocStep(bars, k, s.rocPeriod);
+        vlRsi.step(bars, k);
+        rangeStep(bars, k);
+        dmi.step(bars, k);
+    }
+    state.values = seriesValues.result();
+    state.lastRsiWindow = rsi.lastWindow();
+
+    computeTurnDistance(bars);  // step 3
+
+    // Step 5 and steps 9 to 16. Williams %R, the HL band, Ichimoku and the
+    // stochastics take their highs and lows from one shared table.
+    MovingAverageStep maLong(s.maLongPeriod, &DailyBar::maLong);
+    MovingAverageStep maMid(s.maMidPeriod, &DailyBar::maMid);
+    MovingAverageStep maShort(s.maShortPeriod, &DailyBar::maShort);
+    MovingAverageStep waveLine(s.waveLineDays, &DailyBar::waveLine);
+    MovingAverageStep bollingerMid(s.bollingerPeriod, &DailyBar::bollingerMid);
+    VolumeAverageStep<Sum> volumeMaShort(s.volumeMaShortPeriod, &DailyBar::volumeMaShort);
+    VolumeAverageStep<Sum> volumeMaLong(s.volumeMaLongPeriod, &DailyBar::volumeMaLong);
+    RangeAverageStep rangeAverage;
+    AdxStep adx(s.dmiPeriod);
+    ParabolicStep parabolic({s.parabolicInitialAf, s.parabolicStepAf, s.parabolicMaxAf,
+                             s.parabolicBandPercent, s.parabolicOnClose},
+                            state.parabolic);
+    const IchimokuSettings ichimoku{s.kijunPeriod, s.tenkanPeriod, s.chikouShift, s.senkouPeriod};
+    // Every window reaches one bar further back than its period.
+    BlockExtremes highsAndLows(std::max({s.williamsPeriod, s.stochPeriod, s.kijunPeriod,
+                                         s.tenkanPeriod, s.senkouPeriod, s.hlBandPeriod}) +
+                               1);
+    MacdAverageStep macdLong(s.macdLongPeriod, &DailyBar::macdLongEma);
+    MacdAverageStep macdShort(s.macdShortPeriod, &DailyBar::macdShortEma);
+    MacdSignalStep macdSignal(s.macdSignalPeriod);
+    StochasticStep stochastics(s.stochPeriod, s.stochSlowPeriod);
+    ForceIndexStep<Sum> forceIndex;
+    VolumeRatioStep<Sum> volumeRatios(s.vrPeriod, s.wakoVrPeriod);
+    PvrStep<Sum> pvr(s.pvrPeriod);
+    const bool waveLineShown = s.waveLineDays != 0;
+    RecentValues closes;  // what each bar adds to a price average
+    for (int i = 0; i < count; ++i) {
+        highsAndLows.push(i, bars[i].high, bars[i].low);
+        // The HL band reads the bars before i.
+        storeHlBand(bars, i, s.hlBandPeriod,
+                    [&](int firstBar) { return highsAndLows.extremes(firstBar, i - 1); });
+        if (i >= s.williamsPeriod) {
+            const auto [highest, lowest] = highsAndLows.extremes(i - s.williamsPeriod, i);
+            storeWilliams(bars, i, s.williamsPeriod, highest, lowest);
+        } else {
+            bars[i].williamsR = -1;
+        }
+        closes[i] = closeContribution(bars, i);
+        maLong.step(bars, i, closes);
+        maMid.step(bars, i, closes);
+        maShort.step(bars, i, closes);
+        if (waveLineShown) waveLine.step(bars, i, closes);
+        bollingerMid.step(bars, i, closes);
+        volumeMaShort.step(bars, i);
+        volumeMaLong.step(bars, i);
+        rangeAverage.step(bars, i);
+        adx.step(bars, i);
+        parabolic.step(bars, i);
+        deviationStep(bars, i);
+        if (i >= ichimoku.senkouPeriod)
+            storeIchimoku(bars, i, ichimoku,
+                          midpoint(highsAndLows.extremes(i - ichimoku.kijunPeriod, i)),
+                          midpoint(highsAndLows.extremes(i - ichimoku.tenkanPeriod, i)),
+                          midpoint(highsAndLows.extremes(i - ichimoku.senkouPeriod, i)));
+        macdLong.step(bars, i);
+        macdShort.step(bars, i);
+        macdLineStep(bars, i);
+        macdSignal.step(bars, i);
+        stochastics.step(bars, i, [&](int firstBar) { return highsAndLows.extremes(firstBar, i); });
+        forceIndex.step(bars, i);
+        volumeRatios.step(bars, i);
+        pvr.step(bars, i);
+        turnMarkStep(bars, i);
+    }
+}
+
+
+// The pass with 128-bit volume sums, for a series that does not fit 64 bits.
+void recomputeWide(std::span<DailyBar> bars, const AnalysisSettings& s, AnalysisState& state);
+
+}  // namespace tav::analysis
