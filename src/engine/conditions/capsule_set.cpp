@@ -35,15 +35,6 @@ const ConditionCapsule kNoCapsule{};
 
 }  // namespace
 
-std::vector<ConditionCapsule> loadAllCapsules(const std::string& folder) {
-    const std::size_t count = readCapsuleTitles(folder).size();
-    std::vector<ConditionCapsule> capsules(count);
-    for (std::size_t k = 0; k < count; ++k)
-        capsules[k] =
-            readCapsuleFile(fileio::joinPath(folder, capsuleFileName(static_cast<int>(k))));
-    return capsules;
-}
-
 NumberedListStore capsuleListStore(const std::string& folder) {
     NumberedListStore store;
     store.pathOf = [folder](int k) { return fileio::joinPath(folder, capsuleFileName(k)); };

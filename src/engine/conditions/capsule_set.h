@@ -10,10 +10,6 @@
 
 namespace tav {
 
-// Every capsule of the program folder, as the evaluation side needs them:
-// capsule k from "Capsel%d.pat" for each title of "Capsel.inf".
-std::vector<ConditionCapsule> loadAllCapsules(const std::string& folder);
-
 // "Capsel.inf" and the "Capsel%d.pat" files as a numbered list.
 NumberedListStore capsuleListStore(const std::string& folder);
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "conditions/capsule_cache.h"
 #include "conditions/capsule_file.h"
 #include "core/text.h"
 #include "support/recording_prompter.h"
@@ -222,10 +223,11 @@ TEST(CapsuleSetLoading, MissingFilesReadEmpty) {
     set.open(3);
     EXPECT_EQ(set.current(), -1);
     EXPECT_FALSE(set.canAddRow());
-    EXPECT_TRUE(loadAllCapsules(temp.str()).empty());
+    CapsuleCache cache;
+    EXPECT_TRUE(cache.capsules(temp.str()).empty());
     writeCapsuleTitles(temp.str(), {"a", "b"});
     writeCapsuleFile((temp / "Capsel2.pat").string(), marked(7));
-    const auto all = loadAllCapsules(temp.str());
+    const auto& all = cache.capsules(temp.str());
     ASSERT_EQ(all.size(), 2u);
     EXPECT_EQ(all[0], ConditionCapsule{});
     EXPECT_EQ(all[1].rows[0].item, 7);
