@@ -16,6 +16,7 @@
 #include "platform/linux/lhasa_lzh.h"
 #include "platform/linux/system_clock.h"
 #include "quote_commands.h"
+#include "screening_commands.h"
 #include "settings_commands.h"
 #include "stdin_clipboard.h"
 #include "store_commands.h"
@@ -61,6 +62,8 @@ const std::map<std::string, Command>& commands() {
         {"realtime", {runRealtime, false, "realtime [CODE]           add today's provisional bar from Realtime.txt or the quote page"}},
         {"capsules", {runCapsules, false, "capsules list | show N | add TITLE | rename N TITLE | copy N M | init N | delete N | move N up|down | add-row N ROW | delete-row N R | logic N and|or"}},
         {"backtest", {runBacktest, false, "backtest CODE --strategy N [--period P] [--summary | --trades | --equity]   run strategy N over the stored series: trade slots per bar and the result block, the summary, the round trips or the equity curve as CSV"}},
+        {"screen", {runScreen, false, "screen [--item N] [--value V] [--strategy N] [--capsule N] [--market M] [--unit U] [--margin G] [--liquidity L --multiple X] [--trading-value MIN MAX] [--input W] [--output W] [--threads N] [--format csv|json]   select the securities of the master list or watchlist W into watchlist W and print them"}},
+        {"rank", {runRank, false, "rank --strategy N [--market M] [--unit U] [--margin G] [--liquidity L --multiple X] [--input W] [--by profit|winrate] [--top N] [--report FILE] [--output W] [--threads N] [--format csv|json]   back-test strategy N over many securities and print the ranking"}},
         {"strategies", {runStrategies, false, "strategies list | show N | add NAME | rename N NAME | delete N | copy N M | init N | move N up|down | mode N M | split N METHOD AMOUNT STEP CAPSULE | add-tactic N | delete-tactic N T | move-tactic N T up|down | tactic N T NAME [on|off] [buy|sell] | add-condition N T TAB ROW | delete-condition N T TAB I | logic N T TAB and|or | fill N T TAB P"}},
     };
     return table;
@@ -75,7 +78,7 @@ void printHelp() {
 
 // Options that take a value; every other --name is a flag.
 bool takesValue(const std::string& name) {
-    static const char* const kValued[] = {"folder", "period", "market", "unit", "individual", "years", "months", "end", "source", "category", "kind", "output", "condition", "capsule", "context", "from", "mode", "strategy", "format"};
+    static const char* const kValued[] = {"folder", "period", "market", "unit", "individual", "years", "months", "end", "source", "category", "kind", "output", "condition", "capsule", "context", "from", "mode", "strategy", "format", "item", "value", "margin", "liquidity", "multiple", "trading-value", "input", "threads", "by", "top", "report"};
     for (const char* valued : kValued)
         if (name == valued) return true;
     return false;
@@ -112,6 +115,15 @@ std::optional<CommandLine> parseCommandLine(int argc, char** argv) {
                     return std::nullopt;
                 }
                 value = argv[++i];
+                // The one option with two values keeps them blank-separated.
+                if (name == "trading-value") {
+                    if (i + 1 >= argc) {
+                        usageError("--trading-value needs two values");
+                        return std::nullopt;
+                    }
+                    value += ' ';
+                    value += argv[++i];
+                }
             }
             if (name == "folder") {
                 line.folder = value;

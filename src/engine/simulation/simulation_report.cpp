@@ -1,6 +1,7 @@
 #include "simulation/simulation_report.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "core/file_io.h"
@@ -54,8 +55,12 @@ bool writeReport(const std::string& folder, const std::string& fileName,
                  std::string_view strategyName, int64_t capital, std::span<const ResultRow> rows,
                  Prompter& prompter) {
     const std::string path = fileio::joinPath(folder, fileName);
+    errno = 0;
     if (fileio::writeFileAtomic(path, formatReport(strategyName, capital, rows))) return true;
-    prompter.message("レポートファイル [" + path + "] を作成できません。", MessageIcon::Stop);
+    const int error = errno;
+    std::string text = "レポートを書き込めません。\n\n" + path;
+    if (error != 0) text += "\n" + std::string(std::strerror(error));
+    prompter.message(text, MessageIcon::Stop);
     return false;
 }
 

@@ -125,6 +125,9 @@ TEST(SimulationReport, AnUnwritableFileIsReportedAndNotCreated) {
     EXPECT_FALSE(writeReport(missing, "Report.txt", "A", 1000000, rows, prompter));
     ASSERT_EQ(prompter.calls.size(), 1u);
     EXPECT_EQ(prompter.calls[0].icon, MessageIcon::Stop);
+    // The message names the file and why it could not be written.
+    EXPECT_EQ(prompter.calls[0].text,
+              "レポートを書き込めません。\n\n" + missing + "/Report.txt\nNo such file or directory");
     EXPECT_FALSE(std::filesystem::exists(missing));
     // A folder where the file should be: the old contents stay, no stray files.
     std::filesystem::create_directory(temp / "Taken.txt");

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "cli_context.h"
+
+namespace tav::cli {
+
+int runScreen(CommandContext& context);
+int runRank(CommandContext& context);
+
+}  // namespace tav::cli
