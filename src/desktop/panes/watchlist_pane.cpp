@@ -149,10 +149,14 @@ void WatchlistPane::entryChanged(int row) {
     entries_->setFocus();
 }
 
+// Another instance on this program folder: without it the new one would look
+// for its folder elsewhere and find another store, or none.
 void WatchlistPane::entryActivated(int row) {
     if (row < 0) return;
     const StockCode code = lineCode(entries_->item(row)->text().toStdString());
-    if (code > 0) workspace_.platform().shell.startInstance({std::to_string(code)});
+    if (code > 0)
+        workspace_.platform().shell.startInstance(
+            {std::to_string(code), "--folder", workspace_.folder().root()});
 }
 
 void WatchlistPane::removeSelected() {
