@@ -18,7 +18,6 @@ BatchProgress::BatchProgress(QWidget* parent)
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Button);
     cancelButton_->setFocusPolicy(Qt::NoFocus);
-    cancelButton_->setGeometry(kBarWidth + 4, 0, 40, kBarHeight + 2);
     connect(cancelButton_, &QPushButton::clicked, this, [this] {
         cancel_ = true;
         cancelButton_->setEnabled(false);
@@ -33,8 +32,22 @@ BatchProgress::BatchProgress(QWidget* parent)
     hide();
 }
 
+namespace {
+constexpr int kLineGap = 3;
+}  // namespace
+
 int BatchProgress::preferredHeight() const {
-    return kBarHeight + 4 + fontMetrics().height() + 2;
+    return kBarHeight + kLineGap + lineHeight();
+}
+
+int BatchProgress::lineHeight() const {
+    return fontMetrics().height() + 6;
+}
+
+void BatchProgress::resizeEvent(QResizeEvent*) {
+    const int buttonWidth = fontMetrics().horizontalAdvance(cancelButton_->text()) + 14;
+    cancelButton_->setGeometry(width() - buttonWidth, kBarHeight + kLineGap, buttonWidth,
+                               lineHeight());
 }
 
 void BatchProgress::begin() {
@@ -77,7 +90,7 @@ void BatchProgress::paintEvent(QPaintEvent*) {
     painter.drawText(frame, Qt::AlignCenter, QStringLiteral("%1%").arg(percent_));
 
     painter.setPen(QColor(0x00, 0x00, 0xFF));
-    const QRect line(0, kBarHeight + 4, width(), fontMetrics().height());
+    const QRect line(2, kBarHeight + kLineGap, cancelButton_->x() - 4, lineHeight());
     painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter, status_);
 }
 

@@ -33,7 +33,8 @@ class BatchProgress : public QWidget {
     bool cancelRequested() const { return cancel_.load(); }
     QPushButton* cancelButton() const { return cancelButton_; }
 
-    // Height the panel needs for the bar and one line of status text.
+    // Height the panel needs for the bar and a line of status text with the
+    // cancel button at its end.
     int preferredHeight() const;
 
   signals:
@@ -44,8 +45,11 @@ class BatchProgress : public QWidget {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
+    int lineHeight() const;
+
     int percent_ = 0;
     QString status_;
     std::atomic<bool> cancel_{false};

@@ -277,6 +277,19 @@ TEST_F(WatchlistPaneTest, MarksColourTheEntriesUntilTheListRefills) {
             EXPECT_EQ(foreground.value<QBrush>().color(), colour) << row;
         }
     }
+    // A run's progress covers the foot of the entry list, inside it.
+    BatchProgress& progress = *pane().progress();
+    progress.begin();
+    progress.setProgress(2, 6);
+    progress.setStatus(QString::fromUtf8("2 b"));
+    const QRect list = pane().entries()->geometry();
+    EXPECT_EQ(progress.geometry().bottom(), list.bottom());
+    EXPECT_EQ(progress.geometry().left(), list.left());
+    EXPECT_EQ(progress.geometry().width(), list.width());
+    window->repaintTick();
+    test::shoot(*window, "watchlist_pane");
+    progress.end();
+
     pane().selector()->setCurrentRow(0);
     EXPECT_EQ(pane().entryList()->caption(), QString());
     pane().selector()->setCurrentRow(9);
