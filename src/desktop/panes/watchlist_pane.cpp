@@ -1,56 +1,44 @@
 #include "panes/watchlist_pane.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QMenu>
 #include <QSignalBlocker>
 
+#include "dialogs/add_codes_dialog.h"
+#include "dialogs/alternate_click.h"
+#include "panes/batch_progress.h"
+#include "panes/entry_list.h"
 #include "simulation/strategy_file.h"
 #include "watchlists/watchlist_files.h"
 #include "workspace/workspace.h"
 
 namespace tav::desktop {
 
-namespace {
-
-// Entry marks colour the text; colours are 0x00BBGGRR.
-QColor markColour(uint8_t mark) {
-    switch (mark) {
-        case 1:
-            return QColor(0xFF, 0x00, 0x00);
-        case 2:
-            return QColor(0x00, 0x00, 0xFF);
-        case 3:
-            return QColor(0xC8, 0x00, 0xC8);
-        case 4:
-            return QColor(0x00, 0x7F, 0x7F);
-        default:
-            return QColor();
-    }
-}
-
-bool alternateHeld() {
-    return QApplication::keyboardModifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
-}
-
-}  // namespace
-
-WatchlistPane::WatchlistPane(Workspace& workspace, QWidget* window, QComboBox* strategySelector)
+WatchlistPane::WatchlistPane(Workspace& workspace, const WatchlistPaneActions& actions,
+                             QWidget* window, QComboBox* strategySelector)
     : QObject(window),
       workspace_(workspace),
+      actions_(actions),
       selector_(new QListWidget(window)),
-      entries_(new QListWidget(window)),
-      strategy_(strategySelector) {
+      entries_(new EntryList(window)),
+      strategy_(strategySelector),
+      progress_(new BatchProgress(window)) {
     selector_->setObjectName(QStringLiteral("listSelector"));
     entries_->setObjectName(QStringLiteral("entryList"));
+    selector_->setContextMenuPolicy(Qt::CustomContextMenu);
+    entries_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(selector_, &QListWidget::currentRowChanged, this, &WatchlistPane::selectorChanged);
     connect(selector_, &QListWidget::itemDoubleClicked, this, [this] {
         if (workspace_.watchlists().renameWatchlist()) fillSelector();
     });
+    connect(selector_, &QWidget::customContextMenuRequested, this,
+            &WatchlistPane::openSelectorMenu);
     connect(entries_, &QListWidget::currentRowChanged, this, &WatchlistPane::entryChanged);
     connect(entries_, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem* item) { entryActivated(entries_->row(item)); });
+    connect(entries_, &QWidget::customContextMenuRequested, this, &WatchlistPane::openEntryMenu);
     connect(strategy_, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (filling_ || index < 0) return;
         auto& selected = workspace_.options().selectedStrategy;
@@ -59,6 +47,12 @@ WatchlistPane::WatchlistPane(Workspace& workspace, QWidget* window, QComboBox* s
         emit strategyChanged();
     });
     entries_->installEventFilter(this);
+}
+
+WatchlistPane::~WatchlistPane() = default;
+
+QListWidget* WatchlistPane::entries() const {
+    return entries_;
 }
 
 void WatchlistPane::reload() {
@@ -94,20 +88,37 @@ void WatchlistPane::showEntries() {
     {
         const QSignalBlocker blocker(entries_);
         entries_->clear();
-        for (const WatchlistEntry& entry : workspace_.watchlists().entries()) {
-            auto* item = new QListWidgetItem(QString::fromStdString(entry.text), entries_);
-            if (QColor colour = markColour(entry.mark); colour.isValid())
-                item->setForeground(colour);
+        const std::vector<WatchlistEntry>& entries = workspace_.watchlists().entries();
+        for (std::size_t row = 0; row < entries.size(); ++row) {
+            new QListWidgetItem(QString::fromStdString(entries[row].text), entries_);
+            entries_->setMark(static_cast<int>(row), entries[row].mark);
         }
         // The model keeps the sorted order itself: rows are its indexes.
         entries_->setCurrentRow(workspace_.watchlists().selectedIndex());
+        entries_->setCaption(QString::fromStdString(workspace_.watchlists().displayedFileName()));
     }
     filling_ = false;
+}
+
+void WatchlistPane::setMarks(const std::vector<uint8_t>& marks) {
+    Watchlists& lists = workspace_.watchlists();
+    const std::size_t count = std::min(marks.size(), lists.entries().size());
+    for (std::size_t row = 0; row < count; ++row) {
+        lists.setMark(static_cast<int>(row), marks[row]);
+        entries_->setMark(static_cast<int>(row), marks[row]);
+    }
 }
 
 void WatchlistPane::setVisible(bool shown) {
     selector_->setVisible(shown);
     entries_->setVisible(shown);
+}
+
+void WatchlistPane::placeProgress() {
+    const QRect list = entries_->geometry();
+    const int height = progress_->preferredHeight();
+    progress_->setGeometry(list.left(), std::max(list.top(), list.bottom() + 1 - height),
+                           list.width(), height);
 }
 
 void WatchlistPane::selectorChanged(int row) {
@@ -138,10 +149,29 @@ void WatchlistPane::entryChanged(int row) {
     entries_->setFocus();
 }
 
+// Another instance on this program folder: without it the new one would look
+// for its folder elsewhere and find another store, or none.
 void WatchlistPane::entryActivated(int row) {
     if (row < 0) return;
     const StockCode code = lineCode(entries_->item(row)->text().toStdString());
-    if (code > 0) workspace_.platform().shell.startInstance({std::to_string(code)});
+    if (code > 0)
+        workspace_.platform().shell.startInstance(
+            {std::to_string(code), "--folder", workspace_.folder().root()});
+}
+
+void WatchlistPane::removeSelected() {
+    const auto code = workspace_.watchlists().removeEntry();
+    showEntries();
+    if (code) emit securityChosen(*code);
+}
+
+void WatchlistPane::addCodes() {
+    Watchlists& lists = workspace_.watchlists();
+    if (lists.displayedWatchlist() == 0) return;
+    AddCodesDialog dialog(workspace_.series().code, entries_->window());
+    if (dialog.exec() != QDialog::Accepted) return;
+    const std::vector<StockCode> codes = dialog.codes();
+    if (lists.addCodes(codes) > 0) showEntries();
 }
 
 bool WatchlistPane::eventFilter(QObject* watched, QEvent* event) {
@@ -152,12 +182,11 @@ bool WatchlistPane::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
         if (key->text() == QStringLiteral(".")) {
-            if (auto code = workspace_.watchlists().removeEntry()) {
-                showEntries();
-                emit securityChosen(*code);
-            } else {
-                showEntries();
-            }
+            removeSelected();
+            return true;
+        }
+        if (key->text() == QStringLiteral("-")) {
+            addCodes();
             return true;
         }
     }

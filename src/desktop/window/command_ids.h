@@ -82,6 +82,8 @@ constexpr int Help = 9007;
 
 // Windows the panes open.
 constexpr int ShowProfitView = 9101;  // a click on the note pane's summary
+constexpr int AddSecurity = 9102;     // "銘柄情報に追加" of the list selector menu
+constexpr int DeleteSecurity = 9103;  // "銘柄情報の削除" of the list selector menu
 }  // namespace cmd
 
 }  // namespace tav::desktop

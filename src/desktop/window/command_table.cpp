@@ -64,6 +64,33 @@ const std::unordered_map<int, MainWindow::CommandHandler>& MainWindow::commandTa
         {cmd::QuoteOnce, [](W& w, bool) { w.enterQuote(); }},
         {cmd::QuoteWatch, [](W& w, bool) { w.toggleQuoteWatch(); }},
         {cmd::ListUpdate, [](W& w, bool alternate) { w.updateList(alternate); }},
+        // Range and signal marks: watchlists only, with the pane shown.
+        {cmd::ListRange,
+         [](W& w, bool) {
+             const int number = w.workspace_.watchlists().displayedWatchlist();
+             if (w.workspace_.options().watchlistShown && number > 0 && w.paneActions_.rangeMarks)
+                 w.paneActions_.rangeMarks(number, w.workspace_.options().rangeType);
+         }},
+        {cmd::ListSignals, [](W& w, bool) { w.strategyMarks(); }},
+        {cmd::InvestmentLinks,
+         [](W& w, bool) {
+             if (w.paneActions_.investmentLinks) w.paneActions_.investmentLinks();
+         }},
+        {cmd::CompanyInfo,
+         [](W& w, bool) {
+             if (w.paneActions_.companyPage && w.workspace_.series().code > 0)
+                 w.paneActions_.companyPage(w.workspace_.series().code);
+         }},
+        {cmd::IntradayPage,
+         [](W& w, bool) {
+             if (w.paneActions_.intradayPage && w.workspace_.series().code > 0)
+                 w.paneActions_.intradayPage(w.workspace_.series().code);
+         }},
+        {cmd::AddSecurity, [](W& w, bool) { w.addSecurityDialog(w.workspace_.series().code); }},
+        {cmd::DeleteSecurity,
+         [](W& w, bool) {
+             if (w.workspace_.deleteSecurity()) w.watchlist_->reload();
+         }},
         {cmd::Newest, [](W& w, bool) { w.toNewest(); }},
         {cmd::ZoomIn, [](W& w, bool) { w.zoom(true); }},
         {cmd::ZoomOut, [](W& w, bool) { w.zoom(false); }},

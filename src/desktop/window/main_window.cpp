@@ -50,10 +50,11 @@ constexpr int kHeaderX = 620;
 constexpr int kHeaderY = 10;
 
 // Commands whose work is not built yet: their buttons stay disabled.
-constexpr int kNotYetAvailable[] = {
-    cmd::InvestmentLinks, cmd::CompanyInfo, cmd::Screening, cmd::Simulation,
-    cmd::IntradayPage,    cmd::ListRange,   cmd::ListSignals,
-};
+constexpr int kNotYetAvailable[] = {cmd::Screening, cmd::Simulation};
+
+constexpr const char* kNoStrategy =
+    "戦略が設定されていません。\n\n戦略を選択するか、注目銘柄の名前を右クリックして固有の設定を"
+    "してください。";
 
 bool alternateHeld() {
     return QApplication::keyboardModifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
@@ -73,7 +74,7 @@ MainWindow::MainWindow(Workspace& workspace, QWidget* parent)
     : QWidget(parent),
       workspace_(workspace),
       toolbar_(new Toolbar(this)),
-      watchlist_(new WatchlistPane(workspace, this, toolbar_->strategySelector())),
+      watchlist_(new WatchlistPane(workspace, paneActions_, this, toolbar_->strategySelector())),
       chart_(new ChartPane(workspace, view_, this)),
       indicator_(new IndicatorPane(workspace, view_, this)),
       board_(new PriceBoard(workspace, view_, this)),
@@ -109,6 +110,11 @@ MainWindow::MainWindow(Workspace& workspace, QWidget* parent)
     });
     connect(watchlist_, &WatchlistPane::focusReturned, this,
             [this] { runCommand(cmd::TakeFocus); });
+    connect(watchlist_, &WatchlistPane::commandPosted, this,
+            [this](int id) { runCommand(id, alternateHeld()); });
+    // The sort setting is read at start-up only.
+    connect(watchlist_, &WatchlistPane::quitRequested, this, &QWidget::close,
+            Qt::QueuedConnection);
     connect(watchlist_, &WatchlistPane::strategyChanged, this, [this] {
         view_.strategyShown = workspace_.options().selectedStrategy != 0;
         workspace_.seriesChanged();
@@ -116,6 +122,20 @@ MainWindow::MainWindow(Workspace& workspace, QWidget* parent)
     });
     for (int id : kNotYetAvailable)
         toolbar_->setEnabled(id, false);
+    paneActionsChanged();
+}
+
+void MainWindow::paneActionsChanged() {
+    const WatchlistPaneActions& actions = paneActions_;
+    const std::pair<int, bool> buttons[] = {
+        {cmd::InvestmentLinks, static_cast<bool>(actions.investmentLinks)},
+        {cmd::CompanyInfo, static_cast<bool>(actions.companyPage)},
+        {cmd::IntradayPage, static_cast<bool>(actions.intradayPage)},
+        {cmd::ListRange, static_cast<bool>(actions.rangeMarks)},
+        {cmd::ListSignals, static_cast<bool>(actions.strategyMarks)},
+    };
+    for (const auto& [id, wired] : buttons)
+        toolbar_->setEnabled(id, wired);
 }
 
 MainWindow::~MainWindow() = default;
@@ -207,6 +227,7 @@ void MainWindow::relayout() {
     };
     place(watchlist_->selector(), layout_.listSelector);
     place(watchlist_->entries(), layout_.entryList);
+    watchlist_->placeProgress();
     place(chart_, layout_.chart);
     place(indicator_, layout_.indicator);
     place(board_, layout_.priceBoard);
@@ -460,6 +481,18 @@ void MainWindow::updateList(bool alternate) {
             batchDownload(workspace_, number);
         if (workspace_.series().code != shown) selectSecurity(workspace_, shown);
     });
+}
+
+// Without a strategy of its own the watchlist's marks use the selected one.
+void MainWindow::strategyMarks() {
+    const int number = workspace_.watchlists().displayedWatchlist();
+    if (!workspace_.options().watchlistShown || number == 0 || !paneActions_.strategyMarks) return;
+    const bool own = workspace_.watchlists().strategyNumbers[static_cast<std::size_t>(number - 1)];
+    if (!own && workspace_.options().selectedStrategy == 0) {
+        workspace_.prompter().message(kNoStrategy, MessageIcon::Warning);
+        return;
+    }
+    paneActions_.strategyMarks(number);
 }
 
 void MainWindow::historyStep(bool older) {

@@ -11,6 +11,7 @@
 
 #include "chart/chart_view_state.h"
 #include "core/stock_code.h"
+#include "panes/watchlist_pane_actions.h"
 #include "updates/archive_update.h"
 #include "window/chart_navigation.h"
 #include "window/key_routing.h"
@@ -75,6 +76,10 @@ class MainWindow : public QWidget {
     const WindowLayout& windowLayout() const { return layout_; }
     Toolbar& toolbar() { return *toolbar_; }
     WatchlistPane& watchlistPane() { return *watchlist_; }
+    // The engine runs behind the pane's menus and list buttons; call
+    // paneActionsChanged after setting them so the buttons follow.
+    WatchlistPaneActions& paneActions() { return paneActions_; }
+    void paneActionsChanged();
     ChartPane* chartPane() const { return chart_; }
     IndicatorPane* indicatorPane() const { return indicator_; }
     PriceBoard* priceBoard() const { return board_; }
@@ -144,6 +149,7 @@ class MainWindow : public QWidget {
     void updateList(bool alternate);
     void openSettings();
     void rankingDownload();
+    void strategyMarks();
     // Runs a long engine operation that may replace the series, then shows
     // whatever series it left.
     void runSeriesOperation(const std::function<void()>& operation);
@@ -164,6 +170,8 @@ class MainWindow : public QWidget {
     ChartNavigation nav_;
     CodeEntry codeEntry_;
     WindowLayout layout_;
+    // Before the pane, which keeps a reference to it.
+    WatchlistPaneActions paneActions_;
     Toolbar* toolbar_;
     WatchlistPane* watchlist_;
     ChartPane* chart_;

@@ -358,10 +358,10 @@ TEST_F(MainWindowTest, WatchlistPaneSelectionsShowTheirSecurities) {
     pane.entries()->setCurrentRow(0);
     EXPECT_EQ(workspace.series().code, 7203);
     EXPECT_EQ(workspace.watchlists().selectedIndex(), 0);
-    // A double click starts another instance on the code.
+    // A double click starts another instance on the code and this folder.
     emit pane.entries()->itemDoubleClicked(pane.entries()->item(1));
     ASSERT_EQ(tools.shell.started.size(), 1u);
-    EXPECT_EQ(tools.shell.started[0], std::vector<std::string>{"1010"});
+    EXPECT_EQ(tools.shell.started[0], (std::vector<std::string>{"1010", "--folder", temp.str()}));
     // The selector choice is kept with the options.
     window->shutDown();
     EXPECT_EQ(workspace.options().watchlistSelector, 9);
