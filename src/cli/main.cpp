@@ -45,7 +45,8 @@ const std::map<std::string, Command>& commands() {
         {"update-master", {runUpdateMaster, false, "update-master [--source api]   replace the master list from the archive or the data API's listed issues"}},
         {"settings", {runSettings, false, "settings show | set NAME VALUE [--individual CODE]   print or change the settings files"}},
         {"watchlists", {runWatchlists, false, "watchlists list | add TITLE | rename N TITLE | delete N | move N up|down"}},
-        {"watchlist", {runWatchlist, false, "watchlist N show | add CODE... | remove CODE | move CODE up|down | copy-to M [CODE] | move-to M [CODE] | clear | import FILE | paste"}},
+        {"watchlist", {runWatchlist, false, "watchlist N show | add CODE... | remove CODE | move CODE up|down | copy-to M [CODE] | move-to M [CODE] | clear | import FILE | paste | marks --range T | marks --strategy [K] | levels [--block 5|6] | update | download | strategy [K]   (marks: one line per entry, the mark last; levels: writes Layer.txt and prints its path)"}},
+        {"links", {runLinks, false, "links [CODE]              the link menu's entries and addresses, and the company and intraday pages"}},
         {"market", {runMarket, false, "market M                  list the securities of market M (1-9 or its name)"}},
         {"history", {runHistory, false, "history show | clear | length N   the history of shown securities"}},
         {"fetch", {runFetch, false, "fetch CODE --years Y --months M [--end YYYYMMDD] [--period P] [--source yahoo|infoseek]   print the bars fetched from the quote site"}},
@@ -78,7 +79,7 @@ void printHelp() {
 
 // Options that take a value; every other --name is a flag.
 bool takesValue(const std::string& name) {
-    static const char* const kValued[] = {"folder", "period", "market", "unit", "individual", "years", "months", "end", "source", "category", "kind", "output", "condition", "capsule", "context", "from", "mode", "strategy", "format", "item", "value", "margin", "liquidity", "multiple", "trading-value", "input", "threads", "by", "top", "report"};
+    static const char* const kValued[] = {"folder", "period", "market", "unit", "individual", "years", "months", "end", "source", "category", "kind", "output", "condition", "capsule", "context", "from", "mode", "strategy", "format", "item", "value", "margin", "liquidity", "multiple", "trading-value", "input", "threads", "by", "top", "report", "range", "block"};
     for (const char* valued : kValued)
         if (name == valued) return true;
     return false;
@@ -109,7 +110,10 @@ std::optional<CommandLine> parseCommandLine(int argc, char** argv) {
                 usageError("unknown option --" + name);
                 return std::nullopt;
             }
-            if (!inlineValue && takesValue(name)) {
+            // "--strategy" alone means the list's own or the selected strategy.
+            const bool optionalValue =
+                name == "strategy" && (i + 1 >= argc || std::string(argv[i + 1]).starts_with("--"));
+            if (!inlineValue && takesValue(name) && !optionalValue) {
                 if (i + 1 >= argc) {
                     usageError("--" + name + " needs a value");
                     return std::nullopt;

@@ -1,8 +1,15 @@
 #include "watchlist_commands.h"
 
+#include <unistd.h>
+
 #include <iostream>
 
+#include "quotes/web_pages.h"
+#include "watchlist_runs/link_menu.h"
+#include "watchlist_runs/range_marks.h"
 #include "watchlists/entry_lists.h"
+#include "workspace/updates.h"
+#include "workspace/watchlist_batch.h"
 
 namespace tav::cli {
 
@@ -12,7 +19,8 @@ constexpr const char* kWatchlistsUsage =
     "usage: watchlists list | add TITLE | rename N TITLE | delete N | move N up|down";
 constexpr const char* kWatchlistUsage =
     "usage: watchlist N show | add CODE... | remove CODE | move CODE up|down | copy-to M [CODE] | "
-    "move-to M [CODE] | clear | import FILE | paste";
+    "move-to M [CODE] | clear | import FILE | paste | marks --range T | marks --strategy [K] | "
+    "levels [--block 5|6] | update | download | strategy [K]";
 constexpr const char* kHistoryUsage = "usage: history show | clear | length N";
 
 std::optional<int> parseNumber(const std::string& text) {
@@ -60,6 +68,104 @@ int selectCodeOrFail(Watchlists& lists, const std::string& word) {
     return kExitOk;
 }
 
+// A progress line on stderr, only when someone watches it.
+void watchProgress(RunControl& control, const char* what) {
+    if (isatty(STDERR_FILENO)) {
+        control.progress = [what](int done, int total) {
+            std::cerr << '\r' << what << ' ' << done << '/' << total << std::flush;
+            if (done == total) std::cerr << '\n';
+        };
+    }
+}
+
+void printMarks(const std::vector<EntryMark>& marks) {
+    for (const EntryMark& mark : marks)
+        std::cout << mark.line << ' ' << static_cast<int>(mark.mark) << '\n';
+}
+
+int runMarks(CommandContext& context, int number) {
+    Workspace& workspace = context.workspace;
+    const auto range = context.line.option("range");
+    const auto strategy = context.line.option("strategy");
+    if (range.has_value() == strategy.has_value())
+        return usageError("usage: watchlist N marks --range T | --strategy [K]");
+    RunControl control;
+    watchProgress(control, "marks");
+    if (range) {
+        auto type = parseInt(*range);
+        if (!type || *type < 0 || *type >= kRangeTypeCount)
+            return usageError("--range takes a range type 0-9");
+        auto run = prepareWatchlistRun(workspace, number);
+        if (!run) return kExitFailed;
+        auto marks = runRangeMarks(*run, *type, control);
+        if (!marks) return kExitFailed;
+        printMarks(*marks);
+        return kExitOk;
+    }
+    std::optional<int> chosen;
+    if (!strategy->empty()) {
+        chosen = parseInt(*strategy);
+        if (!chosen || *chosen < 1) return usageError("--strategy takes a strategy number");
+    }
+    auto prepared = prepareStrategyMarks(workspace, number, chosen);
+    if (!prepared) return kExitFailed;
+    auto marks = runStrategyMarks(prepared->run, prepared->rules, control);
+    if (!marks) return kExitFailed;
+    printMarks(*marks);
+    return kExitOk;
+}
+
+int runLevels(CommandContext& context, int number) {
+    Workspace& workspace = context.workspace;
+    std::optional<int> block;
+    if (auto given = context.line.option("block")) {
+        block = parseInt(*given);
+        if (!block || (*block != 5 && *block != 6)) return usageError("--block takes 5 or 6");
+    }
+    auto prepared = prepareLevelExport(workspace, number, block);
+    if (!prepared) return kExitFailed;
+    RunControl control;
+    watchProgress(control, "levels");
+    auto columns = runLevelColumns(prepared->run, control);
+    if (!columns) return kExitFailed;
+    auto path = finishLevelExport(workspace, *prepared, *columns, false);
+    if (!path) {
+        std::cerr << "tavrento-cli: cannot write " << kLayerFileName << '\n';
+        return kExitFailed;
+    }
+    std::cout << *path << '\n';
+    return kExitOk;
+}
+
+int runBatch(CommandContext& context, int number, bool download) {
+    Workspace& workspace = context.workspace;
+    // The security on display comes back after the run.
+    workspace.loadStoredSeries(workspace.options().stockCode);
+    RunControl control;
+    watchProgress(control, download ? "download" : "update");
+    const BatchSummary summary = download ? batchDownload(workspace, number, control)
+                                          : batchUpdateList(workspace, watchlistPosition(number), control);
+    if (!summary.ran) return kExitFailed;
+    std::cout << "done " << summary.done << ", skipped " << summary.skipped << ", failed "
+              << summary.failed << '\n';
+    if (summary.failed > 0)
+        std::cout << "first failure: " << summary.firstFailedCode << ' ' << summary.firstFailure
+                  << '\n';
+    return exitCode(summary.failed == 0);
+}
+
+int runListStrategy(CommandContext& context, int number, const std::vector<std::string>& words) {
+    Watchlists& lists = context.workspace.watchlists();
+    if (words.size() == 3) {
+        std::cout << lists.watchlistStrategy(number) << '\n';
+        return kExitOk;
+    }
+    auto strategy = parseInt(words[3]);
+    if (!strategy || *strategy < 0 || *strategy > 255)
+        return usageError("a strategy number 0-255 (0: none)");
+    return exitCode(lists.setWatchlistStrategy(number, *strategy));
+}
+
 }  // namespace
 
 int runWatchlists(CommandContext& context) {
@@ -97,9 +203,17 @@ int runWatchlist(CommandContext& context) {
     const auto& words = context.line.words;
     if (words.size() < 3) return usageError(kWatchlistUsage);
     Watchlists& lists = prepared(context).watchlists();
-    if (!showWatchlist(lists, words[1])) return kExitUsage;
+    const auto number = showWatchlist(lists, words[1]);
+    if (!number) return kExitUsage;
     const std::string& action = words[2];
     const std::size_t count = words.size();
+
+    if (action == "marks" && count == 3) return runMarks(context, *number);
+    if (action == "levels" && count == 3) return runLevels(context, *number);
+    if ((action == "update" || action == "download") && count == 3)
+        return runBatch(context, *number, action == "download");
+    if (action == "strategy" && (count == 3 || count == 4))
+        return runListStrategy(context, *number, words);
 
     if (action == "show" && count == 3) {
         printEntries(lists);
@@ -185,6 +299,35 @@ int runHistory(CommandContext& context) {
         return exitCode(workspace.storeWritable() && workspace.settingsStore().writeOptions());
     }
     return usageError(kHistoryUsage);
+}
+
+}  // namespace tav::cli
+
+namespace tav::cli {
+
+int runLinks(CommandContext& context) {
+    const auto& words = context.line.words;
+    if (words.size() > 2) return usageError("usage: links [CODE]");
+    Workspace& workspace = prepared(context);
+    StockCode code = workspace.options().stockCode;
+    if (words.size() == 2) {
+        auto given = parseCodeArgument(words[1]);
+        if (!given) return usageError("not a security code: " + words[1]);
+        code = *given;
+    }
+    SecurityInfo security;
+    workspace.master().lookupSecurity(code, security);
+    auto menu = linkMenu(workspace.folder(), workspace.endpoints(), code, security.symbol);
+    if (!menu) {
+        workspace.prompter().message(std::string(kUrlListMissing), MessageIcon::Stop);
+        return kExitFailed;
+    }
+    for (const LinkEntry& entry : *menu)
+        std::cout << entry.title << '\t' << entry.address << '\n';
+    const Endpoints endpoints = workspace.endpoints();
+    std::cout << "企業情報\t" << companyWebPage(endpoints, code, security.symbol) << '\n';
+    std::cout << "日中\t" << intradayWebPage(endpoints, code, security.symbol) << '\n';
+    return kExitOk;
 }
 
 }  // namespace tav::cli

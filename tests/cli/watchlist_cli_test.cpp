@@ -112,5 +112,47 @@ TEST_F(WatchlistCli, MarketsAndHistory) {
     EXPECT_EQ(cli({"history", "show"}).out, "");
 }
 
+TEST_F(WatchlistCli, MarksLevelsStrategyAndLinks) {
+    std::filesystem::create_directories(temp / "folder/Data");
+    // Yesterday 110 / 90; today's close 120 is above, 6758's 80 below.
+    writeFile(temp / "folder/Data/7203.txt", "20240103,100,110,90,100,5\n20240104,100,120,100,120,5\n");
+    writeFile(temp / "folder/Data/6758.txt", "20240103,100,110,90,100,5\n20240104,90,90,80,80,5\n");
+    writeFile(temp / "folder/Focus1.lst", text::sjisFromUtf8("7203 トヨタ自動車\n2121 ミクシィ\n6758 ソニー\n"));
+
+    CliResult marks = cli({"watchlist", "1", "marks", "--range", "0"});
+    ASSERT_EQ(marks.exitCode, 0) << marks.err;
+    EXPECT_EQ(marks.out, "7203 トヨタ自動車 3\n2121 ミクシィ 0\n6758 ソニー 4\n");
+    EXPECT_EQ(cli({"watchlist", "1", "marks", "--range", "10"}).exitCode, 2);
+    EXPECT_EQ(cli({"watchlist", "1", "marks"}).exitCode, 2);
+    EXPECT_EQ(cli({"watchlist", "1", "marks", "--rnage", "1"}).exitCode, 2);
+
+    // No strategy anywhere: the message, and nothing runs.
+    CliResult none = cli({"watchlist", "1", "marks", "--strategy"});
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_NE(none.err.find("戦略が設定されていません。"), std::string::npos) << none.err;
+
+    // The list's strategy is kept between runs.
+    EXPECT_EQ(cli({"watchlist", "2", "strategy", "4"}).exitCode, 0);
+    EXPECT_EQ(cli({"watchlist", "2", "strategy"}).out, "4\n");
+    EXPECT_EQ(cli({"watchlist", "1", "strategy"}).out, "0\n");
+    EXPECT_EQ(cli({"watchlist", "2", "strategy", "300"}).exitCode, 2);
+
+    CliResult levels = cli({"watchlist", "1", "levels", "--block", "6"});
+    ASSERT_EQ(levels.exitCode, 0) << levels.err;
+    EXPECT_EQ(levels.out, folder() + "/Layer.txt\n");
+    const std::string layer = readFile(temp / "folder/Layer.txt");
+    EXPECT_TRUE(layer.starts_with(text::sjisFromUtf8("7203 トヨタ自動       6758 ソニー")));
+    EXPECT_EQ(cli({"watchlist", "1", "levels", "--block", "4"}).exitCode, 2);
+
+    CliResult missing = cli({"links", "7203"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("[url.lst]　が見つかりませんので投資情報は使えません。"), std::string::npos);
+    writeFile(temp / "folder/url.lst", "mine,http://mine.test/\n");
+    CliResult links = cli({"links", "7203"});
+    ASSERT_EQ(links.exitCode, 0) << links.err;
+    EXPECT_NE(links.out.find("財務指標\thttp://127.0.0.1:8470/q?s=7203&d=t\n"), std::string::npos);
+    EXPECT_NE(links.out.find("mine\thttp://mine.test/\n"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace tav::test

@@ -487,7 +487,7 @@ void MainWindow::updateList(bool alternate) {
 void MainWindow::strategyMarks() {
     const int number = workspace_.watchlists().displayedWatchlist();
     if (!workspace_.options().watchlistShown || number == 0 || !paneActions_.strategyMarks) return;
-    const bool own = workspace_.watchlists().strategyNumbers[static_cast<std::size_t>(number - 1)];
+    const bool own = workspace_.watchlists().watchlistStrategy(number) != 0;
     if (!own && workspace_.options().selectedStrategy == 0) {
         workspace_.prompter().message(kNoStrategy, MessageIcon::Warning);
         return;

@@ -10,7 +10,9 @@ constexpr std::string_view kAllNames[] = {
     Endpoints::kMasterArchive, Endpoints::kYahooJapan,  Endpoints::kInfoseek,
     Endpoints::kYahooUs,       Endpoints::kDailyArchive, Endpoints::kQuote,
     Endpoints::kMarginYahoo,   Endpoints::kMarginInfoseek, Endpoints::kRanking,
-    Endpoints::kMemberArchive, Endpoints::kMarketApi,
+    Endpoints::kMemberArchive, Endpoints::kMarketApi,  Endpoints::kProfile,
+    Endpoints::kBoard,         Endpoints::kQuoteSearch, Endpoints::kBusiness,
+    Endpoints::kIntradayChart, Endpoints::kSupport,
 };
 
 std::string defaultAddress(std::string_view name, std::string_view host) {

@@ -22,6 +22,13 @@ public:
     static constexpr std::string_view kMarginYahoo = "margin-yahoo";
     static constexpr std::string_view kMarginInfoseek = "margin-infoseek";
     static constexpr std::string_view kRanking = "ranking";
+    // Pages opened in the browser, never fetched by the program.
+    static constexpr std::string_view kProfile = "profile";            // company profiles
+    static constexpr std::string_view kBoard = "board";                // message boards
+    static constexpr std::string_view kQuoteSearch = "quote-search";   // quote detail of other codes
+    static constexpr std::string_view kBusiness = "business";          // the daily rankings page
+    static constexpr std::string_view kIntradayChart = "intraday-chart";
+    static constexpr std::string_view kSupport = "support";            // our own board and help
     // The exchange's data API up to its version; the only name whose default
     // is the real service (its key must not go to whatever listens locally).
     static constexpr std::string_view kMarketApi = "market-api";

@@ -1,5 +1,6 @@
 #include "watchlists/watchlist_files.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -87,6 +88,31 @@ bool writeTitles(const ProgramFolder& folder, const std::vector<std::string>& ti
 
 std::vector<std::string> readWatchlistEntries(const ProgramFolder& folder, int number) {
     return readLineFile(listPath(folder, number), LineLimits{});
+}
+
+std::array<uint8_t, kMaxWatchlists> readWatchlistStrategies(const ProgramFolder& folder) {
+    std::array<uint8_t, kMaxWatchlists> numbers{};
+    const LineLimits limits{kTitleLineBuffer, kMaxWatchlists, false};
+    const std::vector<std::string> lines =
+        readLineFile(folder.path(kWatchlistStrategyFileName), limits);
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        const std::string& line = lines[k];
+        if (line.empty() || line.size() > 3 ||
+            line.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        const int value = std::stoi(line);
+        if (value <= 255) numbers[k] = static_cast<uint8_t>(value);
+    }
+    return numbers;
+}
+
+bool writeWatchlistStrategies(const ProgramFolder& folder,
+                              const std::array<uint8_t, kMaxWatchlists>& numbers, int count) {
+    count = std::clamp(count, 0, kMaxWatchlists);
+    std::vector<std::string> lines;
+    for (int k = 0; k < count; ++k)
+        lines.push_back(std::to_string(numbers[static_cast<std::size_t>(k)]));
+    return writeLineFile(folder.path(kWatchlistStrategyFileName), lines);
 }
 
 NumberedListStore watchlistListStore(const ProgramFolder& folder) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -32,6 +34,8 @@ inline constexpr std::string_view kSwapFileName = "Focus.bak";
 inline constexpr std::string_view kPasteFileName = "Focus_.lst";
 inline constexpr std::string_view kMarketBatchFileName = "_temp.lst";
 inline constexpr std::string_view kHistoryFileName = "History.lst";
+// The strategy of each watchlist, one number per line: line n is watchlist n.
+inline constexpr std::string_view kWatchlistStrategyFileName = "FocusTrade.inf";
 
 // "Focus%d.lst".
 std::string watchlistFileName(int number);
@@ -75,6 +79,13 @@ bool writeTitles(const ProgramFolder& folder, const std::vector<std::string>& ti
 
 // Entries of watchlist n; a missing file is an empty list.
 std::vector<std::string> readWatchlistEntries(const ProgramFolder& folder, int number);
+
+// The strategy numbers of the watchlists (entry k is watchlist k + 1). A
+// missing file, a missing line or a line that is no number 0-255 reads as 0.
+std::array<uint8_t, kMaxWatchlists> readWatchlistStrategies(const ProgramFolder& folder);
+// Rewrites the file atomically with the numbers of the first `count` watchlists.
+bool writeWatchlistStrategies(const ProgramFolder& folder,
+                              const std::array<uint8_t, kMaxWatchlists>& numbers, int count);
 
 // "Focus.inf" and the "Focus%d.lst" files as a numbered list (entry k is
 // watchlist k + 1).

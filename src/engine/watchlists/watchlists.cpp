@@ -390,7 +390,11 @@ bool Watchlists::addWatchlist() {
     if (!fileio::appendToFile(folder_.path(kTitleFileName), text::sjisFromUtf8(*title) + "\n"))
         return false;
     saveDisplayedWatchlist();
-    strategyNumbers[static_cast<std::size_t>(count)] = 0;
+    strategyNumbers();
+    if (strategyNumbers_[static_cast<std::size_t>(count)] != 0) {
+        strategyNumbers_[static_cast<std::size_t>(count)] = 0;
+        saveStrategyNumbers();
+    }
     select(watchlistPosition(count + 1));
     return true;
 }
@@ -421,10 +425,13 @@ bool Watchlists::deleteWatchlist() {
     NumberedTitles list(watchlistListStore(folder_));
     list.reload();
     if (!list.remove(number - 1)) return false;
-    std::move(strategyNumbers.begin() + number, strategyNumbers.end(),
-              strategyNumbers.begin() + (number - 1));
-    strategyNumbers.back() = 0;
+    strategyNumbers();
+    std::move(strategyNumbers_.begin() + number, strategyNumbers_.end(),
+              strategyNumbers_.begin() + (number - 1));
+    strategyNumbers_.back() = 0;
     const int remaining = last - 1;
+    titlesRead_ = false;
+    saveStrategyNumbers();
     select(position_ <= watchlistPosition(remaining) ? position_ : position_ - 1);
     return true;
 }
@@ -435,8 +442,11 @@ bool Watchlists::moveWatchlist(int from, int to) {
     NumberedTitles list(watchlistListStore(folder_));
     list.reload();
     if (!list.swap(from - 1, to - 1)) return false;
-    std::swap(strategyNumbers[static_cast<std::size_t>(from - 1)],
-              strategyNumbers[static_cast<std::size_t>(to - 1)]);
+    strategyNumbers();
+    std::swap(strategyNumbers_[static_cast<std::size_t>(from - 1)],
+              strategyNumbers_[static_cast<std::size_t>(to - 1)]);
+    titlesRead_ = false;
+    saveStrategyNumbers();
     select(watchlistPosition(to));
     return true;
 }
@@ -449,6 +459,39 @@ bool Watchlists::moveWatchlistUp() {
 bool Watchlists::moveWatchlistDown() {
     const int number = displayedWatchlist();
     return number >= 1 && moveWatchlist(number, number + 1);
+}
+
+const std::array<uint8_t, kMaxWatchlists>& Watchlists::strategyNumbers() {
+    if (!strategiesRead_) {
+        strategyNumbers_ = readWatchlistStrategies(folder_);
+        strategiesRead_ = true;
+    }
+    return strategyNumbers_;
+}
+
+bool Watchlists::saveStrategyNumbers() {
+    if (readOnly) return false;
+    return writeWatchlistStrategies(folder_, strategyNumbers_, watchlistCount());
+}
+
+int Watchlists::watchlistStrategy(int number) {
+    if (number < 1 || number > kMaxWatchlists) return 0;
+    return strategyNumbers()[static_cast<std::size_t>(number - 1)];
+}
+
+bool Watchlists::setWatchlistStrategy(int number, int strategy) {
+    titlesRead_ = false;
+    if (!validWatchlist(number) || strategy < 0 || strategy > 255) return false;
+    if (!mayWrite()) return false;
+    strategyNumbers();
+    const auto index = static_cast<std::size_t>(number - 1);
+    const uint8_t before = strategyNumbers_[index];
+    strategyNumbers_[index] = static_cast<uint8_t>(strategy);
+    if (!saveStrategyNumbers()) {
+        strategyNumbers_[index] = before;
+        return false;
+    }
+    return true;
 }
 
 bool Watchlists::importEntries(const std::string& path) {

@@ -35,13 +35,19 @@ class Watchlists {
   public:
     Watchlists(ProgramFolder folder, Prompter& prompter);
 
-    // Settings kept with the options: the entry list sorted by text, and the
-    // strategy (1-based, 0 = none) each watchlist uses for its signal marks.
+    // Kept with the options: the entry list sorted by text.
     bool sorted = false;
     // Another instance holds the folder: every change is refused with a
     // message, so neither instance writes over the other's edits.
     bool readOnly = false;
-    std::array<uint8_t, kMaxWatchlists> strategyNumbers{};
+
+    // --- The strategy of each watchlist ---
+    // The strategy (1-based, 0 = none) watchlist n uses for its signal marks,
+    // kept in "FocusTrade.inf"; it follows its watchlist when watchlists are
+    // moved or deleted.
+    int watchlistStrategy(int number);
+    // Stores a strategy number (0-255) for watchlist n; false when refused.
+    bool setWatchlistStrategy(int number, int strategy);
 
     // --- The combined list ---
     int position() const { return position_; }
@@ -144,8 +150,13 @@ class Watchlists {
     std::optional<std::string> askTitle(const char* dialogTitle, const std::string& preset);
     bool moveWatchlist(int from, int to);
 
+    const std::array<uint8_t, kMaxWatchlists>& strategyNumbers();
+    bool saveStrategyNumbers();
+
     ProgramFolder folder_;
     Prompter& prompter_;
+    std::array<uint8_t, kMaxWatchlists> strategyNumbers_{};
+    bool strategiesRead_ = false;
     std::vector<std::string> titles_;
     bool titlesRead_ = false;
     int position_ = 0;

@@ -5,6 +5,7 @@
 #include "core/file_io.h"
 #include "updates/series_merge.h"
 #include "watchlists/entry_lists.h"
+#include "watchlists/watchlist_files.h"
 #include "workspace/archive.h"
 #include "workspace/quotes.h"
 
@@ -385,84 +386,143 @@ BatchOutcome batchUpdateSecurity(Workspace& workspace, StockCode code) {
     return updateSeries(workspace, false) ? BatchOutcome::Updated : BatchOutcome::Failed;
 }
 
-bool batchUpdateList(Workspace& workspace, int position) {
+namespace {
+
+// Counts one security's outcome into the summary.
+void count(BatchSummary& summary, BatchOutcome outcome, StockCode code, const std::string& error) {
+    switch (outcome) {
+        case BatchOutcome::Updated:
+        case BatchOutcome::Refetched: ++summary.done; break;
+        case BatchOutcome::Skipped: ++summary.skipped; break;
+        case BatchOutcome::Failed:
+            if (summary.failed++ == 0) {
+                summary.firstFailedCode = code;
+                summary.firstFailure = error.empty() ? kNoData : error;
+            }
+            break;
+    }
+}
+
+void tellProgress(RunControl& control, std::size_t done, std::size_t total) {
+    if (control.progress) control.progress(static_cast<int>(done), static_cast<int>(total));
+}
+
+}  // namespace
+
+BatchSummary batchUpdateList(Workspace& workspace, int position, RunControl& control) {
+    BatchSummary summary;
     Prompter& prompter = workspace.prompter();
     if (!accumulating(workspace)) {
         prompter.message("蓄積モードでないため使用できません。", MessageIcon::Warning);
-        return false;
+        return summary;
     }
     if (workspace.checkLastDate() < 0) {
         prompter.message(kDateFault, MessageIcon::Warning);
-        return false;
+        return summary;
     }
-    if (!workspace.requireWritableStore()) return false;
+    if (!workspace.requireWritableStore()) return summary;
     bool market = position < kMarketCount;
     if (!prompter.askYesNo(
             market ? "選択市場の全株価データを一括追加更新します。\n保存データがある銘柄"
                      "のみが追加対象となります。\n\nよろしいですか？"
                    : "注目銘柄リストの全株価データを一括追加更新します。\n保存データが"
                      "ある銘柄のみが追加対象となります。\n\nよろしいですか？"))
-        return false;
+        return summary;
     workspace.watchlists().select(position);
     auto source = workspace.watchlists().batchSource();
     std::vector<BatchEntry> entries =
         source ? readBatchEntries(*source) : std::vector<BatchEntry>{};
     if (entries.size() >= kLongBatch &&
         !prompter.askYesNo("銘柄数が多いので長時間になる恐れがあります。\n\nよろしいですか？"))
-        return false;
+        return summary;
 
+    summary.ran = true;
     workspace.saveIfChanged();
     StockCode shown = workspace.series().code;
-    bool noneFailed = true;
+    // One security after another: each writes the store and may fetch pages.
     for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (control.cancelled()) {
+            summary.cancelled = true;
+            break;
+        }
         BatchOutcome outcome = batchUpdateSecurity(workspace, entries[i].code);
-        if (outcome == BatchOutcome::Failed) noneFailed = false;
+        // Nothing new since the last stored day is no failure.
+        if (outcome == BatchOutcome::Failed && workspace.lastErrorText == kNoNewData)
+            outcome = BatchOutcome::Skipped;
+        count(summary, outcome, entries[i].code, workspace.lastErrorText);
         if (outcome == BatchOutcome::Skipped) continue;
-        prompter.progress(
-            static_cast<int>(std::min<std::size_t>(100 * (i + 1) / entries.size(), 100)));
+        tellProgress(control, i + 1, entries.size());
     }
     selectSecurity(workspace, shown);
-    return noneFailed;
+    return summary;
 }
 
-bool batchDownload(Workspace& workspace, int watchlistNumber) {
-    if (!accumulating(workspace) || watchlistNumber < 1) return false;
+bool batchUpdateList(Workspace& workspace, int position) {
+    RunControl control;
+    control.progress = [&](int done, int total) {
+        workspace.prompter().progress(std::min(100 * done / std::max(total, 1), 100));
+    };
+    const BatchSummary summary = batchUpdateList(workspace, position, control);
+    return summary.ran && summary.failed == 0;
+}
+
+BatchSummary batchDownload(Workspace& workspace, int watchlistNumber, RunControl& control) {
+    BatchSummary summary;
+    if (!accumulating(workspace) || watchlistNumber < 1) return summary;
     Prompter& prompter = workspace.prompter();
     if (!prompter.askYesNo(
             "注目銘柄リストの全株価データを一括ダウンロードします。\n一括追加終了後でな"
             "いとデータの整合性が失われます。\n\nよろしいですか？"))
-        return false;
+        return summary;
     if (workspace.checkLastDate() < 0) {
         prompter.message(kDateFault, MessageIcon::Warning);
-        return false;
+        return summary;
     }
-    if (!workspace.requireWritableStore()) return false;
+    if (!workspace.requireWritableStore()) return summary;
+    summary.ran = true;
     workspace.saveIfChanged();
     StockCode shown = workspace.series().code;
-    std::string path = workspace.folder().path("Focus" + std::to_string(watchlistNumber) + ".lst");
-    std::vector<BatchEntry> entries = readBatchEntries(path);
+    // The code is the text before the first space, so five-digit codes stay whole.
+    std::vector<BatchEntry> entries =
+        readBatchEntries(workspace.folder().path(watchlistFileName(watchlistNumber)));
     FetchRules rules;
     rules.quiet = true;
     rules.requireComplete = true;
     rules.keepStoredOlder = true;
-    bool allWritten = true;
     for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (control.cancelled()) {
+            summary.cancelled = true;
+            break;
+        }
         // Nothing of the entry before may stand in for this one on a failure.
         BarSeries& series = workspace.series();
         series.bars.clear();
         series.savedCount = 0;
         series.code = entries[i].code;
         series.period = workspace.periodMode;
+        workspace.lastErrorText.clear();
         rules.atLeastBars =
             static_cast<int>(loadSeries(dataFilePath(workspace.folder(), series.code, series.period,
                                                      StorageMode::Accumulate))
                                  .size());
-        if (!fetchReplacing(workspace, Snapshot::of(workspace), rules) || !writeWhole(workspace))
-            allWritten = false;
-        prompter.progress(static_cast<int>(100 * (i + 1) / entries.size()));
+        // The file is replaced whole and atomically, only once the whole span came.
+        const bool written =
+            fetchReplacing(workspace, Snapshot::of(workspace), rules) && writeWhole(workspace);
+        count(summary, written ? BatchOutcome::Refetched : BatchOutcome::Failed, entries[i].code,
+              workspace.lastErrorText);
+        tellProgress(control, i + 1, entries.size());
     }
     selectSecurity(workspace, shown);
-    return allWritten;
+    return summary;
+}
+
+bool batchDownload(Workspace& workspace, int watchlistNumber) {
+    RunControl control;
+    control.progress = [&](int done, int total) {
+        workspace.prompter().progress(100 * done / std::max(total, 1));
+    };
+    const BatchSummary summary = batchDownload(workspace, watchlistNumber, control);
+    return summary.ran && summary.failed == 0;
 }
 
 }  // namespace tav

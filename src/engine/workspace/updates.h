@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/ordered_parallel.h"
 #include "updates/archive_update.h"
 #include "workspace/workspace.h"
 
@@ -74,6 +75,25 @@ bool switchPeriod(Workspace& workspace, PeriodMode period);
 // series re-fetch their last three bars).
 enum class BatchOutcome { Updated, Refetched, Skipped, Failed };
 BatchOutcome batchUpdateSecurity(Workspace& workspace, StockCode code);
+
+// What a batch run over a list did: securities brought up to date, skipped
+// (an empty file, nothing new) and failed, with the first failure's message.
+// A failing security never stops the run and never leaves its file changed.
+struct BatchSummary {
+    bool ran = false;  // false: refused or not confirmed
+    bool cancelled = false;
+    int done = 0;
+    int skipped = 0;
+    int failed = 0;
+    StockCode firstFailedCode = 0;
+    std::string firstFailure;
+};
+
+// The batch runs one security after another (each writes the store and
+// fetches pages); progress is told through `control` after each security, and
+// a cancel is honoured between securities.
+BatchSummary batchUpdateList(Workspace& workspace, int position, RunControl& control);
+BatchSummary batchDownload(Workspace& workspace, int watchlistNumber, RunControl& control);
 
 // "更新" of the watchlist pane: the batch update of every entry of a market
 // (position 0-8) or watchlist, then the security shown before comes back.

@@ -483,6 +483,43 @@ TEST_F(StoreUpdates, ABatchUpdateBringsEveryListedFileUpToDate) {
     EXPECT_EQ(file(stocks[0], "w"), prices(weeks));
 }
 
+TEST_F(StoreUpdates, ABatchGoesOnPastAFailureAndSaysWhatHappened) {
+    writeStored(kDefaultCode, 20240101, 20240614);
+    writeStored(stocks[0], 20240501, 20240614);
+    writeStored(stocks[1], 20240501, 20240614);
+    const std::string kept = file(stocks[0]);
+    test::writeFile(root() / "Focus1.lst", std::to_string(stocks[0]) + " x\n10101 y\n" +
+                                               std::to_string(stocks[1]) + " z\n");
+    pointAt(server_->host(), "", server_->host() + "/fault/truncate@2");
+    RunControl control;
+    std::vector<int> told;
+    control.progress = [&](int done, int total) {
+        EXPECT_EQ(total, 3);
+        told.push_back(done);
+    };
+    BatchSummary summary = batchDownload(*workspace, 1, control);
+    EXPECT_TRUE(summary.ran);
+    EXPECT_EQ(summary.done, 1);
+    EXPECT_EQ(summary.failed, 2);
+    EXPECT_EQ(summary.firstFailedCode, stocks[0]);
+    EXPECT_FALSE(summary.firstFailure.empty());
+    EXPECT_EQ(told, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(file(stocks[0]), kept);  // a failed fetch leaves the file as it was
+    EXPECT_EQ(workspace->series().code, kDefaultCode);
+
+    // Cancelled after the first security: the others are not touched.
+    pointAt(server_->host());
+    writeStored(stocks[0], 20240501, 20240607);
+    writeStored(stocks[1], 20240501, 20240607);
+    const std::string second = file(stocks[1]);
+    control.progress = [&](int, int) { control.cancel(); };
+    summary = batchUpdateList(*workspace, watchlistPosition(1), control);
+    EXPECT_TRUE(summary.cancelled);
+    EXPECT_EQ(summary.done, 1);
+    EXPECT_EQ(summary.skipped + summary.failed, 0);
+    EXPECT_EQ(file(stocks[1]), second);
+}
+
 TEST_F(StoreUpdates, ABatchDownloadReadsWholeCodesAndWritesOnlyWholeFetches) {
     writeStored(kDefaultCode, 20240101, 20240614);
     writeStored(stocks[0], 20240501, 20240614);

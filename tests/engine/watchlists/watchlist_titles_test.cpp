@@ -12,7 +12,7 @@ TEST_F(WholeWatchlists, DeletingTheThirdOfTenRenumbersFilesAndStrategies) {
     for (int n = 1; n <= 10; ++n) {
         writeSjis(watchlistFileName(n),
                   std::to_string(1000 + n) + " list" + std::to_string(n) + "\n");
-        lists.strategyNumbers[static_cast<std::size_t>(n - 1)] = static_cast<uint8_t>(n);
+        ASSERT_TRUE(lists.setWatchlistStrategy(n, n));
     }
     lists.select(watchlistPosition(3));
     ASSERT_TRUE(lists.deleteWatchlist());
@@ -26,10 +26,10 @@ TEST_F(WholeWatchlists, DeletingTheThirdOfTenRenumbersFilesAndStrategies) {
         int was = n < 3 ? n : n + 1;
         EXPECT_EQ(readUtf8(watchlistFileName(n)),
                   std::to_string(1000 + was) + " list" + std::to_string(was) + "\n");
-        EXPECT_EQ(lists.strategyNumbers[static_cast<std::size_t>(n - 1)], was);
+        EXPECT_EQ(lists.watchlistStrategy(n), was);
     }
     EXPECT_FALSE(exists("Focus10.lst"));
-    EXPECT_EQ(lists.strategyNumbers[9], 0);
+    EXPECT_EQ(lists.watchlistStrategy(10), 0);
     // The same position now shows the old fourth list.
     EXPECT_EQ(lists.position(), watchlistPosition(3));
     EXPECT_EQ(lists.entries()[0].text, "1004 list4");
@@ -45,7 +45,7 @@ TEST_F(WholeWatchlists, DeletingTheThirdOfTenRenumbersFilesAndStrategies) {
 
 TEST_F(WholeWatchlists, MovingSwapsTitlesFilesAndStrategies) {
     writeSjis("Focus1.lst", "7203 a\n");
-    lists.strategyNumbers[0] = 4;
+    ASSERT_TRUE(lists.setWatchlistStrategy(1, 4));
     lists.select(watchlistPosition(1));
     EXPECT_FALSE(lists.moveWatchlistUp());
     ASSERT_TRUE(lists.moveEntryDown(true));  // the alternate command moves the list
@@ -54,14 +54,43 @@ TEST_F(WholeWatchlists, MovingSwapsTitlesFilesAndStrategies) {
     EXPECT_EQ(lists.titles()[1], "注目銘柄1");
     EXPECT_FALSE(exists("Focus1.lst"));
     EXPECT_EQ(readUtf8("Focus2.lst"), "7203 a\n");
-    EXPECT_EQ(lists.strategyNumbers[0], 0);
-    EXPECT_EQ(lists.strategyNumbers[1], 4);
+    EXPECT_EQ(lists.watchlistStrategy(1), 0);
+    EXPECT_EQ(lists.watchlistStrategy(2), 4);
     EXPECT_EQ(lists.entries().size(), 1u);
 
     lists.select(watchlistPosition(10));
     EXPECT_FALSE(lists.moveWatchlistDown());
     EXPECT_TRUE(lists.moveWatchlistUp());
     EXPECT_EQ(lists.titles()[8], "注目銘柄10");
+}
+
+TEST_F(WholeWatchlists, StrategyNumbersSurviveARestartAndFollowTheirLists) {
+    for (int n = 1; n <= 4; ++n)
+        ASSERT_TRUE(lists.setWatchlistStrategy(n, 10 * n));
+    EXPECT_FALSE(lists.setWatchlistStrategy(11, 1));   // no such watchlist
+    EXPECT_FALSE(lists.setWatchlistStrategy(1, 256));  // one byte
+    lists.select(watchlistPosition(2));
+    ASSERT_TRUE(lists.deleteWatchlist());
+    lists.select(watchlistPosition(1));
+    ASSERT_TRUE(lists.moveWatchlistDown());
+    // The next start reads what the last one left: 30, 10, 40, then none.
+    Watchlists restarted(folder, prompter);
+    const int expected[] = {30, 10, 40, 0, 0, 0, 0, 0, 0};
+    for (int n = 1; n <= 9; ++n)
+        EXPECT_EQ(restarted.watchlistStrategy(n), expected[n - 1]) << "watchlist " << n;
+    EXPECT_EQ(readUtf8("FocusTrade.inf"), "30\n10\n40\n0\n0\n0\n0\n0\n0\n");
+
+    // Lines that are no strategy number read as none.
+    writeSjis("FocusTrade.inf", "7\nx\n\n999\n-1\n5\n");
+    Watchlists damaged(folder, prompter);
+    const int read[] = {7, 0, 0, 0, 0, 5};
+    for (int n = 1; n <= 6; ++n)
+        EXPECT_EQ(damaged.watchlistStrategy(n), read[n - 1]) << "watchlist " << n;
+
+    // A second instance changes nothing.
+    damaged.readOnly = true;
+    EXPECT_FALSE(damaged.setWatchlistStrategy(1, 3));
+    EXPECT_EQ(readUtf8("FocusTrade.inf"), "7\nx\n\n999\n-1\n5\n");
 }
 
 TEST_F(WholeWatchlists, AddAndRenameCheckTheTitle) {
