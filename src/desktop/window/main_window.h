@@ -3,13 +3,16 @@
 #include <QBasicTimer>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
 
 #include "chart/chart_view_state.h"
+#include "core/ordered_parallel.h"
 #include "core/stock_code.h"
 #include "updates/archive_update.h"
 #include "window/chart_navigation.h"
@@ -22,6 +25,7 @@ class Workspace;
 
 namespace tav::desktop {
 
+class BackgroundRun;
 class ChartPane;
 class IndicatorPane;
 class NotePane;
@@ -62,6 +66,12 @@ class MainWindow : public QWidget {
     // repainted at once since nothing else runs meanwhile.
     void showProgress(int percent);
     void showStatus(const std::string& text);
+
+    // A screening or multi-security back-test is running on its worker; the
+    // commands that would write what it reads are switched off meanwhile.
+    bool marketRunGoing() const;
+    // Asks the running one to stop; it then writes nothing.
+    void cancelMarketRun();
 
     // Runs a command id as a button, menu or pane would.
     void runCommand(int id, bool alternate = false);
@@ -144,6 +154,15 @@ class MainWindow : public QWidget {
     void updateList(bool alternate);
     void openSettings();
     void rankingDownload();
+    void screening();
+    void simulation();
+    // Starts `work` on the worker with the progress bar and the cancel
+    // button; `done` runs on this thread once it has ended.
+    void startMarketRun(std::function<void(RunControl&)> work, std::function<void()> done);
+    void marketRunEnded();
+    void setMarketRunCommandsEnabled(bool enabled);
+    // Whether the command is off while a market-wide run goes.
+    static bool offDuringMarketRun(int id);
     // Runs a long engine operation that may replace the series, then shows
     // whatever series it left.
     void runSeriesOperation(const std::function<void()>& operation);
@@ -173,6 +192,12 @@ class MainWindow : public QWidget {
     ProfitView* profit_ = nullptr;  // made on first use
     QProgressBar* progress_;
     QLabel* status_;
+    QPushButton* cancelRun_;
+    BackgroundRun* marketRun_;
+    std::function<void()> marketRunDone_;
+    // The folder the result dialog writes its report to; the program folder
+    // until the user picks another.
+    std::string reportFolder_;
 
     QBasicTimer repaintTimer_;
     QBasicTimer quoteTimer_;
