@@ -70,14 +70,18 @@ SimulationResultDialog::SimulationResultDialog(SimulationResultSetup setup, Prom
     fillCombo(output_, outputs, setup_.outputWatchlist);
     fillCombo(report_, kReportChoices, setup_.writeReport ? 1 : 0);
     auto* form = new QFormLayout;
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
+    output_->setMinimumWidth(160);
+    report_->setMinimumWidth(160);
     form->addRow(QStringLiteral("銘柄出力先"), output_);
     form->addRow(QStringLiteral("レポート出力"), report_);
     auto* name = new QHBoxLayout;
-    name->addWidget(fileName_, 1);
+    name->addWidget(fileName_);
     name->addWidget(change_);
+    name->addStretch();
     form->addRow(QStringLiteral("ファイル名"), name);
     form->addRow(QString(), folderLabel_);
-    fileName_->setMaximumWidth(240);
+    fileName_->setFixedWidth(240);
     layout->addLayout(form);
 
     auto* buttons = new QDialogButtonBox(this);
@@ -114,6 +118,8 @@ void SimulationResultDialog::fillList() {
     list_->setHeaderItem(header);
     list_->header()->setStretchLastSection(false);
     list_->header()->setSectionsMovable(false);
+    // The style's minimum would widen the narrow columns.
+    list_->header()->setMinimumSectionSize(1);
     for (int c = 0; c < kResultColumnCount; ++c)
         list_->setColumnWidth(c, kResultColumns[static_cast<std::size_t>(c)].width);
 

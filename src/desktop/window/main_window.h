@@ -98,6 +98,8 @@ class MainWindow : public QWidget {
     bool quoteWatchRunning() const { return quoteWatchRunning_; }
     int quoteTimerInterval() const { return quoteInterval_; }
     QString headerLine() const;
+    QString statusText() const { return status_->text(); }
+    QPushButton* cancelRunButton() const { return cancelRun_; }
 
     // Panes and commands ask for a repaint; the 100 ms timer does it once.
     void requestRepaint() { repaintPending_ = true; }

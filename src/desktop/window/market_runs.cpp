@@ -108,6 +108,7 @@ void MainWindow::screening() {
                            return;
                        }
                        finishScreening(workspace_, *job, *outcome);
+                       showStatus(summaryText((*outcome)->counts));
                        // The pane shows the output watchlist; a strategy search
                        // also selected its strategy for the chart.
                        watchlist_->reload();
