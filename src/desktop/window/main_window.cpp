@@ -194,6 +194,9 @@ void MainWindow::shutDown() {
 }
 
 void MainWindow::showProgress(int percent) {
+    // A market-wide run owns the bar until it ends; a fetch for the chart
+    // meanwhile reports nowhere.
+    if (marketRunGoing()) return;
     progress_->setVisible(percent > 0 && percent < 100);
     progress_->setValue(std::clamp(percent, 0, 100));
     progress_->repaint();

@@ -79,10 +79,13 @@ void MainWindow::marketRunEnded() {
     progress_->setRange(0, 100);
     cancelRun_->hide();
     setMarketRunCommandsEnabled(true);
-    if (!marketRun_->failure().empty())
-        workspace_.prompter().message(marketRun_->failure(), MessageIcon::Stop);
     const auto done = std::move(marketRunDone_);
     marketRunDone_ = nullptr;
+    // A run that broke off has no outcome to store: say why, write nothing.
+    if (!marketRun_->failure().empty()) {
+        workspace_.prompter().message(marketRun_->failure(), MessageIcon::Stop);
+        return;
+    }
     if (done) done();
 }
 

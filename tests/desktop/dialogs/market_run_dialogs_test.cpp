@@ -150,8 +150,21 @@ TEST_F(MarketRunDialogs, ScreeningOkStaysOpenUntilTheChoicesMakeARun) {
              d.value()->setText("");
          },
          nullptr},
-        {"trading value maximum alone",
-         [](ScreeningDialog& d) { d.tradingValueMax()->setText("5000000"); }, nullptr},
+        {"every field",
+         [](ScreeningDialog& d) {
+             d.searchItem()->setCurrentIndex(17);
+             d.value()->setText("7");
+             d.filters().market()->setCurrentIndex(8);
+             d.filters().unit()->setCurrentIndex(2);
+             d.filters().margin()->setCurrentIndex(1);
+             d.filters().liquidity()->setCurrentIndex(2);
+             d.filters().multiple()->setText("100");
+             d.tradingValueMin()->setText("1000");
+             d.tradingValueMax()->setText("5000000");
+             d.input()->setCurrentIndex(3);
+             d.output()->setCurrentIndex(1);
+         },
+         nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -170,37 +183,16 @@ TEST_F(MarketRunDialogs, ScreeningOkStaysOpenUntilTheChoicesMakeARun) {
         } else {
             EXPECT_TRUE(prompter.messages().empty());
             EXPECT_EQ(dialog->result(), QDialog::Accepted);
-            EXPECT_EQ(dialog->settings().value, 7);
-            EXPECT_EQ(dialog->settings().filters.liquidityMultiple, 100);
+            const ScreeningSettings& s = dialog->settings();
+            EXPECT_EQ(s.value, 7);
+            EXPECT_EQ(s.filters.liquidityMultiple, 100);
+            if (s.searchItem != 17) continue;
+            EXPECT_EQ((std::array{s.filters.market, s.filters.unit, s.filters.marginType,
+                                  s.filters.liquidity, s.tradingValueMin, s.tradingValueMax,
+                                  s.input, s.outputWatchlist()}),
+                      (std::array{8, 2, 1, 2, 1000, 5000000, 3, 2}));
         }
     }
-}
-
-TEST_F(MarketRunDialogs, ScreeningHandsBackEveryChoice) {
-    auto dialog = screening({});
-    dialog->searchItem()->setCurrentIndex(17);
-    dialog->value()->setText("80");
-    dialog->filters().market()->setCurrentIndex(8);
-    dialog->filters().unit()->setCurrentIndex(2);
-    dialog->filters().margin()->setCurrentIndex(1);
-    dialog->filters().liquidity()->setCurrentIndex(2);
-    dialog->filters().multiple()->setText("30");
-    dialog->tradingValueMin()->setText("100000");
-    dialog->tradingValueMax()->setText("900000");
-    dialog->input()->setCurrentIndex(3);
-    dialog->output()->setCurrentIndex(1);
-    dialog->accept();
-    ASSERT_EQ(dialog->result(), QDialog::Accepted);
-    const ScreeningSettings& s = dialog->settings();
-    EXPECT_EQ(s.searchItem, 17);
-    EXPECT_EQ(s.value, 80);
-    EXPECT_EQ((std::array{s.filters.market, s.filters.unit, s.filters.marginType,
-                          s.filters.liquidity, s.filters.liquidityMultiple}),
-              (std::array{8, 2, 1, 2, 30}));
-    EXPECT_EQ(s.tradingValueMin, 100000);
-    EXPECT_EQ(s.tradingValueMax, 900000);
-    EXPECT_EQ(s.input, 3);
-    EXPECT_EQ(s.outputWatchlist(), 2);
 }
 
 TEST_F(MarketRunDialogs, RankingLengthMustLieWithinOneToAThousand) {
@@ -421,22 +413,6 @@ TEST_F(ResultDialogTest, ChangeTakesTheChosenFileFolderAndName) {
     EXPECT_EQ(dialog.folderLabel()->text().toStdString(), temp.str() + "/sub");
     EXPECT_EQ(dialog.choice().reportFolder, temp.str() + "/sub");
     EXPECT_EQ(dialog.choice().reportFileName, "月次.txt");
-}
-
-TEST_F(ResultDialogTest, DoubleClickingALineShowsThatSecurity) {
-    SimulationResultDialog dialog(setup(), prompter);
-    dialog.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
-    std::vector<StockCode> shown;
-    dialog.onShowSecurity = [&shown](StockCode code) { shown.push_back(code); };
-    QTreeWidget* list = dialog.list();
-    for (int line : {1, 0}) {
-        const QPoint at = list->visualItemRect(list->topLevelItem(line)).center();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-    }
-    EXPECT_EQ(shown, (std::vector<StockCode>{6758, 7203}));
-    EXPECT_TRUE(dialog.isVisible());
 }
 
 }  // namespace

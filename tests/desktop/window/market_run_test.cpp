@@ -70,6 +70,14 @@ class MarketRunWindow : public ::testing::Test {
         return window;
     }
 
+    // The generated codes, each listed with a known unit so that none is left out.
+    void writeListedMaster(int count) {
+        std::string master;
+        for (StockCode code = 2000; code < 2000 + count; ++code)
+            master += std::to_string(code) + ",銘柄" + std::to_string(code) + ",東証1部,100,貸借\n";
+        test::writeFile(temp / "Stock.lst", text::sjisFromUtf8(master));
+    }
+
     static std::vector<std::string> paneLines(MainWindow& window) {
         std::vector<std::string> lines;
         QListWidget* entries = window.watchlistPane().entries();
@@ -147,19 +155,26 @@ TEST_F(MarketRunWindow, ScreeningRunsBesideTheWindowAndEndsOnTheOutputWatchlist)
 }
 
 TEST_F(MarketRunWindow, CancelledScreeningWritesNothing) {
-    test::GeneratedMarket{200, 1500, 3}.writeTo(temp.str());
+    test::GeneratedMarket{2, 2500, 3}.writeTo(temp.str());
+    writeListedMaster(2);
+    // The longest input there is, one security over and over: the run takes
+    // far longer than the click that cancels it.
+    std::string input;
+    for (int line = 0; line < kMaxInputLines; ++line) input += "2001 銘柄2001\n";
+    test::writeFile(temp / "Focus1.lst", text::sjisFromUtf8(input));
     test::writeFile(temp / "Focus2.lst", text::sjisFromUtf8("2000 前回\n"));
     auto window = open(2000);
     test::whenOpen<ScreeningDialog>([](ScreeningDialog& d) {
         d.searchItem()->setCurrentIndex(kSearchCapsule);
         d.capsule()->setCurrentIndex(0);
-        d.input()->setCurrentIndex(0);
+        d.input()->setCurrentIndex(1);
         d.output()->setCurrentIndex(1);
         d.accept();
     });
     window->runCommand(cmd::Screening);
     ASSERT_TRUE(window->marketRunGoing());
     window->cancelRunButton()->click();
+    EXPECT_FALSE(window->cancelRunButton()->isEnabled());
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window->marketRunGoing(); }, 20000));
     EXPECT_EQ(window->statusText(), QStringLiteral("中止しました。"));
     EXPECT_EQ(fileio::readFile((temp.path() / "Focus2.lst").string()),
@@ -169,11 +184,7 @@ TEST_F(MarketRunWindow, CancelledScreeningWritesNothing) {
 
 TEST_F(MarketRunWindow, SimulationRanksShowsASecurityAndStoresTheChoices) {
     test::GeneratedMarket{24, 400, 5}.writeTo(temp.str());
-    // Every security listed with a known unit, so all 24 are back-tested.
-    std::string master;
-    for (StockCode code = 2000; code < 2024; ++code)
-        master += std::to_string(code) + ",銘柄" + std::to_string(code) + ",東証1部,100,貸借\n";
-    test::writeFile(temp / "Stock.lst", text::sjisFromUtf8(master));
+    writeListedMaster(24);
     auto window = open(2000);
     test::whenOpen<MultiRunDialog>([](MultiRunDialog& d) {
         d.strategy()->setCurrentIndex(0);
