@@ -20,6 +20,9 @@ static_assert(NotePane::kSummaryClicked == cmd::ShowProfitView);
 
 void MainWindow::runCommand(int id, bool alternate) {
     const auto& table = commandTable();
+    // Keys and menus reach commands whose buttons a running market-wide run
+    // has switched off.
+    if (marketRunGoing() && offDuringMarketRun(id)) return;
     // Ids without a handler (selectors, commands not built yet) do nothing.
     if (const auto found = table.find(id); found != table.end()) found->second(*this, alternate);
 }
@@ -170,6 +173,8 @@ const std::unordered_map<int, MainWindow::CommandHandler>& MainWindow::commandTa
         {cmd::ToggleSplitter1, [](W& w, bool) { w.toggleSplitter1(); }},
         {cmd::Settings, [](W& w, bool) { w.openSettings(); }},
         {cmd::RankingDownload, [](W& w, bool) { w.rankingDownload(); }},
+        {cmd::Screening, [](W& w, bool) { w.screening(); }},
+        {cmd::Simulation, [](W& w, bool) { w.simulation(); }},
         // The user guide installed beside the program, when there is one.
         {cmd::Help,
          [](W& w, bool) {

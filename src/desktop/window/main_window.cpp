@@ -22,11 +22,15 @@
 #include "dialogs/archive_days_dialog.h"
 #include "dialogs/csv_import_dialog.h"
 #include "dialogs/margin_dialog.h"
+#include "dialogs/multi_run_dialog.h"
 #include "dialogs/profit_view.h"
 #include "dialogs/quote_entry_dialog.h"
+#include "dialogs/screening_dialog.h"
+#include "dialogs/simulation_result_dialog.h"
 #include "panes/note_pane.h"
 #include "panes/watchlist_pane.h"
 #include "watchlists/security_search.h"
+#include "window/background_run.h"
 #include "window/command_ids.h"
 #include "window/toolbar.h"
 #include "dialogs/ranking_dialog.h"
@@ -34,6 +38,7 @@
 #include "workspace/workspace.h"
 #include "workspace/archive.h"
 #include "workspace/quotes.h"
+#include "workspace/screening.h"
 #include "workspace/settings.h"
 #include "workspace/updates.h"
 
@@ -50,11 +55,10 @@ constexpr int kHeaderX = 620;
 constexpr int kHeaderY = 10;
 
 // Commands whose work is not built yet: their buttons stay disabled.
-constexpr int kNotYetAvailable[] = {cmd::Screening, cmd::Simulation};
-
 constexpr const char* kNoStrategy =
     "戦略が設定されていません。\n\n戦略を選択するか、注目銘柄の名前を右クリックして固有の設定を"
     "してください。";
+
 
 bool alternateHeld() {
     return QApplication::keyboardModifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
@@ -80,7 +84,10 @@ MainWindow::MainWindow(Workspace& workspace, QWidget* parent)
       board_(new PriceBoard(workspace, view_, this)),
       note_(new NotePane(workspace, this)),
       progress_(new QProgressBar(this)),
-      status_(new QLabel(this)) {
+      status_(new QLabel(this)),
+      cancelRun_(new QPushButton(QStringLiteral("中止"), this)),
+      marketRun_(new BackgroundRun(this)),
+      reportFolder_(workspace.folder().root()) {
     progress_->setRange(0, 100);
     progress_->setTextVisible(false);
     progress_->hide();
@@ -120,8 +127,14 @@ MainWindow::MainWindow(Workspace& workspace, QWidget* parent)
         workspace_.seriesChanged();
         requestRepaint();
     });
-    for (int id : kNotYetAvailable)
-        toolbar_->setEnabled(id, false);
+    cancelRun_->hide();
+    cancelRun_->setFocusPolicy(Qt::NoFocus);
+    connect(cancelRun_, &QPushButton::clicked, this, [this] { cancelMarketRun(); });
+    connect(marketRun_, &BackgroundRun::progressed, this, [this](int done, int total) {
+        progress_->setRange(0, std::max(total, 1));
+        progress_->setValue(done);
+    });
+    connect(marketRun_, &BackgroundRun::finished, this, [this] { marketRunEnded(); });
     paneActionsChanged();
 }
 
@@ -138,7 +151,10 @@ void MainWindow::paneActionsChanged() {
         toolbar_->setEnabled(id, wired);
 }
 
-MainWindow::~MainWindow() = default;
+// The worker stops before the panes and the workspace it was started from go.
+MainWindow::~MainWindow() {
+    delete marketRun_;
+}
 
 void MainWindow::placeFromOptions() {
     const OptionsRecord& options = workspace_.options();
@@ -194,6 +210,9 @@ void MainWindow::shutDown() {
 }
 
 void MainWindow::showProgress(int percent) {
+    // A market-wide run owns the bar until it ends; a fetch for the chart
+    // meanwhile reports nowhere.
+    if (marketRunGoing()) return;
     progress_->setVisible(percent > 0 && percent < 100);
     progress_->setValue(std::clamp(percent, 0, 100));
     progress_->repaint();
@@ -240,7 +259,8 @@ void MainWindow::relayout() {
             rowEnd = std::max(rowEnd, toolbar_->button(entry.id)->geometry().right() + 10);
     const int rowTop = height() - kToolbarHeight + 6;
     progress_->setGeometry(rowEnd, rowTop, 120, 18);
-    status_->setGeometry(rowEnd + 130, rowTop, std::max(width() - rowEnd - 130, 0), 18);
+    cancelRun_->setGeometry(rowEnd + 125, rowTop - 2, 50, 22);
+    status_->setGeometry(rowEnd + 185, rowTop, std::max(width() - rowEnd - 185, 0), 18);
     const int newestBefore = nav_.newest();
     const bool atNewest = newestBefore == nav_.barCount() - 1;
     nav_.setChartWidth(layout_.chart.width());
@@ -630,7 +650,7 @@ void MainWindow::historyMenu() {
     item(&menu, QStringLiteral("バージョン情報(&V)"), [this] {
         showAboutBox(this, QString::fromStdString(workspace_.options().versionText("Tavrento")));
     });
-    item(&menu, QStringLiteral("オプション設定(&O)"), [this] { openSettings(); });
+    item(&menu, QStringLiteral("オプション設定(&O)"), [this] { runCommand(cmd::Settings); });
 
     QAbstractButton* button = toolbar_->button(cmd::HistoryMenu);
     menu.exec(button->mapToGlobal(QPoint(0, button->height())));
@@ -711,6 +731,8 @@ void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    // A run cut short by closing writes nothing.
+    cancelMarketRun();
     shutDown();
     event->accept();
 }

@@ -3,13 +3,16 @@
 #include <QBasicTimer>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
 
 #include "chart/chart_view_state.h"
+#include "core/ordered_parallel.h"
 #include "core/stock_code.h"
 #include "panes/watchlist_pane_actions.h"
 #include "updates/archive_update.h"
@@ -23,6 +26,7 @@ class Workspace;
 
 namespace tav::desktop {
 
+class BackgroundRun;
 class ChartPane;
 class IndicatorPane;
 class NotePane;
@@ -64,6 +68,12 @@ class MainWindow : public QWidget {
     void showProgress(int percent);
     void showStatus(const std::string& text);
 
+    // A screening or multi-security back-test is running on its worker; the
+    // commands that would write what it reads are switched off meanwhile.
+    bool marketRunGoing() const;
+    // Asks the running one to stop; it then writes nothing.
+    void cancelMarketRun();
+
     // Runs a command id as a button, menu or pane would.
     void runCommand(int id, bool alternate = false);
     // Shows another security (typed code, list, history, search).
@@ -93,6 +103,8 @@ class MainWindow : public QWidget {
     bool quoteWatchRunning() const { return quoteWatchRunning_; }
     int quoteTimerInterval() const { return quoteInterval_; }
     QString headerLine() const;
+    QString statusText() const { return status_->text(); }
+    QPushButton* cancelRunButton() const { return cancelRun_; }
 
     // Panes and commands ask for a repaint; the 100 ms timer does it once.
     void requestRepaint() { repaintPending_ = true; }
@@ -150,6 +162,15 @@ class MainWindow : public QWidget {
     void openSettings();
     void rankingDownload();
     void strategyMarks();
+    void screening();
+    void simulation();
+    // Starts `work` on the worker with the progress bar and the cancel
+    // button; `done` runs on this thread once it has ended.
+    void startMarketRun(std::function<void(RunControl&)> work, std::function<void()> done);
+    void marketRunEnded();
+    void setMarketRunCommandsEnabled(bool enabled);
+    // Whether the command is off while a market-wide run goes.
+    static bool offDuringMarketRun(int id);
     // Runs a long engine operation that may replace the series, then shows
     // whatever series it left.
     void runSeriesOperation(const std::function<void()>& operation);
@@ -181,6 +202,12 @@ class MainWindow : public QWidget {
     ProfitView* profit_ = nullptr;  // made on first use
     QProgressBar* progress_;
     QLabel* status_;
+    QPushButton* cancelRun_;
+    BackgroundRun* marketRun_;
+    std::function<void()> marketRunDone_;
+    // The folder the result dialog writes its report to; the program folder
+    // until the user picks another.
+    std::string reportFolder_;
 
     QBasicTimer repaintTimer_;
     QBasicTimer quoteTimer_;

@@ -301,10 +301,11 @@ TEST_F(MainWindowTest, ClosingMaximisedKeepsTheLastNormalPlacement) {
 
 TEST_F(MainWindowTest, CommandsNotBuiltYetStayDisabled) {
     auto window = open(workspace, 7203);
-    for (int id : {cmd::Screening, cmd::Simulation})
+    for (int id : {cmd::InvestmentLinks, cmd::CompanyInfo, cmd::IntradayPage})
         EXPECT_FALSE(window->toolbar().button(id)->isEnabled()) << id;
     for (int id : {cmd::Search, cmd::HistoryMenu, cmd::PageBack, cmd::ZoomIn, cmd::Margin,
-                   cmd::Settings, cmd::RankingDownload, cmd::StrategyDialog})
+                   cmd::Settings, cmd::RankingDownload, cmd::StrategyDialog, cmd::Screening,
+                   cmd::Simulation})
         EXPECT_TRUE(window->toolbar().button(id)->isEnabled()) << id;
 }
 
