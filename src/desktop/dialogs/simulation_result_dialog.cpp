@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -95,6 +96,15 @@ SimulationResultDialog::SimulationResultDialog(SimulationResultSetup setup, Prom
     connect(list_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item, int) {
         if (item && onShowSecurity) onShowSecurity(item->data(0, Qt::UserRole).toInt());
     });
+    list_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(list_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QTreeWidgetItem* item = list_->itemAt(at);
+        if (!item) return;
+        list_->setCurrentItem(item);
+        QMenu* menu = rowMenu(item);
+        menu->exec(list_->viewport()->mapToGlobal(at));
+        delete menu;
+    });
     int width = 0;
     for (const ResultColumn& column : kResultColumns) width += column.width;
     resize(width + 60, 480);
@@ -160,6 +170,21 @@ void SimulationResultDialog::accept() {
                              prompter_))
         return;
     QDialog::accept();
+}
+
+QMenu* SimulationResultDialog::rowMenu(QTreeWidgetItem* item) {
+    auto* menu = new QMenu(this);
+    const StockCode code = item->data(0, Qt::UserRole).toInt();
+    const std::pair<const char*, std::function<void(StockCode)>*> entries[] = {
+        {"銘柄表示(&V)", &onShowSecurity},
+        {"損益(&P)", &onShowProfit},
+    };
+    for (const auto& [label, callback] : entries) {
+        QAction* action = menu->addAction(QString::fromUtf8(label));
+        action->setEnabled(static_cast<bool>(*callback));
+        connect(action, &QAction::triggered, this, [callback, code] { (*callback)(code); });
+    }
+    return menu;
 }
 
 }  // namespace tav::desktop

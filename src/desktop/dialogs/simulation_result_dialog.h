@@ -14,8 +14,10 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace tav::desktop {
 
@@ -52,8 +54,13 @@ class SimulationResultDialog : public QDialog {
     QLabel* folderLabel() const { return folderLabel_; }
     QPushButton* changeButton() const { return change_; }
 
-    // A double-clicked line: show that security.
+    // A double-clicked line, or "銘柄表示" of a line's menu: show that security.
     std::function<void(StockCode)> onShowSecurity;
+    // "損益" of a line's menu: that security's trades and equity under the
+    // run's strategy.
+    std::function<void(StockCode)> onShowProfit;
+    // The menu of a line (right click); the caller owns it.
+    QMenu* rowMenu(QTreeWidgetItem* item);
     // Asks for the report file, starting at a path; empty when cancelled.
     // A file-save dialog unless replaced.
     std::function<QString(const QString& start)> chooseFile;

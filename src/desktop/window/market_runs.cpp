@@ -158,6 +158,12 @@ void MainWindow::simulation() {
             setup.reportFileName = text::utf8FromSjis(reportNameOf(options));
             SimulationResultDialog result(std::move(setup), workspace_.prompter(), this);
             result.onShowSecurity = [this](StockCode code) { showSecurity(code); };
+            // The run selected its strategy, so the display run of the shown
+            // security is the one the row ranks.
+            result.onShowProfit = [this](StockCode code) {
+                showSecurity(code);
+                openProfitView();
+            };
             if (result.exec() != QDialog::Accepted) return;
 
             const ResultDialogChoice chosen = result.choice();

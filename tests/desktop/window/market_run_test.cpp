@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -18,6 +19,7 @@
 #include "desktop/dialogs/dialog_driving.h"
 #include "dialogs/market_run_fields.h"
 #include "dialogs/multi_run_dialog.h"
+#include "dialogs/profit_view.h"
 #include "dialogs/screening_dialog.h"
 #include "dialogs/simulation_result_dialog.h"
 #include "panes/watchlist_pane.h"
@@ -199,6 +201,9 @@ TEST_F(MarketRunWindow, SimulationRanksShowsASecurityAndStoresTheChoices) {
     bool handled = false;
     std::vector<std::string> codesListed;
     StockCode shownFromList = 0;
+    StockCode shownForProfit = 0;
+    bool profitShown = false;
+    int tradesOfLine = -1, tradesShown = -2;
     whenItOpens<SimulationResultDialog>([&](SimulationResultDialog& d) {
         QTreeWidget* list = d.list();
         for (int line = 0; line < list->topLevelItemCount(); ++line) {
@@ -209,6 +214,15 @@ TEST_F(MarketRunWindow, SimulationRanksShowsASecurityAndStoresTheChoices) {
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
         shownFromList = workspace.series().code;
+        // "損益" of a line: that security's display run is the run the line ranks.
+        QMenu* menu = d.rowMenu(list->topLevelItem(3));
+        ASSERT_EQ(menu->actions().size(), 2);
+        menu->actions()[1]->trigger();
+        delete menu;
+        shownForProfit = workspace.series().code;
+        profitShown = window->profitView() && window->profitView()->isVisible();
+        tradesOfLine = list->topLevelItem(3)->text(7).toInt();
+        tradesShown = workspace.strategyDisplay.results.result.trades;
         d.output()->setCurrentIndex(2);
         d.reportChoice()->setCurrentIndex(1);
         d.fileName()->setText("rank.txt");
@@ -222,6 +236,9 @@ TEST_F(MarketRunWindow, SimulationRanksShowsASecurityAndStoresTheChoices) {
 
     ASSERT_EQ(codesListed.size(), 5u);
     EXPECT_EQ(std::to_string(shownFromList), codesListed[2]);
+    EXPECT_EQ(std::to_string(shownForProfit), codesListed[3]);
+    EXPECT_TRUE(profitShown);
+    EXPECT_EQ(tradesShown, tradesOfLine);
     EXPECT_EQ(workspace.watchlists().displayedWatchlist(), 2);
     const auto lines = paneLines(*window);
     ASSERT_EQ(lines.size(), 5u);
