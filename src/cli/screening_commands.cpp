@@ -210,16 +210,7 @@ int runRank(CommandContext& context) {
 
     if (!line.option("format")) {
         // The result list: its headers and cell texts, one tab between cells.
-        std::string out;
-        for (std::size_t c = 0; c < kResultColumns.size(); ++c)
-            out += std::string(c ? "\t" : "") + std::string(kResultColumns[c].header);
-        out += '\n';
-        for (const ResultRow& row : outcome->rows) {
-            const auto cells = resultCells(row, capital);
-            for (std::size_t c = 0; c < cells.size(); ++c) out += (c ? "\t" : "") + cells[c];
-            out += '\n';
-        }
-        std::cout << out;
+        std::cout << resultListText(outcome->rows, capital);
     } else {
         std::string csv =
             "rank,code,name,market,unit,markedProfit,trades,wins,winRate,grossProfit,grossLoss,"

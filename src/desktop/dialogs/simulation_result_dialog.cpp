@@ -1,5 +1,7 @@
 #include "dialogs/simulation_result_dialog.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -96,6 +98,11 @@ SimulationResultDialog::SimulationResultDialog(SimulationResultSetup setup, Prom
     connect(list_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item, int) {
         if (item && onShowSecurity) onShowSecurity(item->data(0, Qt::UserRole).toInt());
     });
+    auto* copy = new QAction(list_);
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    connect(copy, &QAction::triggered, this, [this] { copyList(); });
+    list_->addAction(copy);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QTreeWidgetItem* item = list_->itemAt(at);
@@ -184,7 +191,15 @@ QMenu* SimulationResultDialog::rowMenu(QTreeWidgetItem* item) {
         action->setEnabled(static_cast<bool>(*callback));
         connect(action, &QAction::triggered, this, [callback, code] { (*callback)(code); });
     }
+    menu->addSeparator();
+    connect(menu->addAction(QStringLiteral("一覧をコピー(&C)")), &QAction::triggered, this,
+            [this] { copyList(); });
     return menu;
+}
+
+void SimulationResultDialog::copyList() const {
+    QApplication::clipboard()->setText(
+        QString::fromStdString(resultListText(setup_.rows, setup_.capital)));
 }
 
 }  // namespace tav::desktop

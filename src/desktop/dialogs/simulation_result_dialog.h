@@ -61,6 +61,8 @@ class SimulationResultDialog : public QDialog {
     std::function<void(StockCode)> onShowProfit;
     // The menu of a line (right click); the caller owns it.
     QMenu* rowMenu(QTreeWidgetItem* item);
+    // The whole list to the clipboard as tab-separated text (also Ctrl+C).
+    void copyList() const;
     // Asks for the report file, starting at a path; empty when cancelled.
     // A file-save dialog unless replaced.
     std::function<QString(const QString& start)> chooseFile;

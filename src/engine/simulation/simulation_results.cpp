@@ -95,4 +95,17 @@ std::array<std::string, kResultColumnCount> resultCells(const ResultRow& row, in
             profitFactorText(row.profitFactor)};
 }
 
+std::string resultListText(std::span<const ResultRow> rows, int64_t capital) {
+    std::string out;
+    for (std::size_t c = 0; c < kResultColumns.size(); ++c)
+        out += std::string(c ? "\t" : "") + std::string(kResultColumns[c].header);
+    out += '\n';
+    for (const ResultRow& row : rows) {
+        const auto cells = resultCells(row, capital);
+        for (std::size_t c = 0; c < cells.size(); ++c) out += (c ? "\t" : "") + cells[c];
+        out += '\n';
+    }
+    return out;
+}
+
 }  // namespace tav

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -68,5 +69,9 @@ extern const std::array<ResultColumn, kResultColumnCount> kResultColumns;
 
 // The list's cell texts of a row, column by column.
 std::array<std::string, kResultColumnCount> resultCells(const ResultRow& row, int64_t capital);
+
+// The list as text for a spreadsheet: the headers, then one line per row, a
+// tab between cells (UTF-8).
+std::string resultListText(std::span<const ResultRow> rows, int64_t capital);
 
 }  // namespace tav

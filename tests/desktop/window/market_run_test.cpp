@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -204,6 +205,7 @@ TEST_F(MarketRunWindow, SimulationRanksShowsASecurityAndStoresTheChoices) {
     StockCode shownForProfit = 0;
     bool profitShown = false;
     int tradesOfLine = -1, tradesShown = -2;
+    QStringList copied;
     whenItOpens<SimulationResultDialog>([&](SimulationResultDialog& d) {
         QTreeWidget* list = d.list();
         for (int line = 0; line < list->topLevelItemCount(); ++line) {
@@ -216,7 +218,9 @@ TEST_F(MarketRunWindow, SimulationRanksShowsASecurityAndStoresTheChoices) {
         shownFromList = workspace.series().code;
         // "損益" of a line: that security's display run is the run the line ranks.
         QMenu* menu = d.rowMenu(list->topLevelItem(3));
-        ASSERT_EQ(menu->actions().size(), 2);
+        ASSERT_EQ(menu->actions().size(), 4);
+        menu->actions()[3]->trigger();  // 一覧をコピー
+        copied = QApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
         menu->actions()[1]->trigger();
         delete menu;
         shownForProfit = workspace.series().code;
@@ -239,6 +243,9 @@ TEST_F(MarketRunWindow, SimulationRanksShowsASecurityAndStoresTheChoices) {
     EXPECT_EQ(std::to_string(shownForProfit), codesListed[3]);
     EXPECT_TRUE(profitShown);
     EXPECT_EQ(tradesShown, tradesOfLine);
+    ASSERT_EQ(copied.size(), 6);  // the headers and the five lines
+    EXPECT_TRUE(copied[0].startsWith(QStringLiteral("順位\tコード\t銘柄名")));
+    EXPECT_EQ(copied[3].split('\t').value(1).toStdString(), codesListed[2]);
     EXPECT_EQ(workspace.watchlists().displayedWatchlist(), 2);
     const auto lines = paneLines(*window);
     ASSERT_EQ(lines.size(), 5u);
