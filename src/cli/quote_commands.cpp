@@ -42,9 +42,8 @@ int barsInSpan(PeriodMode period, int years, int months) {
     }
 }
 
-int failed(Workspace& workspace, const std::string& fallback) {
-    std::cerr << "tavrento-cli: "
-              << (workspace.lastErrorText.empty() ? fallback : workspace.lastErrorText) << '\n';
+int failed(const std::string& failure, const std::string& fallback) {
+    std::cerr << "tavrento-cli: " << (failure.empty() ? fallback : failure) << '\n';
     return kExitFailed;
 }
 
@@ -70,10 +69,9 @@ int runFetch(CommandContext& context) {
         if (*source != "yahoo" && *source != "infoseek") return usageError(usage);
         workspace.options().quoteSource = *source == "infoseek" ? 1 : 0;
     }
-    workspace.lastErrorText.clear();
-    fetchSpan(workspace, *code, end, *years, *months,
-              barsInSpan(workspace.periodMode, *years, *months));
-    if (workspace.series().empty()) return failed(workspace, "データが見つかりません。");
+    const SpanFetch fetched = fetchSpan(workspace, *code, end, *years, *months,
+                                        barsInSpan(workspace.periodMode, *years, *months));
+    if (workspace.series().empty()) return failed(fetched.failure, "データが見つかりません。");
     std::string out = "date,open,high,low,close,volume\n";
     for (const DailyBar& bar : workspace.series().bars) {
         char text[160];
@@ -83,8 +81,7 @@ int runFetch(CommandContext& context) {
     }
     std::cout << out << std::flush;
     // A walk that ended on a failing page keeps the earlier pages: say why.
-    if (!workspace.lastErrorText.empty())
-        std::cerr << "tavrento-cli: " << workspace.lastErrorText << '\n';
+    if (!fetched.failure.empty()) std::cerr << "tavrento-cli: " << fetched.failure << '\n';
     return kExitOk;
 }
 
@@ -93,9 +90,9 @@ int runQuote(CommandContext& context) {
     auto code = parseCodeArgument(context.line.words[1]);
     if (!code) return usageError("not a security code: " + context.line.words[1]);
     Workspace& workspace = context.workspace;
-    workspace.lastErrorText.clear();
-    auto record = fetchQuote(workspace, *code, false);
-    if (!record) return failed(workspace, "no quote for " + std::to_string(*code));
+    std::string failure;
+    auto record = fetchQuote(workspace, *code, false, &failure);
+    if (!record) return failed(failure, "no quote for " + std::to_string(*code));
     std::cout << "始値: " << record->open << "\n高値: " << record->high << "\n安値: " << record->low
               << "\n取引値: " << record->price << "\n出来高: " << record->volume << '\n';
     for (std::size_t i = 0; i < kQuoteTextCount; ++i)
@@ -108,7 +105,6 @@ int runMargin(CommandContext& context) {
     auto code = parseCodeArgument(context.line.words[1]);
     if (!code) return usageError("not a security code: " + context.line.words[1]);
     Workspace& workspace = context.workspace;
-    workspace.lastErrorText.clear();
     auto records = fetchMarginTable(workspace, *code);
     if (records.empty()) return kExitFailed;
     std::cout << "日付\t信用売残\t信用買残\t貸借倍率\n";

@@ -103,7 +103,7 @@ int runShow(CommandContext& context) {
     auto code = parseCodeArgument(words[1]);
     if (!code) return usageError("not a security code: " + words[1]);
     Workspace& workspace = context.workspace;
-    bool shown = selectSecurity(workspace, *code);
+    const bool shown = static_cast<bool>(selectSecurity(workspace, *code));
     if (shown) printSummary(workspace);
     // As when the program closes: the series goes back to its file.
     workspace.saveIfChanged();

@@ -20,7 +20,7 @@ namespace tav {
 struct PageParse {
     std::vector<DailyBar> bars;  // empty when the page gave nothing
     bool furtherPage = false;
-    // The page's own "no data" text (UTF-8), for lastErrorText.
+    // The page's own "no data" text (UTF-8), for the failure text.
     std::optional<std::string> errorText;
 };
 

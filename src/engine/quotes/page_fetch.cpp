@@ -13,7 +13,7 @@ std::optional<std::string> fetchPage(QuoteContext& context, const std::string& u
     }
     if (response.status != HttpStatus::Ok) {
         // A transfer that breaks off is a failed page, never a short one.
-        context.lastErrorText = context.useInfoseek ? "infoseekのページを開けません。"
+        context.failure = context.useInfoseek ? "infoseekのページを開けません。"
                                                     : "ＹＡＨＯＯのページを開けません。";
         return std::nullopt;
     }

@@ -14,19 +14,20 @@ namespace tav {
 inline constexpr std::size_t kPageBufferSize = 65536;
 
 // What the quote-site operations work with: the HTTP client, the prompter for
-// progress and the overflow notice, the hosts, the QuoteSource setting and
-// the place for the failure text.
+// progress and the overflow notice, the hosts and the QuoteSource setting.
+// One context serves one operation: a page that fails leaves its text in
+// `failure`, which the operation hands back to its caller.
 struct QuoteContext {
     Http& http;
     Prompter& prompter;
     Endpoints endpoints;
     bool useInfoseek = false;
-    std::string& lastErrorText;
+    std::string failure = {};
 };
 
 // Fetches a page and converts it from EUC-JP to Shift-JIS. A page that cannot
 // be opened, or whose transfer breaks off, leaves the site's text in
-// lastErrorText; a page of kPageBufferSize bytes or more shows
+// context.failure; a page of kPageBufferSize bytes or more shows
 // "バッファオーバーフロー。". nullopt on any failure.
 std::optional<std::string> fetchPage(QuoteContext& context, const std::string& url);
 

@@ -47,7 +47,7 @@ std::vector<DailyBar> fetchHistory(QuoteContext& context, const HistoryRequest& 
         if (!pageText) break;
         PageParse parsed =
             parseHistoryPage(pageRequest.site, *pageText, request.code, request.period);
-        if (parsed.errorText) context.lastErrorText = *parsed.errorText;
+        if (parsed.errorText) context.failure = *parsed.errorText;
         if (parsed.bars.empty()) {
             // A later page where the site says it has no data ends the span
             // as surely as a last page does.

@@ -30,7 +30,7 @@ PageRequest historyPageRequest(const QuoteContext& context, const HistoryRequest
 // The walk ends at a page that fails, gives no bars, adds no bar older than
 // those collected, or reports no further page, and after kMaxHistoryPages;
 // the bars collected so far are kept. Page failures leave their text in
-// lastErrorText. walkComplete, when given, tells whether the walk reached the
+// context.failure. walkComplete, when given, tells whether the walk reached the
 // end of the span (a page without a further page, or nothing older) rather
 // than stopping at a failing or empty page.
 std::vector<DailyBar> fetchHistory(QuoteContext& context, const HistoryRequest& request,

@@ -26,12 +26,12 @@ SecurityInfo lookup(Workspace& workspace, StockCode code) {
 
 QuoteContext quoteContext(Workspace& workspace) {
     return QuoteContext{workspace.platform().http, workspace.prompter(), workspace.endpoints(),
-                        workspace.options().quoteSource != 0, workspace.lastErrorText};
+                        workspace.options().quoteSource != 0};
 }
 
-bool fetchSpan(Workspace& workspace, StockCode code, std::string_view endDate, int years,
-               int months, int requestedBars, bool splitAdjust, bool* walkComplete) {
-    if (walkComplete) *walkComplete = false;
+SpanFetch fetchSpan(Workspace& workspace, StockCode code, std::string_view endDate, int years,
+                    int months, int requestedBars, bool splitAdjust) {
+    SpanFetch result;
     BarSeries& series = workspace.series();
     series.bars.clear();
     workspace.splitAdjusted = false;
@@ -40,7 +40,8 @@ bool fetchSpan(Workspace& workspace, StockCode code, std::string_view endDate, i
     series.period = workspace.periodMode;
 
     QuoteContext context = quoteContext(workspace);
-    if (!siteHasPeriod(quoteSiteFor(code, context.useInfoseek), workspace.periodMode)) return false;
+    if (!siteHasPeriod(quoteSiteFor(code, context.useInfoseek), workspace.periodMode))
+        return result;
     HistoryRequest request;
     request.code = code;
     request.security = lookup(workspace, code);
@@ -48,18 +49,19 @@ bool fetchSpan(Workspace& workspace, StockCode code, std::string_view endDate, i
     request.span = spanEnding(dateOf(endDate, workspace), years, months);
     request.showProgress = true;
     request.requestedBars = requestedBars;
-    std::vector<DailyBar> batch = fetchHistory(context, request, walkComplete);
+    std::vector<DailyBar> batch = fetchHistory(context, request, &result.complete);
     dropImpossibleDates(batch, workspace.platform().clock.today());
     // Split adjustment reads the split marks of the Yahoo! Japan pages only.
-    bool adjusted = normaliseBatch(batch, splitAdjust && !context.useInfoseek);
-    workspace.splitAdjusted = adjusted;
+    result.adjusted = normaliseBatch(batch, splitAdjust && !context.useInfoseek);
+    workspace.splitAdjusted = result.adjusted;
     workspace.prompter().status("");
     series.bars = std::move(batch);
     series.cursor = series.count() - 1;
-    return adjusted;
+    result.failure = std::move(context.failure);
+    return result;
 }
 
-std::vector<DailyBar> fetchSince(Workspace& workspace, StockCode code, const DailyBar& last) {
+FetchedBars fetchSince(Workspace& workspace, StockCode code, const DailyBar& last) {
     QuoteContext context = quoteContext(workspace);
     HistoryRequest request;
     request.code = code;
@@ -69,12 +71,15 @@ std::vector<DailyBar> fetchSince(Workspace& workspace, StockCode code, const Dai
     std::vector<DailyBar> batch = fetchHistory(context, request);
     dropImpossibleDates(batch, workspace.platform().clock.today());
     normaliseBatch(batch, false);
-    return batch;
+    return {std::move(batch), std::move(context.failure)};
 }
 
-std::optional<QuoteRecord> fetchQuote(Workspace& workspace, StockCode code, bool pricesOnly) {
+std::optional<QuoteRecord> fetchQuote(Workspace& workspace, StockCode code, bool pricesOnly,
+                                      std::string* failure) {
     QuoteContext context = quoteContext(workspace);
-    return fetchQuote(context, code, lookup(workspace, code), pricesOnly);
+    auto record = fetchQuote(context, code, lookup(workspace, code), pricesOnly);
+    if (failure) *failure = std::move(context.failure);
+    return record;
 }
 
 bool refreshQuote(Workspace& workspace) {

@@ -10,8 +10,9 @@
 #include "quotes/ranking.h"
 #include "workspace/workspace.h"
 
-// The quote-site operations on the workspace: its series, its lastErrorText,
-// its prompter and the QuoteSource setting of its options.
+// The quote-site operations on the workspace: its series, its prompter and
+// the QuoteSource setting of its options. A fetch hands back the text of a
+// page that failed; nothing is left behind in the workspace.
 namespace tav {
 
 QuoteContext quoteContext(Workspace& workspace);
@@ -20,19 +21,29 @@ QuoteContext quoteContext(Workspace& workspace);
 // ending on endDate (YYYYMMDD, empty for today), oldest first, in the current
 // period. Weekly and monthly requests of currency pairs and US listings give
 // no bars. requestedBars is the divisor of the progress percentage. With
-// splitAdjust the batch is split-adjusted; returns true when it was.
-// walkComplete as for fetchHistory.
-bool fetchSpan(Workspace& workspace, StockCode code, std::string_view endDate, int years,
-               int months, int requestedBars, bool splitAdjust = false,
-               bool* walkComplete = nullptr);
+// splitAdjust the batch is split-adjusted (`adjusted` tells whether it was).
+// `complete` as walkComplete of fetchHistory; `failure` the text of a page
+// that failed, if one did.
+struct SpanFetch {
+    bool adjusted = false;
+    bool complete = false;
+    std::string failure;
+};
+SpanFetch fetchSpan(Workspace& workspace, StockCode code, std::string_view endDate, int years,
+                    int months, int requestedBars, bool splitAdjust = false);
 
 // The bars from the date of `last` to today, oldest first; the first repeats
-// last's date.
-std::vector<DailyBar> fetchSince(Workspace& workspace, StockCode code, const DailyBar& last);
+// last's date. `failure` as for fetchSpan.
+struct FetchedBars {
+    std::vector<DailyBar> bars;
+    std::string failure;
+};
+FetchedBars fetchSince(Workspace& workspace, StockCode code, const DailyBar& last);
 
 // The quote page of a code (nullopt for currency pairs, US listings and any
-// failure).
-std::optional<QuoteRecord> fetchQuote(Workspace& workspace, StockCode code, bool pricesOnly);
+// failure; `failure`, when given, receives the text of a page that failed).
+std::optional<QuoteRecord> fetchQuote(Workspace& workspace, StockCode code, bool pricesOnly,
+                                      std::string* failure = nullptr);
 
 // Fetches the full quote of the loaded security and, on success, makes it
 // the shown quote information.

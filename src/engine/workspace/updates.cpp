@@ -19,6 +19,10 @@ constexpr const char* kNoNewData = "新しいデータはありません。";
 constexpr const char* kCannotAdjustOlder =
     "保存データより古い期間のデータがサイトにないため、分割調整できません。\n\n"
     "保存データは変更しませんでした。";
+// Batch failures that have no text of a page to tell.
+constexpr const char* kCannotWrite = "株価データを書き込めませんでした。";
+constexpr const char* kWouldLoseDays =
+    "保存データにある日が取得したデータにないため、書き込みませんでした。";
 // Weekly and monthly batch updates fetch these last bars again.
 constexpr int kRefetchedPeriodBars = 3;
 // A batch run of this many entries asks once more.
@@ -41,9 +45,14 @@ bool accumulating(const Workspace& workspace) {
     return workspace.storageMode == StorageMode::Accumulate;
 }
 
-void tell(Workspace& workspace, const std::string& fallback) {
-    workspace.prompter().message(
-        workspace.lastErrorText.empty() ? fallback : workspace.lastErrorText, MessageIcon::Warning);
+// A failed fetch: the text of the page that failed, else `fallback`.
+Outcome fetchFailure(std::string pageText, const char* fallback) {
+    if (pageText.empty()) return Outcome::failure(FailureKind::NoData, fallback);
+    return Outcome::failure(FailureKind::Unreachable, std::move(pageText));
+}
+
+void tell(Workspace& workspace, const Outcome& outcome) {
+    workspace.prompter().message(outcome.message(), MessageIcon::Warning);
 }
 
 struct FetchRules {
@@ -82,30 +91,29 @@ bool storedReachesFurther(const Workspace& workspace) {
 
 // Fetches the displayed code in the current period over the requested span
 // and makes it the series; on failure the snapshot comes back.
-bool fetchReplacing(Workspace& workspace, const Snapshot& previous, const FetchRules& rules) {
+Outcome fetchReplacing(Workspace& workspace, const Snapshot& previous, const FetchRules& rules) {
     BarSeries& series = workspace.series();
     StockCode code = series.code;
     workspace.paging.pagesBack = 0;
     workspace.paging.extensions = 0;
-    workspace.lastErrorText.clear();
     int requested = std::max(requestedBarCount(workspace), rules.atLeastBars);
     workspace.paging.requestedBars = requested;
     SpanLength span = spanForBars(requested, workspace.periodMode);
-    bool complete = false;
-    fetchSpan(workspace, code, "", span.years, span.months, requested, rules.splitAdjust,
-              &complete);
-    if (series.empty() || (rules.requireComplete && !complete)) {
-        if (!rules.quiet) tell(workspace, kNoData);
+    SpanFetch fetched =
+        fetchSpan(workspace, code, "", span.years, span.months, requested, rules.splitAdjust);
+    if (series.empty() || (rules.requireComplete && !fetched.complete)) {
+        Outcome failed = fetchFailure(std::move(fetched.failure), kNoData);
+        if (!rules.quiet) tell(workspace, failed);
         previous.restore(workspace);
-        return false;
+        return failed;
     }
     if (rules.keepStoredOlder && accumulating(workspace)) {
         // Split-adjusted prices cannot be joined to unadjusted older ones.
         if (rules.splitAdjust && storedReachesFurther(workspace)) {
-            if (!rules.quiet)
-                workspace.prompter().message(kCannotAdjustOlder, MessageIcon::Warning);
+            Outcome refused = Outcome::failure(FailureKind::Refused, kCannotAdjustOlder);
+            if (!rules.quiet) tell(workspace, refused);
             previous.restore(workspace);
-            return false;
+            return refused;
         }
         mergeStoredOlder(workspace);
     }
@@ -113,43 +121,44 @@ bool fetchReplacing(Workspace& workspace, const Snapshot& previous, const FetchR
     series.savedCount = 0;
     series.cursor = series.count() - 1;
     workspace.history().recordHistory(code);
-    if (rules.quiet) return true;
+    if (rules.quiet) return Outcome::success();
     if (workspace.options().selectedStrategy == 0) refreshQuote(workspace);
     workspace.seriesChanged();
-    return true;
+    return Outcome::success();
 }
 
 // Writes the whole series over its file, atomically; savedCount follows.
-bool writeWhole(Workspace& workspace) {
-    if (!workspace.saveAll()) return false;
+Outcome writeWhole(Workspace& workspace) {
+    if (!workspace.saveAll())
+        return Outcome::failure(FailureKind::Storage, kCannotWrite);
     workspace.series().savedCount = workspace.series().count();
-    return true;
+    return Outcome::success();
 }
 
 // As writeWhole, unless the file holds days the series lacks.
-bool writeWholeIfCovering(Workspace& workspace) {
+Outcome writeWholeIfCovering(Workspace& workspace) {
     const BarSeries& series = workspace.series();
     std::string path =
         dataFilePath(workspace.folder(), series.code, series.period, StorageMode::Accumulate);
-    if (!coversStoredBars(series.bars, loadSeries(path))) return false;
+    if (!coversStoredBars(series.bars, loadSeries(path)))
+        return Outcome::failure(FailureKind::Refused, kWouldLoseDays);
     return writeWhole(workspace);
 }
 
 // Fetches up to `wanted` bars ending at the oldest one and prepends those
-// older than it. False (series as before) when none came.
-bool prependFetched(Workspace& workspace, int wanted) {
+// older than it. A failure (series as before) when none came.
+Outcome prependFetched(Workspace& workspace, int wanted) {
     Snapshot previous = Snapshot::of(workspace);
     BarSeries& series = workspace.series();
     std::string oldest(series.bars.front().dateText());
     SpanLength span = spanForBars(wanted, workspace.periodMode);
-    workspace.lastErrorText.clear();
-    fetchSpan(workspace, series.code, oldest, span.years, span.months, wanted);
+    SpanFetch fetch = fetchSpan(workspace, series.code, oldest, span.years, span.months, wanted);
     std::vector<DailyBar> fetched = std::move(series.bars);
     previous.restore(workspace);
     std::vector<DailyBar> merged = prependOlder(fetched, series.bars);
-    if (merged.size() == series.bars.size()) return false;
+    if (merged.size() == series.bars.size()) return fetchFailure(std::move(fetch.failure), kNoData);
     series.bars = std::move(merged);
-    return true;
+    return Outcome::success();
 }
 
 }  // namespace
@@ -160,61 +169,61 @@ int requestedBarCount(const Workspace& workspace) {
                              workspace.options().accumulateYears);
 }
 
-bool fullFetch(Workspace& workspace, bool splitAdjust) {
+Outcome fullFetch(Workspace& workspace, bool splitAdjust) {
     FetchRules rules;
     rules.splitAdjust = splitAdjust;
     return fetchReplacing(workspace, Snapshot::of(workspace), rules);
 }
 
-bool batchRefetch(Workspace& workspace) {
+Outcome batchRefetch(Workspace& workspace) {
     BarSeries& series = workspace.series();
-    workspace.lastErrorText.clear();
     int requested = requestedBarCount(workspace);
     SpanLength span = spanForBars(requested, workspace.periodMode);
-    bool complete = false;
-    fetchSpan(workspace, series.code, "", span.years, span.months, requested, false, &complete);
+    SpanFetch fetched = fetchSpan(workspace, series.code, "", span.years, span.months, requested);
     series.savedCount = 0;
     // A partial span would replace a longer file by less.
-    if (series.empty() || !complete) return false;
+    if (series.empty() || !fetched.complete) return fetchFailure(std::move(fetched.failure), kNoData);
     if (accumulating(workspace)) mergeStoredOlder(workspace);
     return writeWholeIfCovering(workspace);
 }
 
-bool reloadFromFile(Workspace& workspace, StockCode code) {
+Outcome reloadFromFile(Workspace& workspace, StockCode code) {
     Snapshot previous = Snapshot::of(workspace);
     workspace.paging.pagesBack = 0;
     workspace.paging.extensions = 0;
     if (workspace.loadStoredSeries(code)) {
         workspace.history().recordHistory(code);
         workspace.seriesChanged();
-        return true;
+        return Outcome::success();
     }
-    if (!fetchReplacing(workspace, previous, {})) return false;
+    if (Outcome fetched = fetchReplacing(workspace, previous, {}); !fetched) return fetched;
     if (workspace.saveIfChanged()) workspace.series().savedCount = workspace.series().count();
-    return true;
+    return Outcome::success();
 }
 
-bool deleteAndRefetch(Workspace& workspace) {
-    if (!workspace.requireWritableStore()) return false;
+Outcome deleteAndRefetch(Workspace& workspace) {
+    if (!workspace.requireWritableStore())
+        return Outcome::failure(FailureKind::Refused, kFolderInUseMessage);
     FetchRules rules;
     rules.requireComplete = true;
     rules.keepStoredOlder = true;
     // The file is replaced, so the fetch reaches back as far as it does.
     rules.atLeastBars = workspace.series().count();
-    if (!fetchReplacing(workspace, Snapshot::of(workspace), rules)) return false;
+    if (Outcome fetched = fetchReplacing(workspace, Snapshot::of(workspace), rules); !fetched)
+        return fetched;
     if (accumulating(workspace)) return writeWhole(workspace);
-    return workspace.saveIfChanged();
+    if (!workspace.saveIfChanged()) return Outcome::failure(FailureKind::Storage, kCannotWrite);
+    return Outcome::success();
 }
 
-bool updateSeries(Workspace& workspace, bool interactive) {
+Outcome updateSeries(Workspace& workspace, bool interactive) {
     BarSeries& series = workspace.series();
     if (workspace.checkLastDate() < 0) {
         if (interactive) workspace.prompter().message(kDateFault, MessageIcon::Warning);
-        return false;
+        return Outcome::failure(FailureKind::Refused, kDateFault);
     }
     workspace.paging.pagesBack = 0;
     workspace.paging.extensions = 0;
-    workspace.lastErrorText.clear();
     // A provisional bar never meets fetched ones: the final bar replaces it.
     bool dropped = false;
     while (!series.empty() && series.bars.back().provisional) {
@@ -227,20 +236,21 @@ bool updateSeries(Workspace& workspace, bool interactive) {
     };
     if (series.empty()) {
         showDropped();
-        return false;
+        return Outcome::failure(FailureKind::NoData, kNoData);
     }
-    std::vector<DailyBar> fetched = fetchSince(workspace, series.code, series.bars.back());
-    if (fetched.empty()) {
+    FetchedBars fetched = fetchSince(workspace, series.code, series.bars.back());
+    if (fetched.bars.empty()) {
         showDropped();
-        return false;
+        return fetchFailure(std::move(fetched.failure), kNoData);
     }
-    std::vector<DailyBar> newer = barsAfter(fetched, series.bars.back().dateText());
+    std::vector<DailyBar> newer = barsAfter(fetched.bars, series.bars.back().dateText());
     if (newer.empty()) {
-        if (workspace.lastErrorText.empty()) workspace.lastErrorText = kNoNewData;
-        if (interactive)
-            workspace.prompter().message(workspace.lastErrorText, MessageIcon::Warning);
+        Outcome nothing = fetched.failure.empty()
+                              ? Outcome::failure(FailureKind::NothingNew, kNoNewData)
+                              : Outcome::failure(FailureKind::Unreachable, fetched.failure);
+        if (interactive) tell(workspace, nothing);
         showDropped();
-        return false;
+        return nothing;
     }
     // Bars not yet in the file (an extension, a fresh fetch, re-fetched
     // weeks) go with a whole rewrite; otherwise the new ones are appended.
@@ -253,11 +263,12 @@ bool updateSeries(Workspace& workspace, bool interactive) {
     else if (fileMatches && workspace.periodMode == PeriodMode::Daily)
         written = workspace.appendBars(newer);
     else
-        written = writeWholeIfCovering(workspace);
+        written = static_cast<bool>(writeWholeIfCovering(workspace));
     if (written) series.savedCount = series.count();
     series.cursor = series.count() - 1;
     if (interactive) workspace.seriesChanged();
-    return true;
+    // Bars not written stay unsaved in the series; the next save writes them.
+    return Outcome::success();
 }
 
 bool extendIntoPast(Workspace& workspace) {
@@ -266,8 +277,9 @@ bool extendIntoPast(Workspace& workspace) {
     if (series.empty()) return false;
     int wanted =
         extensionBarCount(warmUp(workspace), paging.visibleBars, paging.pagesBack, series.count());
-    if (wanted > 0 && !prependFetched(workspace, wanted)) {
-        tell(workspace, kNoData);
+    if (Outcome prepended = wanted > 0 ? prependFetched(workspace, wanted) : Outcome::success();
+        !prepended) {
+        tell(workspace, prepended);
         paging.pagesBack = std::max(paging.pagesBack - 1, 0);
         series.cursor = pagedCursor(series.count(), paging.visibleBars, paging.pagesBack);
         return false;
@@ -283,7 +295,7 @@ bool zoomOut(Workspace& workspace, int visibleBars) {
     workspace.paging.visibleBars = std::max(visibleBars, 1);
     workspace.paging.pagesBack = 0;
     if (workspace.paging.visibleBars <= series.count()) return true;
-    if (!accumulating(workspace) || series.empty()) return fullFetch(workspace);
+    if (!accumulating(workspace) || series.empty()) return static_cast<bool>(fullFetch(workspace));
     // Older bars are merged in: a fresh fetch of fewer years than the file
     // holds would replace the stored history.
     int wanted = warmUp(workspace) + workspace.paging.visibleBars - series.count();
@@ -294,7 +306,7 @@ bool zoomOut(Workspace& workspace, int visibleBars) {
     return true;
 }
 
-bool splitAdjustedRefetch(Workspace& workspace) {
+Outcome splitAdjustedRefetch(Workspace& workspace) {
     const bool yahoo = workspace.options().quoteSource == 0;
     FetchRules rules;
     rules.splitAdjust = yahoo;
@@ -302,10 +314,12 @@ bool splitAdjustedRefetch(Workspace& workspace) {
     rules.keepStoredOlder = true;
     // The adjusted prices replace the stored ones, so reach as far back.
     rules.atLeastBars = workspace.series().count();
-    if (!fetchReplacing(workspace, Snapshot::of(workspace), rules)) return false;
-    if (accumulating(workspace) && !writeWhole(workspace)) return false;
+    if (Outcome fetched = fetchReplacing(workspace, Snapshot::of(workspace), rules); !fetched)
+        return fetched;
+    if (accumulating(workspace))
+        if (Outcome written = writeWhole(workspace); !written) return written;
     refreshQuote(workspace);
-    return true;
+    return Outcome::success();
 }
 
 bool updateCommand(Workspace& workspace, bool alternate, const ArchiveDialog& dialog) {
@@ -316,21 +330,21 @@ bool updateCommand(Workspace& workspace, bool alternate, const ArchiveDialog& di
                 "失われますのでご注意ください。\n\nよろしいですか？",
                 QuestionKind::Destructive))
             return false;
-        return deleteAndRefetch(workspace);
+        return static_cast<bool>(deleteAndRefetch(workspace));
     }
     return dailyArchiveUpdate(workspace, dialog);
 }
 
-bool selectSecurity(Workspace& workspace, StockCode code) {
+Outcome selectSecurity(Workspace& workspace, StockCode code) {
     if (accumulating(workspace)) workspace.saveIfChanged();
     Snapshot previous = Snapshot::of(workspace);
     workspace.paging.pagesBack = 0;
     workspace.quoteInfo.reset();
     workspace.splitAdjusted = false;
     if (accumulating(workspace)) {
-        if (reloadFromFile(workspace, code)) return true;
-        previous.restore(workspace);
-        return false;
+        Outcome reloaded = reloadFromFile(workspace, code);
+        if (!reloaded) previous.restore(workspace);
+        return reloaded;
     }
     // Scratch mode fetches every selection; the read only brings the
     // security's own settings.
@@ -338,15 +352,15 @@ bool selectSecurity(Workspace& workspace, StockCode code) {
     return fetchReplacing(workspace, previous, {});
 }
 
-bool switchPeriod(Workspace& workspace, PeriodMode period) {
+Outcome switchPeriod(Workspace& workspace, PeriodMode period) {
     // Unsaved bars of the period being left would be lost with the series.
     if (accumulating(workspace)) workspace.saveIfChanged();
     Snapshot previous = Snapshot::of(workspace);
     workspace.periodMode = period;
     if (accumulating(workspace)) {
-        if (reloadFromFile(workspace, workspace.series().code)) return true;
-        previous.restore(workspace);
-        return false;
+        Outcome reloaded = reloadFromFile(workspace, workspace.series().code);
+        if (!reloaded) previous.restore(workspace);
+        return reloaded;
     }
     workspace.series().period = period;
     return fetchReplacing(workspace, previous, {});
@@ -365,39 +379,44 @@ bool addSecurity(Workspace& workspace, const AddSecurityRequest& request) {
     return true;
 }
 
-BatchOutcome batchUpdateSecurity(Workspace& workspace, StockCode code) {
+BatchStep batchUpdateSecurity(Workspace& workspace, StockCode code) {
     BarSeries& series = workspace.series();
     std::string path =
         dataFilePath(workspace.folder(), code, workspace.periodMode, StorageMode::Accumulate);
+    auto step = [](BatchOutcome done, Outcome outcome) {
+        // Nothing new since the last stored day is no failure.
+        if (outcome.kind() == FailureKind::NothingNew) return BatchStep{BatchOutcome::Skipped, {}};
+        return outcome ? BatchStep{done, {}} : BatchStep{BatchOutcome::Failed, std::move(outcome)};
+    };
     if (!fileio::fileExists(path)) {
         series.bars.clear();
         series.code = code;
         series.period = workspace.periodMode;
-        return batchRefetch(workspace) ? BatchOutcome::Refetched : BatchOutcome::Failed;
+        return step(BatchOutcome::Refetched, batchRefetch(workspace));
     }
-    if (!workspace.loadStoredSeries(code)) return BatchOutcome::Skipped;
+    if (!workspace.loadStoredSeries(code)) return {BatchOutcome::Skipped, {}};
     if (workspace.periodMode != PeriodMode::Daily) {
         if (series.count() <= kRefetchedPeriodBars)
-            return batchRefetch(workspace) ? BatchOutcome::Refetched : BatchOutcome::Failed;
+            return step(BatchOutcome::Refetched, batchRefetch(workspace));
         series.bars.resize(series.bars.size() - kRefetchedPeriodBars);
-        return updateSeries(workspace, false) ? BatchOutcome::Updated : BatchOutcome::Failed;
+        return step(BatchOutcome::Updated, updateSeries(workspace, false));
     }
-    if (workspace.checkLastDate() <= 0) return BatchOutcome::Skipped;
-    return updateSeries(workspace, false) ? BatchOutcome::Updated : BatchOutcome::Failed;
+    if (workspace.checkLastDate() <= 0) return {BatchOutcome::Skipped, {}};
+    return step(BatchOutcome::Updated, updateSeries(workspace, false));
 }
 
 namespace {
 
-// Counts one security's outcome into the summary.
-void count(BatchSummary& summary, BatchOutcome outcome, StockCode code, const std::string& error) {
-    switch (outcome) {
+// Counts one security's step into the summary.
+void count(BatchSummary& summary, const BatchStep& step, StockCode code) {
+    switch (step.outcome) {
         case BatchOutcome::Updated:
         case BatchOutcome::Refetched: ++summary.done; break;
         case BatchOutcome::Skipped: ++summary.skipped; break;
         case BatchOutcome::Failed:
             if (summary.failed++ == 0) {
                 summary.firstFailedCode = code;
-                summary.firstFailure = error.empty() ? kNoData : error;
+                summary.firstFailure = step.failure.messageOr(kNoData);
             }
             break;
     }
@@ -445,12 +464,9 @@ BatchSummary batchUpdateList(Workspace& workspace, int position, RunControl& con
             summary.cancelled = true;
             break;
         }
-        BatchOutcome outcome = batchUpdateSecurity(workspace, entries[i].code);
-        // Nothing new since the last stored day is no failure.
-        if (outcome == BatchOutcome::Failed && workspace.lastErrorText == kNoNewData)
-            outcome = BatchOutcome::Skipped;
-        count(summary, outcome, entries[i].code, workspace.lastErrorText);
-        if (outcome == BatchOutcome::Skipped) continue;
+        const BatchStep step = batchUpdateSecurity(workspace, entries[i].code);
+        count(summary, step, entries[i].code);
+        if (step.outcome == BatchOutcome::Skipped) continue;
         tellProgress(control, i + 1, entries.size());
     }
     selectSecurity(workspace, shown);
@@ -500,16 +516,17 @@ BatchSummary batchDownload(Workspace& workspace, int watchlistNumber, RunControl
         series.savedCount = 0;
         series.code = entries[i].code;
         series.period = workspace.periodMode;
-        workspace.lastErrorText.clear();
         rules.atLeastBars =
             static_cast<int>(loadSeries(dataFilePath(workspace.folder(), series.code, series.period,
                                                      StorageMode::Accumulate))
                                  .size());
         // The file is replaced whole and atomically, only once the whole span came.
-        const bool written =
-            fetchReplacing(workspace, Snapshot::of(workspace), rules) && writeWhole(workspace);
-        count(summary, written ? BatchOutcome::Refetched : BatchOutcome::Failed, entries[i].code,
-              workspace.lastErrorText);
+        Outcome written = fetchReplacing(workspace, Snapshot::of(workspace), rules);
+        if (written) written = writeWhole(workspace);
+        count(summary,
+              written ? BatchStep{BatchOutcome::Refetched, {}}
+                      : BatchStep{BatchOutcome::Failed, std::move(written)},
+              entries[i].code);
         tellProgress(control, i + 1, entries.size());
     }
     selectSecurity(workspace, shown);

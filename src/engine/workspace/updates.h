@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ordered_parallel.h"
+#include "core/outcome.h"
 #include "updates/archive_update.h"
 #include "workspace/workspace.h"
 
@@ -15,29 +16,29 @@ namespace tav {
 int requestedBarCount(const Workspace& workspace);
 
 // Re-fetches the displayed code in the current period and replaces the
-// series; on failure shows lastErrorText (or "データが見つかりません。") and
-// keeps the previous one. Recorded in the history; not written here.
-bool fullFetch(Workspace& workspace, bool splitAdjust = false);
+// series; on failure shows the text of the page that failed (or
+// "データが見つかりません。"), keeps the previous one and gives that text back. Recorded in the history; not written here.
+Outcome fullFetch(Workspace& workspace, bool splitAdjust = false);
 
 // The batch form: fetches the displayed code and, when the whole span came,
 // rewrites its data file. No message, no backup.
-bool batchRefetch(Workspace& workspace);
+Outcome batchRefetch(Workspace& workspace);
 
 // Accumulate mode: reads the code's data file, or fetches and saves it when
 // the file gives no bars.
-bool reloadFromFile(Workspace& workspace, StockCode code);
+Outcome reloadFromFile(Workspace& workspace, StockCode code);
 
 // Re-fetches the displayed series, reaching back at least as many bars as it
 // holds, and replaces its file, atomically and only after the whole span
 // came, keeping the stored bars older than the fetched ones; otherwise the
 // file and the series stay.
-bool deleteAndRefetch(Workspace& workspace);
+Outcome deleteAndRefetch(Workspace& workspace);
 
 // Appends the bars after the last stored one (a provisional last bar is
 // dropped first) and writes them: appended, or the whole file when the
 // series held unsaved bars or is weekly or monthly. Interactive runs show
 // their messages and recompute.
-bool updateSeries(Workspace& workspace, bool interactive);
+Outcome updateSeries(Workspace& workspace, bool interactive);
 
 // The chart was paged back past the bars it has: prepends older bars so that
 // pagesBack + 1 screens fit. Not written until the next save.
@@ -52,7 +53,7 @@ bool zoomOut(Workspace& workspace, int visibleBars);
 // far back as the stored bars, and in accumulate mode rewrites the file once
 // the whole span came. When the site has fewer older bars than the file, whose
 // older bars cannot be adjusted, it says so and changes nothing.
-bool splitAdjustedRefetch(Workspace& workspace);
+Outcome splitAdjustedRefetch(Workspace& workspace);
 
 // The update command: with alternate, asks and re-fetches the displayed
 // series; otherwise, daily period only, the daily archive update.
@@ -61,20 +62,25 @@ bool updateCommand(Workspace& workspace, bool alternate, const ArchiveDialog& di
 // Shows a security as a selection does: the current series saved, then the
 // code's file read (accumulate mode) or its series fetched (scratch mode).
 // Recorded in the history when shown.
-bool selectSecurity(Workspace& workspace, StockCode code);
+Outcome selectSecurity(Workspace& workspace, StockCode code);
 
 // The master list's "銘柄追加": the security is added and shown as a
 // selection shows it.
 bool addSecurity(Workspace& workspace, const AddSecurityRequest& request);
 
 // Shows the displayed code in another period, the same way.
-bool switchPeriod(Workspace& workspace, PeriodMode period);
+Outcome switchPeriod(Workspace& workspace, PeriodMode period);
 
 // One security of a batch update: fetched in full when it has no file,
 // skipped when its file is empty, updated otherwise (weekly and monthly
 // series re-fetch their last three bars).
+// Nothing new since the last stored day counts as skipped.
 enum class BatchOutcome { Updated, Refetched, Skipped, Failed };
-BatchOutcome batchUpdateSecurity(Workspace& workspace, StockCode code);
+struct BatchStep {
+    BatchOutcome outcome = BatchOutcome::Skipped;
+    Outcome failure;  // why it failed
+};
+BatchStep batchUpdateSecurity(Workspace& workspace, StockCode code);
 
 // What a batch run over a list did: securities brought up to date, skipped
 // (an empty file, nothing new) and failed, with the first failure's message.

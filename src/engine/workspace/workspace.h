@@ -100,7 +100,6 @@ public:
     PeriodMode& periodMode = loaded_.period;
     // The code whose series "Last.txt" holds (scratch mode).
     StockCode lastShownCode = kDefaultCode;
-    std::string lastErrorText;
     // The quote information shown beside the chart; cleared when another
     // security is shown.
     std::optional<QuoteRecord>& quoteInfo = loaded_.quote;

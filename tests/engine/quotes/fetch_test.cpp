@@ -97,7 +97,7 @@ TEST_F(QuoteFetch, MarketSuffixesOfBothSources) {
 
 TEST_F(QuoteFetch, ForexAndUsPagesAreDailyOnly) {
     workspace.periodMode = PeriodMode::Weekly;
-    EXPECT_FALSE(fetchSpan(workspace, 1021, "20050315", 1, 0, 44));
+    EXPECT_FALSE(fetchSpan(workspace, 1021, "20050315", 1, 0, 44).adjusted);
     EXPECT_TRUE(workspace.series().empty());
     EXPECT_TRUE(targets().empty());
 
@@ -153,25 +153,26 @@ TEST_F(QuoteFetch, FailedPagesAndNoDataLeaveTheirText) {
                                           return false;
                                       });
     };
-    fetchSpan(workspace, 7203, "20050315", 1, 0, 230);
+    EXPECT_EQ(fetchSpan(workspace, 7203, "20050315", 1, 0, 230).failure,
+              "ＹＡＨＯＯのページを開けません。");
     EXPECT_EQ(dates(), "20050315 ");
-    EXPECT_EQ(workspace.lastErrorText, "ＹＡＨＯＯのページを開けません。");
 
     special = nullptr;
     pages = {test::euc("<html>\n<p>7203 のデータはありません。</p>\n</html>\n")};
-    workspace.lastErrorText.clear();
-    fetchSpan(workspace, 7203, "20050315", 1, 0, 230);
+    EXPECT_EQ(fetchSpan(workspace, 7203, "20050315", 1, 0, 230).failure,
+              "7203 のデータはありません。");
     EXPECT_TRUE(workspace.series().empty());
-    EXPECT_EQ(workspace.lastErrorText, "7203 のデータはありません。");
 
     // Nothing listens at the configured host.
     test::writeFile(temp / "Endpoints.lst",
                     "infoseek,http://127.0.0.1:1\nyahoo-jp,http://127.0.0.1:1\n");
-    fetchSpan(workspace, 7203, "20050315", 1, 0, 230);
-    EXPECT_EQ(workspace.lastErrorText, "ＹＡＨＯＯのページを開けません。");
+    EXPECT_EQ(fetchSpan(workspace, 7203, "20050315", 1, 0, 230).failure,
+              "ＹＡＨＯＯのページを開けません。");
+    // A failure belongs to its own fetch, never to the next one.
+    EXPECT_EQ(fetchSince(workspace, 7203, DailyBar{}).failure, "ＹＡＨＯＯのページを開けません。");
     workspace.options().quoteSource = 1;
-    fetchSpan(workspace, 7203, "20050315", 1, 0, 230);
-    EXPECT_EQ(workspace.lastErrorText, "infoseekのページを開けません。");
+    EXPECT_EQ(fetchSpan(workspace, 7203, "20050315", 1, 0, 230).failure,
+              "infoseekのページを開けません。");
 }
 
 TEST_F(QuoteFetch, ServerThatRepeatsItsPageEndsTheWalk) {
@@ -192,7 +193,7 @@ TEST_F(QuoteFetch, SplitAdjustedFetchOfTheYahooPages) {
                                  row("2005年3月11日", 1000)};
     rows[1].extra = "<td><font size=-1>2005年3月14日</font> 分割: 1株 -> 2株</td>";
     pages = {test::euc(test::yahooJapanPage(rows, false))};
-    EXPECT_TRUE(fetchSpan(workspace, 7203, "20050315", 1, 0, 230, true));
+    EXPECT_TRUE(fetchSpan(workspace, 7203, "20050315", 1, 0, 230, true).adjusted);
     EXPECT_TRUE(workspace.splitAdjusted);
     ASSERT_EQ(workspace.series().count(), 3);
     EXPECT_EQ(workspace.series().bars[0].close, 500);
@@ -200,7 +201,7 @@ TEST_F(QuoteFetch, SplitAdjustedFetchOfTheYahooPages) {
     EXPECT_EQ(workspace.series().bars[1].close, 500);
 
     // Without adjustment the marks stay on the bars, the prices as fetched.
-    EXPECT_FALSE(fetchSpan(workspace, 7203, "20050315", 1, 0, 230));
+    EXPECT_FALSE(fetchSpan(workspace, 7203, "20050315", 1, 0, 230).adjusted);
     EXPECT_FALSE(workspace.splitAdjusted);
     EXPECT_EQ(workspace.series().bars[0].close, 1000);
     EXPECT_EQ(workspace.series().bars[0].splitRatio, 200);
@@ -226,7 +227,8 @@ TEST_F(QuoteFetch, FetchSinceRunsFromTheLastBarToToday) {
         {row("2024年6月14日", 3), row("2024年6月13日", 2), row("2024年6月12日", 1)}, false))};
     DailyBar last{};
     setBarDate(last, "20240612");
-    auto bars = fetchSince(workspace, 7203, last);
+    auto [bars, failure] = fetchSince(workspace, 7203, last);
+    EXPECT_EQ(failure, "");
     EXPECT_EQ(targets().back(), "/t?c=2024&a=6&b=12&f=2024&d=6&e=14&g=d&s=7203.t&y=0&z=");
     ASSERT_EQ(bars.size(), 3u);
     EXPECT_EQ(bars[0].dateText(), "20240612");
