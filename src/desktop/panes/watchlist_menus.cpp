@@ -10,7 +10,7 @@
 #include "dialogs/alternate_click.h"
 #include "panes/entry_list.h"
 #include "panes/watchlist_pane.h"
-#include "quotes/quote_addresses.h"
+#include "quotes/web_pages.h"
 #include "simulation/strategy_file.h"
 #include "watchlists/watchlist_files.h"
 #include "window/command_ids.h"
@@ -239,8 +239,11 @@ void WatchlistPane::chooseSorted(bool sorted) {
 void WatchlistPane::openQuotePage() {
     const StockCode code = selectedCode();
     if (code <= 0) return;
-    const std::string host = workspace_.endpoints().address(Endpoints::kQuote);
-    workspace_.platform().shell.open(quotePageAddress(host, std::to_string(code)));
+    // A US listing has no quote page of its own: its chart stands in.
+    SecurityInfo security;
+    workspace_.master().lookupSecurity(code, security);
+    workspace_.platform().shell.open(
+        financialsWebPage(workspace_.endpoints(), code, security.symbol));
 }
 
 }  // namespace tav::desktop

@@ -4,6 +4,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QThread>
 
 namespace tav::desktop {
 
@@ -34,9 +35,32 @@ QMessageBox::StandardButton ask(QWidget* parent, const std::string& text,
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
+bool onGuiThread() {
+    return QThread::currentThread() == QCoreApplication::instance()->thread();
+}
+
+// Dialogs exist on the user-interface thread only: an engine run on a worker
+// that must ask waits there for the answer.
+template <typename Result, typename Ask>
+Result askOnGuiThread(Ask ask) {
+    if (onGuiThread()) return ask();
+    Result result{};
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [&result, &ask] { result = ask(); },
+        Qt::BlockingQueuedConnection);
+    return result;
+}
+
 }  // namespace
 
 void QtPrompter::message(const std::string& text, MessageIcon icon) {
+    if (!onGuiThread()) {
+        askOnGuiThread<bool>([&] {
+            message(text, icon);
+            return true;
+        });
+        return;
+    }
     QMessageBox box(icon == MessageIcon::Stop ? QMessageBox::Critical : QMessageBox::Warning,
                     kCaption, toQt(text), QMessageBox::Ok, parent_);
     labelButtons(box);
@@ -44,10 +68,13 @@ void QtPrompter::message(const std::string& text, MessageIcon icon) {
 }
 
 bool QtPrompter::askYesNo(const std::string& text, QuestionKind kind) {
+    if (!onGuiThread()) return askOnGuiThread<bool>([&] { return askYesNo(text, kind); });
     return ask(parent_, text, QMessageBox::Yes | QMessageBox::No, kind) == QMessageBox::Yes;
 }
 
 Answer QtPrompter::askYesNoCancel(const std::string& text, QuestionKind kind) {
+    if (!onGuiThread())
+        return askOnGuiThread<Answer>([&] { return askYesNoCancel(text, kind); });
     const auto button =
         ask(parent_, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, kind);
     if (button == QMessageBox::Yes) return Answer::Yes;
@@ -57,6 +84,10 @@ Answer QtPrompter::askYesNoCancel(const std::string& text, QuestionKind kind) {
 
 std::optional<std::string> QtPrompter::askText(const std::string& title, const std::string& label,
                                                const std::string& preset) {
+    if (!onGuiThread()) {
+        return askOnGuiThread<std::optional<std::string>>(
+            [&] { return askText(title, label, preset); });
+    }
     QInputDialog dialog(parent_);
     dialog.setWindowTitle(toQt(title));
     dialog.setLabelText(toQt(label));
@@ -70,12 +101,16 @@ std::optional<std::string> QtPrompter::askText(const std::string& title, const s
     return dialog.textValue().toStdString();
 }
 
+// A run on a worker reports through its own RunControl; what its steps say
+// here is left out.
 void QtPrompter::progress(int percent) {
+    if (!onGuiThread()) return;
     if (onProgress) onProgress(percent);
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void QtPrompter::status(const std::string& text) {
+    if (!onGuiThread()) return;
     if (onStatus) onStatus(text);
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }

@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCursor>
+#include <QEventLoop>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMenu>
@@ -27,11 +28,13 @@
 #include "dialogs/quote_entry_dialog.h"
 #include "dialogs/screening_dialog.h"
 #include "dialogs/simulation_result_dialog.h"
+#include "panes/batch_progress.h"
 #include "panes/note_pane.h"
 #include "panes/watchlist_pane.h"
 #include "watchlists/security_search.h"
 #include "window/background_run.h"
 #include "window/command_ids.h"
+#include "window/frozen_view.h"
 #include "window/toolbar.h"
 #include "dialogs/ranking_dialog.h"
 #include "dialogs/settings_sheet.h"
@@ -130,12 +133,11 @@ MainWindow::MainWindow(Workspace& workspace, QWidget* parent)
     cancelRun_->hide();
     cancelRun_->setFocusPolicy(Qt::NoFocus);
     connect(cancelRun_, &QPushButton::clicked, this, [this] { cancelMarketRun(); });
-    connect(marketRun_, &BackgroundRun::progressed, this, [this](int done, int total) {
-        progress_->setRange(0, std::max(total, 1));
-        progress_->setValue(done);
-    });
+    connect(marketRun_, &BackgroundRun::progressed, this, &MainWindow::runProgressed);
     connect(marketRun_, &BackgroundRun::finished, this, [this] { marketRunEnded(); });
-    paneActionsChanged();
+    connect(watchlist_->progress(), &BatchProgress::cancelled, this,
+            [this] { cancelMarketRun(); });
+    wirePaneActions();
 }
 
 void MainWindow::paneActionsChanged() {
@@ -271,6 +273,12 @@ void MainWindow::relayout() {
 }
 
 void MainWindow::resizeEvent(QResizeEvent*) {
+    // The layout is kept in the workspace's options and series: it waits for
+    // the worker to let go of them.
+    if (frozen_) {
+        frozenView_->setGeometry(rect());
+        return;
+    }
     relayout();
 }
 
@@ -491,18 +499,6 @@ void MainWindow::openDataFile() {
                                                   workspace_.periodMode, workspace_.storageMode));
 }
 
-void MainWindow::updateList(bool alternate) {
-    if (!workspace_.options().watchlistShown) return;
-    runSeriesOperation([&] {
-        const StockCode shown = workspace_.series().code;
-        if (!alternate)
-            batchUpdateList(workspace_, workspace_.watchlists().position());
-        else if (const int number = workspace_.watchlists().displayedWatchlist())
-            batchDownload(workspace_, number);
-        if (workspace_.series().code != shown) selectSecurity(workspace_, shown);
-    });
-}
-
 // Without a strategy of its own the watchlist's marks use the selected one.
 void MainWindow::strategyMarks() {
     const int number = workspace_.watchlists().displayedWatchlist();
@@ -681,6 +677,7 @@ void MainWindow::csvImportDialog(StockCode preset) {
 // --- Keys, mouse, timers ---
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
+    if (frozen_) return;
     const QString text = event->text();
     if (text.size() == 1 && text[0].isDigit()) {
         if (auto code = codeEntry_.type(text[0].toLatin1())) showSecurity(*code);
@@ -733,12 +730,19 @@ void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
 void MainWindow::closeEvent(QCloseEvent* event) {
     // A run cut short by closing writes nothing.
     cancelMarketRun();
+    // A batch writing through the workspace ends (between two securities)
+    // before the exit saves through it.
+    if (frozen_) {
+        QEventLoop waiting;
+        connect(marketRun_, &BackgroundRun::finished, &waiting, &QEventLoop::quit);
+        if (marketRunGoing()) waiting.exec(QEventLoop::ExcludeUserInputEvents);
+    }
     shutDown();
     event->accept();
 }
 
 void MainWindow::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::ActivationChange && started_) {
+    if (event->type() == QEvent::ActivationChange && started_ && !frozen_) {
         if (isActiveWindow()) {
             runCommand(cmd::ClearChartHover);
         } else {
@@ -838,6 +842,7 @@ QString MainWindow::headerLine() const {
 void MainWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().button());
+    if (frozen_) return;
     const QFontMetrics metrics = fontMetrics();
     const BarSeries& series = workspace_.series();
     const int column = layout_.chartColumn;

@@ -15,7 +15,9 @@
 #include "core/ordered_parallel.h"
 #include "core/stock_code.h"
 #include "panes/watchlist_pane_actions.h"
+#include "data/endpoints.h"
 #include "updates/archive_update.h"
+#include "watchlist_runs/watchlist_run.h"
 #include "window/chart_navigation.h"
 #include "window/key_routing.h"
 #include "window/window_layout.h"
@@ -23,11 +25,13 @@
 namespace tav {
 class Workspace;
 }
+class QMenu;
 
 namespace tav::desktop {
 
 class BackgroundRun;
 class ChartPane;
+class FrozenView;
 class IndicatorPane;
 class NotePane;
 class ProfitView;
@@ -73,6 +77,14 @@ class MainWindow : public QWidget {
     bool marketRunGoing() const;
     // Asks the running one to stop; it then writes nothing.
     void cancelMarketRun();
+    // A batch update or download writes the store on the worker through the
+    // workspace: the window shows a still picture of itself meanwhile and
+    // takes no input but the pane's cancel.
+    bool storeRunGoing() const { return frozen_; }
+
+    // The "投資情報" menu for the security on display, each item opening its
+    // address; nothing (after the message) when "url.lst" is missing.
+    std::unique_ptr<QMenu> investmentMenu();
 
     // Runs a command id as a button, menu or pane would.
     void runCommand(int id, bool alternate = false);
@@ -162,11 +174,26 @@ class MainWindow : public QWidget {
     void openSettings();
     void rankingDownload();
     void strategyMarks();
+    // The pane's engine runs (watchlist_actions.cpp).
+    void wirePaneActions();
+    void rangeMarks(int watchlist, int rangeType);
+    void signalMarks(int watchlist);
+    void exportLevels(int watchlist);
+    void openInvestmentMenu();
+    void openWebPage(StockCode code, std::string (*page)(const Endpoints&, StockCode,
+                                                         std::string_view));
+    void finishMarks(int watchlist, const std::vector<EntryMark>& marks);
+    void freezeForStoreRun();
+    void thawAfterStoreRun();
     void screening();
     void simulation();
     // Starts `work` on the worker with the progress bar and the cancel
     // button; `done` runs on this thread once it has ended.
-    void startMarketRun(std::function<void(RunControl&)> work, std::function<void()> done);
+    // `display`: the window's bar or the watchlist pane's panel.
+    enum class RunDisplay { Window, Pane };
+    void startMarketRun(std::function<void(RunControl&)> work, std::function<void()> done,
+                        RunDisplay display = RunDisplay::Window);
+    void runProgressed(int done, int total);
     void marketRunEnded();
     void setMarketRunCommandsEnabled(bool enabled);
     // Whether the command is off while a market-wide run goes.
@@ -205,6 +232,9 @@ class MainWindow : public QWidget {
     QPushButton* cancelRun_;
     BackgroundRun* marketRun_;
     std::function<void()> marketRunDone_;
+    RunDisplay runDisplay_ = RunDisplay::Window;
+    FrozenView* frozenView_ = nullptr;  // made on first use
+    bool frozen_ = false;
     // The folder the result dialog writes its report to; the program folder
     // until the user picks another.
     std::string reportFolder_;

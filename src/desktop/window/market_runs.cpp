@@ -12,6 +12,7 @@
 #include "dialogs/multi_run_dialog.h"
 #include "dialogs/screening_dialog.h"
 #include "dialogs/simulation_result_dialog.h"
+#include "panes/batch_progress.h"
 #include "panes/watchlist_pane.h"
 #include "window/background_run.h"
 #include "window/command_ids.h"
@@ -32,6 +33,7 @@ constexpr const char* kCancelledStatus = "中止しました。";
 constexpr int kOffDuringMarketRun[] = {
     cmd::UpdateMaster, cmd::DiscardStore, cmd::BulkUpdate,      cmd::RefetchNewest, cmd::ListUpdate,
     cmd::Screening,    cmd::Simulation,   cmd::RankingDownload, cmd::Settings,
+    cmd::ListRange,    cmd::ListSignals,
 };
 
 }  // namespace
@@ -49,6 +51,7 @@ void MainWindow::cancelMarketRun() {
     if (!marketRunGoing()) return;
     marketRun_->cancel();
     cancelRun_->setEnabled(false);
+    watchlist_->progress()->cancelButton()->setEnabled(false);
 }
 
 void MainWindow::setMarketRunCommandsEnabled(bool enabled) {
@@ -57,20 +60,40 @@ void MainWindow::setMarketRunCommandsEnabled(bool enabled) {
     // Moving or deleting watchlists meanwhile would send the output to
     // another list than the one chosen.
     watchlist_->selector()->setEnabled(enabled);
+    // The list buttons follow what is wired.
+    if (enabled) paneActionsChanged();
 }
 
-void MainWindow::startMarketRun(std::function<void(RunControl&)> work, std::function<void()> done) {
+void MainWindow::startMarketRun(std::function<void(RunControl&)> work, std::function<void()> done,
+                                RunDisplay display) {
     marketRunDone_ = std::move(done);
+    runDisplay_ = display;
     setMarketRunCommandsEnabled(false);
-    progress_->setRange(0, 1);
-    progress_->setValue(0);
-    progress_->setFormat(QStringLiteral("%v / %m"));
-    progress_->setTextVisible(true);
-    progress_->show();
-    cancelRun_->setEnabled(true);
-    cancelRun_->show();
+    if (display == RunDisplay::Pane) {
+        watchlist_->placeProgress();
+        watchlist_->progress()->begin();
+    } else {
+        progress_->setRange(0, 1);
+        progress_->setValue(0);
+        progress_->setFormat(QStringLiteral("%v / %m"));
+        progress_->setTextVisible(true);
+        progress_->show();
+        cancelRun_->setEnabled(true);
+        cancelRun_->show();
+    }
     showStatus("");
     marketRun_->start(std::move(work));
+}
+
+void MainWindow::runProgressed(int done, int total) {
+    if (runDisplay_ == RunDisplay::Pane) {
+        BatchProgress* panel = watchlist_->progress();
+        panel->setProgress(done, total);
+        panel->setStatus(QStringLiteral("%1 / %2").arg(done).arg(total));
+        return;
+    }
+    progress_->setRange(0, std::max(total, 1));
+    progress_->setValue(done);
 }
 
 void MainWindow::marketRunEnded() {
@@ -78,6 +101,9 @@ void MainWindow::marketRunEnded() {
     progress_->setTextVisible(false);
     progress_->setRange(0, 100);
     cancelRun_->hide();
+    watchlist_->progress()->end();
+    // The worker has let go of the workspace.
+    if (frozen_) thawAfterStoreRun();
     setMarketRunCommandsEnabled(true);
     const auto done = std::move(marketRunDone_);
     marketRunDone_ = nullptr;

@@ -428,36 +428,61 @@ void tellProgress(RunControl& control, std::size_t done, std::size_t total) {
 
 }  // namespace
 
-BatchSummary batchUpdateList(Workspace& workspace, int position, RunControl& control) {
-    BatchSummary summary;
+std::optional<BatchPlan> prepareBatchUpdate(Workspace& workspace, int position) {
     Prompter& prompter = workspace.prompter();
     if (!accumulating(workspace)) {
         prompter.message("蓄積モードでないため使用できません。", MessageIcon::Warning);
-        return summary;
+        return std::nullopt;
     }
     if (workspace.checkLastDate() < 0) {
         prompter.message(kDateFault, MessageIcon::Warning);
-        return summary;
+        return std::nullopt;
     }
-    if (!workspace.requireWritableStore()) return summary;
+    if (!workspace.requireWritableStore()) return std::nullopt;
     bool market = position < kMarketCount;
     if (!prompter.askYesNo(
             market ? "選択市場の全株価データを一括追加更新します。\n保存データがある銘柄"
                      "のみが追加対象となります。\n\nよろしいですか？"
                    : "注目銘柄リストの全株価データを一括追加更新します。\n保存データが"
                      "ある銘柄のみが追加対象となります。\n\nよろしいですか？"))
-        return summary;
+        return std::nullopt;
     workspace.watchlists().select(position);
     auto source = workspace.watchlists().batchSource();
-    std::vector<BatchEntry> entries =
-        source ? readBatchEntries(*source) : std::vector<BatchEntry>{};
-    if (entries.size() >= kLongBatch &&
+    BatchPlan plan;
+    plan.entries = source ? readBatchEntries(*source) : std::vector<BatchEntry>{};
+    if (plan.entries.size() >= kLongBatch &&
         !prompter.askYesNo("銘柄数が多いので長時間になる恐れがあります。\n\nよろしいですか？"))
-        return summary;
-
-    summary.ran = true;
+        return std::nullopt;
     workspace.saveIfChanged();
-    StockCode shown = workspace.series().code;
+    return plan;
+}
+
+std::optional<BatchPlan> prepareBatchDownload(Workspace& workspace, int watchlistNumber) {
+    if (!accumulating(workspace) || watchlistNumber < 1) return std::nullopt;
+    Prompter& prompter = workspace.prompter();
+    if (!prompter.askYesNo(
+            "注目銘柄リストの全株価データを一括ダウンロードします。\n一括追加終了後でな"
+            "いとデータの整合性が失われます。\n\nよろしいですか？"))
+        return std::nullopt;
+    if (workspace.checkLastDate() < 0) {
+        prompter.message(kDateFault, MessageIcon::Warning);
+        return std::nullopt;
+    }
+    if (!workspace.requireWritableStore()) return std::nullopt;
+    workspace.saveIfChanged();
+    BatchPlan plan;
+    plan.download = true;
+    // The code is the text before the first space, so five-digit codes stay whole.
+    plan.entries = readBatchEntries(workspace.folder().path(watchlistFileName(watchlistNumber)));
+    return plan;
+}
+
+namespace {
+
+BatchSummary runBatchUpdate(Workspace& workspace, const BatchPlan& plan, RunControl& control) {
+    BatchSummary summary;
+    summary.ran = true;
+    const std::vector<BatchEntry>& entries = plan.entries;
     // One security after another: each writes the store and may fetch pages.
     for (std::size_t i = 0; i < entries.size(); ++i) {
         if (control.cancelled()) {
@@ -469,38 +494,13 @@ BatchSummary batchUpdateList(Workspace& workspace, int position, RunControl& con
         if (step.outcome == BatchOutcome::Skipped) continue;
         tellProgress(control, i + 1, entries.size());
     }
-    selectSecurity(workspace, shown);
     return summary;
 }
 
-bool batchUpdateList(Workspace& workspace, int position) {
-    RunControl control;
-    control.progress = [&](int done, int total) {
-        workspace.prompter().progress(std::min(100 * done / std::max(total, 1), 100));
-    };
-    const BatchSummary summary = batchUpdateList(workspace, position, control);
-    return summary.ran && summary.failed == 0;
-}
-
-BatchSummary batchDownload(Workspace& workspace, int watchlistNumber, RunControl& control) {
+BatchSummary runBatchDownload(Workspace& workspace, const BatchPlan& plan, RunControl& control) {
     BatchSummary summary;
-    if (!accumulating(workspace) || watchlistNumber < 1) return summary;
-    Prompter& prompter = workspace.prompter();
-    if (!prompter.askYesNo(
-            "注目銘柄リストの全株価データを一括ダウンロードします。\n一括追加終了後でな"
-            "いとデータの整合性が失われます。\n\nよろしいですか？"))
-        return summary;
-    if (workspace.checkLastDate() < 0) {
-        prompter.message(kDateFault, MessageIcon::Warning);
-        return summary;
-    }
-    if (!workspace.requireWritableStore()) return summary;
     summary.ran = true;
-    workspace.saveIfChanged();
-    StockCode shown = workspace.series().code;
-    // The code is the text before the first space, so five-digit codes stay whole.
-    std::vector<BatchEntry> entries =
-        readBatchEntries(workspace.folder().path(watchlistFileName(watchlistNumber)));
+    const std::vector<BatchEntry>& entries = plan.entries;
     FetchRules rules;
     rules.quiet = true;
     rules.requireComplete = true;
@@ -529,6 +529,39 @@ BatchSummary batchDownload(Workspace& workspace, int watchlistNumber, RunControl
               entries[i].code);
         tellProgress(control, i + 1, entries.size());
     }
+    return summary;
+}
+
+}  // namespace
+
+BatchSummary runBatch(Workspace& workspace, const BatchPlan& plan, RunControl& control) {
+    return plan.download ? runBatchDownload(workspace, plan, control)
+                         : runBatchUpdate(workspace, plan, control);
+}
+
+BatchSummary batchUpdateList(Workspace& workspace, int position, RunControl& control) {
+    const StockCode shown = workspace.series().code;
+    auto plan = prepareBatchUpdate(workspace, position);
+    if (!plan) return {};
+    BatchSummary summary = runBatch(workspace, *plan, control);
+    selectSecurity(workspace, shown);
+    return summary;
+}
+
+bool batchUpdateList(Workspace& workspace, int position) {
+    RunControl control;
+    control.progress = [&](int done, int total) {
+        workspace.prompter().progress(std::min(100 * done / std::max(total, 1), 100));
+    };
+    const BatchSummary summary = batchUpdateList(workspace, position, control);
+    return summary.ran && summary.failed == 0;
+}
+
+BatchSummary batchDownload(Workspace& workspace, int watchlistNumber, RunControl& control) {
+    const StockCode shown = workspace.series().code;
+    auto plan = prepareBatchDownload(workspace, watchlistNumber);
+    if (!plan) return {};
+    BatchSummary summary = runBatch(workspace, *plan, control);
     selectSecurity(workspace, shown);
     return summary;
 }

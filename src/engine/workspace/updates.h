@@ -1,8 +1,12 @@
 #pragma once
 
+#include <optional>
+#include <vector>
+
 #include "core/ordered_parallel.h"
 #include "core/outcome.h"
 #include "updates/archive_update.h"
+#include "watchlists/entry_lists.h"
 #include "workspace/workspace.h"
 
 // Keeping the loaded series and its data file up to date from the quote
@@ -94,6 +98,19 @@ struct BatchSummary {
     StockCode firstFailedCode = 0;
     std::string firstFailure;
 };
+
+// A batch run in two steps, so that a window can keep the second off its own
+// thread. The prepare step (caller's thread) asks its questions, shows its
+// messages, reads the list and saves the series on display; nothing when the
+// run does not go ahead. runBatch asks and shows nothing; it leaves the series
+// of the last entry loaded, so the caller shows its own security again.
+struct BatchPlan {
+    std::vector<BatchEntry> entries;
+    bool download = false;
+};
+std::optional<BatchPlan> prepareBatchUpdate(Workspace& workspace, int position);
+std::optional<BatchPlan> prepareBatchDownload(Workspace& workspace, int watchlistNumber);
+BatchSummary runBatch(Workspace& workspace, const BatchPlan& plan, RunControl& control);
 
 // The batch runs one security after another (each writes the store and
 // fetches pages); progress is told through `control` after each security, and

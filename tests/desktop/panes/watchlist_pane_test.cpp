@@ -196,6 +196,9 @@ TEST_F(WatchlistPaneTest, RightClickSelectsWithoutShowingAndOpensTheMenu) {
 
 TEST_F(WatchlistPaneTest, EngineItemsWaitForTheirHandlers) {
     showWatchlist(1, 0);
+    // The window wires its own; without them the items stay but are off.
+    window->paneActions() = {};
+    window->paneActionsChanged();
     const int buttons[] = {cmd::InvestmentLinks, cmd::CompanyInfo, cmd::IntradayPage,
                            cmd::ListRange, cmd::ListSignals};
     for (int id : buttons)

@@ -299,11 +299,10 @@ TEST_F(MainWindowTest, ClosingMaximisedKeepsTheLastNormalPlacement) {
     EXPECT_EQ(workspace.options().windowHeight, 640);
 }
 
-TEST_F(MainWindowTest, CommandsNotBuiltYetStayDisabled) {
+TEST_F(MainWindowTest, CommandButtonsStartEnabled) {
     auto window = open(workspace, 7203);
-    for (int id : {cmd::InvestmentLinks, cmd::CompanyInfo, cmd::IntradayPage})
-        EXPECT_FALSE(window->toolbar().button(id)->isEnabled()) << id;
-    for (int id : {cmd::Search, cmd::HistoryMenu, cmd::PageBack, cmd::ZoomIn, cmd::Margin,
+    for (int id : {cmd::InvestmentLinks, cmd::CompanyInfo, cmd::IntradayPage, cmd::ListRange,
+                   cmd::ListSignals, cmd::Search, cmd::HistoryMenu, cmd::PageBack, cmd::ZoomIn, cmd::Margin,
                    cmd::Settings, cmd::RankingDownload, cmd::StrategyDialog, cmd::Screening,
                    cmd::Simulation})
         EXPECT_TRUE(window->toolbar().button(id)->isEnabled()) << id;
