@@ -9,7 +9,7 @@ int runWatchlists(CommandContext& context);
 // watchlist N show | add CODE... | remove CODE | move CODE up|down | copy-to M [CODE]
 //           | move-to M [CODE] | clear | import FILE | paste
 int runWatchlist(CommandContext& context);
-// market M: the entries of market M (1-9 or its name)
+// market M: the entries of market M (1-12 or its name)
 int runMarket(CommandContext& context);
 // history show | clear | length N
 int runHistory(CommandContext& context);

@@ -141,7 +141,7 @@ void WatchlistPane::entryChanged(int row) {
 void WatchlistPane::entryActivated(int row) {
     if (row < 0) return;
     const StockCode code = lineCode(entries_->item(row)->text().toStdString());
-    if (code > 0) workspace_.platform().shell.startInstance({std::to_string(code)});
+    if (code > 0) workspace_.platform().shell.startInstance({codeText(code)});
 }
 
 bool WatchlistPane::eventFilter(QObject* watched, QEvent* event) {
