@@ -28,11 +28,11 @@ std::vector<std::string> rebuiltFiles(const ProgramFolder& folder) {
 
 bool rebuiltFromArchives(std::string_view fileName) {
     if (fileName.size() != 8 || !fileName.ends_with(".txt")) return false;
-    // Only the name the store writes: "0123.txt" or "130a.txt" is not one.
-    std::string_view stem = fileName.substr(0, 4);
-    auto code = parseCode(stem);
-    if (!code || codeText(*code) != stem || *code < 1000) return false;
-    SecurityKind kind = securityKind(*code);
+    for (char c : fileName.substr(0, 4))
+        if (c < '0' || c > '9') return false;
+    StockCode code = parseLeadingInt32(fileName.substr(0, 4));
+    if (code < 1000) return false;
+    SecurityKind kind = securityKind(code);
     return kind == SecurityKind::JapaneseStock || kind == SecurityKind::JapaneseIndex;
 }
 
