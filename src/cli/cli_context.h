@@ -45,7 +45,7 @@ std::optional<int> parseInt(const std::string& text);
 // Up to ten blank-separated 16-bit numbers, in record order; missing fields are 0.
 std::optional<Condition> parseCondition(const std::string& text);
 
-// A security code argument: a positive decimal number.
+// A security code argument: a positive decimal number or an alphanumeric code.
 std::optional<StockCode> parseCodeArgument(const std::string& text);
 
 }  // namespace tav::cli

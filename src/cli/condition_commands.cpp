@@ -66,7 +66,7 @@ int runEvaluate(CommandContext& context) {
         capsule = readCapsuleFile(workspace.folder().path(capsuleFileName(*number - 1)));
     }
     if (!workspace.loadStoredSeries(*code)) {
-        std::cerr << "tavrento-cli: no stored series for " << *code << '\n';
+        std::cerr << "tavrento-cli: no stored series for " << codeText(*code) << '\n';
         return kExitFailed;
     }
     workspace.seriesChanged();

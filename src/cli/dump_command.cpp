@@ -79,7 +79,7 @@ int runDump(CommandContext& context) {
     if (!format) return kExitUsage;
     Workspace& workspace = context.workspace;
     if (!workspace.loadStoredSeries(*code)) {
-        std::cerr << "tavrento-cli: no stored series for " << *code << '\n';
+        std::cerr << "tavrento-cli: no stored series for " << codeText(*code) << '\n';
         return kExitFailed;
     }
     // Looks up the security and recomputes with the folder's settings.

@@ -47,7 +47,7 @@ const std::map<std::string, Command>& commands() {
         {"watchlists", {runWatchlists, false, "watchlists list | add TITLE | rename N TITLE | delete N | move N up|down"}},
         {"watchlist", {runWatchlist, false, "watchlist N show | add CODE... | remove CODE | move CODE up|down | copy-to M [CODE] | move-to M [CODE] | clear | import FILE | paste | marks --range T | marks --strategy [K] | levels [--block 5|6] | update | download | strategy [K]   (marks: one line per entry, the mark last; levels: writes Layer.txt and prints its path)"}},
         {"links", {runLinks, false, "links [CODE]              the link menu's entries and addresses, and the company and intraday pages"}},
-        {"market", {runMarket, false, "market M                  list the securities of market M (1-9 or its name)"}},
+        {"market", {runMarket, false, "market M                  list the securities of market M (1-12 or its name)"}},
         {"history", {runHistory, false, "history show | clear | length N   the history of shown securities"}},
         {"fetch", {runFetch, false, "fetch CODE --years Y --months M [--end YYYYMMDD] [--period P] [--source yahoo|infoseek]   print the bars fetched from the quote site"}},
         {"quote", {runQuote, false, "quote CODE                print the quote page of a security"}},
@@ -187,13 +187,7 @@ std::optional<Condition> parseCondition(const std::string& text) {
                      fields[5], fields[6], fields[7], fields[8], fields[9]};
 }
 
-std::optional<StockCode> parseCodeArgument(const std::string& text) {
-    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
-        return std::nullopt;
-    StockCode code = std::stoi(text);
-    if (code <= 0) return std::nullopt;
-    return code;
-}
+std::optional<StockCode> parseCodeArgument(const std::string& text) { return parseCode(text); }
 
 int run(int argc, char** argv) {
     auto line = parseCommandLine(argc, argv);

@@ -92,7 +92,7 @@ int runQuote(CommandContext& context) {
     Workspace& workspace = context.workspace;
     std::string failure;
     auto record = fetchQuote(workspace, *code, false, &failure);
-    if (!record) return failed(failure, "no quote for " + std::to_string(*code));
+    if (!record) return failed(failure, "no quote for " + codeText(*code));
     std::cout << "始値: " << record->open << "\n高値: " << record->high << "\n安値: " << record->low
               << "\n取引値: " << record->price << "\n出来高: " << record->volume << '\n';
     for (std::size_t i = 0; i < kQuoteTextCount; ++i)

@@ -218,7 +218,7 @@ int runRank(CommandContext& context) {
         for (const ResultRow& r : outcome->rows) {
             char factor[32];
             std::snprintf(factor, sizeof factor, "%.2f", static_cast<double>(r.profitFactor));
-            csv += std::to_string(r.rank) + ',' + std::to_string(r.code) + ',' + r.name + ',' +
+            csv += std::to_string(r.rank) + ',' + codeText(r.code) + ',' + r.name + ',' +
                    r.market + ',' + r.unit + ',' + std::to_string(r.markedProfit) + ',' +
                    std::to_string(r.trades) + ',' + std::to_string(r.wins) + ',' +
                    std::to_string(winRate(r)) + ',' + std::to_string(r.grossProfit) + ',' +

@@ -68,7 +68,7 @@ int runLookup(CommandContext& context) {
         std::cerr << "tavrento-cli: cannot open " << context.workspace.master().path() << '\n';
         return kExitFailed;
     }
-    std::cout << "code: " << *code << "\nname: " << info.name << "\nmarket: " << info.market
+    std::cout << "code: " << codeText(*code) << "\nname: " << info.name << "\nmarket: " << info.market
               << "\nunit: " << info.unit << "\nsymbol: " << info.symbol << '\n';
     return result == LookupResult::Found ? kExitOk : kExitFailed;
 }
@@ -82,7 +82,7 @@ int runAdd(CommandContext& context) {
     request.code = *code;
     request.name = words[2];
     auto market = choiceIndex(context.line.option("market").value_or("0"), kAddMarketChoices);
-    if (!market) return usageError("unknown market (0-7 or 東証1部, 東証2部, 大証2部, 名証2部, JASDAQ, マザーズ, ヘラクレス, その他)");
+    if (!market) return usageError("unknown market (0-10 or 東証1部, 東証2部, 大証2部, 名証2部, JASDAQ, マザーズ, ヘラクレス, その他, プライム, スタンダード, グロース)");
     auto unit = choiceIndex(context.line.option("unit").value_or("0"), kAddUnitChoices);
     if (!unit) return usageError("unknown unit (0-6 or 1000, 100, 10, 1, 500, 50, その他)");
     request.marketIndex = *market;

@@ -98,7 +98,7 @@ int runBacktest(CommandContext& context) {
         return kExitFailed;
     }
     if (!workspace.loadStoredSeries(*code)) {
-        std::cerr << "tavrento-cli: no stored series for " << *code << '\n';
+        std::cerr << "tavrento-cli: no stored series for " << codeText(*code) << '\n';
         return kExitFailed;
     }
     // Only strategy N runs over the freshly loaded bars, not the chart's.

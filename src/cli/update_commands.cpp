@@ -29,7 +29,7 @@ std::string barLine(const DailyBar& bar) {
 
 void printSummary(const Workspace& workspace) {
     const BarSeries& series = workspace.series();
-    std::cout << series.code << ' ' << series.name << '\n';
+    std::cout << codeText(series.code) << ' ' << series.name << '\n';
     if (series.empty()) {
         std::cout << "bars: 0\n";
         return;
@@ -229,7 +229,7 @@ int runRealtime(CommandContext& context) {
     if (!code) return usageError("not a security code: " + context.line.words[1]);
     Workspace& workspace = context.workspace;
     if (!workspace.loadStoredSeries(*code)) {
-        std::cerr << "tavrento-cli: no stored series of " << *code << '\n';
+        std::cerr << "tavrento-cli: no stored series of " << codeText(*code) << '\n';
         return kExitFailed;
     }
     IntradayQuote given;

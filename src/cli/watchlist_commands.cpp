@@ -61,7 +61,7 @@ int selectCodeOrFail(Watchlists& lists, const std::string& word) {
     auto code = parseCodeArgument(word);
     if (!code) return usageError("not a security code: " + word);
     if (!lists.selectCode(*code)) {
-        std::cerr << "tavrento-cli: " << *code << " is not in " << lists.displayedFileName()
+        std::cerr << "tavrento-cli: " << codeText(*code) << " is not in " << lists.displayedFileName()
                   << '\n';
         return kExitFailed;
     }
@@ -259,7 +259,7 @@ int runWatchlist(CommandContext& context) {
 
 int runMarket(CommandContext& context) {
     const auto& words = context.line.words;
-    if (words.size() != 2) return usageError("usage: market M   (1-9 or a market name)");
+    if (words.size() != 2) return usageError("usage: market M   (1-12 or a market name)");
     std::optional<int> position;
     if (auto number = parseNumber(words[1]); number && *number >= 1 && *number <= kMarketCount)
         position = *number - 1;
@@ -269,7 +269,7 @@ int runMarket(CommandContext& context) {
         std::string names;
         for (std::string_view name : kMarketNames)
             names += " " + std::string(name);
-        return usageError("unknown market (1-9 or" + names + ")");
+        return usageError("unknown market (1-12 or" + names + ")");
     }
     Watchlists& lists = prepared(context).watchlists();
     lists.select(*position);

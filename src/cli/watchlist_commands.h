@@ -12,7 +12,7 @@ int runWatchlists(CommandContext& context);
 int runWatchlist(CommandContext& context);
 // links [CODE]: the link menu's entries and the company and intraday pages
 int runLinks(CommandContext& context);
-// market M: the entries of market M (1-9 or its name)
+// market M: the entries of market M (1-12 or its name)
 int runMarket(CommandContext& context);
 // history show | clear | length N
 int runHistory(CommandContext& context);

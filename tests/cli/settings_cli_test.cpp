@@ -41,7 +41,7 @@ class SettingsCli : public ::testing::Test {
 
 TEST_F(SettingsCli, ShowPrintsEveryFieldWithItsDefault) {
     auto values = show();
-    EXPECT_EQ(values.size(), 248u);
+    EXPECT_EQ(values.size(), 249u);
     EXPECT_EQ(values["stockCode"], "1010");
     EXPECT_EQ(values["graphsPerScreen"], "5");
     EXPECT_EQ(values["indicatorScreens"], "4");

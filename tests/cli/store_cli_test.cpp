@@ -100,7 +100,7 @@ TEST_F(StoreCli, BadArgumentsAndMissingFolders) {
     EXPECT_EQ(cli({"series", "7203"}).exitCode, 2);  // no folder yet
     ASSERT_EQ(cli({"init"}).exitCode, 0);
     EXPECT_EQ(cli({"series"}).exitCode, 2);
-    EXPECT_EQ(cli({"series", "72x3"}).exitCode, 2);
+    EXPECT_EQ(cli({"series", "72-3"}).exitCode, 2);
     EXPECT_EQ(cli({"series", "7203", "--period", "hourly"}).exitCode, 2);
     EXPECT_EQ(cli({"frobnicate"}).exitCode, 2);
     EXPECT_EQ(cli({"add", "6758", "X", "--market", "月面"}).exitCode, 2);

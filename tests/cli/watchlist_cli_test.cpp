@@ -97,7 +97,7 @@ TEST_F(WatchlistCli, WholeWatchlistsAreAddedRenamedMovedAndDeleted) {
 TEST_F(WatchlistCli, MarketsAndHistory) {
     EXPECT_EQ(cli({"market", "1"}).out, "7203 トヨタ自動車\n6758 ソニー\n");
     EXPECT_EQ(cli({"market", "マザーズ"}).out, "2121 ミクシィ\n");
-    EXPECT_EQ(cli({"market", "10"}).exitCode, 2);
+    EXPECT_EQ(cli({"market", "13"}).exitCode, 2);
 
     std::string history;
     for (int i = 0; i < 12; ++i)

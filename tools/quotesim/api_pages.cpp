@@ -53,7 +53,7 @@ double splitOn(const SimulatedSecurity& security, int32_t date) {
 }
 
 std::string apiCode(StockCode code) {
-    return std::to_string(code) + "0";
+    return codeText(code) + "0";
 }
 
 nlohmann::json equityRow(const SimulatedSecurity& security, const PriceBar& bar) {
@@ -83,15 +83,16 @@ nlohmann::json indexRow(const PriceBar& bar) {
 }
 
 bool isStock(StockCode code) {
-    return securityKind(code) == SecurityKind::JapaneseStock && code < 10000;
+    return securityKind(code) == SecurityKind::JapaneseStock &&
+           (code < 10000 || isAlphanumericCode(code));
 }
 
-// "7203" or "72030" -> 7203; 0 otherwise.
+// "7203" or "72030" -> 7203, "130A0" -> 130A; 0 otherwise.
 StockCode stockParam(const QueryParams& params) {
     std::string text = param(params, "code");
     if (text.size() == 5 && text.back() == '0') text.pop_back();
-    if (text.size() != 4 || text.find_first_not_of("0123456789") != std::string::npos) return 0;
-    return static_cast<StockCode>(leadingNumber(text));
+    if (text.size() != 4) return 0;
+    return parseCode(text).value_or(0);
 }
 
 SiteResponse pageOf(nlohmann::json rows, int offset, bool badDate) {

@@ -65,8 +65,8 @@ std::string dayCsv(const Market& market, int32_t date) {
                           hundredths(bar->low).c_str(), hundredths(bar->close).c_str(),
                           static_cast<long long>(bar->volume), shares);
         } else {
-            std::snprintf(line, sizeof line, "%s,%d,%s,%d,%d,%d,%d,%lld\n", slashDate(date).c_str(),
-                          code, name.c_str(), bar->open, bar->high, bar->low, bar->close,
+            std::snprintf(line, sizeof line, "%s,%s,%s,%d,%d,%d,%d,%lld\n", slashDate(date).c_str(),
+                          codeText(code).c_str(), name.c_str(), bar->open, bar->high, bar->low, bar->close,
                           static_cast<long long>(bar->volume));
         }
         csv += line;

@@ -73,7 +73,7 @@ const SimulatedSecurity* Market::find(StockCode code) const {
     auto& entry = const_cast<Entry&>(found->second);
     if (!entry.loaded) {
         entry.security.bars =
-            compactBars(loadSeries(fileio::joinPath(dataFolder_, std::to_string(code) + ".txt")));
+            compactBars(loadSeries(fileio::joinPath(dataFolder_, codeText(code) + ".txt")));
         entry.loaded = true;
     }
     return &entry.security;
@@ -96,7 +96,7 @@ std::string Market::masterListText() const {
     std::lock_guard<std::mutex> lock(mutex_);
     for (StockCode code : codes_) {
         const SimulatedSecurity& security = entries_.at(code).security;
-        list += std::to_string(code) + "," + security.name + "," + security.market + "," +
+        list += codeText(code) + "," + security.name + "," + security.market + "," +
                 security.unit + "," + security.symbol + "\n";
     }
     return text::sjisFromUtf8(list);

@@ -283,7 +283,7 @@ std::string noDataPage(const PriceQuery& query, StockCode code) {
         if (number != 0 && number != code)
             html +=
                 "<p class=\"error\">" + std::to_string(number) + " のデータはありません。</p>\n";
-        html += "<p class=\"error\">" + std::to_string(code) + " のデータはありません。</p>\n";
+        html += "<p class=\"error\">" + codeText(code) + " のデータはありません。</p>\n";
     } else {
         html += "<p class=\"error\">「" + query.symbol +
                 "」と一致するデータが見つかりませんでした。</p>\n";
@@ -292,7 +292,7 @@ std::string noDataPage(const PriceQuery& query, StockCode code) {
 }
 
 std::string renderPricePage(const PriceQuery& query, const SimulatedSecurity* security) {
-    if (!security) return noDataPage(query, static_cast<StockCode>(leadingNumber(query.symbol)));
+    if (!security) return noDataPage(query, parseLeadingCode(query.symbol));
     std::vector<PriceBar> bars = periodBars(security->bars, query.period);
     PageRows page =
         selectRows(bars, query.period, query.start, query.end, query.page, rowsPerPage(query.site));

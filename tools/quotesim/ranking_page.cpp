@@ -152,7 +152,7 @@ std::string renderRankingPage(const Market& market, const RankingQuery& query) {
         const SimulatedSecurity* security = market.find(code);
         html += "<tr>\n<td>" + std::to_string(++rank) + "</td>\n";
         html += "<td><a href=\"/q?s=" + yahooJapanSymbol(*security) + "&amp;d=t\">" +
-                std::to_string(code) + "</a></td>\n";
+                codeText(code) + "</a></td>\n";
         html += "<td>" + security->name + "</td>\n<td>" + security->market + "</td>\n";
         html += "<td>" + priceText(code, security->bars.back().close) + "</td>\n</tr>\n";
     }

@@ -10,7 +10,8 @@ std::string_view marketSuffix(std::string_view market) {
     static constexpr std::pair<std::string_view, std::string_view> kSuffixes[] = {
         {"東証1部", ".t"},    {"東証2部", ".t"}, {"大証1部", ".o"}, {"大証2部", ".o"},
         {"名証1部", ".n"},    {"名証2部", ".n"}, {"JASDAQ", ".q"},  {"マザーズ", ".t"},
-        {"ヘラクレス", ".j"}, {"福岡Ｑ", ".f"},  {"札幌ア", ".s"},
+        {"ヘラクレス", ".j"}, {"福岡Ｑ", ".f"},  {"札幌ア", ".s"},  {"プライム", ".t"},
+        {"スタンダード", ".t"}, {"グロース", ".t"},
     };
     for (const auto& [name, suffix] : kSuffixes)
         if (name == market) return suffix;
@@ -37,14 +38,14 @@ int64_t leadingNumber(std::string_view text) {
 std::string yahooJapanSymbol(const SimulatedSecurity& security) {
     if (security.code == 1010) return "998407";
     if (security.code == 1001) return "998405";
-    return std::to_string(security.code) + std::string(marketSuffix(security.market));
+    return codeText(security.code) + std::string(marketSuffix(security.market));
 }
 
 std::string infoseekSymbol(const SimulatedSecurity& security) {
     if (security.code == 1010) return "100000018.i";
     if (security.code == 1001) return "ksisu1000.i";
-    if (security.market == "JASDAQ") return std::to_string(security.code) + ".j";
-    if (security.market == "ヘラクレス") return std::to_string(security.code) + ".q";
+    if (security.market == "JASDAQ") return codeText(security.code) + ".j";
+    if (security.market == "ヘラクレス") return codeText(security.code) + ".q";
     return yahooJapanSymbol(security);
 }
 
@@ -60,14 +61,14 @@ const SimulatedSecurity* findYahooJapan(const Market& market, std::string_view s
     int64_t number = leadingNumber(symbol);
     StockCode code = number == 998407   ? 1010
                      : number == 998405 ? 1001
-                                        : static_cast<StockCode>(number);
+                                        : parseLeadingCode(symbol);
     return findBySymbol(market, symbol, code, yahooJapanSymbol);
 }
 
 const SimulatedSecurity* findInfoseek(const Market& market, std::string_view symbol) {
     StockCode code = symbol == "100000018.i"   ? 1010
                      : symbol == "ksisu1000.i" ? 1001
-                                               : static_cast<StockCode>(leadingNumber(symbol));
+                                               : parseLeadingCode(symbol);
     return findBySymbol(market, symbol, code, infoseekSymbol);
 }
 

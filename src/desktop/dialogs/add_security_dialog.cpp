@@ -3,21 +3,21 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
-#include <QIntValidator>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include "dialogs/code_edit.h"
 
 namespace tav::desktop {
 
 AddSecurityDialog::AddSecurityDialog(StockCode presetCode, QWidget* parent)
     : QDialog(parent),
-      code_(new QLineEdit(QString::number(presetCode), this)),
+      code_(newCodeEdit(presetCode, this)),
       name_(new QLineEdit(this)),
       market_(new QComboBox(this)),
       unit_(new QComboBox(this)) {
     setWindowTitle(QStringLiteral("銘柄情報の追加"));
-    code_->setValidator(new QIntValidator(1, 99999, this));
     for (std::string_view market : tav::kAddMarketChoices)
         market_->addItem(QString::fromUtf8(market.data(), static_cast<int>(market.size())));
     for (std::string_view unit : tav::kAddUnitChoices)
@@ -43,7 +43,7 @@ AddSecurityDialog::AddSecurityDialog(StockCode presetCode, QWidget* parent)
 
 AddSecurityRequest AddSecurityDialog::request() const {
     AddSecurityRequest request;
-    request.code = code_->text().toInt();
+    request.code = editedCode(code_);
     request.name = name_->text().toStdString();
     request.marketIndex = market_->currentIndex();
     request.unitIndex = unit_->currentIndex();

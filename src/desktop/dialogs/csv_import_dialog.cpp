@@ -7,12 +7,13 @@
 #include <QFontDatabase>
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include "dialogs/code_edit.h"
 
 namespace tav::desktop {
 
@@ -28,13 +29,12 @@ CsvImportDialog::CsvImportDialog(Workspace& workspace, StockCode presetCode, QWi
     : QDialog(parent),
       workspace_(workspace),
       file_(new QLineEdit(this)),
-      code_(new QLineEdit(QString::number(presetCode), this)),
+      code_(newCodeEdit(presetCode, this)),
       format_(new QComboBox(this)),
       preview_(new QPlainTextEdit(this)),
       rejected_(new QLabel(this)),
       import_(new QPushButton(QStringLiteral("読込"), this)) {
     setWindowTitle(QStringLiteral("CSVファイル読込"));
-    code_->setValidator(new QIntValidator(1, 99999, this));
     format_->addItem(QStringLiteral("自動判別"));
     format_->addItem(QStringLiteral("Yahoo形式 (Adj Close 列あり)"));
     format_->addItem(QStringLiteral("Stooq形式"));
@@ -75,7 +75,7 @@ CsvImportDialog::CsvImportDialog(Workspace& workspace, StockCode presetCode, QWi
 }
 
 StockCode CsvImportDialog::code() const {
-    return code_->text().toInt();
+    return editedCode(code_);
 }
 
 void CsvImportDialog::refreshPreview() {

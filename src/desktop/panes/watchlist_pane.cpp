@@ -156,7 +156,7 @@ void WatchlistPane::entryActivated(int row) {
     const StockCode code = lineCode(entries_->item(row)->text().toStdString());
     if (code > 0)
         workspace_.platform().shell.startInstance(
-            {std::to_string(code), "--folder", workspace_.folder().root()});
+            {codeText(code), "--folder", workspace_.folder().root()});
 }
 
 void WatchlistPane::removeSelected() {

@@ -1,6 +1,7 @@
 #include "window/key_routing.h"
 
 #include <Qt>
+#include <string_view>
 
 #include "window/command_ids.h"
 
@@ -66,13 +67,22 @@ std::optional<KeyCommand> commandForKey(const KeyPress& press) {
     }
 }
 
-std::optional<int> CodeEntry::type(char character) {
-    if (character < '0' || character > '9') return std::nullopt;
-    digits_[length_++] = character;
+bool CodeEntry::takes(char character) const {
+    if (character >= '0' && character <= '9') return true;
+    const bool letter = (character >= 'A' && character <= 'Z') || (character >= 'a' && character <= 'z');
+    return letter && length_ > 0;
+}
+
+std::optional<StockCode> CodeEntry::type(char character) {
+    if (!takes(character)) return std::nullopt;
+    characters_[length_++] = character;
     if (length_ < 4) return std::nullopt;
     length_ = 0;
-    int code = 0;
-    for (char digit : digits_)
+    const std::string_view typed(characters_, 4);
+    if (typed.find_first_not_of("0123456789") != std::string_view::npos) return parseCode(typed);
+    // Four digits are the code they read as, as they always were.
+    StockCode code = 0;
+    for (char digit : typed)
         code = code * 10 + (digit - '0');
     return code;
 }

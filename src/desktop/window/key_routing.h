@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "core/stock_code.h"
+
 namespace tav::desktop {
 
 // A key press as the window sees it: the Qt key, and whether it came from
@@ -24,17 +26,21 @@ struct KeyCommand {
 // typed-code buffer.
 std::optional<KeyCommand> commandForKey(const KeyPress& press);
 
-// The typed security code: four digits make a code, anything else is ignored.
+// The typed security code: four characters make a code, digits or, after a
+// first digit, letters ("130A", lower case taken as capitals); anything else
+// is ignored.
 class CodeEntry {
   public:
-    // Appends a typed character; returns the code on the fourth digit and
-    // clears the buffer.
-    std::optional<int> type(char character);
+    // Appends a typed character; returns the code on the fourth character and
+    // clears the buffer (nothing for four characters that name no code).
+    std::optional<StockCode> type(char character);
+    // Whether the character would be taken now.
+    bool takes(char character) const;
     void clear() { length_ = 0; }
     int length() const { return length_; }
 
   private:
-    char digits_[4] = {};
+    char characters_[4] = {};
     int length_ = 0;
 };
 

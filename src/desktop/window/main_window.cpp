@@ -679,7 +679,7 @@ void MainWindow::csvImportDialog(StockCode preset) {
 void MainWindow::keyPressEvent(QKeyEvent* event) {
     if (frozen_) return;
     const QString text = event->text();
-    if (text.size() == 1 && text[0].isDigit()) {
+    if (text.size() == 1 && text[0].unicode() < 0x80 && codeEntry_.takes(text[0].toLatin1())) {
         if (auto code = codeEntry_.type(text[0].toLatin1())) showSecurity(*code);
         return;
     }

@@ -6,7 +6,8 @@ namespace tav::desktop {
 
 namespace {
 
-std::optional<StockCode> parseCode(const std::string& word) {
+std::optional<StockCode> startCode(const std::string& word) {
+    if (auto code = tav::parseCode(word); code && isAlphanumericCode(*code)) return code;
     StockCode code = 0;
     const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), code);
     if (error != std::errc() || end != word.data() + word.size() || code <= 0) return std::nullopt;
@@ -38,7 +39,7 @@ StartupOptions parseStartupOptions(const std::vector<std::string>& arguments) {
             // Qt consumes its own options before us; anything else is a mistake.
             options.error = "unknown option " + word;
         } else if (!options.code) {
-            options.code = parseCode(word);
+            options.code = startCode(word);
         }
         if (!options.error.empty()) break;
     }

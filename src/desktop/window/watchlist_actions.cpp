@@ -41,7 +41,7 @@ std::string batchSummaryText(const BatchSummary& summary) {
             std::to_string(summary.skipped) + " 件、失敗 " + std::to_string(summary.failed) +
             " 件";
     if (summary.failed > 0)
-        text += "（" + std::to_string(summary.firstFailedCode) + " " + summary.firstFailure + "）";
+        text += "（" + codeText(summary.firstFailedCode) + " " + summary.firstFailure + "）";
     return text;
 }
 

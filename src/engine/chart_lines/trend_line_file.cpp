@@ -37,7 +37,7 @@ std::string formatLine(const TrendLine& line) {
 }  // namespace
 
 std::string trendLinePath(const ProgramFolder& folder, StockCode code) {
-    return folder.linePath(std::to_string(code) + ".lin");
+    return folder.linePath(codeText(code) + ".lin");
 }
 
 std::vector<TrendLine> parseTrendLines(std::string_view bytes) {

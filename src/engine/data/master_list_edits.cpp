@@ -74,7 +74,7 @@ bool addSecurity(const ProgramFolder& folder, Prompter& prompter, const AddSecur
     std::string unitText = unit == kOtherChoice ? std::string("-")
                                                 : std::string(unit.substr(0, unit.find("株")));
 
-    std::string line = std::to_string(request.code) + "," + *sjisName + "," +
+    std::string line = codeText(request.code) + "," + *sjisName + "," +
                        text::sjisFromUtf8(marketText) + "," + unitText + ",-\n";
     if (!fileio::appendToFile(masterPath(folder), line)) return false;
     prompter.message("追加処理は正常に終了しました。", MessageIcon::Warning);
@@ -90,9 +90,9 @@ bool deleteSecurity(const ProgramFolder& folder, Prompter& prompter, StockCode c
     }
     char question[512];
     std::snprintf(question, sizeof question,
-                  "銘柄情報リストから　[%d %s]　を削除します。\n\nいったん削除したら元に戻せませ"
+                  "銘柄情報リストから　[%s %s]　を削除します。\n\nいったん削除したら元に戻せませ"
                   "ん。\n\nよろしいですか？",
-                  code, info.name.c_str());
+                  codeText(code).c_str(), info.name.c_str());
     if (!prompter.askYesNo(question, QuestionKind::Destructive)) return false;
 
     // Filter into a new file and rename it over the list, so a failure at any

@@ -50,7 +50,7 @@ std::string dataFilePath(const ProgramFolder& folder, StockCode code, PeriodMode
                          StorageMode mode) {
     if (mode == StorageMode::Scratch) return folder.dataPath("Last.txt");
     std::string name(periodFilePrefix(period));
-    name += std::to_string(code);
+    name += codeText(code);
     name += ".txt";
     return folder.dataPath(name);
 }

@@ -23,7 +23,7 @@ MasterLine parseMasterLine(std::string_view line) {
     std::array<std::string_view, 5> fields;
     MasterLine parsed;
     parsed.fieldCount = static_cast<int>(splitFields(withoutLineEnd(line), ',', fields));
-    parsed.code = parseLeadingInt32(fields[0]);
+    parsed.code = parseLeadingCode(fields[0]);
     parsed.name = fields[1];
     parsed.market = fields[2];
     parsed.unit = fields[3];

@@ -56,9 +56,11 @@ private:
     std::string path_;
 };
 
-// The add dialog's choices, in their order.
+// The add dialog's choices, in their order. The current segments come after
+// "その他" so that the older choices keep their indexes.
 inline constexpr std::string_view kAddMarketChoices[] = {
-    "東証1部", "東証2部", "大証2部", "名証2部", "JASDAQ", "マザーズ", "ヘラクレス", "その他"};
+    "東証1部", "東証2部", "大証2部", "名証2部",     "JASDAQ",  "マザーズ",
+    "ヘラクレス", "その他",  "プライム", "スタンダード", "グロース"};
 inline constexpr std::string_view kAddUnitChoices[] = {"1000株", "100株", "10株", "1株",
                                                        "500株",  "50株",  "その他"};
 

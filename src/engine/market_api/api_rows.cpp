@@ -19,11 +19,6 @@ constexpr std::string_view kArchiveTopixCode = "1002";
 constexpr std::string_view kIndexVolumeText = "1000000000";
 constexpr std::string_view kUnitShares = "100";
 
-bool allDigits(std::string_view text) {
-    return !text.empty() && std::all_of(text.begin(), text.end(),
-                                        [](char c) { return c >= '0' && c <= '9'; });
-}
-
 std::string textField(const nlohmann::json& row, const char* name) {
     auto found = row.find(name);
     return found != row.end() && found->is_string() ? found->get<std::string>() : std::string();
@@ -66,9 +61,10 @@ std::optional<std::string> archiveLine(const nlohmann::json& row, std::string_vi
 
 std::optional<StockCode> stockCodeOfApiCode(std::string_view apiCode) {
     if (apiCode.size() == 5) apiCode.remove_suffix(1);
-    if (apiCode.size() != 4 || !allDigits(apiCode)) return std::nullopt;
-    StockCode code = std::stoi(std::string(apiCode));
-    if (code < 1300) return std::nullopt;  // indices and currency pairs live below
+    if (apiCode.size() != 4) return std::nullopt;
+    auto code = parseCode(apiCode);
+    if (!code) return std::nullopt;
+    if (*code < 1300) return std::nullopt;  // indices and currency pairs live below
     return code;
 }
 
@@ -117,7 +113,7 @@ ApiDay apiDay(const nlohmann::json& equityRows, const nlohmann::json& indexRows,
             continue;
         }
         auto volume = row.find("Vo");
-        take(archiveLine(row, std::to_string(*code),
+        take(archiveLine(row, codeText(*code),
                          volume == row.end() ? std::nullopt : wholeUnitsText(*volume)));
     }
     for (const auto& row : indexRows) {
@@ -169,8 +165,8 @@ std::string apiMasterList(const nlohmann::json& rows, std::string_view currentLi
     std::string list;
     fileio::forEachLine(currentList, [&](std::string_view line) {
         std::string_view code = line.substr(0, line.find(','));
-        if (!allDigits(code) || code.size() > 9) return;
-        if (securityKind(std::stoi(std::string(code))) == SecurityKind::JapaneseStock) return;
+        auto parsed = parseCode(code);
+        if (!parsed || securityKind(*parsed) == SecurityKind::JapaneseStock) return;
         list.append(line);
         if (list.back() == '\r') list.pop_back();
         list += '\n';
@@ -188,7 +184,7 @@ std::string apiMasterList(const nlohmann::json& rows, std::string_view currentLi
         if (market.empty()) market = "-";
         // Commas would shift the fields of the line.
         for (std::string* text : {&name, &market}) std::replace(text->begin(), text->end(), ',', ' ');
-        issues.emplace(*code, std::to_string(*code) + ',' + text::sjisFromUtf8(name) + ',' +
+        issues.emplace(*code, codeText(*code) + ',' + text::sjisFromUtf8(name) + ',' +
                                   text::sjisFromUtf8(market) + ',' + std::string(kUnitShares) +
                                   ",-\n");
     }

@@ -18,9 +18,9 @@
 // ones, like the adjusted re-fetch from the quote pages.
 namespace tav {
 
-// The four-character code of the API's five-character one ("72030" -> 7203).
-// nullopt for codes the store cannot name yet (letters) and for the codes
-// the store keeps for indices and currency pairs.
+// The four-character code of the API's five-character one ("72030" -> 7203,
+// "130A0" -> 130A). nullopt for anything else and for the codes the store
+// keeps for indices and currency pairs.
 std::optional<StockCode> stockCodeOfApiCode(std::string_view apiCode);
 
 // A JSON price or volume as whole units, cut toward zero: "1234.9" -> "1234".

@@ -66,7 +66,7 @@ std::optional<std::vector<DailyBar>> fetchApiSeries(ApiAccess& access, StockCode
     if (!client) return std::nullopt;
     ApiQuery query;
     bool index = code == 1001;
-    query.emplace_back("code", index ? std::string("0000") : std::to_string(code));
+    query.emplace_back("code", index ? std::string("0000") : codeText(code));
     if (!from.empty()) query.emplace_back("from", std::string(from));
     if (!to.empty()) query.emplace_back("to", std::string(to));
     auto rows = rowsOrMessage(access, *client,

@@ -66,7 +66,7 @@ PageParse parseTable(const Layout& layout, std::string_view pageText, StockCode 
     while (auto line = lines.next()) {
         if (line->size() > kNoData.size() && page::contains(*line, kNoData)) {
             result.errorText =
-                "「" + std::to_string(code) + "」" + "と一致するデータが見つかりませんでした。";
+                "「" + codeText(code) + "」" + "と一致するデータが見つかりませんでした。";
             return result;
         }
         if (!inTable) {

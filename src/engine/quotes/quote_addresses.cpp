@@ -16,7 +16,8 @@ struct MarketSuffix {
 constexpr MarketSuffix kSuffixes[] = {
     {"東証1部", ".t"},    {"東証2部", ".t"}, {"大証1部", ".o"}, {"大証2部", ".o"},
     {"名証1部", ".n"},    {"名証2部", ".n"}, {"JASDAQ", ".q"},  {"マザーズ", ".t"},
-    {"ヘラクレス", ".j"}, {"福岡Ｑ", ".f"},  {"札幌ア", ".s"},
+    {"ヘラクレス", ".j"}, {"福岡Ｑ", ".f"},  {"札幌ア", ".s"},  {"プライム", ".t"},
+    {"スタンダード", ".t"}, {"グロース", ".t"},
 };
 
 template <typename... Args>
@@ -79,7 +80,7 @@ int yahooJapanNumber(StockCode code) {
 }
 
 std::string marketSymbol(StockCode code, std::string_view market) {
-    return std::to_string(code) + std::string(yahooJapanSuffix(market));
+    return codeText(code) + std::string(yahooJapanSuffix(market));
 }
 
 std::string yahooJapanSymbol(StockCode code, std::string_view market) {
@@ -90,8 +91,8 @@ std::string yahooJapanSymbol(StockCode code, std::string_view market) {
 std::string infoseekSymbol(StockCode code, std::string_view market) {
     if (code == 1010) return "100000018.i";
     if (code == 1001) return "ksisu1000.i";
-    if (market == "JASDAQ") return std::to_string(code) + ".j";
-    if (market == "ヘラクレス") return std::to_string(code) + ".q";
+    if (market == "JASDAQ") return codeText(code) + ".j";
+    if (market == "ヘラクレス") return codeText(code) + ".q";
     return yahooJapanSymbol(code, market);
 }
 

@@ -98,11 +98,13 @@ std::vector<std::string> parseRankingPage(std::string_view pageText) {
         if (!row) break;
         std::size_t anchorEnd = row->find("</a>");
         if (anchorEnd == std::string_view::npos || anchorEnd == 0) break;  // no code: the end
-        // A listing without a four-digit code of ours is passed over.
+        // A listing without a four-character code of ours is passed over.
         if (anchorEnd < 4) continue;
         std::string_view code = row->substr(anchorEnd - 4, 4);
-        if (!std::all_of(code.begin(), code.end(), isDigit)) continue;
-        codes.emplace_back(code);
+        const bool digits = std::all_of(code.begin(), code.end(), isDigit);
+        auto parsed = digits ? std::nullopt : parseCode(code);
+        if (!digits && !parsed) continue;
+        codes.push_back(digits ? std::string(code) : codeText(*parsed));
     }
     return codes;
 }

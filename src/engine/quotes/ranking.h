@@ -48,8 +48,8 @@ bool validRankingChoices(const RankingChoices& choices);
 std::string rankingQuery(const RankingChoices& choices);
 std::string rankingAddress(std::string_view host, const RankingChoices& choices);
 
-// The four-digit codes of the ranking rows (Shift-JIS page), in page order, at
-// most kMaxRankingEntries. Rows start after the line naming "関連情報"; in
+// The four-character codes (digits, or alphanumeric as "130A") of the ranking
+// rows (Shift-JIS page), in page order, at most kMaxRankingEntries. Rows start after the line naming "関連情報"; in
 // each, the line after the next one after "<tr>" holds the code just before
 // its first "</a>". A row with something else there is skipped; a row without
 // "</a>", or with nothing before it, ends the list.

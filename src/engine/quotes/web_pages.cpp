@@ -12,7 +12,7 @@ std::string page(const Endpoints& endpoints, std::string_view name, std::string_
     return address + std::string(path);
 }
 
-std::string code(StockCode value) { return std::to_string(value); }
+std::string code(StockCode value) { return codeText(value); }
 
 bool usListing(StockCode value) {
     const SecurityKind kind = securityKind(value);

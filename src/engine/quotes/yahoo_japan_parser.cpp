@@ -88,7 +88,7 @@ PageParse parseYahooJapan(std::string_view pageText, StockCode code, PeriodMode 
     static const std::string kItems = page::sjis("件");
     static const std::string kFontStart = "<font size=-1>";
 
-    const std::string noData = std::to_string(code) + " のデータはありません。";
+    const std::string noData = codeText(code) + " のデータはありません。";
     const std::string noDataSjis = page::sjis(noData);
 
     PageParse result;

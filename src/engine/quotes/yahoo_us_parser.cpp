@@ -29,7 +29,7 @@ int64_t number(const page::Cell& cell) {
 }  // namespace
 
 PageParse parseYahooUS(std::string_view pageText, StockCode code) {
-    const std::string noData = std::to_string(code) + " のデータはありません。";
+    const std::string noData = codeText(code) + " のデータはありません。";
     const std::string noDataSjis = page::sjis(noData);
     PageParse result;
     page::Lines lines(pageText);

@@ -59,14 +59,14 @@ SecurityInfo MasterIndex::lookUp(StockCode code) const {
 AnalysisParameters ParameterSource::forCode(StockCode code) const {
     if (!individual) return common;
     const std::string path = fileio::joinPath(fileio::joinPath(folderRoot, "Config"),
-                                              std::to_string(code) + ".cfg");
+                                              codeText(code) + ".cfg");
     if (auto bytes = fileio::readFile(path)) return parametersFromSettingsFile(*bytes);
     return common;
 }
 
 ScanEntry MarketScan::entry(std::string_view line) const {
     ScanEntry entry;
-    entry.code = parseLeadingInt32(line);
+    entry.code = parseLeadingCode(line);
     if (fieldsFromLine) {
         const auto fields = commaFields<6>(line);
         entry.market = std::string(fields[2]);

@@ -90,7 +90,7 @@ std::optional<MultiRunOutcome> runMultiSimulation(const MultiRunJob& job, RunCon
 std::vector<std::string> rankingLines(std::span<const ResultRow> rows) {
     std::vector<std::string> lines;
     lines.reserve(rows.size());
-    for (const ResultRow& row : rows) lines.push_back(std::to_string(row.code) + ' ' + row.name);
+    for (const ResultRow& row : rows) lines.push_back(codeText(row.code) + ' ' + row.name);
     return lines;
 }
 

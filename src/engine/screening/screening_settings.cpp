@@ -38,9 +38,9 @@ const std::array<std::string_view, kSearchItemCount> kSearchItemLabels = {
     "未使用",
 };
 
-const std::array<std::string_view, 12> kMarketLabels = {
-    "なし",   "東証1部", "東証2部",    "大証1部", "大証2部", "名証1部",
-    "名証2部", "JASDAQ", "マザーズ", "ヘラクレス", "NYSE", "Nasdaq"};
+const std::array<std::string_view, 15> kMarketLabels = {
+    "なし",    "東証1部", "東証2部",    "大証1部", "大証2部",      "名証1部", "名証2部", "JASDAQ",
+    "マザーズ", "ヘラクレス", "NYSE",       "Nasdaq", "プライム", "スタンダード", "グロース"};
 const std::array<std::string_view, 4> kUnitLabels = {"なし", "1000株", "100株～500株",
                                                      "1株～50株"};
 const std::array<std::string_view, 3> kMarginLabels = {"なし", "貸借", "信用"};

@@ -12,7 +12,7 @@ namespace tav {
 // list unless stated. The labels below are the lists' items in index order.
 inline constexpr int kSearchItemCount = 31;
 extern const std::array<std::string_view, kSearchItemCount> kSearchItemLabels;
-extern const std::array<std::string_view, 12> kMarketLabels;
+extern const std::array<std::string_view, 15> kMarketLabels;
 extern const std::array<std::string_view, 4> kUnitLabels;
 extern const std::array<std::string_view, 3> kMarginLabels;
 extern const std::array<std::string_view, 3> kLiquidityLabels;

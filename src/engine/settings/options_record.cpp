@@ -25,6 +25,7 @@ constexpr OptionField kFields[] = {
     {"watchlistShown", 8, &R::watchlistShown, 0, 1},
     {"watchlistSelector", 9, &R::watchlistSelector, 0, kU8},
     {"maximized", 10, &R::maximized, 0, 1},
+    {"watchlistSegment", 11, &R::watchlistSegment, 0, 2},
     {"windowLeft", 12, &R::windowLeft, kI32Min, kI32Max},
     {"windowTop", 16, &R::windowTop, kI32Min, kI32Max},
     {"windowWidth", 20, &R::windowWidth, kI32Min, kI32Max},

@@ -114,6 +114,7 @@ struct OptionsRecord {
     uint8_t watchlistShown = 1;
     uint8_t watchlistSelector = 0;
     uint8_t maximized = 0;
+    uint8_t watchlistSegment = 0;  // which segment when watchlistSelector is 255
     int32_t windowLeft = 0;
     int32_t windowTop = 0;
     int32_t windowWidth = 500;

@@ -21,6 +21,7 @@ std::string settingsFileBytes(const AnalysisParameters& parameters) {
 }
 
 std::optional<StockCode> parseStartCode(std::string_view argument) {
+    if (auto code = parseCode(argument); code && isAlphanumericCode(*code)) return code;
     StockCode code = 0;
     for (char c : argument.substr(0, 4)) {
         if (c < '0' || c > '9') break;
@@ -44,7 +45,7 @@ std::string SettingsStore::commonPath() const {
 }
 
 std::string SettingsStore::securityPath(StockCode code) const {
-    return fileio::joinPath(fileio::joinPath(root_, "Config"), std::to_string(code) + ".cfg");
+    return fileio::joinPath(fileio::joinPath(root_, "Config"), codeText(code) + ".cfg");
 }
 
 void SettingsStore::load(std::optional<StockCode> commandLineCode, AnalysisParameters& block) {

@@ -21,6 +21,7 @@ std::string settingsFileBytes(const AnalysisParameters& parameters);
 
 // The start code of the command line: its first four characters read as a
 // decimal number ("7203", "72034" -> 7203); nothing when that is not positive.
+// An argument that is an alphanumeric code ("130A", "130a") is that code.
 std::optional<StockCode> parseStartCode(std::string_view argument);
 
 // The options record and the settings files of one program folder: which

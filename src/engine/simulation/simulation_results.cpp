@@ -76,7 +76,7 @@ ResultRow ResultRow::from(const SimulationResult& r) {
 
 std::array<std::string, kResultColumnCount> resultCells(const ResultRow& row, int64_t capital) {
     return {std::to_string(row.rank),
-            std::to_string(row.code),
+            codeText(row.code),
             row.name,
             row.market,
             row.unit,

@@ -158,7 +158,7 @@ DayOutcome importDay(ArchiveTools& tools, std::string_view day, SourceMode mode)
         parsed = parseDayCsv(*csv, day);
     }
     DayImportResult written = appendDayLines(tools.folder, parsed.lines, [&](StockCode code) {
-        tools.prompter.status(std::to_string(code));
+        tools.prompter.status(codeText(code));
     });
     if (!written.ok) {
         tools.prompter.message(

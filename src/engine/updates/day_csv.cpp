@@ -83,9 +83,11 @@ std::optional<DayLine> parseDayLine(std::string_view line) {
     LocalDate parsed;
     if (!parseDate8(date, parsed)) return std::nullopt;
 
-    std::string_view codeText = fields[1];
-    if (!allDigits(codeText) || codeText.size() > kMaxCodeDigits) return std::nullopt;
-    bool index = codeText == "1001" || codeText == "1002";
+    std::string_view codeField = fields[1];
+    const StockCode alphanumeric = parseCode(codeField).value_or(0);
+    if (!isAlphanumericCode(alphanumeric) && (!allDigits(codeField) || codeField.size() > kMaxCodeDigits))
+        return std::nullopt;
+    bool index = codeField == "1001" || codeField == "1002";
 
     for (std::size_t i = 3; i < kFieldCount; ++i) {
         uint64_t limit = i + 1 == kFieldCount ? std::numeric_limits<int64_t>::max()
@@ -94,7 +96,10 @@ std::optional<DayLine> parseDayLine(std::string_view line) {
     }
 
     DayLine result;
-    result.code = index ? (codeText == "1001" ? 1010 : 1001) : std::stoi(std::string(codeText));
+    if (index)
+        result.code = codeField == "1001" ? 1010 : 1001;
+    else
+        result.code = isAlphanumericCode(alphanumeric) ? alphanumeric : std::stoi(std::string(codeField));
     if (result.code <= 0) return std::nullopt;
     result.date = date;
     result.text = date;

@@ -244,7 +244,7 @@ DayImportResult appendDayLines(const ProgramFolder& folder, std::span<const DayL
     for (const auto& [code, codeLines] : byCode) {
         FilePlan plan;
         plan.code = code;
-        plan.name = std::to_string(code) + ".txt";
+        plan.name = codeText(code) + ".txt";
         std::string lastDate;
         if (!inspect(folder.dataPath(plan.name), plan, lastDate)) {
             result.failedPath = folder.dataPath(plan.name);

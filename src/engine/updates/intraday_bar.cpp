@@ -16,13 +16,13 @@ constexpr std::size_t kMaxLineLength = 511;
 
 std::optional<IntradayQuote> realtimeQuote(std::string_view fileBytes, StockCode code) {
     std::optional<IntradayQuote> found;
-    const std::string codeText = std::to_string(code);
+    const std::string wantedCode = codeText(code);
     fileio::forEachLine(fileBytes, [&](std::string_view line) {
         if (found) return;
         if (line.size() > kMaxLineLength) line = line.substr(0, kMaxLineLength);
         std::array<std::string_view, 6> fields;
         splitFields(line, ',', fields);
-        if (fields[0] != codeText) return;
+        if (fields[0] != wantedCode) return;
         found = IntradayQuote{parseLeadingInt32(fields[1]), parseLeadingInt32(fields[2]),
                               parseLeadingInt32(fields[3]), parseLeadingInt32(fields[4]),
                               parseLeadingInt64(fields[5])};

@@ -18,6 +18,8 @@ struct SetAsideFiles {
 };
 
 // True for the daily files of codes 1000-9999 that the archives rebuild.
+// Alphanumeric codes ("130A.txt") are left alone: the older archives never
+// carry them, so a rebuild from those would lose them.
 bool rebuiltFromArchives(std::string_view fileName);
 
 // Moves those files into a new folder under "Source". nullopt (nothing

@@ -39,7 +39,7 @@ void appendBlock(std::string& out, std::span<const LevelColumn> block, int block
     std::string header(kHeaderWidth, ' ');
     for (std::size_t k = 0; k < block.size(); ++k) {
         const std::string title =
-            std::to_string(block[k].code) + " " + cutSjisName(block[k].name, kNameBytes);
+            codeText(block[k].code) + " " + cutSjisName(block[k].name, kNameBytes);
         place(header, kColumnWidth * k, title);
     }
     out += header;

@@ -30,6 +30,25 @@ std::vector<std::string> marketEntries(std::string_view masterBytes, int positio
     return entries;
 }
 
+StoredPosition storedPosition(int position) {
+    if (position < kHistoricalMarketCount) return {static_cast<uint8_t>(std::max(position, 0)), 0};
+    if (position < kMarketCount)
+        return {kSegmentSelector, static_cast<uint8_t>(position - kHistoricalMarketCount)};
+    // Watchlists keep the value they always had.
+    int stored = kHistoricalMarketCount + watchlistNumber(position) - 1;
+    return {static_cast<uint8_t>(std::min(stored, kSegmentSelector - 1)), 0};
+}
+
+int positionFromStored(StoredPosition stored) {
+    if (stored.selector == kSegmentSelector) {
+        return stored.segment < kMarketCount - kHistoricalMarketCount
+                   ? kHistoricalMarketCount + stored.segment
+                   : 0;
+    }
+    if (stored.selector < kHistoricalMarketCount) return stored.selector;
+    return watchlistPosition(stored.selector - kHistoricalMarketCount + 1);
+}
+
 std::vector<std::string> fillEntryList(const ProgramFolder& folder, int position, bool sorted) {
     std::vector<std::string> entries;
     if (position >= kMarketCount) {

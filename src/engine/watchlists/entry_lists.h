@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -8,14 +9,16 @@
 #include "core/stock_code.h"
 #include "data/program_folder.h"
 
-// The lists the watchlist pane offers: the nine markets, then the watchlists,
-// and the entry lines ("code name") of the one chosen.
+// The lists the watchlist pane offers: the nine historical markets, the three
+// current segments, then the watchlists, and the entry lines ("code name") of
+// the one chosen.
 namespace tav {
 
-inline constexpr int kMarketCount = 9;
+inline constexpr int kHistoricalMarketCount = 9;
+inline constexpr int kMarketCount = 12;
 inline constexpr std::string_view kMarketNames[kMarketCount] = {
-    "東証1部", "東証2部", "大証1部",  "大証2部",   "名証1部",
-    "名証2部", "JASDAQ",  "マザーズ", "ヘラクレス"};
+    "東証1部", "東証2部", "大証1部",  "大証2部",   "名証1部",  "名証2部",
+    "JASDAQ",  "マザーズ", "ヘラクレス", "プライム", "スタンダード", "グロース"};
 
 // Position in the combined list of watchlist n, and back (0 for a market).
 constexpr int watchlistPosition(int number) {
@@ -25,7 +28,19 @@ constexpr int watchlistNumber(int position) {
     return position >= kMarketCount ? position - kMarketCount + 1 : 0;
 }
 
-// The entries of market position 0-8 in the bytes of "Stock.lst": the lines
+// The position as "Option.cfg" keeps it. The selector byte has always meant
+// 0-8 a historical market and 9 + n - 1 watchlist n (n up to 246, so up to
+// 254); a segment is stored as the one free value 255, with the segment
+// (0-2) in a byte of its own that older files leave alone.
+struct StoredPosition {
+    uint8_t selector = 0;
+    uint8_t segment = 0;
+};
+inline constexpr uint8_t kSegmentSelector = 255;
+StoredPosition storedPosition(int position);
+int positionFromStored(StoredPosition stored);
+
+// The entries of market position 0-11 in the bytes of "Stock.lst": the lines
 // whose market field is that market's name (for the first market also "0" or
 // "-"), each shown as code, a space and the name.
 std::vector<std::string> marketEntries(std::string_view masterBytes, int position);

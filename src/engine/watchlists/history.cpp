@@ -45,7 +45,7 @@ bool History::recordHistory(StockCode code) {
     SecurityInfo info;
     StockMaster(folder_.path(StockMaster::kFileName)).lookupSecurity(code, info);
     if (info.name.empty()) info.name = "-----";
-    std::string newLine = std::to_string(code) + " " + info.name;
+    std::string newLine = codeText(code) + " " + info.name;
     // Written lines must read back whole.
     newLine = text::utf8FromSjis(fitLine(text::sjisFromUtf8(newLine), kHistoryLineBuffer));
 

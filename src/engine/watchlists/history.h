@@ -16,10 +16,10 @@ namespace tav {
 // files (edited by hand, or kept from a larger length) are read and rewritten
 // as their first length() lines.
 //
-// Codes are the number before the first space of a line, as everywhere a line's
-// code is read. For the usual "%d %s" lines of four-digit codes this is the
-// same as reading the first four characters; US stocks (10000-19999) come back
-// as their full five-digit code.
+// Codes are the code before the first space of a line, as everywhere a line's
+// code is read. For the usual "code name" lines of four-character codes this is
+// the same as reading the first four characters; US stocks (10000-19999) come
+// back as their full five-digit code.
 class History {
   public:
     static constexpr int kDefaultLength = 20;

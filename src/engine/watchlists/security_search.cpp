@@ -29,7 +29,7 @@ std::vector<SearchHit> searchMaster(std::string_view listBytes, std::string_view
         const MasterLine line = parseMasterLine(fitLine(raw, 256));
         if (line.code <= 0 || !containsText(line.name, needle)) return;
         hits.push_back(
-            {line.code, std::to_string(line.code) + " " + text::utf8FromSjis(line.name)});
+            {line.code, codeText(line.code) + " " + text::utf8FromSjis(line.name)});
     });
     return hits;
 }

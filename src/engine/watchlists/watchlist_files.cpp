@@ -75,7 +75,7 @@ bool writeLineFile(const std::string& path, const std::vector<std::string>& line
 StockCode lineCode(std::string_view line) {
     std::size_t space = line.find(' ');
     if (space == 0) return 0;
-    return parseLeadingInt32(line.substr(0, space));
+    return parseLeadingCode(line.substr(0, space));
 }
 
 std::vector<std::string> readTitles(const ProgramFolder& folder) {

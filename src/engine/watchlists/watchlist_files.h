@@ -67,8 +67,9 @@ std::vector<std::string> readLineFile(const std::string& path, const LineLimits&
 // Rewrites a file atomically with the lines (UTF-8), each ended by "\n".
 bool writeLineFile(const std::string& path, const std::vector<std::string>& lines);
 
-// The code of a watchlist, history or batch line: the number before the first
-// space, so five-digit US codes read whole. 0 when there is none.
+// The code of a watchlist, history or batch line: the code before the first
+// space (parseLeadingCode), so five-digit US codes read whole and "130A" is an
+// alphanumeric code. 0 when there is none.
 StockCode lineCode(std::string_view line);
 
 // The watchlist titles: the lines of "Focus.inf", at most kMaxWatchlists. Blank

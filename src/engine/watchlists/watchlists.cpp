@@ -38,7 +38,7 @@ constexpr const char* kTitleTooLong =
 constexpr const char* kTitleCharacters = "タイトルに使用できない文字が含まれています。";
 
 std::string notListedMessage(StockCode code) {
-    return "番号　" + std::to_string(code) + "　は銘柄リストに存在していません。";
+    return "番号　" + codeText(code) + "　は銘柄リストに存在していません。";
 }
 
 std::string deleteQuestion(const std::string& title) {
@@ -50,7 +50,7 @@ const std::string kUnlistedName = "-----";
 // "code name" cut so that it reads back from the file unchanged.
 std::string entryLine(StockCode code, const std::string& name) {
     return text::utf8FromSjis(
-        fitLine(text::sjisFromUtf8(std::to_string(code) + " " + name), kEntryLineBuffer));
+        fitLine(text::sjisFromUtf8(codeText(code) + " " + name), kEntryLineBuffer));
 }
 
 }  // namespace
@@ -193,7 +193,7 @@ std::vector<Watchlists::Placement> Watchlists::appendCodes(std::span<const Stock
         if (listed.contains(code)) {
             placed[i] = Placement::AlreadyThere;
             if (!quiet)
-                prompter_.message(std::to_string(code) + " " + name + kAlreadyListed,
+                prompter_.message(codeText(code) + " " + name + kAlreadyListed,
                                   MessageIcon::Stop);
             continue;
         }

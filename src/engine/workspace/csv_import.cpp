@@ -27,7 +27,7 @@ const char* layoutName(CsvLayout layout) {
 }  // namespace
 
 std::string csvPreviewText(StockCode code, const CsvBars& parsed) {
-    std::string text = "[" + std::to_string(code) + "]　に CSV の株価を取り込みます。\n\n形式: " +
+    std::string text = "[" + codeText(code) + "]　に CSV の株価を取り込みます。\n\n形式: " +
                        layoutName(parsed.layout) + (parsed.header ? " (見出しあり)" : "") +
                        "\n株価: " + std::to_string(parsed.bars.size()) + " 件\n不正な行: " +
                        std::to_string(parsed.rejected) + " 行 (取り込みません)\n\n";

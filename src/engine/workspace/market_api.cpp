@@ -19,7 +19,7 @@ bool refetchFromApi(Workspace& workspace, StockCode code) {
     auto fetched = fetchApiSeries(access, code, "", today);
     if (!fetched) return false;
     if (fetched->empty()) {
-        workspace.prompter().message("データAPIに " + std::to_string(code) + " の株価がありません。",
+        workspace.prompter().message("データAPIに " + codeText(code) + " の株価がありません。",
                                      MessageIcon::Stop);
         return false;
     }

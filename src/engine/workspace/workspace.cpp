@@ -79,7 +79,7 @@ StockCode Workspace::loadSettings(std::optional<StockCode> commandLineCode) {
     displaySwitches = {options.parabolicOnClose, options.showTurnMarks, options.waveLineDays};
     history_.setLengthSetting(options.historyLength);
     watchlists_.sorted = options.watchlistSorted != 0;
-    watchlists_.select(options.watchlistSelector);
+    watchlists_.select(positionFromStored({options.watchlistSelector, options.watchlistSegment}));
     // The start code is the code on display until its series is loaded.
     if (loaded_.series.empty()) loaded_.series.code = options.stockCode;
     return options.stockCode;
@@ -97,7 +97,9 @@ bool Workspace::saveSettings() {
     options.waveLineDays = displaySwitches.waveLineDays;
     options.historyLength = static_cast<uint8_t>(history_.length());
     options.watchlistSorted = watchlists_.sorted ? 1 : 0;
-    options.watchlistSelector = static_cast<uint8_t>(watchlists_.position());
+    const StoredPosition stored = storedPosition(watchlists_.position());
+    options.watchlistSelector = stored.selector;
+    options.watchlistSegment = stored.segment;
     return settings_.save(loaded_.series.code, analysisParameters);
 }
 

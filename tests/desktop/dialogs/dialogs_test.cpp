@@ -19,7 +19,7 @@ namespace {
 TEST(AddSecurityDialog, PresetCodeAndChoicesMakeTheRequest) {
     AddSecurityDialog dialog(7203);
     EXPECT_EQ(dialog.codeEdit()->text(), "7203");
-    EXPECT_EQ(dialog.marketCombo()->count(), 8);
+    EXPECT_EQ(dialog.marketCombo()->count(), 11);  // the three segments after "その他"
     EXPECT_EQ(dialog.unitCombo()->count(), 7);
     EXPECT_EQ(dialog.marketCombo()->currentText(), QString::fromUtf8("東証1部"));
     EXPECT_EQ(dialog.unitCombo()->currentText(), QString::fromUtf8("1000株"));

@@ -20,6 +20,7 @@
 #include "../dialogs/dialog_driving.h"
 #include "support/temp_folder.h"
 #include "support/test_platform.h"
+#include "watchlists/entry_lists.h"
 #include "window/command_ids.h"
 #include "window/main_window.h"
 #include "window/toolbar.h"
@@ -74,7 +75,7 @@ class WatchlistPaneTest : public ::testing::Test {
     WatchlistPane& pane() { return window->watchlistPane(); }
     // Shows watchlist n with its entry `row` selected.
     void showWatchlist(int number, int row = -1) {
-        pane().selector()->setCurrentRow(8 + number);
+        pane().selector()->setCurrentRow(watchlistPosition(number));
         const QSignalBlocker blocker(pane().entries());
         pane().entries()->setCurrentRow(row);
         workspace.watchlists().selectEntry(row);
@@ -100,12 +101,12 @@ TEST_F(WatchlistPaneTest, MenusListTheItemsOfTheTables) {
         std::vector<std::pair<const char*, int>> titleMenus;  // sub-menu and id base
     };
     const Case cases[] = {
-        {"selector", 9, false,
+        {"selector", watchlistPosition(1), false,
          {"リスト非表示(&E)", "銘柄情報の削除(&D)", "銘柄情報に追加(&A)", "注目銘柄の追加(&A)",
           "注目銘柄の削除(&P)", "注目銘柄の名前変更(&T)", "項目位置［↑］(&U)",
           "項目位置［↓］(&W)", "売買戦略の設定 ▸"},
          {}},
-        {"watchlist", 9, true,
+        {"watchlist", watchlistPosition(1), true,
          QStringList{"リスト非表示(&E)", "項目追加(&A)", "項目削除(&D)", "項目複写 ▸",
                      "項目移動 ▸", "項目位置［↑］(&U)", "項目位置［↓］(&W)", "全部削除(&C)",
                      "全部複写 ▸", "全部移動 ▸", "日計指標出力(&L)", "現戦略を設定(&T)",
@@ -133,7 +134,7 @@ TEST_F(WatchlistPaneTest, MenusListTheItemsOfTheTables) {
 
     // The range types, the current one checked.
     workspace.options().rangeType = 3;
-    pane().selector()->setCurrentRow(9);
+    pane().selector()->setCurrentRow(watchlistPosition(1));
     auto menu = pane().entryMenu();
     QMenu* ranges = item(*menu, "レンジ種別指定")->menu();
     EXPECT_EQ(itemTexts(*ranges),
@@ -244,11 +245,11 @@ TEST_F(WatchlistPaneTest, EngineItemsWaitForTheirHandlers) {
 }
 
 TEST_F(WatchlistPaneTest, MarksColourTheEntriesUntilTheListRefills) {
-    pane().selector()->setCurrentRow(9);
+    pane().selector()->setCurrentRow(watchlistPosition(1));
     test::writeFile(temp / "Focus1.lst",
                     "1 a\n2 b\n3 c\n4 d\n5 e\n6 f\n");  // refilled on the next selection
     pane().selector()->setCurrentRow(0);
-    pane().selector()->setCurrentRow(9);
+    pane().selector()->setCurrentRow(watchlistPosition(1));
     EXPECT_EQ(pane().entryList()->caption(), QStringLiteral("Focus1.lst"));
     // 0x00BBGGRR colours: 1 red, 2 blue, 3 purple, 4 teal, others plain.
     pane().setMarks({1, 2, 3, 4, 0, 5});
@@ -272,7 +273,7 @@ TEST_F(WatchlistPaneTest, MarksColourTheEntriesUntilTheListRefills) {
 
     pane().selector()->setCurrentRow(0);
     EXPECT_EQ(pane().entryList()->caption(), QString());
-    pane().selector()->setCurrentRow(9);
+    pane().selector()->setCurrentRow(watchlistPosition(1));
     for (int row = 0; row < 6; ++row)
         EXPECT_FALSE(pane().entries()->item(row)->data(Qt::ForegroundRole).isValid()) << row;
 }

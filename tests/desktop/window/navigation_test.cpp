@@ -139,7 +139,7 @@ TEST(KeyRouting, TableKeys) {
 TEST(CodeEntry, FourDigitsMakeACodeAndOtherKeysAreIgnored) {
     CodeEntry entry;
     EXPECT_FALSE(entry.type('7'));
-    EXPECT_FALSE(entry.type('x'));
+    EXPECT_FALSE(entry.type('-'));
     EXPECT_FALSE(entry.type('2'));
     EXPECT_FALSE(entry.type('0'));
     EXPECT_EQ(entry.type('3'), 7203);
@@ -152,13 +152,23 @@ TEST(CodeEntry, FourDigitsMakeACodeAndOtherKeysAreIgnored) {
     EXPECT_EQ(entry.type('0'), 1010);
 }
 
+TEST(CodeEntry, LettersAfterADigitMakeAnAlphanumericCode) {
+    for (const char* typed : {"130A", "130a", "A130A"}) {  // a letter first is ignored
+        CodeEntry entry;
+        std::optional<StockCode> last;
+        for (const char* p = typed; *p; ++p) last = entry.type(*p);
+        EXPECT_EQ(last, parseCode("130A")) << typed;
+    }
+}
+
 TEST(StartupOptions, CodeIsReadWholeBesideTheFolder) {
     auto options = parseStartupOptions({"10101", "--folder", "/tmp/x"});
     EXPECT_EQ(options.code, 10101);
     EXPECT_EQ(options.folder, "/tmp/x");
     EXPECT_TRUE(options.error.empty());
     EXPECT_EQ(parseStartupOptions({"--folder=/d", "7203"}).code, 7203);
-    EXPECT_FALSE(parseStartupOptions({"12ab"}).code);
+    EXPECT_FALSE(parseStartupOptions({"12-b"}).code);
+    EXPECT_EQ(parseStartupOptions({"130a"}).code, parseCode("130A"));
     EXPECT_FALSE(parseStartupOptions({"0"}).code);
     EXPECT_FALSE(parseStartupOptions({}).code);
     EXPECT_EQ(parseStartupOptions({"--screenshot", "a.png"}).screenshot, "a.png");

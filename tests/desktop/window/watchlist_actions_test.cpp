@@ -16,6 +16,7 @@
 #include "simulation/strategy_file.h"
 #include "support/temp_folder.h"
 #include "support/test_platform.h"
+#include "watchlists/entry_lists.h"
 #include "window/command_ids.h"
 #include "window/main_window.h"
 #include "window/toolbar.h"
@@ -69,7 +70,7 @@ class WatchlistActions : public ::testing::Test {
     }
 
     void showWatchlist(MainWindow& on, int number) {
-        on.watchlistPane().selector()->setCurrentRow(8 + number);
+        on.watchlistPane().selector()->setCurrentRow(watchlistPosition(number));
     }
 
     void waitForRun(MainWindow& on) {

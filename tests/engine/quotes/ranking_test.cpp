@@ -40,9 +40,11 @@ TEST(Ranking, PageRows) {
     EXPECT_EQ(found.front(), "1300");
     EXPECT_EQ(found.back(), "1319");
     EXPECT_TRUE(parseRankingPage(test::sjis(rankingPage(codes, false))).empty());
-    // A row without four digits before "</a>" is passed over; one with
-    // nothing before it ends the list.
-    for (const char* odd : {"AB1", "12.4", "130A", "7"})
+    // A row without a four-character code before "</a>" is passed over; one
+    // with nothing before it ends the list. Alphanumeric codes count.
+    EXPECT_EQ(parseRankingPage(test::sjis(rankingPage({"7203", "130a"}))),
+              (std::vector<std::string>{"7203", "130A"}));
+    for (const char* odd : {"AB1", "12.4", "ABCD", "7"})
         EXPECT_EQ(parseRankingPage(test::sjis(rankingPage({"7203", odd, "6758"}))),
                   (std::vector<std::string>{"7203", "6758"}))
             << odd;

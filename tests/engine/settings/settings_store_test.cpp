@@ -141,7 +141,9 @@ TEST_F(SettingsFiles, CommandLineCodeIsAppliedBeforeItsSettingsAreRead) {
 TEST(StartCode, FirstFourCharactersAsADecimalNumber) {
     EXPECT_EQ(parseStartCode("7203"), 7203);
     EXPECT_EQ(parseStartCode("72031"), 7203);
-    EXPECT_EQ(parseStartCode("12ab"), 12);
+    EXPECT_EQ(parseStartCode("12-b"), 12);
+    EXPECT_EQ(parseStartCode("130A5"), 130);
+    EXPECT_EQ(parseStartCode("130a"), parseCode("130A"));
     EXPECT_EQ(parseStartCode("0000"), std::nullopt);
     EXPECT_EQ(parseStartCode("abc"), std::nullopt);
     EXPECT_EQ(parseStartCode(""), std::nullopt);

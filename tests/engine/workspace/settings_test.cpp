@@ -4,6 +4,7 @@
 
 #include "support/temp_folder.h"
 #include "support/test_platform.h"
+#include "watchlists/entry_lists.h"
 
 namespace tav {
 namespace {
@@ -46,6 +47,33 @@ TEST(SettingsSheetOk, AppliesSavesAndStartsAgainFromScreenOne) {
     EXPECT_EQ(next.options().historyLength, 5);
     EXPECT_EQ(next.displaySwitches.waveLineDays, 200);
     EXPECT_EQ(next.analysisParameters, workspace.analysisParameters);
+}
+
+// The pane's choice is one byte of "Option.cfg" whose old values keep their
+// meaning (9 is watchlist 1); a segment is the one value no watchlist can have.
+TEST(ListPositionInOptions, SegmentsTakeAValueOfTheirOwn) {
+    const struct {
+        int position;
+        uint8_t selector, segment;
+    } cases[] = {{8, 8, 0}, {9, 255, 0}, {11, 255, 2}, {watchlistPosition(1), 9, 0}};
+    for (const auto& c : cases) {
+        test::TempFolder temp;
+        test::TestPlatform tools;
+        test::writeFile(temp / "Stock.lst", "1010,Index,-,1,-\n");
+        test::writeFile(temp / "Focus.inf", "list\n");
+        Workspace workspace{ProgramFolder(temp.str()), tools.platform()};
+        workspace.loadSettings(std::nullopt);
+        workspace.watchlists().select(c.position);
+        ASSERT_TRUE(workspace.saveSettings());
+        const std::string image = test::readFile(temp / "Option.cfg");
+        EXPECT_EQ(static_cast<uint8_t>(image.at(9)), c.selector) << c.position;
+        EXPECT_EQ(static_cast<uint8_t>(image.at(11)), c.segment) << c.position;
+        Workspace next{ProgramFolder(temp.str()), tools.platform()};
+        next.loadSettings(std::nullopt);
+        EXPECT_EQ(next.watchlists().position(), c.position);
+    }
+    EXPECT_EQ(positionFromStored({9, 2}), watchlistPosition(1));  // the byte counts only with 255
+    EXPECT_EQ(positionFromStored({255, 3}), 0);
 }
 
 }  // namespace
