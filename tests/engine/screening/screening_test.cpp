@@ -47,7 +47,8 @@ protected:
             "1308,Thin,JASDAQ,1000,貸借\n"
             "1309,Odd,東証1部,0,貸借\n"
             "1310,Hundred,名証2部,100,-\n"
-            "1311,Empty,東証1部,1000,貸借\n");
+            "1311,Empty,東証1部,1000,貸借\n"
+            "130A,Newco,プライム,100,貸借\n");
         series(1001, {{900, 0}, {910, 0}});
         series(1301, {{1000, 5000}, {1050, 200000}});
         series(1302, {{1000, 5000}, {1049, 200000}});
@@ -58,6 +59,7 @@ protected:
         series(1308, {{1000, 1000}, {1200, 99999}});
         series(1309, {{1000, 1000}, {1100, 1000}});
         series(1310, {{3000, 1000}, {3000, 10000}});
+        series(*parseCode("130A"), {{1000, 1000}, {1100, 1000}});
         test::writeFile(temp / "Data/1311.txt", "");
         test::writeFile(temp / "Focus.inf", "In\nOut\n");
         test::writeFile(temp / "Focus1.lst", "1301 Rise5\n1303 Fall5\n1307 Missing\n");
@@ -66,7 +68,7 @@ protected:
         test::writeFile(temp / "Stock.lst", text::sjisFromUtf8(utf8));
     }
     void series(StockCode code, const std::vector<std::pair<int, int64_t>>& bars) {
-        test::writeFile(temp / "Data" / (std::to_string(code) + ".txt"), barsText(bars));
+        test::writeFile(temp / "Data" / (codeText(code) + ".txt"), barsText(bars));
     }
     std::optional<ScreeningJob> prepare(const ScreeningSettings& settings, int threads = 1) {
         return prepareScreening(workspace, settings, threads);
@@ -118,7 +120,9 @@ TEST_F(HandMadeMarket, FiltersSelectTheSecuritiesWorkedOutByHand) {
         // The listing alone decides: a security without bars is still selected.
         {"market only", settingsWith(1, 0, 0), {"1301", "1302", "1304", "1307", "1311"}, {5, 0, 0}},
         {"unit 1000", settingsWith(0, 1, 0), {"1301", "1302", "1307", "1308", "1311"}, {5, 0, 0}},
-        {"unit 100-500", settingsWith(0, 2, 0), {"1303", "1304", "1310"}, {3, 0, 0}},
+        {"unit 100-500", settingsWith(0, 2, 0), {"1303", "1304", "1310", "130A"}, {4, 0, 0}},
+        // The current segments follow the historical markets.
+        {"segment プライム", settingsWith(12, 0, 0), {"130A"}, {1, 0, 0}},
         {"unit up to 50", settingsWith(0, 3, 0), {"1305"}, {1, 0, 0}},
         {"margin 信用", settingsWith(0, 0, 2), {"1302", "1305"}, {2, 0, 0}},
         {"market and margin", settingsWith(1, 0, 1), {"1301", "1307", "1311"}, {3, 0, 0}},
@@ -129,7 +133,7 @@ TEST_F(HandMadeMarket, FiltersSelectTheSecuritiesWorkedOutByHand) {
         {"trading value", trading, {"1302", "1301"}, {2, 2, 0}},
         // 1000 -> 1050 is +5 %, 1000 -> 1049 rounds down to +4 %; a previous
         // close of 0 never; 200 -> 210 and 1000 -> 1200 rise enough.
-        {"rise 5%", rise, {"1301", "1305", "1308"}, {3, 2, 0}},
+        {"rise 5%", rise, {"1301", "1305", "1308", "130A"}, {4, 2, 0}},
         {"fall 5%", fall, {"1303"}, {1, 2, 0}},
     };
     for (const Case& c : cases) {
@@ -210,7 +214,7 @@ TEST_F(HandMadeMarket, TheOutputIsWrittenWholeAndNotWhenCancelled) {
     control.progress = [&](int done, int total) { progress.emplace_back(done, total); };
     const auto outcome = runScreening(*job, control);
     ASSERT_TRUE(outcome);
-    EXPECT_EQ(progress.back(), std::make_pair(12, 12));
+    EXPECT_EQ(progress.back(), std::make_pair(13, 13));
     EXPECT_TRUE(finishScreening(workspace, *job, outcome));
     EXPECT_EQ(test::readFile(temp / "Focus2.lst"), "1305 Small\n");
     EXPECT_EQ(workspace.watchlists().displayedWatchlist(), 2);
