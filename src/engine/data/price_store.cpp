@@ -16,27 +16,91 @@ namespace {
 constexpr std::size_t kMaxLineLength = 511;
 constexpr std::size_t kMaxDateLength = sizeof(DailyBar::date) - 1;
 
-bool parseBarLine(std::string_view line, DailyBar& bar) {
+// Any line: the NUL cut, the length limit, the double-byte aware field split
+// and the C-style conversions with saturation. The bar is added only when the
+// line holds one.
+void parseLineInto(std::string_view line, std::vector<DailyBar>& bars) {
     // A NUL ends the text of a line as in any C string.
     line = line.substr(0, line.find('\0'));
-    if (line.size() > kMaxLineLength) return false;
+    if (line.size() > kMaxLineLength) return;
     std::array<std::string_view, 6> fields;
     splitFields(line, ',', fields, /*stopAtEmpty=*/true);
     int32_t open = parseLeadingInt32(fields[1]);
     int32_t high = parseLeadingInt32(fields[2]);
     int32_t low = parseLeadingInt32(fields[3]);
     int32_t close = parseLeadingInt32(fields[4]);
-    if (open == 0 && high == 0 && low == 0 && close == 0) return false;
-    if (fields[0].size() > kMaxDateLength) return false;
-    bar = DailyBar{};
+    if (open == 0 && high == 0 && low == 0 && close == 0) return;
+    if (fields[0].size() > kMaxDateLength) return;
+    DailyBar& bar = bars.emplace_back();  // zeroed in place
     std::memcpy(bar.date, fields[0].data(), fields[0].size());
     bar.open = open;
     bar.high = high;
     bar.low = low;
     bar.close = close;
     bar.volume = parseLeadingInt64(fields[5]);
-    return true;
 }
+
+// The form nearly every line has: "digits,digits,digits,digits,digits,digits"
+// then "\n", "\r\n" or the end of the text. Digit counts are held where no
+// value can overflow (9 for a price, 18 for the volume) and the date to the
+// field's 11 characters; such a line is short, holds no blank, sign, NUL,
+// double-byte character or empty field, so the general reading gives the very
+// same bar. Anything else is left to it.
+constexpr std::ptrdiff_t kMaxPlainPriceDigits = 9;
+constexpr std::ptrdiff_t kMaxPlainVolumeDigits = 18;
+
+inline bool isDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+
+struct PlainLine {
+    const char* date;
+    std::size_t dateLength;
+    int32_t prices[4];
+    int64_t volume;
+};
+
+// Reads one plain-form line at p; the position after its line end, or null
+// when the line is not of that form.
+inline const char* parsePlainLine(const char* p, const char* end, PlainLine& out) {
+    const char* start = p;
+    while (p != end && isDigit(*p)) ++p;
+    out.date = start;
+    out.dateLength = static_cast<std::size_t>(p - start);
+    if (out.dateLength == 0 || out.dateLength > kMaxDateLength || p == end || *p != ',') return nullptr;
+    ++p;
+    for (int32_t& price : out.prices) {
+        start = p;
+        uint32_t value = 0;
+        while (p != end && isDigit(*p)) value = value * 10 + static_cast<uint32_t>(*p++ - '0');
+        if (p == start || p - start > kMaxPlainPriceDigits || p == end || *p != ',') return nullptr;
+        price = static_cast<int32_t>(value);
+        ++p;
+    }
+    start = p;
+    uint64_t volume = 0;
+    while (p != end && isDigit(*p)) volume = volume * 10 + static_cast<uint64_t>(*p++ - '0');
+    if (p == start || p - start > kMaxPlainVolumeDigits) return nullptr;
+    out.volume = static_cast<int64_t>(volume);
+    if (p == end) return p;
+    if (*p == '\n') return p + 1;
+    if (*p == '\r' && p + 1 != end && p[1] == '\n') return p + 2;
+    return nullptr;
+}
+
+// Lines in the text (a last line without "\n" counts), for the reservation.
+std::size_t countLines(std::string_view bytes) {
+    std::size_t lines = 0;
+    const char* p = bytes.data();
+    const char* end = p + bytes.size();
+    while (const void* found = std::memchr(p, '\n', static_cast<std::size_t>(end - p))) {
+        ++lines;
+        p = static_cast<const char*>(found) + 1;
+    }
+    return lines + (p != end ? 1 : 0);
+}
+
+// A text of blank or tiny lines must not reserve far more than it can hold:
+// no bar line is this short, so such lines at most regrow the vector.
+constexpr std::size_t kShortBarLine = 16;
 
 void appendNumber(std::string& out, int64_t value) {
     char digits[24];
@@ -57,13 +121,31 @@ std::string dataFilePath(const ProgramFolder& folder, StockCode code, PeriodMode
 
 std::vector<DailyBar> parseSeries(std::string_view bytes) {
     std::vector<DailyBar> bars;
-    // Data lines are about 40 bytes; reserving avoids most regrowth.
-    bars.reserve(bytes.size() / 32 + 1);
-    DailyBar bar;
-    fileio::forEachLine(bytes, [&](std::string_view line) {
-        if (parseBarLine(line, bar)) bars.push_back(bar);
-    });
-    bars.shrink_to_fit();
+    if (bytes.empty()) return bars;
+    bars.reserve(std::min(countLines(bytes), bytes.size() / kShortBarLine + 1));
+    const char* p = bytes.data();
+    const char* const end = p + bytes.size();
+    PlainLine plain;
+    while (p != end) {
+        if (const char* next = parsePlainLine(p, end, plain)) {
+            p = next;
+            if ((plain.prices[0] | plain.prices[1] | plain.prices[2] | plain.prices[3]) == 0) continue;
+            DailyBar& bar = bars.emplace_back();  // zeroed in place
+            std::memcpy(bar.date, plain.date, plain.dateLength);
+            bar.open = plain.prices[0];
+            bar.high = plain.prices[1];
+            bar.low = plain.prices[2];
+            bar.close = plain.prices[3];
+            bar.volume = plain.volume;
+            continue;
+        }
+        const void* newline = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+        const char* lineEnd = newline ? static_cast<const char*>(newline) : end;
+        parseLineInto(std::string_view(p, static_cast<std::size_t>(lineEnd - p)), bars);
+        p = newline ? lineEnd + 1 : end;
+    }
+    // Only a text of mostly skipped lines leaves much unused room.
+    if (bars.capacity() > 2 * bars.size() + 64) bars.shrink_to_fit();
     return bars;
 }
 
