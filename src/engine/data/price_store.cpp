@@ -16,10 +16,33 @@ namespace {
 constexpr std::size_t kMaxLineLength = 511;
 constexpr std::size_t kMaxDateLength = sizeof(DailyBar::date) - 1;
 
+// The bars of a text, written into records zeroed a block at a time just
+// before lines fill them (so the block is still in cache), within the room
+// reserved for the expected count; a record is taken only for a line that
+// holds a bar, so every field a line does not set stays zero.
+class BarSink {
+public:
+    BarSink(std::vector<DailyBar>& bars, std::size_t expected) : bars_(bars) { bars_.reserve(expected); }
+    DailyBar& add() {
+        if (used_ == bars_.size()) {
+            const std::size_t room = bars_.capacity() - bars_.size();
+            bars_.resize(bars_.size() + (room > 0 ? std::min(room, kBlock) : kBlock));
+        }
+        return bars_[used_++];
+    }
+    // Drops the records no line took.
+    void finish() { bars_.resize(used_); }
+
+private:
+    static constexpr std::size_t kBlock = 128;
+    std::vector<DailyBar>& bars_;
+    std::size_t used_ = 0;
+};
+
 // Any line: the NUL cut, the length limit, the double-byte aware field split
 // and the C-style conversions with saturation. The bar is added only when the
 // line holds one.
-void parseLineInto(std::string_view line, std::vector<DailyBar>& bars) {
+void parseLineInto(std::string_view line, BarSink& bars) {
     // A NUL ends the text of a line as in any C string.
     line = line.substr(0, line.find('\0'));
     if (line.size() > kMaxLineLength) return;
@@ -31,7 +54,7 @@ void parseLineInto(std::string_view line, std::vector<DailyBar>& bars) {
     int32_t close = parseLeadingInt32(fields[4]);
     if (open == 0 && high == 0 && low == 0 && close == 0) return;
     if (fields[0].size() > kMaxDateLength) return;
-    DailyBar& bar = bars.emplace_back();  // zeroed in place
+    DailyBar& bar = bars.add();
     std::memcpy(bar.date, fields[0].data(), fields[0].size());
     bar.open = open;
     bar.high = high;
@@ -51,6 +74,16 @@ constexpr std::ptrdiff_t kMaxPlainVolumeDigits = 18;
 
 inline bool isDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
 
+// Whether the eight bytes at p are all digits, tested together: a byte below
+// '0' sets its top bit in the difference, one above '9' in the sum; the lowest
+// such byte is exact whatever the bytes above it carry or borrow.
+inline bool eightDigits(const char* p) {
+    uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    constexpr uint64_t kTop = 0x8080808080808080;
+    return (((word - 0x3030303030303030) | (word + 0x4646464646464646)) & kTop) == 0;
+}
+
 struct PlainLine {
     const char* date;
     std::size_t dateLength;
@@ -62,6 +95,7 @@ struct PlainLine {
 // when the line is not of that form.
 inline const char* parsePlainLine(const char* p, const char* end, PlainLine& out) {
     const char* start = p;
+    if (end - p > 8 && eightDigits(p)) p += 8;  // the usual YYYYMMDD
     while (p != end && isDigit(*p)) ++p;
     out.date = start;
     out.dateLength = static_cast<std::size_t>(p - start);
@@ -87,15 +121,25 @@ inline const char* parsePlainLine(const char* p, const char* end, PlainLine& out
 }
 
 // Lines in the text (a last line without "\n" counts), for the reservation.
+// Sixteen bytes compared at a time: a byte-wise count would cost a good part
+// of the whole read.
 std::size_t countLines(std::string_view bytes) {
-    std::size_t lines = 0;
+    using Bytes16 = unsigned char __attribute__((vector_size(16)));
     const char* p = bytes.data();
-    const char* end = p + bytes.size();
-    while (const void* found = std::memchr(p, '\n', static_cast<std::size_t>(end - p))) {
-        ++lines;
-        p = static_cast<const char*>(found) + 1;
+    const char* const end = p + bytes.size();
+    std::size_t lines = 0;
+    while (end - p >= 16) {
+        // Each lane counts up to 255 line ends, then the lanes are summed.
+        Bytes16 counts{};
+        for (int block = 0; block < 255 && end - p >= 16; ++block, p += 16) {
+            Bytes16 chunk;
+            std::memcpy(&chunk, p, sizeof chunk);
+            counts -= (chunk == '\n');  // a match is all ones, so -1
+        }
+        for (int lane = 0; lane < 16; ++lane) lines += counts[lane];
     }
-    return lines + (p != end ? 1 : 0);
+    lines += static_cast<std::size_t>(std::count(p, end, '\n'));
+    return lines + (bytes.back() != '\n' ? 1 : 0);
 }
 
 // A text of blank or tiny lines must not reserve far more than it can hold:
@@ -122,7 +166,7 @@ std::string dataFilePath(const ProgramFolder& folder, StockCode code, PeriodMode
 std::vector<DailyBar> parseSeries(std::string_view bytes) {
     std::vector<DailyBar> bars;
     if (bytes.empty()) return bars;
-    bars.reserve(std::min(countLines(bytes), bytes.size() / kShortBarLine + 1));
+    BarSink sink(bars, std::min(countLines(bytes), bytes.size() / kShortBarLine + 1));
     const char* p = bytes.data();
     const char* const end = p + bytes.size();
     PlainLine plain;
@@ -130,7 +174,7 @@ std::vector<DailyBar> parseSeries(std::string_view bytes) {
         if (const char* next = parsePlainLine(p, end, plain)) {
             p = next;
             if ((plain.prices[0] | plain.prices[1] | plain.prices[2] | plain.prices[3]) == 0) continue;
-            DailyBar& bar = bars.emplace_back();  // zeroed in place
+            DailyBar& bar = sink.add();
             std::memcpy(bar.date, plain.date, plain.dateLength);
             bar.open = plain.prices[0];
             bar.high = plain.prices[1];
@@ -141,9 +185,10 @@ std::vector<DailyBar> parseSeries(std::string_view bytes) {
         }
         const void* newline = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
         const char* lineEnd = newline ? static_cast<const char*>(newline) : end;
-        parseLineInto(std::string_view(p, static_cast<std::size_t>(lineEnd - p)), bars);
+        parseLineInto(std::string_view(p, static_cast<std::size_t>(lineEnd - p)), sink);
         p = newline ? lineEnd + 1 : end;
     }
+    sink.finish();
     // Only a text of mostly skipped lines leaves much unused room.
     if (bars.capacity() > 2 * bars.size() + 64) bars.shrink_to_fit();
     return bars;

@@ -70,8 +70,10 @@ TEST(SeriesReader, HostileLinesReadAsThePlainReaderReadsThem) {
 
 // Lines drawn from the pieces that steer the reader one way or the other.
 std::string randomText(std::mt19937& random) {
-    static const char* const kPieces[] = {",", ",", ",", "\n", "\r", "\r\n", "-", "+", " ", "\t",
-                                          "\x82", "\x82\xa0", "\xe0", "\xfc", "\x80", "a", "\0"};
+    static const char* const kPieces[] = {",",    ",",    ",",    "\n",       "\r",   "\r\n", "-",
+                                          "+",    " ",    "\t",   "/",         ":",    "\x7f", "\xb9",
+                                          "\xba", "\x82", "\xe0", "\x82\xa0", "\xfc", "\x80", "a",
+                                          "\0"};
     auto digits = [&](int most) {
         std::string run(random() % static_cast<unsigned>(most + 1), '0');
         for (char& c : run) c = static_cast<char>('0' + random() % 10);
@@ -114,6 +116,28 @@ TEST(SeriesReader, RandomTextsReadAsThePlainReaderReadsThem) {
         bars += parseSeries(text).size();
     }
     EXPECT_GT(bars, 100000u);
+}
+
+TEST(SeriesReader, HoldsExactlyTheRoomOfItsLinesOrLittleMore) {
+    // Clean files fill their reservation exactly: no regrowth, no slack.
+    for (int lines : {1, 15, 16, 17, 4081, 70000}) {
+        std::string text;
+        for (int i = 0; i < lines; ++i) text += "20240101," + std::to_string(i + 1) + ",2,3,4,100\n";
+        for (const std::string& variant : {text, text.substr(0, text.size() - 1)}) {
+            const auto bars = parseSeries(variant);
+            ASSERT_EQ(bars.size(), static_cast<std::size_t>(lines));
+            EXPECT_EQ(bars.capacity(), bars.size()) << lines;
+            EXPECT_EQ(bars.back().open, lines);
+        }
+    }
+    // Blank lines never keep a large unused reservation alive.
+    const auto few = parseSeries(std::string(100000, '\n') + "20240101,1,1,1,1,1\n");
+    EXPECT_EQ(few.size(), 1u);
+    EXPECT_LE(few.capacity(), 64u);
+    // Lines too short to hold a bar may reserve less than they end up needing.
+    std::string tiny;
+    for (int i = 0; i < 5000; ++i) tiny += "1,1\n";
+    EXPECT_EQ(parseSeries(tiny).size(), 5000u);
 }
 
 TEST(SeriesReader, RealFilesReadAsThePlainReaderReadsThem) {
