@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cstring>
 
@@ -134,7 +135,7 @@ std::size_t countLines(std::string_view bytes) {
         for (int block = 0; block < 255 && end - p >= 16; ++block, p += 16) {
             Bytes16 chunk;
             std::memcpy(&chunk, p, sizeof chunk);
-            counts -= (chunk == '\n');  // a match is all ones, so -1
+            counts -= std::bit_cast<Bytes16>(chunk == '\n');  // a match is all ones: -1
         }
         for (int lane = 0; lane < 16; ++lane) lines += counts[lane];
     }
@@ -142,8 +143,9 @@ std::size_t countLines(std::string_view bytes) {
     return lines + (bytes.back() != '\n' ? 1 : 0);
 }
 
-// A text of blank or tiny lines must not reserve far more than it can hold:
-// no bar line is this short, so such lines at most regrow the vector.
+// A text of blank or tiny lines must not reserve far more room than its size
+// warrants: at most one record per this many bytes (a dated line is longer),
+// so only a text of tinier lines regrows the vector.
 constexpr std::size_t kShortBarLine = 16;
 
 void appendNumber(std::string& out, int64_t value) {
