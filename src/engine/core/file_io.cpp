@@ -38,20 +38,24 @@ std::optional<std::string> readFile(const std::string& path) {
         ::close(fd);
         return std::nullopt;
     }
-    std::string bytes;
-    if (info.st_size > 0) bytes.reserve(static_cast<std::size_t>(info.st_size));
-    char chunk[65536];
+    // Read straight into the result, sized from the file: a file that keeps
+    // its size takes one read and the read that finds its end (the spare byte
+    // spares a regrowth before it); one that grows or reports no size regrows.
+    std::string bytes(info.st_size > 0 ? static_cast<std::size_t>(info.st_size) + 1 : 4096, '\0');
+    std::size_t used = 0;
     for (;;) {
-        ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (used == bytes.size()) bytes.resize(bytes.size() * 2);
+        ssize_t got = ::read(fd, bytes.data() + used, bytes.size() - used);
         if (got < 0) {
             if (errno == EINTR) continue;
             ::close(fd);
             return std::nullopt;
         }
         if (got == 0) break;
-        bytes.append(chunk, static_cast<std::size_t>(got));
+        used += static_cast<std::size_t>(got);
     }
     ::close(fd);
+    bytes.resize(used);
     return bytes;
 }
 
