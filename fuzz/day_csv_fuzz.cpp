@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/local_date.h"
+#include "core/stock_code.h"
 #include "data/price_store.h"
 #include "updates/day_csv.h"
 #include "updates/intraday_bar.h"
@@ -16,7 +17,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     for (const DayLine& line : parseDayCsv(input).lines) {
         LocalDate date;
-        if (line.code < 1 || line.code > 99999 || !parseDate8(line.date, date)) std::abort();
+        // A decimal code of at most five digits, or an alphanumeric one that reads back.
+        const bool plainCode = line.code >= 1 && line.code <= 99999;
+        if (!plainCode && parseCode(codeText(line.code)) != line.code) std::abort();
+        if (!parseDate8(line.date, date)) std::abort();
         std::string_view text = line.text;
         if (!text.starts_with(line.date + ",") || !text.ends_with("\n")) std::abort();
         if (text.find('\n') != text.size() - 1 || text.find('/') != std::string_view::npos)
