@@ -10,38 +10,14 @@
 #include <filesystem>
 #include <memory>
 
+#include "bench_market.h"
 #include "core/ordered_parallel.h"
-#include "support/generated_market.h"
-#include "support/test_platform.h"
 #include "workspace/screening.h"
 
 namespace {
 
-int fromEnvironment(const char* name, int fallback) {
-    const char* value = std::getenv(name);
-    return value ? std::atoi(value) : fallback;
-}
-
-struct Market {
-    std::filesystem::path root;
-    tav::test::TestPlatform platform;
-    std::unique_ptr<tav::Workspace> workspace;
-    int bars = 0;
-
-    Market() {
-        root = std::filesystem::temp_directory_path() / ("tav-market-bench-" + std::to_string(::getpid()));
-        bars = fromEnvironment("TAV_BENCH_BARS", 2500);
-        tav::test::GeneratedMarket{fromEnvironment("TAV_BENCH_SECURITIES", 1000), bars, 42}.writeTo(
-            root.string());
-        workspace = std::make_unique<tav::Workspace>(tav::ProgramFolder(root.string()),
-                                                     platform.platform());
-        workspace->loadSettings(std::nullopt);
-    }
-    ~Market() {
-        workspace.reset();
-        std::error_code ignored;
-        std::filesystem::remove_all(root, ignored);
-    }
+struct Market : tav::bench::BenchMarket {
+    Market() : BenchMarket("tav-market-bench", 1000, 2500) {}
 
     std::unique_ptr<tav::ScreeningJob> job(int threads) {
         tav::ScreeningSettings settings;

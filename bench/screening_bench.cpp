@@ -9,37 +9,14 @@
 #include <filesystem>
 #include <memory>
 
-#include "support/generated_market.h"
-#include "support/test_platform.h"
+#include "bench_market.h"
 #include "workspace/screening.h"
 
 namespace {
 
-int fromEnvironment(const char* name, int fallback) {
-    const char* value = std::getenv(name);
-    return value ? std::atoi(value) : fallback;
-}
-
 // The market and a workspace on it, made on first use and removed at exit.
-struct Market {
-    std::filesystem::path root;
-    tav::test::TestPlatform platform;
-    std::unique_ptr<tav::Workspace> workspace;
-
-    Market() {
-        root = std::filesystem::temp_directory_path() / ("tav-screening-bench-" + std::to_string(::getpid()));
-        tav::test::GeneratedMarket{fromEnvironment("TAV_BENCH_SECURITIES", 4000),
-                                   fromEnvironment("TAV_BENCH_BARS", 5000), 42}
-            .writeTo(root.string());
-        workspace = std::make_unique<tav::Workspace>(tav::ProgramFolder(root.string()),
-                                                     platform.platform());
-        workspace->loadSettings(std::nullopt);
-    }
-    ~Market() {
-        workspace.reset();
-        std::error_code ignored;
-        std::filesystem::remove_all(root, ignored);
-    }
+struct Market : tav::bench::BenchMarket {
+    Market() : BenchMarket("tav-screening-bench", 4000, 5000) {}
 };
 
 Market& market() {

@@ -86,23 +86,36 @@ tav::Strategy threeTactics() {
     return strategy;
 }
 
-void DisplayRun(benchmark::State& state) {
+// A recomputed daily series with the three-tactic strategy and the settings
+// a display run takes (commission by rate, tax on).
+struct DisplaySetup {
     std::vector<tav::DailyBar> bars = dailySeries();
-    const tav::AnalysisSettings settings = tav::AnalysisSettings::from(
+    tav::AnalysisSettings settings = tav::AnalysisSettings::from(
         tav::AnalysisParameters::defaults(), tav::PeriodMode::Daily, tav::DisplaySwitches{});
     tav::AnalysisState analysis;
-    tav::recomputeIndicators(bars, settings, analysis);
-    const tav::Strategy strategy = threeTactics();
+    tav::Strategy strategy = threeTactics();
     tav::SimulationSettings simulation;
-    simulation.commissionKind = tav::kCommissionRate;
-    simulation.taxKind = 1;
-    const tav::ConditionInputs inputs{bars,
-                                      analysis.values.volumeGuide,
-                                      settings.bollingerPeriod,
-                                      settings.envelopePercent,
-                                      settings.maBandPercent,
-                                      {}};
-    const tav::SimulationInputs run{strategy, simulation, 100, inputs};
+
+    DisplaySetup() {
+        tav::recomputeIndicators(bars, settings, analysis);
+        simulation.commissionKind = tav::kCommissionRate;
+        simulation.taxKind = 1;
+    }
+    DisplaySetup(const DisplaySetup&) = delete;
+
+    // What the conditions read; it refers to `bars`.
+    tav::ConditionInputs inputs() const {
+        return {bars, analysis.values.volumeGuide, settings.bollingerPeriod,
+                settings.envelopePercent, settings.maBandPercent, {}};
+    }
+};
+
+void DisplayRun(benchmark::State& state) {
+    DisplaySetup setup;
+    std::vector<tav::DailyBar>& bars = setup.bars;
+    const tav::SimulationSettings& simulation = setup.simulation;
+    const tav::ConditionInputs inputs = setup.inputs();
+    const tav::SimulationInputs run{setup.strategy, simulation, 100, inputs};
     const tav::RunWindow window = tav::runWindow(bars, simulation, tav::ChartView{}, 2024);
     int trades = 0;
     const long before = tav::bench::allocationCount();
@@ -121,24 +134,13 @@ void DisplayRun(benchmark::State& state) {
 // keeps it), then the trade list and the equity curve from them: the two
 // costs the trade list adds to a run.
 void DisplayRunWithJournal(benchmark::State& state) {
-    std::vector<tav::DailyBar> bars = dailySeries();
-    const tav::AnalysisSettings settings = tav::AnalysisSettings::from(
-        tav::AnalysisParameters::defaults(), tav::PeriodMode::Daily, tav::DisplaySwitches{});
-    tav::AnalysisState analysis;
-    tav::recomputeIndicators(bars, settings, analysis);
-    const tav::Strategy strategy = threeTactics();
-    tav::SimulationSettings simulation;
-    simulation.commissionKind = tav::kCommissionRate;
-    simulation.taxKind = 1;
-    const tav::ConditionInputs inputs{bars,
-                                      analysis.values.volumeGuide,
-                                      settings.bollingerPeriod,
-                                      settings.envelopePercent,
-                                      settings.maBandPercent,
-                                      {}};
+    DisplaySetup setup;
+    std::vector<tav::DailyBar>& bars = setup.bars;
+    const tav::SimulationSettings& simulation = setup.simulation;
+    const tav::ConditionInputs inputs = setup.inputs();
     tav::TradeJournal journal;
     journal.fills.reserve(4096);
-    const tav::SimulationInputs run{strategy, simulation, 100, inputs, &journal};
+    const tav::SimulationInputs run{setup.strategy, simulation, 100, inputs, &journal};
     const tav::RunWindow window = tav::runWindow(bars, simulation, tav::ChartView{}, 2024);
     const bool insightOnly = state.range(0) == 1;
     tav::runSimulation(bars, run, window, tav::RunKind::Display);
