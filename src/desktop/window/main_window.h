@@ -182,7 +182,8 @@ class MainWindow : public QWidget {
     void openInvestmentMenu();
     void openWebPage(StockCode code, std::string (*page)(const Endpoints&, StockCode,
                                                          std::string_view));
-    void finishMarks(int watchlist, const std::vector<EntryMark>& marks);
+    // The marks of a finished run into the entry list; none: it was cancelled.
+    void finishMarks(int watchlist, const std::optional<std::vector<EntryMark>>& marks);
     void freezeForStoreRun();
     void thawAfterStoreRun();
     void screening();

@@ -73,8 +73,12 @@ void MainWindow::wirePaneActions() {
     paneActionsChanged();
 }
 
-void MainWindow::finishMarks(int watchlist, const std::vector<EntryMark>& marks) {
-    applyMarks(workspace_, watchlist, marks);
+void MainWindow::finishMarks(int watchlist, const std::optional<std::vector<EntryMark>>& marks) {
+    if (!marks) {
+        showStatus(kCancelled);
+        return;
+    }
+    applyMarks(workspace_, watchlist, *marks);
     watchlist_->showEntries();
 }
 
@@ -89,13 +93,7 @@ void MainWindow::rangeMarks(int watchlist, int rangeType) {
         [job, outcome, rangeType](RunControl& control) {
             *outcome = runRangeMarks(*job, rangeType, control);
         },
-        [this, watchlist, outcome] {
-            if (!*outcome) {
-                showStatus(kCancelled);
-                return;
-            }
-            finishMarks(watchlist, **outcome);
-        },
+        [this, watchlist, outcome] { finishMarks(watchlist, *outcome); },
         RunDisplay::Pane);
 }
 
@@ -119,13 +117,7 @@ void MainWindow::signalMarks(int watchlist) {
         [job, outcome](RunControl& control) {
             *outcome = runStrategyMarks(job->run, job->rules, control);
         },
-        [this, watchlist, outcome] {
-            if (!*outcome) {
-                showStatus(kCancelled);
-                return;
-            }
-            finishMarks(watchlist, **outcome);
-        },
+        [this, watchlist, outcome] { finishMarks(watchlist, *outcome); },
         RunDisplay::Pane);
 }
 
