@@ -29,6 +29,12 @@ inline int64_t midpoint(std::pair<int64_t, int64_t> extremes) {
 //
 // Sum is the width of the volume sums: 64 bits for a series that fits
 // (`volumesFit64`), else 128.
+// The sweeps go through the bars a chunk at a time, small enough to stay in
+// the first-level cache while several loops pass over it: the families whose
+// work is long dependent arithmetic run in loops of their own over the chunk,
+// where the bars overlap, and their state stays in registers.
+constexpr int kChunkBars = 64;
+
 template <class Sum>
 void recomputeWith(std::span<DailyBar> bars, const AnalysisSettings& s, AnalysisState& state) {
     state.lastRsiWindow = {};
@@ -56,20 +62,23 @@ void recomputeWith(std::span<DailyBar> bars, const AnalysisSettings& s, Analysis
     DmiStep dmi(s.dmiPeriod);
     RecentValues ups;
     RecentValues downs;
-    for (int k = 0; k < count; ++k) {
-        recordMoves(bars, k, ups, downs);
-        seriesValues.step(bars, k);
-        turnPoints.step(bars, k);
-        upBars.step(bars, k);
-        volatilityStep(bars, k);
-        rsi.step(bars, k, ups, downs);
-        rsiLong.step(bars, k, ups, downs);
-        rsiMid.step(bars, k, ups, downs);
-        rsiShort.step(bars, k, ups, downs);
-        rocStep(bars, k, s.rocPeriod);
-        vlRsi.step(bars, k);
-        rangeStep(bars, k);
-        dmi.step(bars, k);
+    for (int begin = 0; begin < count; begin += kChunkBars) {
+        const int end = std::min(count, begin + kChunkBars);
+        computeVolatilityRange(bars, begin, end);
+        for (int k = begin; k < end; ++k) {
+            recordMoves(bars, k, ups, downs);
+            seriesValues.step(bars, k);
+            turnPoints.step(bars, k);
+            upBars.step(bars, k);
+            rsi.step(bars, k, ups, downs);
+            rsiLong.step(bars, k, ups, downs);
+            rsiMid.step(bars, k, ups, downs);
+            rsiShort.step(bars, k, ups, downs);
+            rocStep(bars, k, s.rocPeriod);
+            rangeStep(bars, k);
+            dmi.step(bars, k);
+        }
+        vlRsi.run(bars, begin, end);
     }
     state.values = seriesValues.result();
     state.lastRsiWindow = rsi.lastWindow();

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdlib>
 
 #include "analysis/rsi.h"
 #include "analysis/slot_math.h"
@@ -27,9 +29,41 @@ inline void volatilityStep(Bars bars, int k) {
     bars[k].volatility5 = std::sqrt(squares / (kVolatilityBars - 1));
 }
 
-// The vlRsi window length of bar k (k >= 9): n over the volatility relative to
-// its 10-bar mean, kept within n/2 .. 2n.
-int vlRsiWindow(Bars bars, int k, int period);
+// `volatilityStep` for bars begin .. end-1, several bars at a time: each bar
+// takes exactly the operations of `volatilityStep` in the same order.
+void computeVolatilityRange(Bars bars, int begin, int end);
+
+// What the vlRsi window of bar k (k >= 9) follows: the mean volatility of
+// the 10 bars ending at k (summed oldest first) and n / (v / mean + 0.1),
+// which only counts when the mean is not 0.
+struct VlRsiScale {
+    double mean;
+    double length;
+};
+VlRsiScale vlRsiScale(Bars bars, int k, int period);
+
+// `vlRsiScale` of bars begin .. end-1 (each at least 9, at most
+// kVlRsiScalesAtOnce of them), several bars at a time, each bar's operations
+// in the same order.
+constexpr int kVlRsiScalesAtOnce = 64;
+void vlRsiScales(Bars bars, int begin, int end, int period, VlRsiScale* scales);
+
+// The window length: the scale's length kept within n/2 .. 2n; n/2 when the
+// mean is 0.
+inline int vlRsiWindowFrom(const VlRsiScale& scale, int period) {
+    int window;
+    if (scale.mean == 0.0) {
+        window = period / 2;
+    } else {
+        window = std::abs(static_cast<int>(truncToInt64(scale.length)));
+        window = std::max(window, period / 2);
+    }
+    return std::min(window, 2 * period);
+}
+
+inline int vlRsiWindow(Bars bars, int k, int period) {
+    return vlRsiWindowFrom(vlRsiScale(bars, k, period), period);
+}
 
 // Step 6, bar by bar: `vlRsi`, cleared to 0, for k >= n and k >= 10. The
 // cumulative up and down moves of the last bars sit in a ring: any window of
@@ -38,7 +72,26 @@ class VlRsiStep {
   public:
     explicit VlRsiStep(int period) : period_(period) {}
 
+    // The bars begin .. end-1, their window lengths worked out together first.
+    void run(Bars bars, int begin, int end) {
+        const int first = std::max({begin, period_, kVolatilityMeanBars});
+        VlRsiScale scales[kVlRsiScalesAtOnce];
+        for (int k = begin; k < end;) {
+            const int blockEnd = std::min(end, k + kVlRsiScalesAtOnce);
+            const int scalesFrom = std::max(k, first);
+            if (scalesFrom < blockEnd) vlRsiScales(bars, scalesFrom, blockEnd, period_, scales);
+            for (; k < blockEnd; ++k)
+                step(bars, k, k >= first ? vlRsiWindowFrom(scales[k - scalesFrom], period_) : 0);
+        }
+    }
+
     void step(Bars bars, int k) {
+        step(bars, k, k >= period_ && k >= kVolatilityMeanBars ? vlRsiWindow(bars, k, period_) : 0);
+    }
+
+  private:
+    // `window` is the window length of bar k once k >= n and k >= 10.
+    void step(Bars bars, int k, int window) {
         if (k >= 1) {
             total_.up += upMove(bars, k);
             total_.down += downMove(bars, k);
@@ -48,7 +101,7 @@ class VlRsiStep {
         bars[k].vlRsi = 0;
         if (k < period_ || k < kVolatilityMeanBars) return;
         RsiWindow sums = total_;
-        if (const int before = k - vlRsiWindow(bars, k, period_); before >= 0) {
+        if (const int before = k - window; before >= 0) {
             sums.up -= up_[before % kRing];
             sums.down -= down_[before % kRing];
         }
@@ -56,7 +109,6 @@ class VlRsiStep {
             bars[k].vlRsi = toInt16(value);
     }
 
-  private:
     static constexpr int kRing = 512;
     int period_;
     RsiWindow total_;
