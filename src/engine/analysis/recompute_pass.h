@@ -65,16 +65,21 @@ void recomputeWith(std::span<DailyBar> bars, const AnalysisSettings& s, Analysis
     for (int begin = 0; begin < count; begin += kChunkBars) {
         const int end = std::min(count, begin + kChunkBars);
         computeVolatilityRange(bars, begin, end);
+        // The RSIs share the moves of the last 256 bars: one loop.
         for (int k = begin; k < end; ++k) {
             recordMoves(bars, k, ups, downs);
-            seriesValues.step(bars, k);
-            turnPoints.step(bars, k);
-            upBars.step(bars, k);
             rsi.step(bars, k, ups, downs);
             rsiLong.step(bars, k, ups, downs);
             rsiMid.step(bars, k, ups, downs);
             rsiShort.step(bars, k, ups, downs);
             rocStep(bars, k, s.rocPeriod);
+        }
+        for (int k = begin; k < end; ++k) {
+            seriesValues.step(bars, k);
+            turnPoints.step(bars, k);
+            upBars.step(bars, k);
+        }
+        for (int k = begin; k < end; ++k) {
             rangeStep(bars, k);
             dmi.step(bars, k);
         }
@@ -113,46 +118,59 @@ void recomputeWith(std::span<DailyBar> bars, const AnalysisSettings& s, Analysis
     PvrStep<Sum> pvr(s.pvrPeriod);
     const bool waveLineShown = s.waveLineDays != 0;
     RecentValues closes;  // what each bar adds to a price average
-    for (int i = 0; i < count; ++i) {
-        highsAndLows.push(i, bars[i].high, bars[i].low);
-        // The HL band reads the bars before i.
-        storeHlBand(bars, i, s.hlBandPeriod,
-                    [&](int firstBar) { return highsAndLows.extremes(firstBar, i - 1); });
-        if (i >= s.williamsPeriod) {
-            const auto [highest, lowest] = highsAndLows.extremes(i - s.williamsPeriod, i);
-            storeWilliams(bars, i, s.williamsPeriod, highest, lowest);
-        } else {
-            bars[i].williamsR = -1;
+    for (int begin = 0; begin < count; begin += kChunkBars) {
+        const int end = std::min(count, begin + kChunkBars);
+        // The windows of the last 256 bars' highs and lows: one loop.
+        for (int i = begin; i < end; ++i) {
+            highsAndLows.push(i, bars[i].high, bars[i].low);
+            // The HL band reads the bars before i.
+            storeHlBand(bars, i, s.hlBandPeriod,
+                        [&](int firstBar) { return highsAndLows.extremes(firstBar, i - 1); });
+            if (i >= s.williamsPeriod) {
+                const auto [highest, lowest] = highsAndLows.extremes(i - s.williamsPeriod, i);
+                storeWilliams(bars, i, s.williamsPeriod, highest, lowest);
+            } else {
+                bars[i].williamsR = -1;
+            }
+            if (i >= ichimoku.senkouPeriod)
+                storeIchimoku(bars, i, ichimoku,
+                              midpoint(highsAndLows.extremes(i - ichimoku.kijunPeriod, i)),
+                              midpoint(highsAndLows.extremes(i - ichimoku.tenkanPeriod, i)),
+                              midpoint(highsAndLows.extremes(i - ichimoku.senkouPeriod, i)));
+            stochastics.step(bars, i,
+                             [&](int firstBar) { return highsAndLows.extremes(firstBar, i); });
         }
-        closes[i] = closeContribution(bars, i);
-        maLong.step(bars, i, closes);
-        maMid.step(bars, i, closes);
-        maShort.step(bars, i, closes);
-        if (waveLineShown) waveLine.step(bars, i, closes);
-        bollingerMid.step(bars, i, closes);
-        volumeMaShort.step(bars, i);
-        volumeMaLong.step(bars, i);
-        rangeAverage.step(bars, i);
-        adx.step(bars, i);
-        parabolic.step(bars, i);
-        deviationStep(bars, i);
-        if (i >= ichimoku.senkouPeriod)
-            storeIchimoku(bars, i, ichimoku,
-                          midpoint(highsAndLows.extremes(i - ichimoku.kijunPeriod, i)),
-                          midpoint(highsAndLows.extremes(i - ichimoku.tenkanPeriod, i)),
-                          midpoint(highsAndLows.extremes(i - ichimoku.senkouPeriod, i)));
-        macdLong.step(bars, i);
-        macdShort.step(bars, i);
-        macdLineStep(bars, i);
-        macdSignal.step(bars, i);
-        stochastics.step(bars, i, [&](int firstBar) { return highsAndLows.extremes(firstBar, i); });
-        forceIndex.step(bars, i);
-        volumeRatios.step(bars, i);
-        pvr.step(bars, i);
-        turnMarkStep(bars, i);
+        // The price averages share what each bar adds: one loop.
+        for (int i = begin; i < end; ++i) {
+            closes[i] = closeContribution(bars, i);
+            maLong.step(bars, i, closes);
+            maMid.step(bars, i, closes);
+            maShort.step(bars, i, closes);
+            if (waveLineShown) waveLine.step(bars, i, closes);
+            bollingerMid.step(bars, i, closes);
+            deviationStep(bars, i);
+        }
+        for (int i = begin; i < end; ++i) {
+            volumeMaShort.step(bars, i);
+            volumeMaLong.step(bars, i);
+            forceIndex.step(bars, i);
+            volumeRatios.step(bars, i);
+            pvr.step(bars, i);
+        }
+        for (int i = begin; i < end; ++i) {
+            rangeAverage.step(bars, i);
+            adx.step(bars, i);
+            parabolic.step(bars, i);
+        }
+        for (int i = begin; i < end; ++i) {
+            macdLong.step(bars, i);
+            macdShort.step(bars, i);
+            macdLineStep(bars, i);
+            macdSignal.step(bars, i);
+        }
+        computeTurnMarksRange(bars, begin, end);
     }
 }
-
 
 // The pass with 128-bit volume sums, for a series that does not fit 64 bits.
 void recomputeWide(std::span<DailyBar> bars, const AnalysisSettings& s, AnalysisState& state);

@@ -43,8 +43,9 @@ inline int64_t divideSaturated(Wide value, int64_t divisor) {
 }
 
 // Whether every volume sum and product of a pass over these bars stays
-// within 64 bits: a window sum (or the series total) times 1000 and a close
-// difference times a volume, with room to spare. Then the sums can be taken in
+// within 64 bits: a window sum (or the series total) times 1000, a close
+// difference times a volume and a window sum of closes times volumes, with
+// room to spare. Then the sums can be taken in
 // 64 bits and give exactly what the 128-bit ones give; real series always
 // fit, and a series that does not takes the 128-bit path.
 inline bool volumesFit64(std::span<const DailyBar> bars) {
@@ -61,13 +62,20 @@ inline bool volumesFit64(std::span<const DailyBar> bars) {
     constexpr Wide kLimit = Wide{1} << 61;
     const Wide bars64 = static_cast<Wide>(bars.size()) + 1;
     return Wide{largestVolume} * 1000 * bars64 < kLimit &&
-           Wide{largestVolume} * (largestClose + 1) * 4 < kLimit;
+           Wide{largestVolume} * (largestClose + 1) * 256 < kLimit;
 }
 
 // Truncates toward zero; a value outside the 64-bit range (or not a number)
 // gives 0 instead of undefined behaviour.
 inline int64_t truncToInt64(long double value) {
     if (!(std::fabs(value) < 9.2e18L)) return 0;
+    return static_cast<int64_t>(value);
+}
+
+// The same for a double (or a float) without the detour through extended
+// precision: the bound is exact in double, and so is every comparison with it.
+inline int64_t truncToInt64(double value) {
+    if (!(std::fabs(value) < 9.2e18)) return 0;
     return static_cast<int64_t>(value);
 }
 

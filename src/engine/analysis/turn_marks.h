@@ -57,16 +57,11 @@ void markTurnAt(Bars bars, int k) {
                                                    (turnedUp & ~turnedDown) * kMarkTurnedUp);
 }
 
-// Step 16, one bar: the turning marks of the seven oscillators. Each
+// Step 16 for bars begin .. end-1: the turning marks of the seven
+// oscillators, all seven side by side with the tests of `markTurnAt`. Each
 // oscillator's walk reads only its own marks, so walking them bar by bar
 // together gives what seven walks one after another would.
-inline void turnMarkStep(Bars bars, int k) {
-    if (k < 1) return;
-    [&]<int... kOscillators>(std::integer_sequence<int, kOscillators...>) {
-        (markTurnAt<kOscillators>(bars, k), ...);
-    }
-    (std::make_integer_sequence<int, kTurnZones.size()>{});
-}
+void computeTurnMarksRange(Bars bars, int begin, int end);
 
 void computeTurnMarks(Bars bars);
 

@@ -86,13 +86,44 @@ class VolumeRatioStep {
     SlidingVolumeSums<Sum> wako_;
 };
 
-// The smoothed `pvr` of bar j from the weighted close and volume sums of its window.
-int16_t pvrStep(Bars bars, int j, __int128 weightedSum, Wide volumeSum);
+// The smoothed `pvr` of bar j from the weighted close and volume sums of its
+// window. The sums are 128-bit, or 64-bit ones for a series that fits
+// (`volumesFit64`); both give the same value.
+template <class Sum>
+int16_t pvrStep(Bars bars, int j, Sum weightedSum, Sum volumeSum) {
+    int64_t average = 1;
+    if (weightedSum != 0 && volumeSum != 0) {
+        // 128-bit division is slow; take the 64-bit one whenever both fit.
+        if (weightedSum > INT64_MIN && weightedSum <= INT64_MAX && volumeSum > INT64_MIN &&
+            volumeSum <= INT64_MAX)
+            average = static_cast<int64_t>(weightedSum) / static_cast<int64_t>(volumeSum);
+        else
+            average = saturate64(Wide{weightedSum} / Wide{volumeSum});
+    }
+    // An average that truncates to 0 would divide by zero: it counts as 1, as
+    // an empty window does.
+    if (average == 0) average = 1;
+    int64_t distance;
+    int64_t difference;
+    int64_t scaled;
+    if (!__builtin_sub_overflow(int64_t{bars[j].close}, average, &difference) &&
+        !__builtin_mul_overflow(difference, 1000, &scaled) && scaled != INT64_MIN) {
+        distance = scaled / average;
+    } else {
+        const Wide wideScaled = (Wide{bars[j].close} - average) * 1000;
+        distance = static_cast<int64_t>(wideScaled / average);
+    }
+    const int64_t previous = bars[j - 1].pvr;
+    const double smoothed =
+        (static_cast<double>(distance) - static_cast<double>(previous)) * 0.2 + previous;
+    return toInt16(truncToInt64(smoothed));
+}
 
 // Step 15, bar by bar: `pvr`, cleared to 0, for j >= n when close[j] and
-// close[j - n] are positive. The weighted sums slide exactly in 128 bits
-// (close x volume x 255 bars can pass 64 bits). A zero period has no window
-// (and would read the bar before bar 0): `pvr` stays 0.
+// close[j - n] are positive. The weighted sums slide exactly, in 128 bits
+// (close x volume x 255 bars can pass 64 bits) unless the series fits 64
+// (`volumesFit64`). A zero period has no window (and would read the bar
+// before bar 0): `pvr` stays 0.
 template <class Sum = Wide>
 class PvrStep {
   public:
@@ -101,11 +132,10 @@ class PvrStep {
     void step(Bars bars, int j) {
         bars[j].pvr = 0;
         if (period_ <= 0 || j < 1) return;
-        weightedSum_ += static_cast<__int128>(closeOrPrevious(bars, j)) * bars[j].volume;
+        weightedSum_ += Sum{closeOrPrevious(bars, j)} * bars[j].volume;
         volumeSum_ += bars[j].volume;
         if (const int leaving = j - period_; leaving >= 1) {
-            weightedSum_ -=
-                static_cast<__int128>(closeOrPrevious(bars, leaving)) * bars[leaving].volume;
+            weightedSum_ -= Sum{closeOrPrevious(bars, leaving)} * bars[leaving].volume;
             volumeSum_ -= bars[leaving].volume;
         }
         if (j < period_ || bars[j].close <= 0 || bars[j - period_].close <= 0) return;
@@ -114,7 +144,7 @@ class PvrStep {
 
   private:
     int period_;
-    __int128 weightedSum_ = 0;
+    Sum weightedSum_ = 0;
     Sum volumeSum_ = 0;
 };
 

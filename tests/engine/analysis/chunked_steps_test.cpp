@@ -6,8 +6,10 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <utility>
 #include <vector>
 
+#include "analysis/turn_marks.h"
 #include "analysis/volatility_rsi.h"
 #include "random_series.h"
 
@@ -71,6 +73,43 @@ TEST(ChunkedSteps, VlRsiScalesMatchBarByBar) {
                 ASSERT_TRUE(sameBits(plain.length, scales[k - begin].length)) << "bar " << k;
             }
         }
+    }
+}
+
+// Oscillator values on and around every zone limit, marks left from an
+// earlier pass in the bars, chunks cut anywhere: the seven side-by-side walks
+// give the marks of seven walks one after another.
+TEST(ChunkedSteps, TurnMarksMatchOneOscillatorAtATime) {
+    std::vector<int> near;
+    for (const TurnZones& zones : kTurnZones)
+        for (int limit : {zones.low, zones.high})
+            for (int offset : {-2, -1, 0, 1, 2}) near.push_back(limit + offset);
+    std::mt19937_64 random(19);
+    auto value = [&]() -> int16_t {
+        if (std::bernoulli_distribution(0.7)(random))
+            return static_cast<int16_t>(near[random() % near.size()]);
+        return static_cast<int16_t>(std::uniform_int_distribution<int>(-1000, 1000)(random));
+    };
+    for (int series = 0; series < 100; ++series) {
+        const int count = std::uniform_int_distribution<int>(1, 300)(random);
+        std::vector<DailyBar> plain(count);
+        for (DailyBar& bar : plain) {
+            for (const TurnZones& zones : kTurnZones) bar.*zones.slot = value();
+            for (uint8_t& mark : bar.turnMarks) mark = static_cast<uint8_t>(random() % 3);
+        }
+        std::vector<DailyBar> chunked = plain;
+        [&]<std::size_t... kIndex>(std::index_sequence<kIndex...>) {
+            auto walk = [&](auto mark) {
+                for (int k = 1; k < count; ++k) mark(k);
+            };
+            (walk([&](int k) { markTurnAt<kIndex>(plain, k); }), ...);
+        }(std::make_index_sequence<kTurnZones.size()>{});
+        const std::vector<int> cuts = randomCuts(random, count);
+        for (size_t c = 1; c < cuts.size(); ++c)
+            computeTurnMarksRange(chunked, cuts[c - 1], cuts[c]);
+        for (int k = 0; k < count; ++k)
+            ASSERT_EQ(0, std::memcmp(plain[k].turnMarks, chunked[k].turnMarks, 7))
+                << "series " << series << " bar " << k;
     }
 }
 
