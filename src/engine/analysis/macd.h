@@ -1,7 +1,5 @@
 #pragma once
 
-#include <algorithm>
-
 #include "analysis/moving_averages.h"
 #include "analysis/slot_math.h"
 
@@ -19,40 +17,25 @@ class MacdAverageStep {
     MacdAverageStep(int period, float DailyBar::*slot)
         : period_(period), slot_(slot), weight_(2.0f / static_cast<float>(period + 1)) {}
 
-    // Bar by bar from bar 0; the previous average is carried in a register
-    // rather than read back from the bar before.
     void step(Bars bars, int j) {
         if (j < 1) return;
-        if (j == 1) previous_ = bars[0].*slot_;
-        previous_ = next(bars, j, previous_);
-        bars[j].*slot_ = previous_;
-    }
-
-    // Bars begin .. end-1; the previous average is carried in a register
-    // rather than read back from the bar before.
-    void run(Bars bars, int begin, int end) {
-        int j = std::max(begin, 1);
-        if (j >= end) return;
-        float previous = bars[j - 1].*slot_;
-        for (; j < end; ++j) {
-            previous = next(bars, j, previous);
-            bars[j].*slot_ = previous;
+        float value = 0.0f;
+        if (period_ <= 0) {
+            value = 0.0f;
+        } else if (j == period_ - 1) {
+            value = static_cast<float>(movingAverageAt(bars, j, period_));
+        } else if (j >= period_) {
+            value =
+                static_cast<float>((1.0L - weight_) * static_cast<long double>(bars[j - 1].*slot_) +
+                                   weight_ * static_cast<long double>(bars[j].close));
         }
+        bars[j].*slot_ = value;
     }
 
   private:
-    // The average of bar j >= 1 after `previous`, the one of bar j - 1.
-    float next(Bars bars, int j, float previous) const {
-        if (period_ <= 0 || j < period_ - 1) return 0.0f;
-        if (j == period_ - 1) return static_cast<float>(movingAverageAt(bars, j, period_));
-        return static_cast<float>((1.0L - weight_) * static_cast<long double>(previous) +
-                                  weight_ * static_cast<long double>(bars[j].close));
-    }
-
     int period_;
     float DailyBar::*slot_;
     long double weight_;  // exactly the single-precision factor
-    float previous_ = 0.0f;
 };
 
 // Step 12, one bar from bar 1: `macd` = (short - long) x 10 in single
@@ -85,34 +68,10 @@ class MacdSignalStep {
         bars[j].macdSignal = toInt32(sum_ / period_);
     }
 
-    // Bars begin .. end-1, the sum held in a register.
-    void run(Bars bars, int begin, int end) {
-        int j = std::max(begin, 1);
-        if (j >= end) return;
-        if (period_ <= 0) {
-            for (; j < end; ++j)
-                bars[j].macdSignal = 0;
-            return;
-        }
-        int64_t sum = sum_;
-        for (; j < end; ++j) {
-            sum += macdContribution(bars, j);
-            if (const int leaving = j - period_; leaving >= 1) sum -= macdContribution(bars, leaving);
-            bars[j].macdSignal = toInt32(sum / period_);
-        }
-        sum_ = sum;
-    }
-
   private:
     int period_;
     int64_t sum_ = 0;
 };
-
-// `macdLineStep` for bars begin .. end-1.
-inline void computeMacdLineRange(Bars bars, int begin, int end) {
-    for (int j = begin; j < end; ++j)
-        macdLineStep(bars, j);
-}
 
 void computeMacdAverage(Bars bars, int period, float DailyBar::*slot);
 void computeMacdLine(Bars bars);
