@@ -36,7 +36,10 @@ class BlockExtremes {
         const unsigned at = slot(bar);
         highs_[0][at] = high;
         lows_[0][at] = low;
-        for (int level = 1; level < levels_; ++level) {
+        // Unrolled, so that every block size is a constant.
+#pragma GCC unroll 8
+        for (int level = 1; level < kLevels; ++level) {
+            if (level >= levels_) break;
             // Bars before 0 map to ring entries not yet written: neutral values.
             const unsigned half = slot(bar - (1 << (level - 1)));
             highs_[level][at] = std::max(highs_[level - 1][at], highs_[level - 1][half]);
@@ -53,6 +56,31 @@ class BlockExtremes {
         const unsigned start = slot(first + (1 << level) - 1);
         return {std::max(highs_[level][end], highs_[level][start]),
                 std::min(lows_[level][end], lows_[level][start])};
+    }
+
+    // A window of a fixed number of bars (1 .. kLongest), with its level and
+    // the start of its second block worked out once.
+    class Window {
+      public:
+        explicit Window(int length)
+            : length_(std::clamp(length, 1, kLongest)),
+              level_(std::bit_width(static_cast<unsigned>(length_)) - 1),
+              offset_(length_ - (1 << level_)) {}
+
+      private:
+        friend class BlockExtremes;
+        int length_;
+        int level_;
+        int offset_;  // the second block ends this many bars before the last
+    };
+
+    // `extremes(last - length + 1, last)`.
+    std::pair<int64_t, int64_t> extremes(const Window& window, int last) const {
+        if (last < window.length_ - 1) return extremes(last - window.length_ + 1, last);
+        const unsigned end = slot(last);
+        const unsigned start = slot(last - window.offset_);
+        return {std::max(highs_[window.level_][end], highs_[window.level_][start]),
+                std::min(lows_[window.level_][end], lows_[window.level_][start])};
     }
 
   private:

@@ -109,6 +109,12 @@ void recomputeWith(std::span<DailyBar> bars, const AnalysisSettings& s, Analysis
     BlockExtremes highsAndLows(std::max({s.williamsPeriod, s.stochPeriod, s.kijunPeriod,
                                          s.tenkanPeriod, s.senkouPeriod, s.hlBandPeriod}) +
                                1);
+    const BlockExtremes::Window hlBandWindow(s.hlBandPeriod);
+    const BlockExtremes::Window williamsWindow(s.williamsPeriod + 1);
+    const BlockExtremes::Window kijunWindow(ichimoku.kijunPeriod + 1);
+    const BlockExtremes::Window tenkanWindow(ichimoku.tenkanPeriod + 1);
+    const BlockExtremes::Window senkouWindow(ichimoku.senkouPeriod + 1);
+    const BlockExtremes::Window stochasticWindow(s.stochPeriod + 1);
     MacdAverageStep macdLong(s.macdLongPeriod, &DailyBar::macdLongEma);
     MacdAverageStep macdShort(s.macdShortPeriod, &DailyBar::macdShortEma);
     MacdSignalStep macdSignal(s.macdSignalPeriod);
@@ -125,20 +131,20 @@ void recomputeWith(std::span<DailyBar> bars, const AnalysisSettings& s, Analysis
             highsAndLows.push(i, bars[i].high, bars[i].low);
             // The HL band reads the bars before i.
             storeHlBand(bars, i, s.hlBandPeriod,
-                        [&](int firstBar) { return highsAndLows.extremes(firstBar, i - 1); });
+                        [&](int) { return highsAndLows.extremes(hlBandWindow, i - 1); });
             if (i >= s.williamsPeriod) {
-                const auto [highest, lowest] = highsAndLows.extremes(i - s.williamsPeriod, i);
+                const auto [highest, lowest] = highsAndLows.extremes(williamsWindow, i);
                 storeWilliams(bars, i, s.williamsPeriod, highest, lowest);
             } else {
                 bars[i].williamsR = -1;
             }
             if (i >= ichimoku.senkouPeriod)
                 storeIchimoku(bars, i, ichimoku,
-                              midpoint(highsAndLows.extremes(i - ichimoku.kijunPeriod, i)),
-                              midpoint(highsAndLows.extremes(i - ichimoku.tenkanPeriod, i)),
-                              midpoint(highsAndLows.extremes(i - ichimoku.senkouPeriod, i)));
+                              midpoint(highsAndLows.extremes(kijunWindow, i)),
+                              midpoint(highsAndLows.extremes(tenkanWindow, i)),
+                              midpoint(highsAndLows.extremes(senkouWindow, i)));
             stochastics.step(bars, i,
-                             [&](int firstBar) { return highsAndLows.extremes(firstBar, i); });
+                             [&](int) { return highsAndLows.extremes(stochasticWindow, i); });
         }
         // The price averages share what each bar adds: one loop.
         for (int i = begin; i < end; ++i) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <limits>
 #include <random>
+#include <utility>
 #include <vector>
 
 namespace tav::analysis {
@@ -43,6 +44,10 @@ TEST(BlockExtremes, EveryWindowMatchesAScan) {
                         << "run " << run << " bars " << first << ".." << last;
                     ASSERT_EQ(lowest, *std::min_element(&lows[from], &lows[last] + 1))
                         << "run " << run << " bars " << first << ".." << last;
+                    // The same window asked for by its fixed length.
+                    ASSERT_EQ(table.extremes(BlockExtremes::Window(length), last),
+                              std::make_pair(highest, lowest))
+                        << "run " << run << " length " << length << " ending " << last;
                 }
             }
         }
