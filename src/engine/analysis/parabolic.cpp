@@ -14,9 +14,10 @@ int32_t parabolicStart(Bars bars, int bar) {
 }
 
 void computeParabolic(Bars bars, const ParabolicSettings& settings, ParabolicState& state) {
-    ParabolicStep step(settings, state);
+    ParabolicStep step(settings);
     for (int i = 0; i < count(bars); ++i)
         step.step(bars, i);
+    state = step.state();
 }
 
 }  // namespace tav::analysis

@@ -47,10 +47,10 @@ inline void stepAcceleration(ParabolicState& state, const ParabolicSettings& set
 // the run plus bar i, the L bars ending at i - 1 the run plus the bar before it.
 class ParabolicStep {
   public:
-    ParabolicStep(const ParabolicSettings& settings, ParabolicState& state)
-        : settings_(settings), state_(state) {
-        state_ = {};
-    }
+    explicit ParabolicStep(const ParabolicSettings& settings) : settings_(settings) {}
+
+    // The working state after the last bar stepped.
+    const ParabolicState& state() const { return state_; }
 
     void step(Bars bars, int i) {
         DailyBar& bar = bars[i];
@@ -68,9 +68,13 @@ class ParabolicStep {
         bar.sar = toInt32(sar);
         bar.sarBand = toInt32(parabolicBand(bar.sar, state_.trend, settings_.bandPercent));
         bar.sarTrend = state_.trend;
+        // What the next bar reads of this one, kept rather than read back.
+        const uint8_t trendBefore = lastTrend_;
+        lastSar_ = bar.sar;
+        lastTrend_ = bar.sarTrend;
 
         if (i == 0) return;  // bar 0 never belongs to a run
-        if (run_ > 0 && bar.sarTrend == bars[i - 1].sarTrend) {
+        if (run_ > 0 && bar.sarTrend == trendBefore) {
             ++run_;
             runHigh_ = std::max(runHigh_, high(bars, i));
             runLow_ = std::min(runLow_, low(bars, i));
@@ -89,7 +93,7 @@ class ParabolicStep {
 
     int64_t follow(Bars bars, int i) {
         const int length = 1 + run_;
-        const int64_t previous = bars[i - 1].sar;
+        const int64_t previous = lastSar_;
         // The L bars ending at i - 1 reach bar 0 when L >= i: the new stop is 0 then.
         const bool windowReachesStart = length >= i;
         if (state_.trend == 0) {
@@ -121,7 +125,9 @@ class ParabolicStep {
     }
 
     ParabolicSettings settings_;
-    ParabolicState& state_;
+    ParabolicState state_;
+    int32_t lastSar_ = 0;    // `sar` of the bar before
+    uint8_t lastTrend_ = 0;  // `sarTrend` of the bar before
     int run_ = 0;  // bars before the current one (back to bar 1) sharing its trend
     int64_t runHigh_ = 0;
     int64_t runLow_ = 0;

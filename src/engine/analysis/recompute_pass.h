@@ -102,8 +102,7 @@ void recomputeWith(std::span<DailyBar> bars, const AnalysisSettings& s, Analysis
     RangeAverageStep rangeAverage;
     AdxStep adx(s.dmiPeriod);
     ParabolicStep parabolic({s.parabolicInitialAf, s.parabolicStepAf, s.parabolicMaxAf,
-                             s.parabolicBandPercent, s.parabolicOnClose},
-                            state.parabolic);
+                             s.parabolicBandPercent, s.parabolicOnClose});
     const IchimokuSettings ichimoku{s.kijunPeriod, s.tenkanPeriod, s.chikouShift, s.senkouPeriod};
     // Every window reaches one bar further back than its period.
     BlockExtremes highsAndLows(std::max({s.williamsPeriod, s.stochPeriod, s.kijunPeriod,
@@ -176,6 +175,7 @@ void recomputeWith(std::span<DailyBar> bars, const AnalysisSettings& s, Analysis
         }
         computeTurnMarksRange(bars, begin, end);
     }
+    state.parabolic = parabolic.state();
 }
 
 // The pass with 128-bit volume sums, for a series that does not fit 64 bits.
