@@ -18,21 +18,23 @@ inline int64_t midpoint(std::pair<int64_t, int64_t> extremes) {
     return (extremes.first + extremes.second) / 2;
 }
 
-// The steps run interleaved in three sweeps rather than one sweep per
-// indicator, so each bar record is visited a few times instead of dozens and
-// the steps can share per-bar values and window queues. Interleaving gives the
-// same slots as the fixed order because no step reads a slot of a later step,
-// and every step at bar k reads only bars up to k of the steps before it (and
-// its own). The turn distance is the exception: a confirmation marks an
-// earlier bar, so it runs once all marks are set. Williams %R joins the last
-// sweep: only the turning marks read it.
+// The steps run interleaved in two sweeps (and the RCIs' walk) rather than
+// one sweep per indicator, so each bar record is visited a few times instead
+// of dozens and the steps can share per-bar values and window queues.
+// Interleaving gives the same slots as the fixed order because no step reads
+// a slot of a later step, and every step at bar k reads only bars up to k of
+// the steps before it (and its own). The turn distance is the exception: a
+// confirmation marks an earlier bar, so it waits for the second sweep, when
+// all marks are set. Williams %R joins the second sweep: only the turning
+// marks read it.
+//
+// A sweep goes through the bars a chunk at a time, small enough to stay in
+// the first-level cache while a loop per family or group of families passes
+// over it: small loops overlap from bar to bar where one long one cannot.
+// Steps that share a ring of the last 256 bars stay in one loop.
 //
 // Sum is the width of the volume sums: 64 bits for a series that fits
 // (`volumesFit64`), else 128.
-// The sweeps go through the bars a chunk at a time, small enough to stay in
-// the first-level cache while several loops pass over it: the families whose
-// work is long dependent arithmetic run in loops of their own over the chunk,
-// where the bars overlap, and their state stays in registers.
 constexpr int kChunkBars = 64;
 
 template <class Sum>
@@ -88,7 +90,6 @@ void recomputeWith(std::span<DailyBar> bars, const AnalysisSettings& s, Analysis
     state.values = seriesValues.result();
     state.lastRsiWindow = rsi.lastWindow();
 
-    computeTurnDistance(bars);  // step 3
 
     // Step 5 and steps 9 to 16. Williams %R, the HL band, Ichimoku and the
     // stochastics take their highs and lows from one shared table.
@@ -122,7 +123,8 @@ void recomputeWith(std::span<DailyBar> bars, const AnalysisSettings& s, Analysis
     VolumeRatioStep<Sum> volumeRatios(s.vrPeriod, s.wakoVrPeriod);
     PvrStep<Sum> pvr(s.pvrPeriod);
     const bool waveLineShown = s.waveLineDays != 0;
-    RecentValues closes;  // what each bar adds to a price average
+    TurnDistanceStep turnDistance;  // step 3: every turning point is marked by now
+    RecentValues closes;            // what each bar adds to a price average
     for (int begin = 0; begin < count; begin += kChunkBars) {
         const int end = std::min(count, begin + kChunkBars);
         // The windows of the last 256 bars' highs and lows: one loop.
@@ -174,6 +176,8 @@ void recomputeWith(std::span<DailyBar> bars, const AnalysisSettings& s, Analysis
             macdSignal.step(bars, i);
         }
         computeTurnMarksRange(bars, begin, end);
+        for (int i = begin; i < end; ++i)
+            turnDistance.step(bars, i);
     }
     state.parabolic = parabolic.state();
 }

@@ -62,8 +62,22 @@ class TurnPointStep {
 
 void computeTurnPoints(Bars bars, int turnPercent);
 
-// Step 3: `turnDistance`, `turnRatio` from the last confirmed top or bottom.
-// A sweep of its own: a confirmation can mark an earlier bar.
+// Step 3, bar by bar: `turnDistance`, `turnRatio` from the last confirmed top
+// or bottom. It starts once every turning point is marked: a confirmation can
+// mark an earlier bar.
+class TurnDistanceStep {
+  public:
+    void step(Bars bars, int j);
+
+  private:
+    // The reference of bar j belongs to the newest confirmation at or before
+    // j: the newest mark strictly before that confirming bar. One forward
+    // sweep finds both.
+    int newestMark_ = -1;    // newest bar before the current one with a mark
+    int confirmedRef_ = -1;  // reference of the newest confirmation so far
+    bool confirmed_ = false;
+};
+
 void computeTurnDistance(Bars bars);
 
 }  // namespace tav::analysis
