@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tav::analysis {
 
 namespace {
@@ -15,6 +19,18 @@ Doubles loadDoubles(const double* values) {
     Doubles lanes;
     std::memcpy(&lanes, values, sizeof lanes);
     return lanes;
+}
+
+// The correctly rounded square root of each lane, as std::sqrt gives it.
+Doubles squareRoot(Doubles values) {
+#if defined(__SSE2__)
+    return reinterpret_cast<Doubles>(_mm_sqrt_pd(reinterpret_cast<__m128d>(values)));
+#else
+    Doubles roots;
+    for (int lane = 0; lane < kLanes; ++lane)
+        roots[lane] = std::sqrt(values[lane]);
+    return roots;
+#endif
 }
 
 constexpr int kBlock = 64;
@@ -42,8 +58,9 @@ void computeVolatilityRange(Bars bars, int begin, int end) {
                 squares += delta * (x - mean);
             }
             const Doubles variance = squares / static_cast<double>(kVolatilityBars - 1);
+            const Doubles deviation = squareRoot(variance);
             for (int lane = 0; lane < kLanes; ++lane)
-                bars[k + lane].volatility5 = std::sqrt(variance[lane]);
+                bars[k + lane].volatility5 = deviation[lane];
         }
         for (; k < blockEnd; ++k)
             volatilityStep(bars, k);
