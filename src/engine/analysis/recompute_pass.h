@@ -90,8 +90,7 @@ void recomputeWith(std::span<DailyBar> bars, const AnalysisSettings& s, Analysis
     state.values = seriesValues.result();
     state.lastRsiWindow = rsi.lastWindow();
 
-
-    // Step 5 and steps 9 to 16. Williams %R, the HL band, Ichimoku and the
+    // Steps 3, 5 and 9 to 16. Williams %R, the HL band, Ichimoku and the
     // stochastics take their highs and lows from one shared table.
     MovingAverageStep maLong(s.maLongPeriod, &DailyBar::maLong);
     MovingAverageStep maMid(s.maMidPeriod, &DailyBar::maMid);
@@ -146,6 +145,11 @@ void recomputeWith(std::span<DailyBar> bars, const AnalysisSettings& s, Analysis
                               midpoint(highsAndLows.extremes(senkouWindow, i)));
             stochastics.step(bars, i,
                              [&](int) { return highsAndLows.extremes(stochasticWindow, i); });
+            // The parabolic's stop follows the one before: a chain that the
+            // window work around it hides.
+            rangeAverage.step(bars, i);
+            adx.step(bars, i);
+            parabolic.step(bars, i);
         }
         // The price averages share what each bar adds: one loop.
         for (int i = begin; i < end; ++i) {
@@ -156,6 +160,11 @@ void recomputeWith(std::span<DailyBar> bars, const AnalysisSettings& s, Analysis
             if (waveLineShown) waveLine.step(bars, i, closes);
             bollingerMid.step(bars, i, closes);
             deviationStep(bars, i);
+            // Each MACD average follows the one before, likewise.
+            macdLong.step(bars, i);
+            macdShort.step(bars, i);
+            macdLineStep(bars, i);
+            macdSignal.step(bars, i);
         }
         for (int i = begin; i < end; ++i) {
             volumeMaShort.step(bars, i);
@@ -163,17 +172,6 @@ void recomputeWith(std::span<DailyBar> bars, const AnalysisSettings& s, Analysis
             forceIndex.step(bars, i);
             volumeRatios.step(bars, i);
             pvr.step(bars, i);
-        }
-        for (int i = begin; i < end; ++i) {
-            rangeAverage.step(bars, i);
-            adx.step(bars, i);
-            parabolic.step(bars, i);
-        }
-        for (int i = begin; i < end; ++i) {
-            macdLong.step(bars, i);
-            macdShort.step(bars, i);
-            macdLineStep(bars, i);
-            macdSignal.step(bars, i);
         }
         computeTurnMarksRange(bars, begin, end);
         for (int i = begin; i < end; ++i)
