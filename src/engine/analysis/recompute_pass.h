@@ -165,6 +165,7 @@ void recomputeWith(std::span<DailyBar> bars, const AnalysisSettings& s, Analysis
             macdShort.step(bars, i);
             macdLineStep(bars, i);
             macdSignal.step(bars, i);
+            turnDistance.step(bars, i);
         }
         for (int i = begin; i < end; ++i) {
             volumeMaShort.step(bars, i);
@@ -174,8 +175,6 @@ void recomputeWith(std::span<DailyBar> bars, const AnalysisSettings& s, Analysis
             pvr.step(bars, i);
         }
         computeTurnMarksRange(bars, begin, end);
-        for (int i = begin; i < end; ++i)
-            turnDistance.step(bars, i);
     }
     state.parabolic = parabolic.state();
 }
