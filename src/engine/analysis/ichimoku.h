@@ -17,8 +17,19 @@ struct IchimokuSettings {
 // bar kijunPeriod on stores the lagging span chikouShift - 1 bars back and
 // the leading spans kijunPeriod bars back. A lagging-span target outside the
 // series (a shift of 0, or one beyond senkouPeriod + 1) is not written.
-void storeIchimoku(Bars bars, int j, const IchimokuSettings& settings, int64_t kijunMid,
-                   int64_t tenkanMid, int64_t senkouMid);
+inline void storeIchimoku(Bars bars, int j, const IchimokuSettings& settings, int64_t kijunMid,
+                          int64_t tenkanMid, int64_t senkouMid) {
+    DailyBar& bar = bars[j];
+    bar.chikou = 0;
+    bar.kijun = toInt32(kijunMid);
+    bar.tenkan = toInt32(tenkanMid);
+    if (j < settings.kijunPeriod) return;
+    const int lagTarget = j - settings.chikouShift + 1;
+    if (lagTarget >= 0 && lagTarget < count(bars)) bars[lagTarget].chikou = bar.close;
+    DailyBar& lead = bars[j - settings.kijunPeriod];
+    lead.senkou1 = toInt32((int64_t{bar.kijun} + bar.tenkan) / 2);
+    lead.senkou2 = toInt32(senkouMid);
+}
 
 // Step 11, bar by bar. HH and LL of a period n are taken over the n + 1 bars
 // j-n .. j; a period longer than the bars before j is cut at bar 0.
