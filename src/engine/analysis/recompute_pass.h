@@ -145,11 +145,8 @@ void recomputeWith(std::span<DailyBar> bars, const AnalysisSettings& s, Analysis
                               midpoint(highsAndLows.extremes(senkouWindow, i)));
             stochastics.step(bars, i,
                              [&](int) { return highsAndLows.extremes(stochasticWindow, i); });
-            // The parabolic's stop follows the one before: a chain that the
-            // window work around it hides.
             rangeAverage.step(bars, i);
             adx.step(bars, i);
-            parabolic.step(bars, i);
         }
         // The price averages share what each bar adds: one loop.
         for (int i = begin; i < end; ++i) {
@@ -173,6 +170,9 @@ void recomputeWith(std::span<DailyBar> bars, const AnalysisSettings& s, Analysis
             forceIndex.step(bars, i);
             volumeRatios.step(bars, i);
             pvr.step(bars, i);
+            // The parabolic's stop follows the one before: a chain that the
+            // volume work around it hides.
+            parabolic.step(bars, i);
         }
         computeTurnMarksRange(bars, begin, end);
     }
