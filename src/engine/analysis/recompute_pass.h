@@ -80,8 +80,6 @@ void recomputeWith(std::span<DailyBar> bars, const AnalysisSettings& s, Analysis
             seriesValues.step(bars, k);
             turnPoints.step(bars, k);
             upBars.step(bars, k);
-        }
-        for (int k = begin; k < end; ++k) {
             rangeStep(bars, k);
             dmi.step(bars, k);
         }
