@@ -146,7 +146,8 @@ void recomputeWith(std::span<DailyBar> bars, const AnalysisSettings& s, Analysis
             rangeAverage.step(bars, i);
             adx.step(bars, i);
         }
-        // The price averages share what each bar adds: one loop.
+        // The price averages share what each bar adds: one loop, with the
+        // volume averages.
         for (int i = begin; i < end; ++i) {
             closes[i] = closeContribution(bars, i);
             maLong.step(bars, i, closes);
@@ -155,7 +156,10 @@ void recomputeWith(std::span<DailyBar> bars, const AnalysisSettings& s, Analysis
             if (waveLineShown) waveLine.step(bars, i, closes);
             bollingerMid.step(bars, i, closes);
             deviationStep(bars, i);
-            // Each MACD average follows the one before, likewise.
+            volumeMaShort.step(bars, i);
+            volumeMaLong.step(bars, i);
+            // Each MACD average follows the one before: a chain that the
+            // averages around it hide.
             macdLong.step(bars, i);
             macdShort.step(bars, i);
             macdLineStep(bars, i);
@@ -163,8 +167,6 @@ void recomputeWith(std::span<DailyBar> bars, const AnalysisSettings& s, Analysis
             turnDistance.step(bars, i);
         }
         for (int i = begin; i < end; ++i) {
-            volumeMaShort.step(bars, i);
-            volumeMaLong.step(bars, i);
             forceIndex.step(bars, i);
             volumeRatios.step(bars, i);
             pvr.step(bars, i);
