@@ -1,5 +1,5 @@
-// The families that the pass runs a chunk of bars at a time (several bars side
-// by side, state held in locals) against their bar-by-bar formulation: every
+// The families that the pass works out several bars (or oscillators) side by
+// side, a chunk of bars at a time, against their bar-by-bar formulation: every
 // stored bit must agree, whatever the chunk boundaries.
 #include <gtest/gtest.h>
 
