@@ -128,7 +128,7 @@ class ParabolicStep {
     ParabolicState state_;
     int32_t lastSar_ = 0;    // `sar` of the bar before
     uint8_t lastTrend_ = 0;  // `sarTrend` of the bar before
-    int run_ = 0;  // bars before the current one (back to bar 1) sharing its trend
+    int run_ = 0;            // bars before the current one (back to bar 1) sharing its trend
     int64_t runHigh_ = 0;
     int64_t runLow_ = 0;
 };

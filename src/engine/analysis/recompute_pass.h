@@ -137,8 +137,7 @@ void recomputeWith(std::span<DailyBar> bars, const AnalysisSettings& s, Analysis
                 bars[i].williamsR = -1;
             }
             if (i >= ichimoku.senkouPeriod)
-                storeIchimoku(bars, i, ichimoku,
-                              midpoint(highsAndLows.extremes(kijunWindow, i)),
+                storeIchimoku(bars, i, ichimoku, midpoint(highsAndLows.extremes(kijunWindow, i)),
                               midpoint(highsAndLows.extremes(tenkanWindow, i)),
                               midpoint(highsAndLows.extremes(senkouWindow, i)));
             stochastics.step(bars, i,

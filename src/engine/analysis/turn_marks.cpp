@@ -28,19 +28,22 @@ template <class Value>
 Lanes perOscillator(Value value) {
     return [&]<std::size_t... kIndex>(std::index_sequence<kIndex...>) {
         return Lanes{static_cast<int16_t>(value(kTurnZones[kIndex]))..., 0};
-    }(std::make_index_sequence<kOscillators>{});
+    }
+    (std::make_index_sequence<kOscillators>{});
 }
 
 Lanes oscillatorValues(const DailyBar& bar) {
     return [&]<std::size_t... kIndex>(std::index_sequence<kIndex...>) {
         return Lanes{bar.*kTurnZones[kIndex].slot..., 0};
-    }(std::make_index_sequence<kOscillators>{});
+    }
+    (std::make_index_sequence<kOscillators>{});
 }
 
 Lanes storedMarks(const DailyBar& bar) {
     return [&]<std::size_t... kIndex>(std::index_sequence<kIndex...>) {
         return Lanes{static_cast<int16_t>(bar.turnMarks[kIndex])..., 0};
-    }(std::make_index_sequence<kOscillators>{});
+    }
+    (std::make_index_sequence<kOscillators>{});
 }
 
 void storeMarks(DailyBar& bar, Lanes marks) {
@@ -65,7 +68,8 @@ void computeTurnMarksRange(Bars bars, int begin, int end) {
     const Lanes lowLimit =
         perOscillator([](const TurnZones& z) { return z.lowStrict ? z.low : z.low + 1; });
     const Lanes highLimit = perOscillator([](const TurnZones& z) { return z.high - 1; });
-    const Lanes previousOnly = perOscillator([](const TurnZones& z) { return z.currentToo ? 0 : -1; });
+    const Lanes previousOnly =
+        perOscillator([](const TurnZones& z) { return z.currentToo ? 0 : -1; });
     const Lanes turnedUpMark = perOscillator([](const TurnZones&) { return kMarkTurnedUp; });
     const Lanes turnedDownMark = perOscillator([](const TurnZones&) { return kMarkTurnedDown; });
     Lanes previous = oscillatorValues(bars[k - 1]);

@@ -57,9 +57,10 @@ TEST(ChunkedSteps, VlRsiScalesMatchBarByBar) {
         std::vector<DailyBar> bars(count);
         for (DailyBar& bar : bars) {
             const bool zero = std::bernoulli_distribution(0.2)(random);
-            bar.volatility5 = zero ? 0.0
-                                   : std::ldexp(std::uniform_real_distribution<double>(0, 1)(random),
-                                                std::uniform_int_distribution<int>(-30, 40)(random));
+            bar.volatility5 = zero
+                                  ? 0.0
+                                  : std::ldexp(std::uniform_real_distribution<double>(0, 1)(random),
+                                               std::uniform_int_distribution<int>(-30, 40)(random));
         }
         const int period = std::uniform_int_distribution<int>(0, 255)(random);
         const int begin = std::uniform_int_distribution<int>(9, count - 1)(random);
@@ -83,7 +84,8 @@ TEST(ChunkedSteps, TurnMarksMatchOneOscillatorAtATime) {
     std::vector<int> near;
     for (const TurnZones& zones : kTurnZones)
         for (int limit : {zones.low, zones.high})
-            for (int offset : {-2, -1, 0, 1, 2}) near.push_back(limit + offset);
+            for (int offset : {-2, -1, 0, 1, 2})
+                near.push_back(limit + offset);
     std::mt19937_64 random(19);
     auto value = [&]() -> int16_t {
         if (std::bernoulli_distribution(0.7)(random))
@@ -94,16 +96,20 @@ TEST(ChunkedSteps, TurnMarksMatchOneOscillatorAtATime) {
         const int count = std::uniform_int_distribution<int>(1, 300)(random);
         std::vector<DailyBar> plain(count);
         for (DailyBar& bar : plain) {
-            for (const TurnZones& zones : kTurnZones) bar.*zones.slot = value();
-            for (uint8_t& mark : bar.turnMarks) mark = static_cast<uint8_t>(random() % 3);
+            for (const TurnZones& zones : kTurnZones)
+                bar.*zones.slot = value();
+            for (uint8_t& mark : bar.turnMarks)
+                mark = static_cast<uint8_t>(random() % 3);
         }
         std::vector<DailyBar> chunked = plain;
         [&]<std::size_t... kIndex>(std::index_sequence<kIndex...>) {
             auto walk = [&](auto mark) {
-                for (int k = 1; k < count; ++k) mark(k);
+                for (int k = 1; k < count; ++k)
+                    mark(k);
             };
             (walk([&](int k) { markTurnAt<kIndex>(plain, k); }), ...);
-        }(std::make_index_sequence<kTurnZones.size()>{});
+        }
+        (std::make_index_sequence<kTurnZones.size()>{});
         const std::vector<int> cuts = randomCuts(random, count);
         for (size_t c = 1; c < cuts.size(); ++c)
             computeTurnMarksRange(chunked, cuts[c - 1], cuts[c]);
