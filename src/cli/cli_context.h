@@ -1,7 +1,9 @@
 #pragma once
 
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "conditions/condition.h"
@@ -21,7 +23,7 @@ struct CommandLine {
     std::optional<std::string> folder;
     bool assumeYes = false;
     std::optional<PeriodMode> period;
-    std::vector<std::string> words;                      // command and positional arguments
+    std::vector<std::string> words;                            // command and positional arguments
     std::vector<std::pair<std::string, std::string>> options;  // --name value, in order
 
     std::optional<std::string> option(const std::string& name) const;
@@ -37,7 +39,15 @@ struct CommandContext {
 // Prints "tavrento-cli: message" to stderr and returns kExitUsage.
 int usageError(const std::string& message);
 
-inline int exitCode(bool ok) { return ok ? kExitOk : kExitFailed; }
+// For a command whose forms read different options: true when the line gives
+// none but `allowed` (and --help); otherwise a usage error naming the first
+// other one, as an option foreign to `where`.
+bool onlyOptions(const CommandLine& line, std::initializer_list<std::string_view> allowed,
+                 const std::string& where);
+
+inline int exitCode(bool ok) {
+    return ok ? kExitOk : kExitFailed;
+}
 
 // A whole decimal int (sign allowed), nothing else.
 std::optional<int> parseInt(const std::string& text);

@@ -152,8 +152,15 @@ int runCapsules(CommandContext& context) {
     }
     if (action == "init" && count == 3) return finish(set.initialiseCapsule());
     if (action == "delete" && count == 3) return finish(set.deleteCapsule());
-    if (action == "move" && count == 4 && (words[3] == "up" || words[3] == "down"))
-        return finish(words[3] == "up" ? set.moveCapsuleUp() : set.moveCapsuleDown());
+    if (action == "move" && count == 4 && (words[3] == "up" || words[3] == "down")) {
+        const bool up = words[3] == "up";
+        if (set.current() == (up ? 0 : set.count() - 1)) {
+            std::cerr << "tavrento-cli: capsule " << words[2] << " is already the "
+                      << (up ? "first" : "last") << '\n';
+            return kExitFailed;
+        }
+        return finish(up ? set.moveCapsuleUp() : set.moveCapsuleDown());
+    }
     if (action == "add-row" && count == 4) {
         auto row = parseCondition(words[3]);
         if (!row) return usageError("a row is up to ten 16-bit numbers");

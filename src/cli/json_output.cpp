@@ -1,6 +1,6 @@
 #include "json_output.h"
 
-#include <vector>
+#include <nlohmann/json.hpp>
 
 namespace tav::cli {
 
@@ -11,7 +11,8 @@ bool isJsonNumber(std::string_view text) {
     std::size_t i = 0;
     auto digits = [&] {
         const std::size_t from = i;
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9')
+            ++i;
         return i - from;
     };
     if (i < text.size() && text[i] == '-') ++i;
@@ -28,25 +29,6 @@ bool isJsonNumber(std::string_view text) {
         if (digits() == 0) return false;
     }
     return i == text.size();
-}
-
-void appendJsonString(std::string& out, std::string_view text) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    out += '"';
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (byte < 0x20) {
-            out += "\\u00";
-            out += kHex[byte >> 4];
-            out += kHex[byte & 15];
-        } else {
-            out += c;
-        }
-    }
-    out += '"';
 }
 
 // Fields of one CSV line; a quoted field may hold commas and doubled quotes.
@@ -75,6 +57,47 @@ std::vector<std::string> splitCsvLine(std::string_view line) {
     return fields;
 }
 
+nlohmann::ordered_json cellValue(const std::string& cell, bool text) {
+    if (!text && isJsonNumber(cell)) {
+        auto number = nlohmann::ordered_json::parse(cell, nullptr, false);
+        if (!number.is_discarded()) return number;
+    }
+    return cell;
+}
+
+std::string tableJson(const Table& table) {
+    std::string out = "[";
+    for (std::size_t r = 0; r < table.rows.size(); ++r) {
+        const auto& row = table.rows[r];
+        nlohmann::ordered_json object = nlohmann::ordered_json::object();
+        for (std::size_t c = 0; c < table.columns.size() && c < row.size(); ++c)
+            object[table.columns[c].name] = cellValue(row[c], table.columns[c].text);
+        out += r == 0 ? "\n" : ",\n";
+        // Names come from files and may hold anything: never let a bad byte
+        // stop the output.
+        out += object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    }
+    out += table.rows.empty() ? "]\n" : "\n]\n";
+    return out;
+}
+
+std::string tableCsv(const Table& table) {
+    std::string out;
+    for (std::size_t c = 0; c < table.columns.size(); ++c) {
+        if (c > 0) out += ',';
+        out += csvField(table.columns[c].name);
+    }
+    out += '\n';
+    for (const auto& row : table.rows) {
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            if (c > 0) out += ',';
+            out += csvField(row[c]);
+        }
+        out += '\n';
+    }
+    return out;
+}
+
 }  // namespace
 
 std::optional<OutputFormat> outputFormat(const CommandLine& line) {
@@ -85,10 +108,23 @@ std::optional<OutputFormat> outputFormat(const CommandLine& line) {
     return std::nullopt;
 }
 
+std::string csvField(std::string_view text) {
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    quoted += '"';
+    return quoted;
+}
+
+std::string formatTable(const Table& table, OutputFormat format) {
+    return format == OutputFormat::Json ? tableJson(table) : tableCsv(table);
+}
+
 std::string csvToJson(std::string_view csv) {
-    std::vector<std::string> names;
-    std::string out = "[";
-    bool firstRow = true;
+    Table table;
     while (!csv.empty()) {
         const std::size_t end = csv.find('\n');
         std::string_view line = csv.substr(0, end);
@@ -96,25 +132,16 @@ std::string csvToJson(std::string_view csv) {
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (line.empty()) continue;
         std::vector<std::string> fields = splitCsvLine(line);
-        if (names.empty()) {
-            names = std::move(fields);
+        if (table.columns.empty()) {
+            for (std::string& name : fields) {
+                const bool text = name == "date" || name == "code";
+                table.columns.push_back({std::move(name), text});
+            }
             continue;
         }
-        out += firstRow ? "\n{" : ",\n{";
-        firstRow = false;
-        for (std::size_t f = 0; f < fields.size() && f < names.size(); ++f) {
-            if (f > 0) out += ',';
-            appendJsonString(out, names[f]);
-            out += ':';
-            if (names[f] != "date" && isJsonNumber(fields[f]))
-                out += fields[f];
-            else
-                appendJsonString(out, fields[f]);
-        }
-        out += '}';
+        table.rows.push_back(std::move(fields));
     }
-    out += firstRow ? "]\n" : "\n]\n";
-    return out;
+    return tableJson(table);
 }
 
 std::string formatTable(std::string_view csv, OutputFormat format) {

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cli_context.h"
 
@@ -13,9 +14,27 @@ enum class OutputFormat { Csv, Json };
 // --format csv|json (csv when absent); nullopt after printing a usage error.
 std::optional<OutputFormat> outputFormat(const CommandLine& line);
 
-// The same table as JSON: an array with one object per data line, keyed by
-// the header's names. Fields that read as numbers stay numbers, except in
-// columns named "date", which stay text like every other field.
+// A table printed as CSV or JSON. Cells hold their CSV text; a text column
+// stays a JSON string whatever it holds (codes, names, dates), a number
+// column becomes JSON numbers.
+struct Table {
+    struct Column {
+        std::string name;
+        bool text = false;
+    };
+    std::vector<Column> columns;
+    std::vector<std::vector<std::string>> rows;
+};
+
+// One CSV field, quoted when it holds a comma, a quote or a line break.
+std::string csvField(std::string_view text);
+
+// CSV: the header line, then one line per row. JSON: an array with one object
+// per row keyed by the column names, one object per line.
+std::string formatTable(const Table& table, OutputFormat format);
+
+// A CSV text (header line first) as JSON. Fields that read as numbers become
+// numbers, except in columns named "date" or "code", which stay text.
 std::string csvToJson(std::string_view csv);
 
 // The CSV as is, or as JSON.

@@ -1,11 +1,12 @@
 // tavrento-cli: the engine without the desktop, for scripts, cron jobs and CI.
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
-#include <sstream>
 #include <functional>
 #include <iostream>
 #include <map>
+#include <sstream>
 
 #include "cli_context.h"
 #include "condition_commands.h"
@@ -28,69 +29,325 @@ namespace tav::cli {
 
 namespace {
 
+// An option as a command's help lists it.
+struct OptionHelp {
+    std::string_view name;
+    std::string_view value;  // what it takes; empty for a flag
+    std::string_view text;
+};
+
+constexpr OptionHelp kPeriodOption{"period", "daily|weekly|monthly",
+                                   "the period of the series (daily when absent)"};
+constexpr OptionHelp kFormatOption{"format", "csv|json",
+                                   "the output as CSV (the default) or as JSON"};
+constexpr OptionHelp kFromOption{"from", "YYYYMMDD", "the first day of an empty store"};
+constexpr OptionHelp kMarketFilter{"market", "M",
+                                   "only securities of this market (index or label)"};
+constexpr OptionHelp kUnitFilter{"unit", "U",
+                                 "only securities of this trading unit (index or label)"};
+constexpr OptionHelp kMarginFilter{"margin", "G",
+                                   "only securities of this margin type (index or label)"};
+constexpr OptionHelp kLiquidityFilter{"liquidity", "L",
+                                      "liquidity filter: 1 the day's volume, 2 the average volume"};
+constexpr OptionHelp kMultipleOption{"multiple", "X",
+                                     "the liquidity filter's multiple of the unit"};
+constexpr OptionHelp kInputOption{"input", "W", "read watchlist W instead of the master list"};
+constexpr OptionHelp kThreadsOption{"threads", "N", "worker threads (0: one per core)"};
+
 struct Command {
     std::function<int(CommandContext&)> run;
     bool createsFolder = false;  // may run on a folder that does not exist yet
     const char* help;
+    // The options the command reads; --folder, --yes and --help go with every command.
+    std::vector<OptionHelp> options;
 };
 
 const std::map<std::string, Command>& commands() {
     static const std::map<std::string, Command> table = {
-        {"init", {runInit, true, "init [--from YYYYMMDD]    create the program folder and its files, and the store from the daily archives"}},
-        {"series", {runSeries, false, "series CODE [--period P] [--format csv|json]  print the stored bars"}},
-        {"dump", {runDump, false, "dump CODE [--period P] [--format csv|json]  print every indicator slot of the series"}},
-        {"lookup", {runLookup, false, "lookup CODE               show the master-list entry of a code"}},
-        {"add", {runAdd, false, "add CODE NAME --market M --unit U   add a security to the master list"}},
-        {"delete", {runDelete, false, "delete CODE               remove a security from the master list"}},
-        {"update-master", {runUpdateMaster, false, "update-master [--source api]   replace the master list from the archive or the data API's listed issues"}},
-        {"settings", {runSettings, false, "settings show | set NAME VALUE [--individual CODE]   print or change the settings files"}},
-        {"watchlists", {runWatchlists, false, "watchlists list | add TITLE | rename N TITLE | delete N | move N up|down"}},
-        {"watchlist", {runWatchlist, false, "watchlist N show | add CODE... | remove CODE | move CODE up|down | copy-to M [CODE] | move-to M [CODE] | clear | import FILE | paste | marks --range T | marks --strategy [K] | levels [--block 5|6] | update | download | strategy [K]   (marks: one line per entry, the mark last; levels: writes Layer.txt and prints its path)"}},
-        {"links", {runLinks, false, "links [CODE]              the link menu's entries and addresses, and the company and intraday pages"}},
-        {"market", {runMarket, false, "market M                  list the securities of market M (1-12 or its name)"}},
-        {"history", {runHistory, false, "history show | clear | length N   the history of shown securities"}},
-        {"fetch", {runFetch, false, "fetch CODE --years Y --months M [--end YYYYMMDD] [--period P] [--source yahoo|infoseek]   print the bars fetched from the quote site"}},
-        {"quote", {runQuote, false, "quote CODE                print the quote page of a security"}},
-        {"margin", {runMargin, false, "margin CODE               print the margin balances of the last year"}},
-        {"ranking", {runRanking, false, "ranking --category C --kind K --market M --period P --output N   fetch a ranking into watchlist N"}},
-        {"evaluate", {runEvaluate, false, "evaluate CODE (--condition \"F1 ... F10\" | --capsule N) [--period P] [--format csv|json]   print DATE,1|0 per bar"}},
-        {"text", {runText, false, "text --condition \"F1 ... F10\" [--context capsule|strategy]   print the sentence of a condition"}},
-        {"show", {runShow, false, "show CODE [--period P]    show a security as the desktop does (file first, fetch when empty)"}},
-        {"update", {runUpdate, true, "update [--from YYYYMMDD] [--mode 0|1|2|3 | --source archive|api]   add the trading days since the last stored day from the daily archives or the data API"}},
-        {"refetch", {runRefetch, false, "refetch CODE [--period P] [--split-adjusted | --source api]   fetch a series afresh and replace its file (split-adjusted: with the site's split adjustment; api: the data API's split-adjusted daily bars)"}},
-        {"import", {runImport, false, "import CODE FILE [--format auto|yahoo|stooq|plain]   merge daily bars from a CSV file into the stored series (a preview and a question first)"}},
-        {"update-list", {runUpdateList, false, "update-list N|MARKET [--download]   batch update of a watchlist or market"}},
-        {"realtime", {runRealtime, false, "realtime [CODE]           add today's provisional bar from Realtime.txt or the quote page"}},
-        {"capsules", {runCapsules, false, "capsules list | show N | add TITLE | rename N TITLE | copy N M | init N | delete N | move N up|down | add-row N ROW | delete-row N R | logic N and|or"}},
-        {"backtest", {runBacktest, false, "backtest CODE --strategy N [--period P] [--summary | --trades | --equity]   run strategy N over the stored series: trade slots per bar and the result block, the summary, the round trips or the equity curve as CSV"}},
-        {"screen", {runScreen, false, "screen [--item N] [--value V] [--strategy N] [--capsule N] [--market M] [--unit U] [--margin G] [--liquidity L --multiple X] [--trading-value MIN MAX] [--input W] [--output W] [--threads N] [--format csv|json]   select the securities of the master list or watchlist W into watchlist W and print them"}},
-        {"rank", {runRank, false, "rank --strategy N [--market M] [--unit U] [--margin G] [--liquidity L --multiple X] [--input W] [--by profit|winrate] [--top N] [--report FILE] [--output W] [--threads N] [--format csv|json]   back-test strategy N over many securities and print the ranking"}},
-        {"strategies", {runStrategies, false, "strategies list | show N | add NAME | rename N NAME | delete N | copy N M | init N | move N up|down | mode N M | split N METHOD AMOUNT STEP CAPSULE | add-tactic N | delete-tactic N T | move-tactic N T up|down | tactic N T NAME [on|off] [buy|sell] | add-condition N T TAB ROW | delete-condition N T TAB I | logic N T TAB and|or | fill N T TAB P"}},
+        {"init",
+         {runInit,
+          true,
+          "init [--from YYYYMMDD]    create the program folder and its files, and the store from "
+          "the daily archives",
+          {kFromOption}}},
+        {"series",
+         {runSeries,
+          false,
+          "series CODE [--period P] [--format csv|json]  print the stored bars",
+          {kPeriodOption, kFormatOption}}},
+        {"dump",
+         {runDump,
+          false,
+          "dump CODE [--period P] [--format csv|json]  print every indicator slot of the series",
+          {kPeriodOption, kFormatOption}}},
+        {"lookup",
+         {runLookup, false, "lookup CODE               show the master-list entry of a code", {}}},
+        {"add",
+         {runAdd,
+          false,
+          "add CODE NAME --market M --unit U   add a security to the master list",
+          {{"market", "M", "the market (index or label)"},
+           {"unit", "U", "the trading unit (index or label)"}}}},
+        {"delete",
+         {runDelete,
+          false,
+          "delete CODE               remove a security from the master list",
+          {}}},
+        {"update-master",
+         {runUpdateMaster,
+          false,
+          "update-master [--source api]   replace the master list from the archive or the data "
+          "API's listed issues",
+          {{"source", "api", "the data API's listed issues instead of the archive"}}}},
+        {"settings",
+         {runSettings,
+          false,
+          "settings show | set NAME VALUE [--individual CODE]   print or change the settings files",
+          {{"individual", "CODE", "the settings file of this security"}}}},
+        {"watchlists",
+         {runWatchlists,
+          false,
+          "watchlists list | add TITLE | rename N TITLE | delete N | move N up|down",
+          {}}},
+        {"watchlist",
+         {runWatchlist,
+          false,
+          "watchlist N show | add CODE... | remove CODE | move CODE up|down | copy-to M [CODE] | "
+          "move-to M [CODE] | clear | import FILE | paste | marks --range T | marks --strategy [K] "
+          "| levels [--block 5|6] | update | download | strategy [K]   (marks: one line per entry, "
+          "the mark last; levels: writes Layer.txt and prints its path)",
+          {kPeriodOption,
+           {"range", "T", "marks: the range type 0-9"},
+           {"strategy", "[K]",
+            "marks: strategy K, else the watchlist's own, else the selected one"},
+           {"block", "5|6", "levels: securities per block"}}}},
+        {"links",
+         {runLinks,
+          false,
+          "links [CODE]              the link menu's entries and addresses, and the company and "
+          "intraday pages",
+          {}}},
+        {"market",
+         {runMarket,
+          false,
+          "market M                  list the securities of market M (1-12 or its name)",
+          {}}},
+        {"history",
+         {runHistory,
+          false,
+          "history show | clear | length N   the history of shown securities",
+          {}}},
+        {"fetch",
+         {runFetch,
+          false,
+          "fetch CODE --years Y --months M [--end YYYYMMDD] [--period P] [--source yahoo|infoseek] "
+          "  print the bars fetched from the quote site",
+          {{"years", "Y", "years to fetch"},
+           {"months", "M", "months to fetch besides the years"},
+           {"end", "YYYYMMDD", "the last day to fetch"},
+           kPeriodOption,
+           {"source", "yahoo|infoseek", "the quote site"}}}},
+        {"quote",
+         {runQuote, false, "quote CODE                print the quote page of a security", {}}},
+        {"margin",
+         {runMargin,
+          false,
+          "margin CODE               print the margin balances of the last year",
+          {}}},
+        {"ranking",
+         {runRanking,
+          false,
+          "ranking --category C --kind K --market M --period P --output N   fetch a ranking into "
+          "watchlist N",
+          {{"category", "C", "the ranking category (index or name)"},
+           {"kind", "K", "the ranking of the category (index or name)"},
+           {"market", "M", "the market (index or name)"},
+           {"period", "daily|weekly|monthly", "the ranking's period"},
+           {"output", "N", "the watchlist that receives the ranking"}}}},
+        {"evaluate",
+         {runEvaluate,
+          false,
+          "evaluate CODE (--condition \"F1 ... F10\" | --capsule N) [--period P] [--format "
+          "csv|json]   print DATE,1|0 per bar",
+          {{"condition", "\"F1 ... F10\"", "a condition record"},
+           {"capsule", "N", "capsule N"},
+           kPeriodOption,
+           kFormatOption}}},
+        {"text",
+         {runText,
+          false,
+          "text --condition \"F1 ... F10\" [--context capsule|strategy]   print the sentence of a "
+          "condition",
+          {{"condition", "\"F1 ... F10\"", "a condition record"},
+           {"context", "capsule|strategy",
+            "the wording of a capsule row or a strategy condition"}}}},
+        {"show",
+         {runShow,
+          false,
+          "show CODE [--period P]    show a security as the desktop does (file first, fetch when "
+          "empty)",
+          {kPeriodOption}}},
+        {"update",
+         {runUpdate,
+          true,
+          "update [--from YYYYMMDD] [--mode 0|1|2|3 | --source archive|api]   add the trading days "
+          "since the last stored day from the daily archives or the data API",
+          {kFromOption,
+           {"mode", "0|1|2|3", "where the archives come from: disk, net, member server, data API"},
+           {"source", "archive|api", "the daily archives or the data API"},
+           {"period", "daily|weekly|monthly",
+            "weekly or monthly: update the start security's series of that period"}}}},
+        {"refetch",
+         {runRefetch,
+          false,
+          "refetch CODE [--period P] [--split-adjusted | --source api]   fetch a series afresh and "
+          "replace its file (split-adjusted: with the site's split adjustment; api: the data API's "
+          "split-adjusted daily bars)",
+          {kPeriodOption,
+           {"split-adjusted", "", "with the site's split adjustment"},
+           {"source", "api", "the data API's split-adjusted daily bars"}}}},
+        {"import",
+         {runImport,
+          false,
+          "import CODE FILE [--format auto|yahoo|stooq|plain]   merge daily bars from a CSV file "
+          "into the stored series (a preview and a question first)",
+          {{"format", "auto|yahoo|stooq|plain", "the layout of the CSV file"}}}},
+        {"update-list",
+         {runUpdateList,
+          false,
+          "update-list N|MARKET [--download]   batch update of a watchlist or market",
+          {kPeriodOption, {"download", "", "fetch every series afresh (watchlists only)"}}}},
+        {"realtime",
+         {runRealtime,
+          false,
+          "realtime [CODE]           add today's provisional bar from Realtime.txt or the quote "
+          "page",
+          {kPeriodOption}}},
+        {"capsules",
+         {runCapsules,
+          false,
+          "capsules list | show N | add TITLE | rename N TITLE | copy N M | init N | delete N | "
+          "move N up|down | add-row N ROW | delete-row N R | logic N and|or",
+          {}}},
+        {"backtest",
+         {runBacktest,
+          false,
+          "backtest CODE --strategy N [--period P] [--summary | --trades | --equity]   run "
+          "strategy N over the stored series: trade slots per bar and the result block, the "
+          "summary, the round trips or the equity curve as CSV",
+          {{"strategy", "N", "the strategy to run"},
+           kPeriodOption,
+           {"summary", "", "print the summary"},
+           {"trades", "", "print the round trips"},
+           {"equity", "", "print the equity curve"}}}},
+        {"screen",
+         {runScreen,
+          false,
+          "screen [--item N] [--value V] [--strategy N] [--capsule N] [--market M] [--unit U] "
+          "[--margin G] [--liquidity L --multiple X] [--trading-value MIN MAX] [--input W] "
+          "[--output W] [--threads N] [--format csv|json]   select the securities of the master "
+          "list or watchlist W into watchlist W and print them",
+          {{"item", "N", "the search item 0-30"},
+           {"value", "V", "the value of the items that take one"},
+           {"strategy", "N", "search with strategy N's entry signal"},
+           {"capsule", "N", "search with capsule N"},
+           kMarketFilter,
+           kUnitFilter,
+           kMarginFilter,
+           kLiquidityFilter,
+           kMultipleOption,
+           {"trading-value", "MIN MAX", "close times unit within MIN to MAX"},
+           kInputOption,
+           {"output", "W", "the watchlist that receives the selection (the last one when absent)"},
+           kThreadsOption,
+           kPeriodOption,
+           kFormatOption}}},
+        {"rank",
+         {runRank,
+          false,
+          "rank --strategy N [--market M] [--unit U] [--margin G] [--liquidity L --multiple X] "
+          "[--input W] [--by profit|winrate] [--top N] [--report FILE] [--output W] [--threads N] "
+          "[--format csv|json]   back-test strategy N over many securities and print the ranking",
+          {{"strategy", "N", "the strategy to run"},
+           kMarketFilter,
+           kUnitFilter,
+           kMarginFilter,
+           kLiquidityFilter,
+           kMultipleOption,
+           kInputOption,
+           {"by", "profit|winrate", "the ranking order"},
+           {"top", "N", "the length of the ranking (1-1000)"},
+           {"report", "FILE", "write the report to FILE"},
+           {"output", "W", "write the ranking into watchlist W"},
+           kThreadsOption,
+           kPeriodOption,
+           kFormatOption}}},
+        {"strategies",
+         {runStrategies,
+          false,
+          "strategies list | show N | add NAME | rename N NAME | delete N | copy N M | init N | "
+          "move N up|down | mode N M | split N METHOD AMOUNT STEP CAPSULE | add-tactic N | "
+          "delete-tactic N T | move-tactic N T up|down | tactic N T NAME [on|off] [buy|sell] | "
+          "add-condition N T TAB ROW | delete-condition N T TAB I | logic N T TAB and|or | fill N "
+          "T TAB P",
+          {}}},
     };
     return table;
 }
 
+constexpr const char* kUsageLine = "usage: tavrento-cli [--folder DIR] [--yes] ";
+
 void printHelp() {
-    std::cout << "usage: tavrento-cli [--folder DIR] [--yes] COMMAND [ARGS]\n\ncommands:\n";
-    for (const auto& [name, command] : commands()) std::cout << "  " << command.help << '\n';
-    std::cout << "\nThe program folder is --folder, else $TAVRENTO_HOME, else the executable's\n"
+    std::cout << kUsageLine << "COMMAND [ARGS]\n\ncommands:\n";
+    for (const auto& [name, command] : commands())
+        std::cout << "  " << command.help << '\n';
+    std::cout << "\n'tavrento-cli help COMMAND' lists the options of a command.\n"
+                 "The program folder is --folder, else $TAVRENTO_HOME, else the executable's\n"
                  "folder when it holds Stock.lst, else $XDG_DATA_HOME/tavrento.\n";
 }
 
-// Options that take a value; every other --name is a flag.
-bool takesValue(const std::string& name) {
-    static const char* const kValued[] = {"folder", "period", "market", "unit", "individual", "years", "months", "end", "source", "category", "kind", "output", "condition", "capsule", "context", "from", "mode", "strategy", "format", "item", "value", "margin", "liquidity", "multiple", "trading-value", "input", "threads", "by", "top", "report", "range", "block"};
-    for (const char* valued : kValued)
-        if (name == valued) return true;
-    return false;
+void printCommandHelp(const Command& command) {
+    std::cout << kUsageLine << command.help << "\n\noptions:\n";
+    auto print = [](std::string_view name, std::string_view value, std::string_view text) {
+        std::string head = "  --" + std::string(name);
+        if (!value.empty()) head += " " + std::string(value);
+        if (head.size() < 34)
+            head.resize(34, ' ');
+        else
+            head += "  ";
+        std::cout << head << text << '\n';
+    };
+    for (const OptionHelp& option : command.options)
+        print(option.name, option.value, option.text);
+    print("folder", "DIR", "the program folder");
+    print("yes", "", "answer yes to every question");
+    print("help", "", "this text");
 }
 
-// A mistyped option must not pass unnoticed.
-bool knownOption(const std::string& name) {
-    static const char* const kFlags[] = {"yes", "help", "summary", "trades", "equity", "download", "split-adjusted"};
-    for (const char* flag : kFlags)
-        if (name == flag) return true;
-    return takesValue(name);
+enum class Arity { Flag, Value, OptionalValue, TwoValues };
+
+// How many words each option takes; a name not listed is no option at all.
+std::optional<Arity> optionArity(const std::string& name) {
+    static const std::map<std::string, Arity, std::less<>> kArities = [] {
+        std::map<std::string, Arity, std::less<>> arities;
+        for (const char* flag :
+             {"yes", "help", "summary", "trades", "equity", "download", "split-adjusted"})
+            arities[flag] = Arity::Flag;
+        for (const char* valued :
+             {"folder",    "period",  "market",  "unit",      "individual", "years",
+              "months",    "end",     "source",  "category",  "kind",       "output",
+              "condition", "capsule", "context", "from",      "mode",       "format",
+              "item",      "value",   "margin",  "liquidity", "multiple",   "input",
+              "threads",   "by",      "top",     "report",    "range",      "block"})
+            arities[valued] = Arity::Value;
+        // "--strategy" alone means the list's own or the selected strategy.
+        arities["strategy"] = Arity::OptionalValue;
+        arities["trading-value"] = Arity::TwoValues;
+        return arities;
+    }();
+    const auto found = kArities.find(name);
+    if (found == kArities.end()) return std::nullopt;
+    return found->second;
 }
 
 std::optional<CommandLine> parseCommandLine(int argc, char** argv) {
@@ -106,23 +363,27 @@ std::optional<CommandLine> parseCommandLine(int argc, char** argv) {
                 name = name.substr(0, equals);
                 inlineValue = true;
             }
-            if (!knownOption(name)) {
+            const auto arity = optionArity(name);
+            if (!arity) {
                 usageError("unknown option --" + name);
                 return std::nullopt;
             }
-            // "--strategy" alone means the list's own or the selected strategy.
-            const bool optionalValue =
-                name == "strategy" && (i + 1 >= argc || std::string(argv[i + 1]).starts_with("--"));
-            if (!inlineValue && takesValue(name) && !optionalValue) {
+            const bool valueFollows = i + 1 < argc && !std::string(argv[i + 1]).starts_with("--");
+            if (inlineValue && *arity == Arity::Flag) {
+                usageError("--" + name + " takes no value");
+                return std::nullopt;
+            }
+            if (!inlineValue && *arity != Arity::Flag &&
+                !(*arity == Arity::OptionalValue && !valueFollows)) {
                 if (i + 1 >= argc) {
                     usageError("--" + name + " needs a value");
                     return std::nullopt;
                 }
                 value = argv[++i];
                 // The one option with two values keeps them blank-separated.
-                if (name == "trading-value") {
+                if (*arity == Arity::TwoValues) {
                     if (i + 1 >= argc) {
-                        usageError("--trading-value needs two values");
+                        usageError("--" + name + " needs two values");
                         return std::nullopt;
                     }
                     value += ' ';
@@ -149,6 +410,73 @@ std::optional<CommandLine> parseCommandLine(int argc, char** argv) {
     return line;
 }
 
+// Counts what goes to stderr, so that a failure nobody explained can still be told.
+class CountingBuffer : public std::streambuf {
+  public:
+    explicit CountingBuffer(std::streambuf* target) : target_(target) {}
+    bool written() const { return written_ > 0; }
+
+  protected:
+    int overflow(int c) override {
+        if (c == traits_type::eof()) return traits_type::not_eof(c);
+        ++written_;
+        return target_->sputc(static_cast<char>(c));
+    }
+    std::streamsize xsputn(const char* text, std::streamsize count) override {
+        written_ += count;
+        return target_->sputn(text, count);
+    }
+    int sync() override { return target_->pubsync(); }
+
+  private:
+    std::streambuf* target_;
+    std::streamsize written_ = 0;
+};
+
+class StderrWatch {
+  public:
+    StderrWatch() : counting_(std::cerr.rdbuf()) { original_ = std::cerr.rdbuf(&counting_); }
+    ~StderrWatch() { std::cerr.rdbuf(original_); }
+    StderrWatch(const StderrWatch&) = delete;
+    StderrWatch& operator=(const StderrWatch&) = delete;
+    bool written() const { return counting_.written(); }
+
+  private:
+    CountingBuffer counting_;
+    std::streambuf* original_ = nullptr;
+};
+
+std::string joinedWords(const std::vector<std::string>& words) {
+    std::string joined;
+    for (const std::string& word : words)
+        joined += (joined.empty() ? "" : " ") + word;
+    return joined;
+}
+
+int runCommand(const Command& command, const CommandLine& line) {
+    std::string root = locateProgramFolder(currentFolderLocation(line.folder));
+    if (!command.createsFolder && !fileio::directoryExists(root))
+        return usageError("no program folder at " + root + " (run init first)");
+
+    TerminalPrompter prompter(line.assumeYes);
+    CurlHttp http;
+    LhasaLzh lzh;
+    DesktopShell shell;
+    SystemClock clock;
+    StdinClipboard clipboard;
+    Workspace workspace(ProgramFolder(root),
+                        Platform{prompter, http, lzh, shell, clock, clipboard});
+    workspace.loadSettings(std::nullopt);
+    // The tool reads and writes the per-code files of the period it is
+    // given, whatever period or scratch mode the window last used; the
+    // stored choice stays as it is.
+    workspace.periodMode = line.period.value_or(PeriodMode::Daily);
+    workspace.storageMode = StorageMode::Accumulate;
+    workspace.keepStoredViewModes = true;
+    CommandContext context{workspace, prompter, line};
+    return command.run(context);
+}
+
 }  // namespace
 
 std::optional<std::string> CommandLine::option(const std::string& name) const {
@@ -157,7 +485,9 @@ std::optional<std::string> CommandLine::option(const std::string& name) const {
     return std::nullopt;
 }
 
-bool CommandLine::flag(const std::string& name) const { return option(name).has_value(); }
+bool CommandLine::flag(const std::string& name) const {
+    return option(name).has_value();
+}
 
 int usageError(const std::string& message) {
     std::cerr << "tavrento-cli: " << message << '\n';
@@ -187,40 +517,74 @@ std::optional<Condition> parseCondition(const std::string& text) {
                      fields[5], fields[6], fields[7], fields[8], fields[9]};
 }
 
-std::optional<StockCode> parseCodeArgument(const std::string& text) { return parseCode(text); }
+std::optional<StockCode> parseCodeArgument(const std::string& text) {
+    return parseCode(text);
+}
+
+namespace {
+
+// Refuses, naming it, the first option the line gives that `allowed` does not
+// take; --help goes with everything.
+bool acceptsOptions(const CommandLine& line, const std::function<bool(std::string_view)>& allowed,
+                    const std::string& where) {
+    std::vector<std::string_view> given;
+    if (line.period) given.push_back("period");
+    for (const auto& [name, value] : line.options)
+        given.push_back(name);
+    for (std::string_view name : given) {
+        if (name == "help" || allowed(name)) continue;
+        usageError("--" + std::string(name) + " is not an option of " + where + " (see: help " +
+                   line.words.front() + ")");
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool onlyOptions(const CommandLine& line, std::initializer_list<std::string_view> allowed,
+                 const std::string& where) {
+    return acceptsOptions(
+        line,
+        [&](std::string_view name) {
+            return std::find(allowed.begin(), allowed.end(), name) != allowed.end();
+        },
+        where);
+}
 
 int run(int argc, char** argv) {
     auto line = parseCommandLine(argc, argv);
     if (!line) return kExitUsage;
-    if (line->words.empty() || line->words[0] == "help" || line->flag("help")) {
+    if (line->words.empty() || (line->words[0] == "help" && line->words.size() == 1)) {
         printHelp();
         return line->words.empty() && !line->flag("help") ? kExitUsage : kExitOk;
     }
-    auto found = commands().find(line->words[0]);
-    if (found == commands().end()) return usageError("unknown command: " + line->words[0]);
+    const bool helpCommand = line->words[0] == "help";
+    if (helpCommand && line->words.size() > 2) return usageError("usage: help [COMMAND]");
+    const std::string& name = helpCommand ? line->words[1] : line->words[0];
+    auto found = commands().find(name);
+    if (found == commands().end()) return usageError("unknown command: " + name);
+    const Command& command = found->second;
+    if (helpCommand || line->flag("help")) {
+        printCommandHelp(command);
+        return kExitOk;
+    }
+    const auto declared = [&](std::string_view option) {
+        return std::any_of(command.options.begin(), command.options.end(),
+                           [&](const OptionHelp& help) { return help.name == option; });
+    };
+    if (!acceptsOptions(*line, declared, name)) return kExitUsage;
 
-    std::string root = locateProgramFolder(currentFolderLocation(line->folder));
-    if (!found->second.createsFolder && !fileio::directoryExists(root))
-        return usageError("no program folder at " + root + " (run init first)");
-
-    TerminalPrompter prompter(line->assumeYes);
-    CurlHttp http;
-    LhasaLzh lzh;
-    DesktopShell shell;
-    SystemClock clock;
-    StdinClipboard clipboard;
-    Workspace workspace(ProgramFolder(root), Platform{prompter, http, lzh, shell, clock, clipboard});
-    workspace.loadSettings(std::nullopt);
-    // The tool reads and writes the per-code files of the period it is
-    // given, whatever period or scratch mode the window last used; the
-    // stored choice stays as it is.
-    workspace.periodMode = line->period.value_or(PeriodMode::Daily);
-    workspace.storageMode = StorageMode::Accumulate;
-    workspace.keepStoredViewModes = true;
-    CommandContext context{workspace, prompter, *line};
-    return found->second.run(context);
+    StderrWatch watch;
+    const int status = runCommand(command, *line);
+    // Every failure says so, even where the operation itself was silent.
+    if (status != kExitOk && !watch.written())
+        std::cerr << "tavrento-cli: " << joinedWords(line->words) << ": failed\n";
+    return status;
 }
 
 }  // namespace tav::cli
 
-int main(int argc, char** argv) { return tav::cli::run(argc, argv); }
+int main(int argc, char** argv) {
+    return tav::cli::run(argc, argv);
+}

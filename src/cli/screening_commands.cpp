@@ -88,7 +88,8 @@ void endProgress(const RunControl& control) {
 int runScreen(CommandContext& context) {
     const CommandLine& line = context.line;
     if (line.words.size() != 1) return usageError(kScreenUsage);
-    const auto format = line.option("format") ? outputFormat(line) : std::optional(OutputFormat::Csv);
+    const auto format =
+        line.option("format") ? outputFormat(line) : std::optional(OutputFormat::Csv);
     if (!format) return kExitUsage;
     Workspace& workspace = context.workspace;
     // Only what the command line names is chosen; the output watchlist
@@ -139,17 +140,16 @@ int runScreen(CommandContext& context) {
     workspace.saveSettings();
 
     if (!line.option("format")) {
-        for (const std::string& selected : outcome->selected) std::cout << selected << '\n';
+        for (const std::string& selected : outcome->selected)
+            std::cout << selected << '\n';
     } else {
-        std::string csv = "code,name\n";
+        Table table{{{"code", true}, {"name", true}}, {}};
         for (const std::string& selected : outcome->selected) {
             const std::size_t blank = selected.find(' ');
-            csv += selected.substr(0, blank);
-            csv += ',';
-            if (blank != std::string::npos) csv += selected.substr(blank + 1);
-            csv += '\n';
+            table.rows.push_back({selected.substr(0, blank),
+                                  blank == std::string::npos ? "" : selected.substr(blank + 1)});
         }
-        std::cout << formatTable(csv, *format);
+        std::cout << formatTable(table, *format);
     }
     std::cout << std::flush;
     std::cerr << summaryText(outcome->counts) << '\n';
@@ -159,7 +159,8 @@ int runScreen(CommandContext& context) {
 int runRank(CommandContext& context) {
     const CommandLine& line = context.line;
     if (line.words.size() != 1 || !line.option("strategy")) return usageError(kRankUsage);
-    const auto format = line.option("format") ? outputFormat(line) : std::optional(OutputFormat::Csv);
+    const auto format =
+        line.option("format") ? outputFormat(line) : std::optional(OutputFormat::Csv);
     if (!format) return kExitUsage;
     Workspace& workspace = context.workspace;
     MultiRunSettings settings;
@@ -173,7 +174,8 @@ int runRank(CommandContext& context) {
         !intOption(line, "threads", 0, 256, threads))
         return kExitUsage;
     if (const auto by = line.option("by")) {
-        if (*by != "profit" && *by != "winrate") return usageError("--by must be profit or winrate");
+        if (*by != "profit" && *by != "winrate")
+            return usageError("--by must be profit or winrate");
         settings.rankingKind = *by == "profit" ? kRankByProfit : kRankByWinRate;
     }
     settings.strategy = strategy - 1;
@@ -181,6 +183,19 @@ int runRank(CommandContext& context) {
         (settings.input != 0 && !watchlistExists(workspace, settings.input)))
         return kExitUsage;
     if (output != 0 && !workspace.requireWritableStore()) return kExitFailed;
+    if (output != 0 && output == multiRunInputWatchlist(workspace, settings)) {
+        context.prompter.message(kSameInputOutputMessage, MessageIcon::Warning);
+        return kExitFailed;
+    }
+    std::string reportFolder;
+    std::string reportName;
+    if (const auto report = line.option("report")) {
+        const std::size_t slash = report->rfind('/');
+        reportFolder = slash == std::string::npos ? "." : report->substr(0, slash);
+        if (reportFolder.empty()) reportFolder = "/";
+        reportName = slash == std::string::npos ? *report : report->substr(slash + 1);
+        if (reportName.empty()) return usageError("--report needs a file name: " + *report);
+    }
 
     auto job = prepareMultiRun(workspace, settings, threads);
     if (!job) return kExitFailed;
@@ -191,43 +206,38 @@ int runRank(CommandContext& context) {
     if (!outcome) return kExitFailed;
     const int64_t capital = job->simulation.capital;
 
-    if (output != 0) {
-        if (output == multiRunInputWatchlist(workspace, settings)) {
-            context.prompter.message(kSameInputOutputMessage, MessageIcon::Warning);
-            return kExitFailed;
-        }
-        if (!storeRanking(workspace, output, outcome->rows)) return kExitFailed;
-    }
-    if (const auto report = line.option("report")) {
-        const std::size_t slash = report->rfind('/');
-        const std::string folder = slash == std::string::npos ? "." : report->substr(0, slash);
-        const std::string name = slash == std::string::npos ? *report : report->substr(slash + 1);
-        if (!writeReport(folder.empty() ? "/" : folder, name, job->strategyName, capital,
-                         outcome->rows, context.prompter))
-            return kExitFailed;
-    }
+    // The report first: when it cannot be written the watchlist keeps its entries.
+    if (!reportName.empty() && !writeReport(reportFolder, reportName, job->strategyName, capital,
+                                            outcome->rows, context.prompter))
+        return kExitFailed;
+    if (output != 0 && !storeRanking(workspace, output, outcome->rows)) return kExitFailed;
     if (workspace.storeWritable()) workspace.saveSettings();
 
     if (!line.option("format")) {
         // The result list: its headers and cell texts, one tab between cells.
         std::cout << resultListText(outcome->rows, capital);
     } else {
-        std::string csv =
-            "rank,code,name,market,unit,markedProfit,trades,wins,winRate,grossProfit,grossLoss,"
-            "averageWin,averageLoss,averageProfit,maxProfit,maxLoss,profitFactor\n";
+        Table table;
+        for (const char* name :
+             {"rank", "code", "name", "market", "unit", "markedProfit", "trades", "wins", "winRate",
+              "grossProfit", "grossLoss", "averageWin", "averageLoss", "averageProfit", "maxProfit",
+              "maxLoss", "profitFactor"}) {
+            const std::string_view column = name;
+            table.columns.push_back(
+                {name, column == "code" || column == "name" || column == "market"});
+        }
         for (const ResultRow& r : outcome->rows) {
             char factor[32];
             std::snprintf(factor, sizeof factor, "%.2f", static_cast<double>(r.profitFactor));
-            csv += std::to_string(r.rank) + ',' + codeText(r.code) + ',' + r.name + ',' +
-                   r.market + ',' + r.unit + ',' + std::to_string(r.markedProfit) + ',' +
-                   std::to_string(r.trades) + ',' + std::to_string(r.wins) + ',' +
-                   std::to_string(winRate(r)) + ',' + std::to_string(r.grossProfit) + ',' +
-                   std::to_string(r.grossLoss) + ',' + std::to_string(r.averageWin) + ',' +
-                   std::to_string(r.averageLoss) + ',' + std::to_string(r.averageProfit) + ',' +
-                   std::to_string(r.maxProfit) + ',' + std::to_string(r.maxLoss) + ',' + factor +
-                   '\n';
+            table.rows.push_back({std::to_string(r.rank), codeText(r.code), r.name, r.market,
+                                  r.unit, std::to_string(r.markedProfit), std::to_string(r.trades),
+                                  std::to_string(r.wins), std::to_string(winRate(r)),
+                                  std::to_string(r.grossProfit), std::to_string(r.grossLoss),
+                                  std::to_string(r.averageWin), std::to_string(r.averageLoss),
+                                  std::to_string(r.averageProfit), std::to_string(r.maxProfit),
+                                  std::to_string(r.maxLoss), factor});
         }
-        std::cout << formatTable(csv, *format);
+        std::cout << formatTable(table, *format);
     }
     std::cout << std::flush;
     std::cerr << summaryText(outcome->counts, true) << '\n';

@@ -15,7 +15,8 @@ namespace tav::cli {
 
 namespace {
 
-constexpr const char* kBacktestUsage = "usage: backtest CODE --strategy N [--period P] [--summary | --trades | --equity]";
+constexpr const char* kBacktestUsage =
+    "usage: backtest CODE --strategy N [--period P] [--summary | --trades | --equity]";
 constexpr const char* kStrategiesUsage =
     "usage: strategies list | show N | add NAME | rename N NAME | delete N | copy N M | init N | "
     "move N up|down | mode N M | split N METHOD AMOUNT STEP CAPSULE | add-tactic N | "
@@ -178,8 +179,15 @@ int runStrategies(CommandContext& context) {
     }
     if (action == "init" && count == 3) return finish(list.initialiseStrategy());
     if (action == "delete" && count == 3) return finish(list.deleteStrategy());
-    if (action == "move" && count == 4 && (words[3] == "up" || words[3] == "down"))
-        return finish(words[3] == "up" ? list.moveStrategyUp() : list.moveStrategyDown());
+    if (action == "move" && count == 4 && (words[3] == "up" || words[3] == "down")) {
+        const bool up = words[3] == "up";
+        if (*number == (up ? 1 : list.count())) {
+            std::cerr << "tavrento-cli: strategy " << *number << " is already the "
+                      << (up ? "first" : "last") << '\n';
+            return kExitFailed;
+        }
+        return finish(up ? list.moveStrategyUp() : list.moveStrategyDown());
+    }
     if (action == "mode" && count == 4) {
         auto mode = parseInt(words[3]);
         if (!mode || *mode < 0 || *mode >= kTradingModeCount)

@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "quotes/web_pages.h"
+#include "simulation/strategy_file.h"
 #include "watchlist_runs/link_menu.h"
 #include "watchlist_runs/range_marks.h"
 #include "watchlists/entry_lists.h"
@@ -31,10 +32,10 @@ std::optional<int> parseNumber(const std::string& text) {
 }
 
 // The stored options decide the history length and the sort order, as in the
-// desktop.
+// desktop. They are read already: reading them again would bring back the
+// window's period in place of the one the command line gives.
 Workspace& prepared(CommandContext& context) {
     Workspace& workspace = context.workspace;
-    workspace.loadSettings(std::nullopt);
     workspace.history().setLengthSetting(workspace.options().historyLength);
     workspace.watchlists().sorted = workspace.options().watchlistSorted != 0;
     return workspace;
@@ -61,8 +62,8 @@ int selectCodeOrFail(Watchlists& lists, const std::string& word) {
     auto code = parseCodeArgument(word);
     if (!code) return usageError("not a security code: " + word);
     if (!lists.selectCode(*code)) {
-        std::cerr << "tavrento-cli: " << codeText(*code) << " is not in " << lists.displayedFileName()
-                  << '\n';
+        std::cerr << "tavrento-cli: " << codeText(*code) << " is not in "
+                  << lists.displayedFileName() << '\n';
         return kExitFailed;
     }
     return kExitOk;
@@ -143,8 +144,9 @@ int runBatch(CommandContext& context, int number, bool download) {
     workspace.loadStoredSeries(workspace.options().stockCode);
     RunControl control;
     watchProgress(control, download ? "download" : "update");
-    const BatchSummary summary = download ? batchDownload(workspace, number, control)
-                                          : batchUpdateList(workspace, watchlistPosition(number), control);
+    const BatchSummary summary =
+        download ? batchDownload(workspace, number, control)
+                 : batchUpdateList(workspace, watchlistPosition(number), control);
     if (!summary.ran) return kExitFailed;
     std::cout << "done " << summary.done << ", skipped " << summary.skipped << ", failed "
               << summary.failed << '\n';
@@ -160,9 +162,11 @@ int runListStrategy(CommandContext& context, int number, const std::vector<std::
         std::cout << lists.watchlistStrategy(number) << '\n';
         return kExitOk;
     }
+    const auto strategies = readStrategyNames(context.workspace.folder().root()).size();
     auto strategy = parseInt(words[3]);
-    if (!strategy || *strategy < 0 || *strategy > 255)
-        return usageError("a strategy number 0-255 (0: none)");
+    if (!strategy || *strategy < 0 || static_cast<std::size_t>(*strategy) > strategies)
+        return usageError("no strategy " + words[3] + " (0: none, or 1 to " +
+                          std::to_string(strategies) + ")");
     return exitCode(lists.setWatchlistStrategy(number, *strategy));
 }
 
@@ -193,8 +197,15 @@ int runWatchlists(CommandContext& context) {
         return exitCode(lists.deleteWatchlist());
     }
     if (action == "move" && words.size() == 4 && (words[3] == "up" || words[3] == "down")) {
-        if (!showWatchlist(lists, words[2])) return kExitUsage;
-        return exitCode(words[3] == "up" ? lists.moveWatchlistUp() : lists.moveWatchlistDown());
+        const auto number = showWatchlist(lists, words[2]);
+        if (!number) return kExitUsage;
+        const bool up = words[3] == "up";
+        if (*number == (up ? 1 : lists.watchlistCount())) {
+            std::cerr << "tavrento-cli: watchlist " << *number << " is already the "
+                      << (up ? "first" : "last") << '\n';
+            return kExitFailed;
+        }
+        return exitCode(up ? lists.moveWatchlistUp() : lists.moveWatchlistDown());
     }
     return usageError(kWatchlistsUsage);
 }
@@ -207,11 +218,22 @@ int runWatchlist(CommandContext& context) {
     if (!number) return kExitUsage;
     const std::string& action = words[2];
     const std::size_t count = words.size();
+    const std::string where = "watchlist N " + action;
 
-    if (action == "marks" && count == 3) return runMarks(context, *number);
-    if (action == "levels" && count == 3) return runLevels(context, *number);
-    if ((action == "update" || action == "download") && count == 3)
+    if (action == "marks" && count == 3) {
+        if (!onlyOptions(context.line, {"period", "range", "strategy"}, where)) return kExitUsage;
+        return runMarks(context, *number);
+    }
+    if (action == "levels" && count == 3) {
+        if (!onlyOptions(context.line, {"period", "block"}, where)) return kExitUsage;
+        return runLevels(context, *number);
+    }
+    if ((action == "update" || action == "download") && count == 3) {
+        if (!onlyOptions(context.line, {"period"}, where)) return kExitUsage;
         return runBatch(context, *number, action == "download");
+    }
+    // The list's own forms read no options.
+    if (!onlyOptions(context.line, {}, where)) return kExitUsage;
     if (action == "strategy" && (count == 3 || count == 4))
         return runListStrategy(context, *number, words);
 
@@ -237,7 +259,15 @@ int runWatchlist(CommandContext& context) {
     }
     if (action == "move" && count == 5 && (words[4] == "up" || words[4] == "down")) {
         if (int status = selectCodeOrFail(lists, words[3]); status != kExitOk) return status;
-        return exitCode(words[4] == "up" ? lists.moveEntryUp(false) : lists.moveEntryDown(false));
+        const bool up = words[4] == "up";
+        const int last = static_cast<int>(lists.entries().size()) - 1;
+        if (lists.selectedIndex() == (up ? 0 : last)) {
+            std::cerr << "tavrento-cli: " << words[3] << " is already the "
+                      << (up ? "first" : "last") << " entry of " << lists.displayedFileName()
+                      << '\n';
+            return kExitFailed;
+        }
+        return exitCode(up ? lists.moveEntryUp(false) : lists.moveEntryDown(false));
     }
     if ((action == "copy-to" || action == "move-to") && (count == 4 || count == 5)) {
         auto target = parseNumber(words[3]);

@@ -121,6 +121,10 @@ TEST_F(ConditionCli, CapsulesAreManagedAndEvaluated) {
         "[RESERVE]\n0 0 0 0 0 0 0 0 0 0\n[CAPSEL]\n0 0 0 0 0 0 0 0 0 0,3 0 0 1 0 0 0 0 0 0\n");
     EXPECT_FALSE(std::filesystem::exists(folder() + "/Capsel3.pat"));
     EXPECT_EQ(cli({"capsules", "show", "3"}).exitCode, 2);
+    const CliResult last = cli({"capsules", "move", "2", "down"});
+    EXPECT_EQ(last.exitCode, 1);
+    EXPECT_NE(last.err.find("capsule 2 is already the last"), std::string::npos) << last.err;
+    EXPECT_EQ(cli({"capsules", "list"}).out, "1 陰線\n2 三\n");
 }
 
 }  // namespace

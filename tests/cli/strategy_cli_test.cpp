@@ -102,6 +102,15 @@ TEST_F(StrategyCli, ListOperations) {
     ASSERT_EQ(cli({"--yes", "strategies", "delete", "10"}).exitCode, 0);
     EXPECT_EQ(lines(cli({"strategies", "list"}).out).size(), 10u);
     EXPECT_EQ(cli({"strategies", "show", "12"}).exitCode, 2);
+
+    // Past either end nothing moves, and the user is told.
+    const std::string names = readFile(folder() + "/Trade.inf");
+    for (const auto& [number, way] : {std::pair{"1", "up"}, std::pair{"10", "down"}}) {
+        const CliResult moved = cli({"strategies", "move", number, way});
+        EXPECT_EQ(moved.exitCode, 1) << way;
+        EXPECT_NE(moved.err.find("is already the"), std::string::npos) << moved.err;
+    }
+    EXPECT_EQ(readFile(folder() + "/Trade.inf"), names);
 }
 
 }  // namespace
@@ -115,13 +124,15 @@ int64_t columnSum(const std::string& csv, const std::string& name) {
     const auto rows = lines(csv);
     std::vector<std::string> header;
     std::stringstream headerStream(rows.at(0));
-    for (std::string field; std::getline(headerStream, field, ',');) header.push_back(field);
+    for (std::string field; std::getline(headerStream, field, ',');)
+        header.push_back(field);
     const auto column = std::find(header.begin(), header.end(), name) - header.begin();
     int64_t sum = 0;
     for (std::size_t r = 1; r < rows.size(); ++r) {
         std::stringstream row(rows[r]);
         std::string field;
-        for (int c = 0; c <= column; ++c) std::getline(row, field, ',');
+        for (int c = 0; c <= column; ++c)
+            std::getline(row, field, ',');
         sum += std::stoll(field);
     }
     return sum;
@@ -173,15 +184,15 @@ TEST_F(StrategyCli, TradesEquityAndJsonExports) {
     EXPECT_EQ(std::count(series.out.begin(), series.out.end(), '{'), 20);
     const CliResult evaluate =
         cli({"evaluate", "7203", "--condition", "3 0 0 0", "--format", "json"});
-    EXPECT_TRUE(evaluate.out.starts_with("[\n{\"date\":\"20230101\",\"holds\":1},\n"
-                                         "{\"date\":\"20230102\",\"holds\":0},\n"))
+    EXPECT_TRUE(
+        evaluate.out.starts_with("[\n{\"date\":\"20230101\",\"holds\":1},\n"
+                                 "{\"date\":\"20230102\",\"holds\":0},\n"))
         << evaluate.out;
     const CliResult dump = cli({"dump", "7203", "--format", "json"});
     EXPECT_TRUE(dump.out.starts_with("[\n{\"date\":\"20230101\",\"open\":1000,")) << dump.err;
     EXPECT_EQ(std::count(dump.out.begin(), dump.out.end(), '{'), 20);
     EXPECT_EQ(cli({"dump", "7203", "--format", "xml"}).exitCode, 2);
-    EXPECT_EQ(cli({"series", "7203", "--format", "csv"}).out,
-              cli({"series", "7203"}).out);
+    EXPECT_EQ(cli({"series", "7203", "--format", "csv"}).out, cli({"series", "7203"}).out);
 }
 
 }  // namespace

@@ -45,7 +45,8 @@ TEST_F(WatchlistCli, FilesTheReaderCutsAreNeverRewritten) {
     EXPECT_TRUE(readFile(temp / "folder/Focus1.lst").starts_with("7203 a\n" + longLine));
 
     std::string titles;
-    for (int n = 1; n <= 250; ++n) titles += "list" + std::to_string(n) + "\n";
+    for (int n = 1; n <= 250; ++n)
+        titles += "list" + std::to_string(n) + "\n";
     writeFile(temp / "folder/Focus.inf", titles);
     CliResult renamed = cli({"watchlists", "rename", "1", "new"});
     EXPECT_EQ(renamed.exitCode, 1);
@@ -115,9 +116,11 @@ TEST_F(WatchlistCli, MarketsAndHistory) {
 TEST_F(WatchlistCli, MarksLevelsStrategyAndLinks) {
     std::filesystem::create_directories(temp / "folder/Data");
     // Yesterday 110 / 90; today's close 120 is above, 6758's 80 below.
-    writeFile(temp / "folder/Data/7203.txt", "20240103,100,110,90,100,5\n20240104,100,120,100,120,5\n");
+    writeFile(temp / "folder/Data/7203.txt",
+              "20240103,100,110,90,100,5\n20240104,100,120,100,120,5\n");
     writeFile(temp / "folder/Data/6758.txt", "20240103,100,110,90,100,5\n20240104,90,90,80,80,5\n");
-    writeFile(temp / "folder/Focus1.lst", text::sjisFromUtf8("7203 トヨタ自動車\n2121 ミクシィ\n6758 ソニー\n"));
+    writeFile(temp / "folder/Focus1.lst",
+              text::sjisFromUtf8("7203 トヨタ自動車\n2121 ミクシィ\n6758 ソニー\n"));
 
     CliResult marks = cli({"watchlist", "1", "marks", "--range", "0"});
     ASSERT_EQ(marks.exitCode, 0) << marks.err;
@@ -131,11 +134,16 @@ TEST_F(WatchlistCli, MarksLevelsStrategyAndLinks) {
     EXPECT_EQ(none.exitCode, 1);
     EXPECT_NE(none.err.find("戦略が設定されていません。"), std::string::npos) << none.err;
 
-    // The list's strategy is kept between runs.
+    // The list's strategy is kept between runs; it must be one of the list.
+    writeFile(temp / "folder/Trade.inf", "a\nb\nc\nd\n");
     EXPECT_EQ(cli({"watchlist", "2", "strategy", "4"}).exitCode, 0);
     EXPECT_EQ(cli({"watchlist", "2", "strategy"}).out, "4\n");
     EXPECT_EQ(cli({"watchlist", "1", "strategy"}).out, "0\n");
     EXPECT_EQ(cli({"watchlist", "2", "strategy", "300"}).exitCode, 2);
+    const CliResult beyond = cli({"watchlist", "2", "strategy", "5"});
+    EXPECT_EQ(beyond.exitCode, 2);
+    EXPECT_NE(beyond.err.find("no strategy 5"), std::string::npos) << beyond.err;
+    EXPECT_EQ(cli({"watchlist", "2", "strategy"}).out, "4\n");
 
     CliResult levels = cli({"watchlist", "1", "levels", "--block", "6"});
     ASSERT_EQ(levels.exitCode, 0) << levels.err;
@@ -146,12 +154,79 @@ TEST_F(WatchlistCli, MarksLevelsStrategyAndLinks) {
 
     CliResult missing = cli({"links", "7203"});
     EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_NE(missing.err.find("[url.lst]　が見つかりませんので投資情報は使えません。"), std::string::npos);
+    EXPECT_NE(missing.err.find("[url.lst]　が見つかりませんので投資情報は使えません。"),
+              std::string::npos);
     writeFile(temp / "folder/url.lst", "mine,http://mine.test/\n");
     CliResult links = cli({"links", "7203"});
     ASSERT_EQ(links.exitCode, 0) << links.err;
     EXPECT_NE(links.out.find("財務指標\thttp://127.0.0.1:8470/q?s=7203&d=t\n"), std::string::npos);
     EXPECT_NE(links.out.find("mine\thttp://mine.test/\n"), std::string::npos);
+}
+
+// Moves that cannot happen are told, and change nothing.
+TEST_F(WatchlistCli, MovesPastTheEndsFailWithAMessage) {
+    const std::string entries = text::sjisFromUtf8("7203 トヨタ自動車\n6758 ソニー\n");
+    writeFile(temp / "folder/Focus1.lst", entries);
+    const std::string titles = readFile(temp / "folder/Focus.inf");
+    struct Case {
+        std::vector<std::string> words;
+        int exitCode;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{"watchlist", "1", "move", "7203", "up"}, 1, "already the first"},
+        {{"watchlist", "1", "move", "6758", "down"}, 1, "already the last"},
+        {{"watchlists", "move", "1", "up"}, 1, "already the first"},
+        {{"watchlists", "move", "3", "down"}, 1, "already the last"},
+        {{"watchlist", "1", "move", "2121", "up"}, 1, "is not in"},
+        {{"watchlist", "1", "import", (temp / "none.txt").string()}, 1, ""},
+    };
+    for (const Case& c : cases) {
+        const CliResult result = cli(c.words);
+        EXPECT_EQ(result.exitCode, c.exitCode) << c.message;
+        EXPECT_FALSE(result.err.empty()) << c.words[1];
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+    }
+    EXPECT_EQ(readFile(temp / "folder/Focus1.lst"), entries);
+    EXPECT_EQ(readFile(temp / "folder/Focus.inf"), titles);
+    EXPECT_EQ(cli({"watchlist", "1", "move", "6758", "up"}).exitCode, 0);
+    EXPECT_EQ(file("Focus1.lst"), "6758 ソニー\n7203 トヨタ自動車\n");
+}
+
+// The marks and levels of a watchlist are those of the period the command
+// line gives, daily without one, whatever period the window was left on.
+TEST_F(WatchlistCli, MarksAndLevelsFollowTheGivenPeriod) {
+    std::filesystem::create_directories(temp / "folder/Data");
+    // Daily: today's close 120 breaks above; monthly: 80 breaks below.
+    writeFile(temp / "folder/Data/7203.txt",
+              "20240103,100,110,90,100,5\n20240104,100,120,100,120,5\n");
+    writeFile(temp / "folder/Data/m7203.txt",
+              "20231201,100,110,90,100,5\n20240101,90,90,80,80,5\n");
+    writeFile(temp / "folder/Focus1.lst", text::sjisFromUtf8("7203 トヨタ自動車\n"));
+    ASSERT_EQ(cli({"settings", "set", "periodMode", "2"}).exitCode, 0);
+
+    const std::pair<std::vector<std::string>, const char*> cases[] = {
+        {{}, "7203 トヨタ自動車 3\n"},
+        {{"--period", "daily"}, "7203 トヨタ自動車 3\n"},
+        {{"--period", "monthly"}, "7203 トヨタ自動車 4\n"},
+    };
+    for (const auto& [period, expected] : cases) {
+        std::vector<std::string> words = {"watchlist", "1", "marks", "--range", "0"};
+        words.insert(words.end(), period.begin(), period.end());
+        const CliResult marks = cli(words);
+        EXPECT_EQ(marks.exitCode, 0) << marks.err;
+        EXPECT_EQ(marks.out, expected) << (period.empty() ? "" : period[1]);
+    }
+
+    auto layer = [&](std::vector<std::string> period) {
+        std::vector<std::string> words = {"watchlist", "1", "levels", "--block", "5"};
+        words.insert(words.end(), period.begin(), period.end());
+        EXPECT_EQ(cli(words).exitCode, 0);
+        return readFile(temp / "folder/Layer.txt");
+    };
+    const std::string daily = layer({});
+    EXPECT_EQ(layer({"--period", "daily"}), daily);
+    EXPECT_NE(layer({"--period", "monthly"}), daily);
 }
 
 }  // namespace

@@ -49,6 +49,21 @@ std::optional<MarketScan> openScan(Workspace& workspace, const std::string& inpu
     return scan;
 }
 
+// The strategy of a run: named in the strategy list and readable. Nothing,
+// after the message, otherwise: a run without its rules would select nothing
+// and still replace its output.
+std::optional<StrategyReading> loadListedStrategy(Workspace& workspace, int number) {
+    const std::string& root = workspace.folder().root();
+    std::optional<StrategyReading> strategy;
+    if (number >= 1 && static_cast<std::size_t>(number) <= readStrategyNames(root).size())
+        strategy = loadStrategy(root, number);
+    if (!strategy)
+        workspace.prompter().message(
+            "売買戦略ファイル [" + strategyFileName(number) + "] を読めません。",
+            MessageIcon::Warning);
+    return strategy;
+}
+
 // Selecting a strategy in the window: the chart's display run follows it.
 void selectStrategy(Workspace& workspace, int number) {
     if (workspace.options().selectedStrategy == number) return;
@@ -79,6 +94,22 @@ bool confirmMultiRunDialog(const MultiRunSettings& settings, Prompter& prompter)
 std::optional<ScreeningJob> prepareScreening(Workspace& workspace,
                                              const ScreeningSettings& settings, int threads) {
     if (!confirmScreeningDialog(settings, workspace.prompter())) return std::nullopt;
+    const std::string& root = workspace.folder().root();
+    ScreeningJob job;
+    if (settings.searchItem == kSearchCapsule) {
+        if (settings.capsule < 0 ||
+            static_cast<std::size_t>(settings.capsule) >= readCapsuleTitles(root).size()) {
+            workspace.prompter().message(
+                "条件カプセルファイル [" + capsuleFileName(settings.capsule) + "] を読めません。",
+                MessageIcon::Warning);
+            return std::nullopt;
+        }
+        job.capsule = readCapsuleFile(workspace.folder().path(capsuleFileName(settings.capsule)));
+    }
+    if (settings.searchItem == kSearchStrategy) {
+        job.strategy = loadListedStrategy(workspace, settings.strategy + 1);
+        if (!job.strategy) return std::nullopt;
+    }
     settings.storeInto(workspace.options());
     const bool masterInput = settings.input == 0;
     const std::string inputPath = workspace.folder().path(
@@ -86,13 +117,8 @@ std::optional<ScreeningJob> prepareScreening(Workspace& workspace,
     auto scan = openScan(workspace, inputPath, masterInput, settings.filters, threads);
     if (!scan) return std::nullopt;
 
-    ScreeningJob job;
     job.settings = settings;
     job.scan = std::move(*scan);
-    const std::string& root = workspace.folder().root();
-    if (settings.searchItem == kSearchCapsule)
-        job.capsule = readCapsuleFile(workspace.folder().path(capsuleFileName(settings.capsule)));
-    if (settings.searchItem == kSearchStrategy) job.strategy = loadStrategy(root, settings.strategy + 1);
     job.simulation = SimulationSettings::from(workspace.options());
     job.currentYear = workspace.platform().clock.today().year;
     return job;
@@ -101,7 +127,8 @@ std::optional<ScreeningJob> prepareScreening(Workspace& workspace,
 bool finishScreening(Workspace& workspace, const ScreeningJob& job,
                      const std::optional<ScreeningOutcome>& outcome) {
     if (!outcome) return false;
-    if (job.settings.searchItem == kSearchStrategy) selectStrategy(workspace, job.settings.strategy + 1);
+    if (job.settings.searchItem == kSearchStrategy)
+        selectStrategy(workspace, job.settings.strategy + 1);
     const bool written =
         workspace.watchlists().replaceWatchlist(job.settings.outputWatchlist(), outcome->selected);
     workspace.prompter().status(summaryText(outcome->counts));
@@ -117,12 +144,15 @@ int multiRunInputWatchlist(Workspace& workspace, const MultiRunSettings& setting
 std::optional<MultiRunJob> prepareMultiRun(Workspace& workspace, const MultiRunSettings& settings,
                                            int threads) {
     if (!confirmMultiRunDialog(settings, workspace.prompter())) return std::nullopt;
-    settings.storeInto(workspace.options());
     const int number = settings.strategy + 1;
+    auto strategy = loadListedStrategy(workspace, number);
+    if (!strategy) return std::nullopt;
+    settings.storeInto(workspace.options());
     selectStrategy(workspace, number);
 
     const int inputWatchlist = multiRunInputWatchlist(workspace, settings);
-    const bool masterInput = settings.input == 0 && workspace.storageMode == StorageMode::Accumulate;
+    const bool masterInput =
+        settings.input == 0 && workspace.storageMode == StorageMode::Accumulate;
     std::string inputPath;
     if (masterInput) {
         inputPath = workspace.folder().path(StockMaster::kFileName);
@@ -137,13 +167,6 @@ std::optional<MultiRunJob> prepareMultiRun(Workspace& workspace, const MultiRunS
     if (!scan) return std::nullopt;
 
     const std::string& root = workspace.folder().root();
-    auto strategy = loadStrategy(root, number);
-    if (!strategy) {
-        workspace.prompter().message("売買戦略ファイル [" + strategyFileName(number) +
-                                         "] を読めません。",
-                                     MessageIcon::Warning);
-        return std::nullopt;
-    }
     MultiRunJob job;
     job.settings = settings;
     job.scan = std::move(*scan);

@@ -27,9 +27,10 @@ bool confirmScreeningDialog(const ScreeningSettings& settings, Prompter& prompte
 // The simulation dialog's OK: the ranking length must lie in 1 ... 1000.
 bool confirmMultiRunDialog(const MultiRunSettings& settings, Prompter& prompter);
 
-// Stores the settings in the options, opens the input and reads the strategy
-// or capsule. Nothing (after a message) when the dialog's checks fail or the
-// input cannot be opened.
+// Reads the strategy or capsule, stores the settings in the options and opens
+// the input. Nothing (after a message) when the dialog's checks fail, the
+// strategy or capsule is not in its list or cannot be read, or the input
+// cannot be opened; the options are then left as they were.
 std::optional<ScreeningJob> prepareScreening(Workspace& workspace,
                                              const ScreeningSettings& settings, int threads = 0);
 // After the run: writes the output watchlist whole and shows it in the pane.
