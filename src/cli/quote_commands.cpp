@@ -80,8 +80,13 @@ int runFetch(CommandContext& context) {
         out += text;
     }
     std::cout << out << std::flush;
-    // A walk that ended on a failing page keeps the earlier pages: say why.
-    if (!fetched.failure.empty()) std::cerr << "tavrento-cli: " << fetched.failure << '\n';
+    // A walk that stopped on a failing page keeps the earlier pages, but the
+    // span is not whole: a failure, with the reason.
+    if (!fetched.complete) {
+        const std::string kept = " (" + std::to_string(workspace.series().count()) + " bars kept)";
+        return failed(fetched.failure.empty() ? "" : fetched.failure + kept,
+                      "the fetch stopped before the end of the span" + kept);
+    }
     return kExitOk;
 }
 

@@ -56,6 +56,36 @@ TEST_F(QuoteCli, FetchPrintsTheBatchOldestFirst) {
     EXPECT_EQ(cli({"fetch", "7203", "--years", "x"}).exitCode, 2);
 }
 
+TEST_F(QuoteCli, AFetchCutOffAfterItsFirstPageFails) {
+    // The first page promises more; the second never arrives whole.
+    const std::string first = euc(
+        yahooJapanPage({{"2005年3月15日", "11,800", "11,900", "11,700", "11,850", "0", ""}}, true));
+    for (int status : {200, 500}) {
+        SCOPED_TRACE(status);
+        QuoteServer cut{[&](const httplib::Request& request, httplib::Response& response) {
+            if (request.get_param_value("y") == "0")
+                return response.set_content(first, "text/html");
+            response.status = status;
+            response.set_content_provider(1000, "text/html",
+                                          [](size_t, size_t, httplib::DataSink& sink) {
+                                              sink.write("<html>\n", 7);
+                                              return false;
+                                          });
+        }};
+        writeFile(folder() + "/Endpoints.lst", Endpoints::fileTextForHost(cut.host()));
+        CliResult result =
+            cli({"fetch", "1010", "--years", "1", "--months", "0", "--end", "20050315"});
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(cut.targets().size(), 2u);
+        // The bars before the break are still printed, and the reason told.
+        EXPECT_EQ(result.out,
+                  "date,open,high,low,close,volume\n20050315,11800,11900,11700,11850,100000\n");
+        EXPECT_NE(result.err.find("ＹＡＨＯＯのページを開けません。 (1 bars kept)"),
+                  std::string::npos)
+            << result.err;
+    }
+}
+
 TEST_F(QuoteCli, RankingFillsTheWatchlist) {
     page = [](const httplib::Request&) {
         return euc("<p>関連情報</p>\n<tr>\n<td>1</td>\n<td><a href=\"x\">7203</a></td>\n");
