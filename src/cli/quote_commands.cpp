@@ -154,7 +154,14 @@ int runRanking(CommandContext& context) {
     if (!validRankingChoices(choices) ||
         choices.output + 1 > workspace.watchlists().watchlistCount())
         return usageError(usage);
-    if (!downloadRanking(workspace, choices)) return kExitFailed;
+    const int messagesBefore = context.prompter.messagesShown();
+    if (!downloadRanking(workspace, choices)) {
+        // Refusals and failed downloads were told; a watchlist that could not
+        // be written was not.
+        if (context.prompter.messagesShown() > messagesBefore) return kExitFailed;
+        return failed(
+            "cannot write " + workspace.folder().path(watchlistFileName(choices.output + 1)), "");
+    }
     for (const auto& entry : workspace.watchlists().entries())
         std::cout << entry.text << '\n';
     return kExitOk;

@@ -4,6 +4,7 @@
 
 #include "cli_support.h"
 #include "data/endpoints.h"
+#include "data/folder_lock.h"
 #include "engine/quotes/quote_pages.h"
 #include "support/temp_folder.h"
 
@@ -97,6 +98,48 @@ TEST_F(QuoteCli, RankingFillsTheWatchlist) {
     EXPECT_EQ(server.targets().back(), "/ranking/search?b=1&kd=13&mk=11&ca=1&tm=week&");
     EXPECT_EQ(readFile(folder() + "/Focus2.lst"), sjis("7203 トヨタ自動車\n"));
     EXPECT_EQ(cli({"ranking", "--output", "3"}).exitCode, 2);
+}
+
+TEST_F(QuoteCli, RankingFailuresAreToldAndLeaveTheWatchlist) {
+    page = [](const httplib::Request& request) {
+        return request.target.find("/ranking/") == 0
+                   ? euc("<p>関連情報</p>\n<tr>\n<td>1</td>\n<td><a href=\"x\">7203</a></td>\n")
+                   : std::string();
+    };
+    const std::string list = folder() + "/Focus2.lst";
+    struct Case {
+        const char* name;
+        std::function<std::function<void()>()> arrange;  // returns the undo
+        std::string message;
+    } cases[] = {
+        {"another instance holds the folder",
+         [&] {
+             auto lock = std::make_shared<FolderLock>(folder());
+             return [lock]() mutable { lock.reset(); };
+         },
+         kFolderInUseMessage},
+        {"the watchlist cannot be written",
+         [&] {
+             std::filesystem::remove(list);
+             std::filesystem::create_directory(list);
+             return [&] {
+                 std::filesystem::remove(list);
+                 writeFile(list, sjis("6758 ソニー\n"));
+             };
+         },
+         "cannot write " + list},
+    };
+    writeFile(list, sjis("6758 ソニー\n"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto undo = c.arrange();
+        CliResult result = cli({"ranking", "--output", "2"});
+        undo();
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(result.out, "");
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+        EXPECT_EQ(readFile(list), sjis("6758 ソニー\n"));
+    }
 }
 
 }  // namespace
