@@ -13,6 +13,7 @@
 #include "simulation/strategy_file.h"
 #include "support/temp_folder.h"
 #include "support/test_platform.h"
+#include "updates/day_import.h"
 #include "workspace/workspace.h"
 
 namespace tav {
@@ -57,6 +58,14 @@ TEST_F(NonRegularFiles, AFifoInDataIsNoSeries) {
     // The regular file beside it still loads.
     EXPECT_TRUE(workspace.loadStoredSeries(7203));
     EXPECT_EQ(workspace.series().count(), 1);
+
+    // A day's import stops at it before writing anything.
+    const std::vector<DayLine> day = {{7203, "20240105", "20240105,11,12,10,11,500\n"},
+                                      {6758, "20240105", "20240105,21,22,20,21,500\n"}};
+    DayImportResult imported = appendDayLines(workspace.folder(), day);
+    EXPECT_FALSE(imported.ok);
+    EXPECT_EQ(imported.failedPath, (temp / "Data/6758.txt").string());
+    EXPECT_EQ(test::readFile(temp / "Data/7203.txt"), "20240102,10,12,9,11,1000\n");
 }
 
 TEST_F(NonRegularFiles, AFifoAsARuleFileReadsAsMissing) {
