@@ -80,8 +80,13 @@ int runFetch(CommandContext& context) {
         out += text;
     }
     std::cout << out << std::flush;
-    // A walk that ended on a failing page keeps the earlier pages: say why.
-    if (!fetched.failure.empty()) std::cerr << "tavrento-cli: " << fetched.failure << '\n';
+    // A walk that stopped on a failing page keeps the earlier pages, but the
+    // span is not whole: a failure, with the reason.
+    if (!fetched.complete) {
+        const std::string kept = " (" + std::to_string(workspace.series().count()) + " bars kept)";
+        return failed(fetched.failure.empty() ? "" : fetched.failure + kept,
+                      "the fetch stopped before the end of the span" + kept);
+    }
     return kExitOk;
 }
 
@@ -149,7 +154,14 @@ int runRanking(CommandContext& context) {
     if (!validRankingChoices(choices) ||
         choices.output + 1 > workspace.watchlists().watchlistCount())
         return usageError(usage);
-    if (!downloadRanking(workspace, choices)) return kExitFailed;
+    const int messagesBefore = context.prompter.messagesShown();
+    if (!downloadRanking(workspace, choices)) {
+        // Refusals and failed downloads were told; a watchlist that could not
+        // be written was not.
+        if (context.prompter.messagesShown() > messagesBefore) return kExitFailed;
+        return failed(
+            "cannot write " + workspace.folder().path(watchlistFileName(choices.output + 1)), "");
+    }
     for (const auto& entry : workspace.watchlists().entries())
         std::cout << entry.text << '\n';
     return kExitOk;

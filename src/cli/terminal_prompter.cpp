@@ -24,6 +24,7 @@ void TerminalPrompter::message(const std::string& text, MessageIcon icon) {
         lastPercent_ = -1;
     }
     std::cerr << (icon == MessageIcon::Stop ? "[error] " : "[notice] ") << text << '\n';
+    ++messagesShown_;
 }
 
 bool TerminalPrompter::askYesNo(const std::string& text, QuestionKind kind) {

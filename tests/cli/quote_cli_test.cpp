@@ -4,6 +4,7 @@
 
 #include "cli_support.h"
 #include "data/endpoints.h"
+#include "data/folder_lock.h"
 #include "engine/quotes/quote_pages.h"
 #include "support/temp_folder.h"
 
@@ -56,6 +57,36 @@ TEST_F(QuoteCli, FetchPrintsTheBatchOldestFirst) {
     EXPECT_EQ(cli({"fetch", "7203", "--years", "x"}).exitCode, 2);
 }
 
+TEST_F(QuoteCli, AFetchCutOffAfterItsFirstPageFails) {
+    // The first page promises more; the second never arrives whole.
+    const std::string first = euc(
+        yahooJapanPage({{"2005年3月15日", "11,800", "11,900", "11,700", "11,850", "0", ""}}, true));
+    for (int status : {200, 500}) {
+        SCOPED_TRACE(status);
+        QuoteServer cut{[&](const httplib::Request& request, httplib::Response& response) {
+            if (request.get_param_value("y") == "0")
+                return response.set_content(first, "text/html");
+            response.status = status;
+            response.set_content_provider(1000, "text/html",
+                                          [](size_t, size_t, httplib::DataSink& sink) {
+                                              sink.write("<html>\n", 7);
+                                              return false;
+                                          });
+        }};
+        writeFile(folder() + "/Endpoints.lst", Endpoints::fileTextForHost(cut.host()));
+        CliResult result =
+            cli({"fetch", "1010", "--years", "1", "--months", "0", "--end", "20050315"});
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(cut.targets().size(), 2u);
+        // The bars before the break are still printed, and the reason told.
+        EXPECT_EQ(result.out,
+                  "date,open,high,low,close,volume\n20050315,11800,11900,11700,11850,100000\n");
+        EXPECT_NE(result.err.find("ＹＡＨＯＯのページを開けません。 (1 bars kept)"),
+                  std::string::npos)
+            << result.err;
+    }
+}
+
 TEST_F(QuoteCli, RankingFillsTheWatchlist) {
     page = [](const httplib::Request&) {
         return euc("<p>関連情報</p>\n<tr>\n<td>1</td>\n<td><a href=\"x\">7203</a></td>\n");
@@ -67,6 +98,48 @@ TEST_F(QuoteCli, RankingFillsTheWatchlist) {
     EXPECT_EQ(server.targets().back(), "/ranking/search?b=1&kd=13&mk=11&ca=1&tm=week&");
     EXPECT_EQ(readFile(folder() + "/Focus2.lst"), sjis("7203 トヨタ自動車\n"));
     EXPECT_EQ(cli({"ranking", "--output", "3"}).exitCode, 2);
+}
+
+TEST_F(QuoteCli, RankingFailuresAreToldAndLeaveTheWatchlist) {
+    page = [](const httplib::Request& request) {
+        return request.target.find("/ranking/") == 0
+                   ? euc("<p>関連情報</p>\n<tr>\n<td>1</td>\n<td><a href=\"x\">7203</a></td>\n")
+                   : std::string();
+    };
+    const std::string list = folder() + "/Focus2.lst";
+    struct Case {
+        const char* name;
+        std::function<std::function<void()>()> arrange;  // returns the undo
+        std::string message;
+    } cases[] = {
+        {"another instance holds the folder",
+         [&] {
+             auto lock = std::make_shared<FolderLock>(folder());
+             return [lock]() mutable { lock.reset(); };
+         },
+         kFolderInUseMessage},
+        {"the watchlist cannot be written",
+         [&] {
+             std::filesystem::remove(list);
+             std::filesystem::create_directory(list);
+             return [&] {
+                 std::filesystem::remove(list);
+                 writeFile(list, sjis("6758 ソニー\n"));
+             };
+         },
+         "cannot write " + list},
+    };
+    writeFile(list, sjis("6758 ソニー\n"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto undo = c.arrange();
+        CliResult result = cli({"ranking", "--output", "2"});
+        undo();
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(result.out, "");
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+        EXPECT_EQ(readFile(list), sjis("6758 ソニー\n"));
+    }
 }
 
 }  // namespace

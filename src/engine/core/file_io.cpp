@@ -28,16 +28,26 @@ bool writeAll(int fd, std::string_view bytes) {
     return true;
 }
 
+// Opens path only when it is a regular file. A FIFO, a device or a socket
+// dropped into the folder would block the open or the reads (or never end),
+// so the open does not wait and anything but a regular file is refused.
+int openRegular(const std::string& path, int flags, struct stat& info) {
+    int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0) return -1;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 }  // namespace
 
 std::optional<std::string> readFile(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-        ::close(fd);
-        return std::nullopt;
-    }
+    int fd = openRegular(path, O_RDONLY, info);
+    if (fd < 0) return std::nullopt;
     // Read straight into the result, sized from the file: a file that keeps
     // its size takes one read and the read that finds its end (the spare byte
     // spares a regrowth before it); one that grows or reports no size regrows.
@@ -93,7 +103,8 @@ int removeAtomicTemporaries(const std::string& folder) {
 }
 
 bool appendToFile(const std::string& path, std::string_view bytes) {
-    int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    struct stat info {};
+    int fd = openRegular(path, O_RDWR | O_APPEND | O_CREAT, info);
     if (fd < 0) return false;
     bool ok = true;
     off_t size = ::lseek(fd, 0, SEEK_END);

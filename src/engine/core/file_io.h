@@ -9,7 +9,8 @@
 // the target), appends never glue a new line onto an unterminated last line.
 namespace tav::fileio {
 
-// The whole file, or nullopt when it cannot be opened or read.
+// The whole file, or nullopt when it cannot be opened or read, or is not a
+// regular file (a FIFO or a device is never opened for reading).
 std::optional<std::string> readFile(const std::string& path);
 
 // Replaces path with bytes atomically. On failure the old file is untouched
@@ -24,7 +25,8 @@ bool isAtomicTemporary(std::string_view fileName);
 int removeAtomicTemporaries(const std::string& folder);
 
 // Appends bytes to path (created when missing). When the file is not empty and
-// does not end in "\n", a "\n" is written first.
+// does not end in "\n", a "\n" is written first. False for anything but a
+// regular file.
 bool appendToFile(const std::string& path, std::string_view bytes);
 
 // Copies from over to, atomically.

@@ -64,7 +64,7 @@ ApiKeyLookup findApiKey(std::optional<std::string> environmentValue,
         lookup.message = noKeyMessage("~/.config/tavrento/" + std::string(kApiKeyFileName));
         return lookup;
     }
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) {
         lookup.message = noKeyMessage(path);
         return lookup;

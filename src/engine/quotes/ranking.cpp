@@ -4,7 +4,6 @@
 
 #include "core/text.h"
 #include "quotes/page_text.h"
-#include "watchlists/entry_lists.h"
 #include "watchlists/watchlist_files.h"
 
 namespace tav {
@@ -109,23 +108,22 @@ std::vector<std::string> parseRankingPage(std::string_view pageText) {
     return codes;
 }
 
-bool downloadRanking(Http& http, Prompter& prompter, const Endpoints& endpoints,
-                     const StockMaster& master, Watchlists& watchlists, const ProgramFolder& folder,
-                     const RankingChoices& choices) {
-    if (!validRankingChoices(choices)) return false;
-    const int number = choices.output + 1;
-    if (number > watchlists.watchlistCount()) return false;
+std::optional<std::vector<std::string>> fetchRanking(Http& http, Prompter& prompter,
+                                                     const Endpoints& endpoints,
+                                                     const StockMaster& master,
+                                                     const RankingChoices& choices) {
+    if (!validRankingChoices(choices)) return std::nullopt;
     HttpResponse response = http.get(
         rankingAddress(endpoints.address(Endpoints::kRanking), choices), kRankingPageBytes);
     if (response.status == HttpStatus::CannotConnect) {
         prompter.message("インターネットに接続できません。", MessageIcon::Stop);
-        return false;
+        return std::nullopt;
     }
     // A page cut at the buffer keeps its first bytes; any other failure,
-    // an error page included, leaves the watchlist as it was.
+    // an error page included, gives nothing.
     if (response.status != HttpStatus::Ok && response.status != HttpStatus::TooLarge) {
         prompter.message("ネット上のファイルが見つかりません。", MessageIcon::Stop);
-        return false;
+        return std::nullopt;
     }
     std::vector<std::string> lines;
     for (const std::string& code : parseRankingPage(text::sjisFromEucJp(response.body))) {
@@ -133,9 +131,7 @@ bool downloadRanking(Http& http, Prompter& prompter, const Endpoints& endpoints,
         master.lookupSecurity(lineCode(code), info);
         lines.push_back(code + " " + info.name);
     }
-    if (!writeLineFile(folder.path(watchlistFileName(number)), lines)) return false;
-    watchlists.select(watchlistPosition(number));
-    return true;
+    return lines;
 }
 
 }  // namespace tav

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -10,7 +11,6 @@
 #include "data/stock_master.h"
 #include "platform/http.h"
 #include "platform/prompter.h"
-#include "watchlists/watchlists.h"
 
 namespace tav {
 
@@ -55,11 +55,14 @@ std::string rankingAddress(std::string_view host, const RankingChoices& choices)
 // "</a>", or with nothing before it, ends the list.
 std::vector<std::string> parseRankingPage(std::string_view page);
 
-// Fetches the ranking and makes it the contents of the output watchlist,
-// which the pane then shows. On a failed download (an answer other than
-// success included) the watchlist is not touched. True when the watchlist was written.
-bool downloadRanking(Http& http, Prompter& prompter, const Endpoints& endpoints,
-                     const StockMaster& master, Watchlists& watchlists, const ProgramFolder& folder,
-                     const RankingChoices& choices);
+// Fetches the ranking and returns its entries as watchlist lines ("code
+// name", the name from the master list or "-----"), in page order. A failed
+// download (an answer other than success included) is told and gives nullopt;
+// a page cut at kRankingPageBytes keeps what it holds. Writing the entries is
+// left to the caller, which owns the watchlists and the folder lock.
+std::optional<std::vector<std::string>> fetchRanking(Http& http, Prompter& prompter,
+                                                     const Endpoints& endpoints,
+                                                     const StockMaster& master,
+                                                     const RankingChoices& choices);
 
 }  // namespace tav

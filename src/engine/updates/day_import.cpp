@@ -36,9 +36,10 @@ std::string journalPath(const ProgramFolder& folder) {
 }
 
 // Size, the date of the last non-empty line and whether a line end is missing.
-// False when the path exists but is not a readable regular file.
+// False when the path exists but is not a readable regular file. The opens
+// here do not wait: a FIFO in Data/ would otherwise block until a writer came.
 bool inspect(const std::string& path, FilePlan& plan, std::string& lastDate) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return errno == ENOENT;
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -78,7 +79,7 @@ bool writeAll(int fd, std::string_view bytes) {
 }
 
 bool appendText(const std::string& path, const FilePlan& plan) {
-    int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd < 0) return false;
     bool ok = (!plan.needsLineEnd || writeAll(fd, "\n")) && writeAll(fd, plan.text);
     return (::close(fd) == 0) && ok;
@@ -126,7 +127,7 @@ uint64_t tailSumOf(int fd, off_t size) {
 // the same file, the bytes before the import unchanged, and nothing but
 // (part of) the append after them. Sets `current` to its size.
 bool stillOurs(const std::string& path, const JournalEntry& entry, off_t& current) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat info {};
     bool ours = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
@@ -163,7 +164,7 @@ JournalEntry entryOf(const ProgramFolder& folder, const FilePlan& plan) {
     entry.addedLength = static_cast<off_t>(added.size());
     entry.addedSum = checksum(added);
     if (plan.size >= 0) {
-        int fd = ::open(folder.dataPath(plan.name).c_str(), O_RDONLY | O_CLOEXEC);
+        int fd = ::open(folder.dataPath(plan.name).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         struct stat info {};
         if (fd >= 0 && ::fstat(fd, &info) == 0) {
             entry.inode = info.st_ino;

@@ -106,8 +106,14 @@ void showMarginOnChart(Workspace& workspace, std::span<const MarginRecord> recor
 }
 
 bool downloadRanking(Workspace& workspace, const RankingChoices& choices) {
-    return downloadRanking(workspace.platform().http, workspace.prompter(), workspace.endpoints(),
-                           workspace.master(), workspace.watchlists(), workspace.folder(), choices);
+    if (!validRankingChoices(choices)) return false;
+    const int number = choices.output + 1;
+    if (number > workspace.watchlists().watchlistCount()) return false;
+    // A second instance may not write the watchlist: no download for nothing.
+    if (!workspace.requireWritableStore()) return false;
+    auto lines = fetchRanking(workspace.platform().http, workspace.prompter(),
+                              workspace.endpoints(), workspace.master(), choices);
+    return lines && workspace.watchlists().replaceWatchlist(number, std::move(*lines));
 }
 
 }  // namespace tav

@@ -56,7 +56,10 @@ std::vector<MarginRecord> fetchMarginTable(Workspace& workspace, StockCode code)
 // Copies the balances into the loaded series and runs seriesChanged.
 void showMarginOnChart(Workspace& workspace, std::span<const MarginRecord> records);
 
-// The ranking command after its dialog.
+// The ranking command after its dialog: the entries replace the output
+// watchlist's contents through the watchlists (refused while another instance
+// holds the folder), and that watchlist is shown. On a failed download the
+// watchlist is not touched. True when it was written.
 bool downloadRanking(Workspace& workspace, const RankingChoices& choices);
 
 }  // namespace tav

@@ -307,5 +307,89 @@ TEST_F(CurlHttpTest, GetToFileLeavesNoPartialFile) {
     EXPECT_TRUE(fs::is_empty(folder.path()));
 }
 
+// A server that paces its bodies: /drip sends a byte a second, /steady 5 MiB
+// in 64 KiB pieces over about four seconds.
+class PacedServer {
+  public:
+    static constexpr std::size_t kSteadyBytes = 5 << 20;
+    static constexpr std::size_t kPiece = 64 << 10;
+
+    PacedServer() {
+        server_.Get("/drip", [this](const httplib::Request&, httplib::Response& res) {
+            res.set_content_provider(1000, "text/html",
+                                     [this](size_t offset, size_t, httplib::DataSink& sink) {
+                                         if (!pause(1000ms)) return false;
+                                         return sink.write(&kBody[offset % 26], 1);
+                                     });
+        });
+        server_.Get("/steady", [this](const httplib::Request&, httplib::Response& res) {
+            res.set_content_provider(kSteadyBytes, "application/octet-stream",
+                                     [this](size_t offset, size_t, httplib::DataSink& sink) {
+                                         if (!pause(50ms)) return false;
+                                         std::string piece =
+                                             pattern(std::min(kPiece, kSteadyBytes - offset));
+                                         return sink.write(piece.data(), piece.size());
+                                     });
+        });
+        port_ = server_.bind_to_any_port("127.0.0.1");
+        thread_ = std::thread([this] { server_.listen_after_bind(); });
+        for (int i = 0; i < 5000 && !server_.is_running(); ++i)
+            std::this_thread::sleep_for(1ms);
+    }
+    ~PacedServer() {
+        stopping_ = true;
+        server_.stop();
+        if (thread_.joinable()) thread_.join();
+    }
+    std::string url(const std::string& path) const {
+        return "http://127.0.0.1:" + std::to_string(port_) + path;
+    }
+
+  private:
+    static constexpr char kBody[] = "abcdefghijklmnopqrstuvwxyz";
+
+    // Sleeps in short steps so that stopping the server never waits long;
+    // false once it is stopping.
+    bool pause(std::chrono::milliseconds span) {
+        for (auto slept = 0ms; slept < span && !stopping_; slept += 10ms)
+            std::this_thread::sleep_for(10ms);
+        return !stopping_;
+    }
+
+    httplib::Server server_;
+    std::thread thread_;
+    int port_ = 0;
+    std::atomic<bool> stopping_{false};
+};
+
+TEST(CurlHttpSpeed, ADripEndsAtTheSpeedWindowWhileASteadyTransferCompletes) {
+    ScopedEnv noProxy("no_proxy", "127.0.0.1");
+    ScopedEnv httpProxy("http_proxy", nullptr);
+    ScopedEnv httpProxyUpper("HTTP_PROXY", nullptr);
+    PacedServer server;
+    // The default speed floor and deadline, with the window shortened from its
+    // default so that the test takes seconds.
+    CurlHttp::Timeouts timeouts;
+    EXPECT_EQ(timeouts.lowSpeedTime, 20s);
+    timeouts.lowSpeedTime = 2s;
+    CurlHttp http(timeouts);
+
+    auto start = std::chrono::steady_clock::now();
+    HttpResponse drip = http.get(server.url("/drip"), 65536);
+    auto dripTime = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(drip.status, HttpStatus::ReadFailed);
+    EXPECT_GE(dripTime, 2s);
+    EXPECT_LT(dripTime, 5s);
+
+    // Longer than the window, but never below the floor within it.
+    test::TempFolder folder;
+    start = std::chrono::steady_clock::now();
+    EXPECT_EQ(http.getToFile(server.url("/steady"), (folder / "archive.lzh").string(),
+                             PacedServer::kSteadyBytes),
+              HttpStatus::Ok);
+    EXPECT_GT(std::chrono::steady_clock::now() - start, 3s);
+    EXPECT_EQ(fs::file_size(folder / "archive.lzh"), PacedServer::kSteadyBytes);
+}
+
 }  // namespace
 }  // namespace tav

@@ -172,5 +172,33 @@ TEST_F(QuoteAndMarginFetch, MarginPagesOfTheLastYear) {
     EXPECT_EQ(tools.prompter.calls.back().icon, MessageIcon::Stop);
 }
 
+TEST(QuoteFetchSpeed, AQuoteFromADrippingServerEndsAtTheSpeedWindow) {
+    using namespace std::chrono_literals;
+    test::TempFolder temp;
+    test::writeFile(temp / "Stock.lst", test::sjis("7203,トヨタ自動車,東証1部,100,-\n"));
+    const std::string page = test::euc(quotePage(false));
+    test::QuoteServer drip{[&](const httplib::Request&, httplib::Response& response) {
+        response.set_content_provider(page.size(), "text/html",
+                                      [&](size_t offset, size_t, httplib::DataSink& sink) {
+                                          std::this_thread::sleep_for(1s);
+                                          return sink.write(page.data() + offset, 1);
+                                      });
+    }};
+    test::writeFile(temp / "Endpoints.lst", Endpoints::fileTextForHost(drip.host()));
+    // The window shortened from its 20 s so that the test takes seconds.
+    CurlHttp::Timeouts timeouts;
+    timeouts.lowSpeedTime = 2s;
+    CurlHttp http(timeouts);
+    test::TestPlatform tools;
+    Workspace workspace{
+        ProgramFolder(temp.str()),
+        Platform{tools.prompter, http, tools.lzh, tools.shell, tools.clock, tools.clipboard}};
+    std::string failure;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(fetchQuote(workspace, 7203, false, &failure));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 6s);
+    EXPECT_EQ(failure, "ＹＡＨＯＯのページを開けません。");
+}
+
 }  // namespace
 }  // namespace tav

@@ -116,5 +116,21 @@ TEST_F(RankingDownload, FailedDownloadsLeaveTheWatchlistAlone) {
     EXPECT_EQ(text::utf8FromSjis(test::readFile(temp / "Focus2.lst")), "6758 ソニー\n");
 }
 
+TEST_F(RankingDownload, ASecondInstanceIsRefusedBeforeTheDownload) {
+    body = test::euc(rankingPage({"7203"}));
+    // The fixture's workspace holds the folder.
+    test::TestPlatform secondTools;
+    Workspace second{ProgramFolder(temp.str()), secondTools.platform()};
+    ASSERT_FALSE(second.storeWritable());
+    EXPECT_FALSE(downloadRanking(second, {0, 0, 0, 0, 1}));
+    EXPECT_EQ(secondTools.prompter.messages(), std::vector<std::string>{kFolderInUseMessage});
+    EXPECT_TRUE(server.targets().empty());
+    EXPECT_EQ(text::utf8FromSjis(test::readFile(temp / "Focus2.lst")), "6758 ソニー\n");
+
+    // The instance holding the folder writes through the same path.
+    ASSERT_TRUE(downloadRanking(workspace, {0, 0, 0, 0, 1}));
+    EXPECT_EQ(text::utf8FromSjis(test::readFile(temp / "Focus2.lst")), "7203 トヨタ自動車\n");
+}
+
 }  // namespace
 }  // namespace tav

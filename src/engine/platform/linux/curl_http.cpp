@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -252,8 +253,14 @@ HttpStatus CurlHttp::getToFile(const std::string& url, const std::string& path,
     bool writeFailed = false;
     bool tooLarge = false;
     bool errorAnswer = false;
+    // Only a regular file is written: a FIFO in its place would block the open.
     auto openTarget = [&] {
-        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666);
+        struct stat info {};
+        if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
+            ::close(fd);
+            fd = -1;
+        }
         return fd >= 0;
     };
     Outcome outcome =

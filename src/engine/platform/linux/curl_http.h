@@ -14,8 +14,11 @@ class CurlHttp : public Http {
         std::chrono::milliseconds connect{15000};
         // A transfer that moves less than lowSpeedBytesPerSecond on average over
         // lowSpeedTime is abandoned, so a stalled server cannot hang the program.
-        long lowSpeedBytesPerSecond = 1;
-        std::chrono::milliseconds lowSpeedTime{30000};
+        // The floor is well above a byte now and then: a server that drips keeps
+        // a connection open but never delivers a page, and a batch would wait
+        // for the overall deadline on every security.
+        long lowSpeedBytesPerSecond = 1024;
+        std::chrono::milliseconds lowSpeedTime{20000};
         // Whatever the server does, no transfer (redirects included) runs
         // longer: one that keeps a byte trickling in passes the speed check.
         std::chrono::milliseconds total{120000};

@@ -275,7 +275,8 @@ LzhResult LhasaLzh::run(const std::string& archivePath, const std::string& folde
                         const Selection& selection) {
     LzhResult result;
     Source source;
-    source.fd = ::open(archivePath.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not waiting in the open: a FIFO in its place is refused below, not read.
+    source.fd = ::open(archivePath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     FdCloser closer{source.fd};
     if (source.fd < 0) {
         result.error = "cannot open " + archivePath + ": " + std::strerror(errno);
