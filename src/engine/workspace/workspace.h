@@ -184,6 +184,8 @@ private:
     // Start of a writing instance: the interrupted import rolled back, the
     // leftovers of interrupted atomic rewrites removed.
     void recoverStore();
+    // Sets the watchlists' write permission from the lock and recovers.
+    void lockTaken();
 
     ProgramFolder folder_;
     Platform platform_;

@@ -22,24 +22,24 @@ class NumberedTitlesTest : public ::testing::Test {
     NumberedListStore store() {
         NumberedListStore s;
         const std::string root = temp.str();
-        s.pathOf = [root](int k) { return root + "/E" + std::to_string(k) + ".dat"; };
-        s.sparePath = root + "/E.bak";
+        s.folder = root;
+        s.fileOf = [](int k) { return "E" + std::to_string(k) + ".dat"; };
+        s.titleName = "T.inf";
+        s.spareName = "E.bak";
         s.readTitles = [root] {
             std::vector<std::string> titles;
             fileio::forEachLine(fileio::readFile(root + "/T.inf").value_or(""),
                                 [&](std::string_view line) { titles.emplace_back(line); });
             return titles;
         };
-        s.writeTitles = [this, root](const std::vector<std::string>& titles) {
-            if (failTitles) return false;
-            std::string bytes;
-            for (const auto& t : titles) bytes += t + "\n";
-            return fileio::writeFileAtomic(root + "/T.inf", bytes);
+        const FileOps plain = FileOps::plain();
+        s.ops.write = [this, root, plain](const std::string& path, std::string_view bytes) {
+            return !(failTitles && path == root + "/T.inf") && plain.write(path, bytes);
         };
         // Rename number failAt (counting from 1) fails, so each step of an
         // operation can be the one that fails.
-        s.rename = [this](const std::string& from, const std::string& to) {
-            return ++renames != failAt && plainRename(from, to);
+        s.ops.rename = [this, plain](const std::string& from, const std::string& to) {
+            return ++renames != failAt && plain.rename(from, to);
         };
         return s;
     }
