@@ -450,7 +450,9 @@ bool Watchlists::changeList(const std::function<bool(NumberedTitles&, AlsoRewrit
     const std::string strategyFile = folder_.path(kWatchlistStrategyFileName);
     AlsoRewrite also{{std::string(kWatchlistStrategyFileName),
                       watchlistStrategyBytes(numbers, count), fileio::readFile(strategyFile)}};
-    NumberedTitles list(watchlistListStore(folder_));
+    NumberedListStore store = watchlistListStore(folder_);
+    store.ops = listFileOps;
+    NumberedTitles list(std::move(store));
     list.reload();
     titlesRead_ = false;
     if (!change(list, std::move(also))) return notWritten(folder_.path(kTitleFileName));

@@ -44,6 +44,9 @@ class Watchlists {
     // the other's edits.
     bool readOnly = false;
     std::string readOnlyMessage = kFolderInUseMessage;
+    // The file steps of deleting and moving whole watchlists, for a caller
+    // that must simulate a failing disk or a kill.
+    FileOps listFileOps = FileOps::plain();
 
     // --- The strategy of each watchlist ---
     // The strategy (1-based, 0 = none) watchlist n uses for its signal marks,
