@@ -19,6 +19,7 @@ std::string readAnswerLine() {
 }  // namespace
 
 void TerminalPrompter::message(const std::string& text, MessageIcon icon) {
+    ++told_;
     if (lastPercent_ >= 0) {
         std::cerr << '\n';
         lastPercent_ = -1;
@@ -31,6 +32,7 @@ bool TerminalPrompter::askYesNo(const std::string& text, QuestionKind kind) {
 }
 
 Answer TerminalPrompter::askYesNoCancel(const std::string& text, QuestionKind) {
+    ++told_;
     std::cerr << "[question] " << text << '\n';
     if (assumeYes_) {
         std::cerr << "  -> yes (--yes)\n";

@@ -25,10 +25,13 @@ public:
 
     // Scripted answers for askText, used before reading the terminal.
     std::optional<std::string> presetInput;
+    // How many messages and questions were shown so far.
+    int toldCount() const { return told_; }
 
 private:
     bool assumeYes_;
     int lastPercent_ = -1;
+    int told_ = 0;
 };
 
 }  // namespace tav::cli

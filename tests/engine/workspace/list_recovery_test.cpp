@@ -33,10 +33,12 @@ class ListRecovery : public ::testing::Test {
   protected:
     void SetUp() override {
         const test::TempFolder& temp = original;
-        test::writeFile(temp / "Stock.lst", text::sjisFromUtf8("7203,トヨタ自動車,東証1部,100,-\n"));
+        test::writeFile(temp / "Stock.lst",
+                        text::sjisFromUtf8("7203,トヨタ自動車,東証1部,100,-\n"));
         test::writeFile(temp / "url.lst", "");
         std::string titles;
-        for (const std::string& title : kTitles) titles += text::sjisFromUtf8(title) + "\n";
+        for (const std::string& title : kTitles)
+            titles += text::sjisFromUtf8(title) + "\n";
         std::string strategies;
         for (int n = 1; n <= kEntries; ++n) {
             strategies += std::to_string(10 + n) + "\n";
@@ -82,7 +84,9 @@ class ListRecovery : public ::testing::Test {
         };
         describe(
             readStrategyNames(root), [](int k) { return strategyFileName(k + 1); },
-            [](const std::string& path) { return readStrategyFile(path)->strategy.tactics[0].name; });
+            [](const std::string& path) {
+                return readStrategyFile(path)->strategy.tactics[0].name;
+            });
         describe(readCapsuleTitles(root), capsuleFileName, [](const std::string& path) {
             return std::to_string(readCapsuleFile(path).rowCount);
         });
@@ -171,9 +175,8 @@ TEST_F(ListRecovery, AKillAtAnyStepLeavesEveryListWholeAfterTheNextStart) {
             SCOPED_TRACE(std::string(operation.what) + ", killed after step " +
                          std::to_string(kill));
             fill();
-            const test::ChildRun run = test::killedAfterStep(kill, [&](const FileOps& ops) {
-                operation.run(temp.str(), prompter, ops);
-            });
+            const test::ChildRun run = test::killedAfterStep(
+                kill, [&](const FileOps& ops) { operation.run(temp.str(), prompter, ops); });
             ASSERT_NE(run, test::ChildRun::Crashed);
             finished = run == test::ChildRun::Finished;
             {
