@@ -29,29 +29,9 @@ bool plainNames(const RenamePlan& plan) {
     return true;
 }
 
-std::string journalText(const RenamePlan& plan) {
-    std::string text(kHeader);
-    for (const FileRename& step : plan.renames)
-        text += "rename " + step.from + " " + step.to + "\n";
-    for (const FileRewrite& rewrite : plan.rewrites) {
-        text += "rewrite " + rewrite.name + " " + std::to_string(rewrite.bytes.size()) + "\n";
-        text += rewrite.bytes;
-        text += "\n";
-    }
-    for (const std::string& name : plan.removals)
-        text += "remove " + name + "\n";
-    text += kEnd;
-    return text;
-}
-
 std::string doneLine(std::size_t step) {
     return "done " + std::to_string(step) + "\n";
 }
-
-struct Journal {
-    RenamePlan plan;
-    std::size_t done = 0;  // renames recorded as finished
-};
 
 // Takes the next line (without "\n"); false when there is no whole line left.
 bool nextLine(std::string_view& text, std::string_view& line) {
@@ -82,10 +62,27 @@ std::optional<std::size_t> number(std::string_view text) {
     return value;
 }
 
-std::optional<Journal> parseJournal(std::string_view text) {
+}  // namespace
+
+std::string renameJournalText(const RenamePlan& plan) {
+    std::string text(kHeader);
+    for (const FileRename& step : plan.renames)
+        text += "rename " + step.from + " " + step.to + "\n";
+    for (const FileRewrite& rewrite : plan.rewrites) {
+        text += "rewrite " + rewrite.name + " " + std::to_string(rewrite.bytes.size()) + "\n";
+        text += rewrite.bytes;
+        text += "\n";
+    }
+    for (const std::string& name : plan.removals)
+        text += "remove " + name + "\n";
+    text += kEnd;
+    return text;
+}
+
+std::optional<RenameJournal> parseRenameJournal(std::string_view text) {
     if (!text.starts_with(kHeader)) return std::nullopt;
     text.remove_prefix(kHeader.size());
-    Journal journal;
+    RenameJournal journal;
     std::string_view line;
     for (;;) {
         if (!nextLine(text, line)) return std::nullopt;
@@ -113,6 +110,8 @@ std::optional<Journal> parseJournal(std::string_view text) {
     journal.done = std::min(journal.done, journal.plan.renames.size());
     return journal;
 }
+
+namespace {
 
 // What a run has changed so far, for putting it back.
 struct Done {
@@ -167,7 +166,7 @@ void undo(const std::string& folder, const std::string& journal, const RenamePla
     }
     // Without a journal of the reversal the old one must go all the same: its
     // progress lines no longer describe the folder.
-    const bool journaled = ops.write(journal, journalText(back));
+    const bool journaled = ops.write(journal, renameJournalText(back));
     Done reversed;
     if (!runSteps(folder, journal, back, 0, false, journaled, ops, reversed) && journaled) return;
     removeAll(folder, back.removals, ops);
@@ -192,7 +191,7 @@ bool runRenamePlan(const std::string& folder, const RenamePlan& plan, const File
     // A journal still there belongs to an operation not yet finished: it is
     // never overwritten.
     if (!plainNames(plan) || fileio::fileExists(journal)) return false;
-    if (!ops.write(journal, journalText(plan))) return false;
+    if (!ops.write(journal, renameJournalText(plan))) return false;
     Done done;
     if (!runSteps(folder, journal, plan, 0, false, true, ops, done)) {
         undo(folder, journal, plan, done, ops);
@@ -208,7 +207,7 @@ RenameRecovery recoverRenames(const std::string& folder, const FileOps& ops) {
     if (!fileio::fileExists(journal)) return RenameRecovery::Nothing;
     auto bytes = fileio::readFile(journal);
     if (!bytes) return RenameRecovery::Failed;
-    auto parsed = parseJournal(*bytes);
+    auto parsed = parseRenameJournal(*bytes);
     if (!parsed) {
         // Written whole by an atomic rename, so this is no journal of ours.
         return ops.remove(journal) ? RenameRecovery::Dropped : RenameRecovery::Failed;

@@ -68,6 +68,16 @@ enum class RenameRecovery {
 // the folder lock, before any list file is read.
 RenameRecovery recoverRenames(const std::string& folder, const FileOps& ops = FileOps::plain());
 
+// The journal: the plan, then one "done N" line per finished rename. A line
+// cut short by a kill counts for nothing. nullopt for bytes that are no
+// journal (its names are checked to stay inside the folder).
+struct RenameJournal {
+    RenamePlan plan;  // rewrites come back without `before`
+    std::size_t done = 0;
+};
+std::string renameJournalText(const RenamePlan& plan);
+std::optional<RenameJournal> parseRenameJournal(std::string_view bytes);
+
 // The bytes of a title file: each line in Shift-JIS, ended by "\n".
 std::string titleFileBytes(const std::vector<std::string>& lines);
 

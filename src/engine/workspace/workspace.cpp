@@ -20,7 +20,7 @@ Workspace::Workspace(ProgramFolder folder, Platform platform)
 
 void Workspace::lockTaken() {
     watchlists_.readOnly = !storeWritable();
-    watchlists_.readOnlyMessage = lock_->refusalMessage(folder_.root());
+    watchlists_.readOnlyMessage = refusalMessage();
     if (storeWritable()) recoverStore();
 }
 
@@ -39,7 +39,7 @@ void Workspace::recoverStore() {
 
 bool Workspace::requireWritableStore() {
     if (storeWritable()) return true;
-    prompter().message(lock_->refusalMessage(folder_.root()), MessageIcon::Stop);
+    prompter().message(refusalMessage(), MessageIcon::Stop);
     return false;
 }
 
