@@ -21,7 +21,8 @@ std::optional<std::string> askListTitle(Prompter& prompter, std::string_view dia
 }
 
 void tellCannotWrite(Prompter& prompter, std::string_view fileName) {
-    prompter.message("[" + std::string(fileName) + "]　に書き込めませんでした。", MessageIcon::Stop);
+    prompter.message("[" + std::string(fileName) + "]　に書き込めませんでした。",
+                     MessageIcon::Stop);
 }
 
 }  // namespace tav

@@ -429,9 +429,9 @@ bool Watchlists::deleteWatchlist() {
     titlesRead_ = false;
     const int number = displayedWatchlist();
     if (!validWatchlist(number)) return false;
+    if (!mayChange(folder_.path(kTitleFileName), kTitleLimits)) return false;
     if (!prompter_.askYesNo(deleteQuestion(titles_[static_cast<std::size_t>(number - 1)]), QuestionKind::Destructive))
         return false;
-    if (!mayChange(folder_.path(kTitleFileName), kTitleLimits)) return false;
     const int remaining = watchlistCount() - 1;
     std::array<uint8_t, kMaxWatchlists> numbers = strategyNumbers();
     std::move(numbers.begin() + number, numbers.end(), numbers.begin() + (number - 1));
@@ -465,7 +465,8 @@ bool Watchlists::moveWatchlist(int from, int to) {
     if (!validWatchlist(from) || !validWatchlist(to)) return false;
     if (!mayChange(folder_.path(kTitleFileName), kTitleLimits)) return false;
     std::array<uint8_t, kMaxWatchlists> numbers = strategyNumbers();
-    std::swap(numbers[static_cast<std::size_t>(from - 1)], numbers[static_cast<std::size_t>(to - 1)]);
+    std::swap(numbers[static_cast<std::size_t>(from - 1)],
+              numbers[static_cast<std::size_t>(to - 1)]);
     const int a = from - 1;
     const int b = to - 1;
     if (!changeList([a, b](NumberedTitles& list,
@@ -527,7 +528,8 @@ bool Watchlists::importEntries(const std::string& path) {
     if (!source) return false;
     ImportedLines imported = readImportLines(*source);
     if (!mayWrite()) return false;
-    if (!fileio::appendToFile(listPath(number), imported.bytes)) return notWritten(listPath(number));
+    if (!fileio::appendToFile(listPath(number), imported.bytes))
+        return notWritten(listPath(number));
     // The list shows what reached the file, also when a bad line stopped the import.
     reload();
     if (imported.unknownFormat) {

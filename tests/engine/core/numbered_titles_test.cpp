@@ -196,8 +196,7 @@ TEST_F(NumberedTitlesTest, AJournalThatIsNoneOfOursIsDroppedAndAnUnfinishedOneBl
     EXPECT_EQ(recoverRenames(temp.str()), RenameRecovery::Nothing);
 
     // A rename whose target is taken is never done over it.
-    test::writeFile(temp / "Rename.jnl",
-                    "TavrentoRenames 1\nrename E0.dat E1.dat\nend\n");
+    test::writeFile(temp / "Rename.jnl", "TavrentoRenames 1\nrename E0.dat E1.dat\nend\n");
     EXPECT_EQ(recoverRenames(temp.str()), RenameRecovery::Failed);
     EXPECT_EQ(test::readFile(temp / "E1.dat"), "B\n");
     NumberedTitles list(store());
