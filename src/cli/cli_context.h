@@ -49,6 +49,11 @@ inline int exitCode(bool ok) {
     return ok ? kExitOk : kExitFailed;
 }
 
+// The exit code of an edit. A refusal that showed nothing since `toldBefore`
+// (the prompter's count when the edit began) is told here, so that no failure
+// ends silently.
+int editExitCode(const CommandContext& context, bool ok, int toldBefore);
+
 // A whole decimal int (sign allowed), nothing else.
 std::optional<int> parseInt(const std::string& text);
 

@@ -115,7 +115,11 @@ int runCapsules(CommandContext& context) {
     const std::string& action = words[1];
     const std::size_t count = words.size();
     // Every operation ends like the dialog's OK: the current capsule is saved.
-    auto finish = [&](bool ok) { return exitCode(set.close() && ok); };
+    int told = context.prompter.toldCount();
+    auto finish = [&](bool ok) {
+        const bool saved = set.close();
+        return editExitCode(context, saved && ok, told);
+    };
 
     if (action == "list" && count == 2) {
         for (int k = 0; k < set.count(); ++k)
@@ -128,6 +132,7 @@ int runCapsules(CommandContext& context) {
     }
     if (count < 3) return usageError(kCapsulesUsage);
     if (!selectCapsule(set, words[2])) return kExitUsage;
+    told = context.prompter.toldCount();
 
     if (action == "show" && count == 3) {
         const ConditionCapsule& capsule = set.capsule();
@@ -171,8 +176,12 @@ int runCapsules(CommandContext& context) {
         if (!row) return usageError("not a row number: " + words[3]);
         return finish(set.deleteRow(*row - 1));
     }
-    if (action == "logic" && count == 4 && (words[3] == "and" || words[3] == "or"))
-        return finish(set.setLogic(words[3] == "and" ? kLogicAnd : kLogicOr));
+    if (action == "logic" && count == 4 && (words[3] == "and" || words[3] == "or")) {
+        const int16_t logic = words[3] == "and" ? kLogicAnd : kLogicOr;
+        // Choosing what is already chosen succeeds.
+        return finish(set.setLogic(logic) ||
+                      (set.logicAvailable() && set.capsule().logic == logic));
+    }
     return usageError(kCapsulesUsage);
 }
 

@@ -154,11 +154,11 @@ int runRanking(CommandContext& context) {
     if (!validRankingChoices(choices) ||
         choices.output + 1 > workspace.watchlists().watchlistCount())
         return usageError(usage);
-    const int messagesBefore = context.prompter.messagesShown();
+    const int messagesBefore = context.prompter.toldCount();
     if (!downloadRanking(workspace, choices)) {
         // Refusals and failed downloads were told; a watchlist that could not
         // be written was not.
-        if (context.prompter.messagesShown() > messagesBefore) return kExitFailed;
+        if (context.prompter.toldCount() > messagesBefore) return kExitFailed;
         return failed(
             "cannot write " + workspace.folder().path(watchlistFileName(choices.output + 1)), "");
     }

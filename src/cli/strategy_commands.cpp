@@ -145,7 +145,11 @@ int runStrategies(CommandContext& context) {
     const std::string& action = words[1];
     const std::size_t count = words.size();
     // Every operation ends like the dialog's 終了: the edited strategy is saved.
-    auto finish = [&](bool ok) { return exitCode(list.close() && ok); };
+    int told = context.prompter.toldCount();
+    auto finish = [&](bool ok) {
+        const bool saved = list.close();
+        return editExitCode(context, saved && ok, told);
+    };
 
     if (action == "list" && count == 2) {
         for (int k = 0; k < list.count(); ++k)
@@ -162,6 +166,7 @@ int runStrategies(CommandContext& context) {
         return usageError("no strategy " + words[2] + " (there are " +
                           std::to_string(list.count()) + ")");
     list.select(*number - 1);
+    told = context.prompter.toldCount();
 
     if (action == "show" && count == 3) {
         showStrategy(list, context.workspace.folder().root());

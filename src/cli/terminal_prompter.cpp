@@ -19,12 +19,12 @@ std::string readAnswerLine() {
 }  // namespace
 
 void TerminalPrompter::message(const std::string& text, MessageIcon icon) {
+    ++told_;
     if (lastPercent_ >= 0) {
         std::cerr << '\n';
         lastPercent_ = -1;
     }
     std::cerr << (icon == MessageIcon::Stop ? "[error] " : "[notice] ") << text << '\n';
-    ++messagesShown_;
 }
 
 bool TerminalPrompter::askYesNo(const std::string& text, QuestionKind kind) {
@@ -32,6 +32,7 @@ bool TerminalPrompter::askYesNo(const std::string& text, QuestionKind kind) {
 }
 
 Answer TerminalPrompter::askYesNoCancel(const std::string& text, QuestionKind) {
+    ++told_;
     std::cerr << "[question] " << text << '\n';
     if (assumeYes_) {
         std::cerr << "  -> yes (--yes)\n";

@@ -25,13 +25,13 @@ public:
 
     // Scripted answers for askText, used before reading the terminal.
     std::optional<std::string> presetInput;
-    // Messages shown so far: a command that fails without one says why itself.
-    int messagesShown() const { return messagesShown_; }
+    // How many messages and questions were shown so far.
+    int toldCount() const { return told_; }
 
 private:
     bool assumeYes_;
     int lastPercent_ = -1;
-    int messagesShown_ = 0;
+    int told_ = 0;
 };
 
 }  // namespace tav::cli

@@ -177,6 +177,7 @@ int runWatchlists(CommandContext& context) {
     if (words.size() < 2) return usageError(kWatchlistsUsage);
     Watchlists& lists = prepared(context).watchlists();
     const std::string& action = words[1];
+    const int told = context.prompter.toldCount();
     if (action == "list" && words.size() == 2) {
         const auto& titles = lists.titles();
         for (std::size_t i = 0; i < titles.size(); ++i)
@@ -185,16 +186,16 @@ int runWatchlists(CommandContext& context) {
     }
     if (action == "add" && words.size() == 3) {
         context.prompter.presetInput = words[2];
-        return exitCode(lists.addWatchlist());
+        return editExitCode(context, lists.addWatchlist(), told);
     }
     if (action == "rename" && words.size() == 4) {
         if (!showWatchlist(lists, words[2])) return kExitUsage;
         context.prompter.presetInput = words[3];
-        return exitCode(lists.renameWatchlist());
+        return editExitCode(context, lists.renameWatchlist(), told);
     }
     if (action == "delete" && words.size() == 3) {
         if (!showWatchlist(lists, words[2])) return kExitUsage;
-        return exitCode(lists.deleteWatchlist());
+        return editExitCode(context, lists.deleteWatchlist(), told);
     }
     if (action == "move" && words.size() == 4 && (words[3] == "up" || words[3] == "down")) {
         const auto number = showWatchlist(lists, words[2]);
@@ -205,7 +206,8 @@ int runWatchlists(CommandContext& context) {
                       << (up ? "first" : "last") << '\n';
             return kExitFailed;
         }
-        return exitCode(up ? lists.moveWatchlistUp() : lists.moveWatchlistDown());
+        const bool moved = up ? lists.moveWatchlistUp() : lists.moveWatchlistDown();
+        return editExitCode(context, moved, told);
     }
     return usageError(kWatchlistsUsage);
 }

@@ -37,12 +37,11 @@ const ConditionCapsule kNoCapsule{};
 
 NumberedListStore capsuleListStore(const std::string& folder) {
     NumberedListStore store;
-    store.pathOf = [folder](int k) { return fileio::joinPath(folder, capsuleFileName(k)); };
-    store.sparePath = fileio::joinPath(folder, kCapsuleSwapFileName);
+    store.folder = folder;
+    store.fileOf = [](int k) { return capsuleFileName(k); };
+    store.titleName = kCapsuleTitleFileName;
+    store.spareName = kCapsuleSwapFileName;
     store.readTitles = [folder] { return readCapsuleTitles(folder); };
-    store.writeTitles = [folder](const std::vector<std::string>& titles) {
-        return writeCapsuleTitles(folder, titles);
-    };
     return store;
 }
 
@@ -88,7 +87,10 @@ void CapsuleSet::open(int first) {
 bool CapsuleSet::save() {
     ConditionCapsule* record = editable();
     if (!record || !changed_) return true;
-    if (!writeCapsuleFile(path(current_), *record)) return false;
+    if (!writeCapsuleFile(path(current_), *record)) {
+        tellCannotWrite(prompter_, capsuleFileName(current_));
+        return false;
+    }
     changed_ = false;
     return true;
 }
@@ -118,6 +120,11 @@ void CapsuleSet::chooseRow(bool alternate, Shell& shell) const {
     if (alternate && current_ >= 0) shell.open(currentFilePath());
 }
 
+bool CapsuleSet::listNotWritten() {
+    tellCannotWrite(prompter_, kCapsuleTitleFileName);
+    return false;
+}
+
 bool CapsuleSet::askTitle(const char* dialogTitle, const std::string& preset, std::string& title) {
     auto input = askListTitle(prompter_, dialogTitle, kTitleLabel, preset, kMaxCapsuleTitleBytes);
     if (!input) return false;
@@ -129,7 +136,7 @@ bool CapsuleSet::addCapsule() {
     std::string title;
     if (!askTitle(kAddDialog, "", title)) return false;
     save();
-    if (!list_.append(title)) return false;
+    if (!list_.append(title)) return listNotWritten();
     capsule_ = ConditionCapsule{};
     current_ = count() - 1;
     changed_ = false;
@@ -140,7 +147,7 @@ bool CapsuleSet::renameCapsule() {
     if (current_ < 0) return false;
     std::string title;
     if (!askTitle(kRenameDialog, this->title(), title)) return false;
-    return list_.rename(current_, title);
+    return list_.rename(current_, title) || listNotWritten();
 }
 
 bool CapsuleSet::copyCapsuleTo(int target) {
@@ -156,7 +163,9 @@ bool CapsuleSet::copyCapsuleTo(int target) {
         return false;
     }
     if (!prompter_.askYesNo(kCopyQuestion)) return false;
-    return list_.copyFile(current_, target);
+    if (list_.copyFile(current_, target)) return true;
+    tellCannotWrite(prompter_, capsuleFileName(target));
+    return false;
 }
 
 bool CapsuleSet::initialiseCapsule() {
@@ -172,7 +181,7 @@ bool CapsuleSet::deleteCapsule() {
     if (current_ < 0) return false;
     const int deleted = current_;
     if (!prompter_.askYesNo(deleteQuestion(title()), QuestionKind::Destructive)) return false;
-    if (!list_.remove(deleted)) return false;
+    if (!list_.remove(deleted)) return listNotWritten();
     // The edits of the capsule that went are dropped with it.
     changed_ = false;
     current_ = -1;
@@ -184,7 +193,8 @@ bool CapsuleSet::deleteCapsule() {
 bool CapsuleSet::moveCapsule(int from, int to) {
     if (!list_.valid(from) || !list_.valid(to)) return false;
     // The files move, so the edits must be in the file that moves.
-    if (!save() || !list_.swap(from, to)) return false;
+    if (!save()) return false;
+    if (!list_.swap(from, to)) return listNotWritten();
     current_ = to;
     return true;
 }

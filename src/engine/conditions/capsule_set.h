@@ -86,6 +86,8 @@ class CapsuleSet {
     ConditionCapsule* editable();
     bool askTitle(const char* dialogTitle, const std::string& preset, std::string& title);
     bool moveCapsule(int from, int to);
+    // Tells that the title list could not be written; false.
+    bool listNotWritten();
     const std::string& title() const;
 
     std::string folder_;

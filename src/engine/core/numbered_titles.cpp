@@ -1,48 +1,29 @@
 #include "core/numbered_titles.h"
 
-#include <cstdio>
-
 #include "core/file_io.h"
 
 namespace tav {
 
-bool plainRename(const std::string& from, const std::string& to) {
-    return std::rename(from.c_str(), to.c_str()) == 0;
+std::string NumberedListStore::path(std::string_view name) const {
+    return fileio::joinPath(folder, name);
 }
 
-bool FileMoves::move(const std::string& from, const std::string& to) {
-    if (!fileio::fileExists(from)) return true;
-    if (!rename_(from, to)) return false;
-    done_.emplace_back(from, to);
-    return true;
-}
-
-bool FileMoves::undo() {
-    bool restored = true;
-    for (auto it = done_.rbegin(); it != done_.rend(); ++it)
-        restored = rename_(it->second, it->first) && restored;
-    done_.clear();
-    return restored;
-}
-
-bool closeNumberedGap(const NumberedListStore& store, int deleted, int last, FileMoves& moves) {
-    // A stale spare must not come back as the deleted entry on undo.
-    if (!fileio::removeFileIfPresent(store.sparePath)) return false;
+RenamePlan deletePlan(const NumberedListStore& store, int deleted, int last) {
+    RenamePlan plan;
     // Park the deleted file: each later file then moves onto a free number.
-    bool ok = moves.move(store.pathOf(deleted), store.sparePath);
-    for (int k = deleted; ok && k < last; ++k)
-        ok = moves.move(store.pathOf(k + 1), store.pathOf(k));
-    if (!ok) moves.undo();
-    return ok;
+    plan.renames.push_back({store.fileOf(deleted), store.spareName});
+    for (int k = deleted; k < last; ++k)
+        plan.renames.push_back({store.fileOf(k + 1), store.fileOf(k)});
+    plan.removals.push_back(store.spareName);
+    return plan;
 }
 
-bool swapNumberedFiles(const NumberedListStore& store, int a, int b, FileMoves& moves) {
-    if (!fileio::removeFileIfPresent(store.sparePath)) return false;
-    const bool ok = moves.move(store.pathOf(a), store.sparePath) &&
-                    moves.move(store.pathOf(b), store.pathOf(a)) &&
-                    moves.move(store.sparePath, store.pathOf(b));
-    if (!ok) moves.undo();
-    return ok;
+RenamePlan swapPlan(const NumberedListStore& store, int a, int b) {
+    RenamePlan plan;
+    plan.renames = {{store.fileOf(a), store.spareName},
+                    {store.fileOf(b), store.fileOf(a)},
+                    {store.spareName, store.fileOf(b)}};
+    return plan;
 }
 
 NumberedTitles::NumberedTitles(NumberedListStore store) : store_(std::move(store)) {}
@@ -51,54 +32,60 @@ void NumberedTitles::reload() {
     titles_ = store_.readTitles();
 }
 
-bool NumberedTitles::commit(std::vector<std::string> titles, FileMoves& moves) {
-    if (!store_.writeTitles(titles)) {
-        moves.undo();
-        return false;
-    }
+bool NumberedTitles::writeTitles(const std::vector<std::string>& titles) {
+    if (!store_.ops.write(titlePath(), titleFileBytes(titles))) return false;
+    titles_ = titles;
+    return true;
+}
+
+bool NumberedTitles::run(RenamePlan plan, std::vector<std::string> titles) {
+    // An operation not yet recovered may still hold a file under the spare name.
+    if (fileio::fileExists(store_.path(kRenameJournalFileName))) return false;
+    // A spare left by an older run would block the renames; it belongs to no
+    // entry, since a finished or recovered operation leaves none.
+    if (!store_.ops.remove(store_.path(store_.spareName))) return false;
+    plan.rewrites.insert(plan.rewrites.begin(),
+                         {store_.titleName, titleFileBytes(titles), fileio::readFile(titlePath())});
+    if (!runRenamePlan(store_.folder, plan, store_.ops)) return false;
     titles_ = std::move(titles);
     return true;
 }
 
 bool NumberedTitles::append(const std::string& title) {
+    // The leftover goes first: a kill between the two steps then loses nothing.
+    if (!store_.ops.remove(path(count()))) return false;
     std::vector<std::string> titles = titles_;
     titles.push_back(title);
-    FileMoves none(store_.rename);
-    if (!commit(std::move(titles), none)) return false;
-    fileio::removeFileIfPresent(path(count() - 1));
-    return true;
+    return writeTitles(titles);
 }
 
 bool NumberedTitles::rename(int k, const std::string& title) {
     if (!valid(k)) return false;
     std::vector<std::string> titles = titles_;
     titles[static_cast<std::size_t>(k)] = title;
-    FileMoves none(store_.rename);
-    return commit(std::move(titles), none);
+    return writeTitles(titles);
 }
 
 bool NumberedTitles::copyFile(int from, int to) const {
     return valid(from) && valid(to) && fileio::copyFileAtomic(path(from), path(to));
 }
 
-bool NumberedTitles::remove(int k) {
+bool NumberedTitles::remove(int k, AlsoRewrite also) {
     if (!valid(k)) return false;
-    FileMoves moves(store_.rename);
-    if (!closeNumberedGap(store_, k, count() - 1, moves)) return false;
+    RenamePlan plan = deletePlan(store_, k, count() - 1);
+    plan.rewrites = std::move(also);
     std::vector<std::string> titles = titles_;
     titles.erase(titles.begin() + k);
-    if (!commit(std::move(titles), moves)) return false;
-    fileio::removeFileIfPresent(store_.sparePath);
-    return true;
+    return run(std::move(plan), std::move(titles));
 }
 
-bool NumberedTitles::swap(int a, int b) {
+bool NumberedTitles::swap(int a, int b, AlsoRewrite also) {
     if (!valid(a) || !valid(b) || a == b) return false;
-    FileMoves moves(store_.rename);
-    if (!swapNumberedFiles(store_, a, b, moves)) return false;
+    RenamePlan plan = swapPlan(store_, a, b);
+    plan.rewrites = std::move(also);
     std::vector<std::string> titles = titles_;
     std::swap(titles[static_cast<std::size_t>(a)], titles[static_cast<std::size_t>(b)]);
-    return commit(std::move(titles), moves);
+    return run(std::move(plan), std::move(titles));
 }
 
 }  // namespace tav

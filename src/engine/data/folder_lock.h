@@ -21,10 +21,18 @@ public:
     FolderLock& operator=(const FolderLock&) = delete;
 
     bool held() const { return fd_ >= 0 && held_; }
+    // Not held because another process holds it, rather than because the
+    // lock file could not be created or locked (a folder that cannot be
+    // written).
+    bool heldElsewhere() const { return busy_; }
+    // What an edit refused for want of the lock is told: another instance
+    // only when there really is one.
+    std::string refusalMessage(const std::string& folder) const;
 
 private:
     int fd_ = -1;
     bool held_ = false;
+    bool busy_ = false;
 };
 
 }  // namespace tav

@@ -20,4 +20,9 @@ std::optional<std::string> askListTitle(Prompter& prompter, std::string_view dia
     return input;
 }
 
+void tellCannotWrite(Prompter& prompter, std::string_view fileName) {
+    prompter.message("[" + std::string(fileName) + "]　に書き込めませんでした。",
+                     MessageIcon::Stop);
+}
+
 }  // namespace tav

@@ -18,4 +18,7 @@ std::optional<std::string> askListTitle(Prompter& prompter, std::string_view dia
                                         std::string_view label, const std::string& preset,
                                         std::size_t maxSjisBytes);
 
+// Tells, with a stop message, that a list or rule file could not be written.
+void tellCannotWrite(Prompter& prompter, std::string_view fileName);
+
 }  // namespace tav

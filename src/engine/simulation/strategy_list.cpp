@@ -48,13 +48,12 @@ bool swapNeighbours(std::vector<T>& items, int index, int other) {
 
 NumberedListStore strategyListStore(const std::string& folder) {
     NumberedListStore store;
+    store.folder = folder;
     // Strategy k lives in "Trade{k+1}.pat".
-    store.pathOf = [folder](int k) { return fileio::joinPath(folder, strategyFileName(k + 1)); };
-    store.sparePath = fileio::joinPath(folder, kStrategySwapFileName);
+    store.fileOf = [](int k) { return strategyFileName(k + 1); };
+    store.titleName = kStrategyListFileName;
+    store.spareName = kStrategySwapFileName;
     store.readTitles = [folder] { return readStrategyNames(folder); };
-    store.writeTitles = [folder](const std::vector<std::string>& names) {
-        return writeStrategyNames(folder, names);
-    };
     return store;
 }
 
@@ -106,7 +105,10 @@ void StrategyList::open(int first) {
 
 bool StrategyList::save() {
     if (current_ < 0 || !changed_) return true;
-    if (!writeStrategyFile(path(current_), strategy_)) return false;
+    if (!writeStrategyFile(path(current_), strategy_)) {
+        tellCannotWrite(prompter_, strategyFileName(current_ + 1));
+        return false;
+    }
     changed_ = false;
     return true;
 }
@@ -130,6 +132,11 @@ void StrategyList::select(int strategy) {
         prompter_.message(kConditionsDropped, MessageIcon::Warning);
 }
 
+bool StrategyList::listNotWritten() {
+    tellCannotWrite(prompter_, kStrategyListFileName);
+    return false;
+}
+
 bool StrategyList::askName(const char* dialogTitle, const std::string& preset, std::string& name) {
     auto input = askListTitle(prompter_, dialogTitle, kNameLabel, preset, kMaxStrategyNameBytes);
     if (!input) return false;
@@ -150,7 +157,7 @@ bool StrategyList::addStrategy() {
     std::string name;
     if (!askName(kAddDialog, "", name)) return false;
     save();
-    if (!list_.append(name)) return false;
+    if (!list_.append(name)) return listNotWritten();
     current_ = count() - 1;
     strategy_ = Strategy{};
     changed_ = false;
@@ -161,14 +168,14 @@ bool StrategyList::renameStrategy() {
     if (current_ < 0) return false;
     std::string name;
     if (!askName(kRenameDialog, this->name(), name)) return false;
-    return list_.rename(current_, name);
+    return list_.rename(current_, name) || listNotWritten();
 }
 
 bool StrategyList::deleteStrategy() {
     if (current_ < 0) return false;
     const int deleted = current_;
     if (!prompter_.askYesNo(deleteQuestion(name()), QuestionKind::Destructive)) return false;
-    if (!list_.remove(deleted)) return false;
+    if (!list_.remove(deleted)) return listNotWritten();
     // The edits of the strategy that went are dropped with it.
     changed_ = false;
     current_ = -1;
@@ -190,7 +197,9 @@ bool StrategyList::copyStrategyTo(int target) {
         return false;
     }
     if (!prompter_.askYesNo(kCopyQuestion)) return false;
-    return list_.copyFile(current_, target);
+    if (list_.copyFile(current_, target)) return true;
+    tellCannotWrite(prompter_, strategyFileName(target + 1));
+    return false;
 }
 
 bool StrategyList::initialiseStrategy() {
@@ -206,7 +215,8 @@ bool StrategyList::initialiseStrategy() {
 bool StrategyList::moveStrategy(int from, int to) {
     if (!list_.valid(from) || !list_.valid(to)) return false;
     // The files move, so the edits must be in the file that moves.
-    if (!save() || !list_.swap(from, to)) return false;
+    if (!save()) return false;
+    if (!list_.swap(from, to)) return listNotWritten();
     current_ = to;
     return true;
 }

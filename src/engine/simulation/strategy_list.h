@@ -96,6 +96,8 @@ class StrategyList {
     TacticColumns* columns(int row, TacticTab tab);
     bool askName(const char* dialogTitle, const std::string& preset, std::string& name);
     bool moveStrategy(int from, int to);
+    // Tells that the list could not be written; false.
+    bool listNotWritten();
     const std::string& name() const;
 
     std::string folder_;

@@ -106,38 +106,48 @@ std::array<uint8_t, kMaxWatchlists> readWatchlistStrategies(const ProgramFolder&
     return numbers;
 }
 
+std::string watchlistStrategyBytes(const std::array<uint8_t, kMaxWatchlists>& numbers, int count) {
+    count = std::clamp(count, 0, kMaxWatchlists);
+    std::string bytes;
+    for (int k = 0; k < count; ++k)
+        bytes += std::to_string(numbers[static_cast<std::size_t>(k)]) + "\n";
+    return bytes;
+}
+
 bool writeWatchlistStrategies(const ProgramFolder& folder,
                               const std::array<uint8_t, kMaxWatchlists>& numbers, int count) {
-    count = std::clamp(count, 0, kMaxWatchlists);
-    std::vector<std::string> lines;
-    for (int k = 0; k < count; ++k)
-        lines.push_back(std::to_string(numbers[static_cast<std::size_t>(k)]));
-    return writeLineFile(folder.path(kWatchlistStrategyFileName), lines);
+    return fileio::writeFileAtomic(folder.path(kWatchlistStrategyFileName),
+                                   watchlistStrategyBytes(numbers, count));
 }
 
 NumberedListStore watchlistListStore(const ProgramFolder& folder) {
     NumberedListStore store;
+    store.folder = folder.root();
     // Watchlist k + 1 lives in "Focus{k+1}.lst".
-    store.pathOf = [folder](int k) { return listPath(folder, k + 1); };
-    store.sparePath = folder.path(kSwapFileName);
+    store.fileOf = [](int k) { return watchlistFileName(k + 1); };
+    store.titleName = kTitleFileName;
+    store.spareName = kSwapFileName;
     store.readTitles = [folder] { return readTitles(folder); };
-    store.writeTitles = [folder](const std::vector<std::string>& titles) {
-        return writeTitles(folder, titles);
-    };
     return store;
 }
 
+namespace {
+
+bool runFileMoves(const NumberedListStore& store, const RenamePlan& plan) {
+    return store.ops.remove(store.path(store.spareName)) &&
+           runRenamePlan(store.folder, plan, store.ops);
+}
+
+}  // namespace
+
 bool renumberAfterDelete(const ProgramFolder& folder, int deleted, int last) {
     const NumberedListStore store = watchlistListStore(folder);
-    FileMoves moves(store.rename);
-    return closeNumberedGap(store, deleted - 1, last - 1, moves) &&
-           fileio::removeFileIfPresent(store.sparePath);
+    return runFileMoves(store, deletePlan(store, deleted - 1, last - 1));
 }
 
 bool swapWatchlistFiles(const ProgramFolder& folder, int a, int b) {
     const NumberedListStore store = watchlistListStore(folder);
-    FileMoves moves(store.rename);
-    return swapNumberedFiles(store, a - 1, b - 1, moves);
+    return runFileMoves(store, swapPlan(store, a - 1, b - 1));
 }
 
 }  // namespace tav

@@ -84,6 +84,8 @@ std::vector<std::string> readWatchlistEntries(const ProgramFolder& folder, int n
 // The strategy numbers of the watchlists (entry k is watchlist k + 1). A
 // missing file, a missing line or a line that is no number 0-255 reads as 0.
 std::array<uint8_t, kMaxWatchlists> readWatchlistStrategies(const ProgramFolder& folder);
+// The file's bytes for the numbers of the first `count` watchlists.
+std::string watchlistStrategyBytes(const std::array<uint8_t, kMaxWatchlists>& numbers, int count);
 // Rewrites the file atomically with the numbers of the first `count` watchlists.
 bool writeWatchlistStrategies(const ProgramFolder& folder,
                               const std::array<uint8_t, kMaxWatchlists>& numbers, int count);
@@ -92,7 +94,8 @@ bool writeWatchlistStrategies(const ProgramFolder& folder,
 // watchlist k + 1).
 NumberedListStore watchlistListStore(const ProgramFolder& folder);
 
-// The file moves alone, numbered from 1, all or nothing: after watchlist
+// The file moves alone, numbered from 1, all or nothing (also across a kill,
+// under the rename journal): after watchlist
 // `deleted` of `last` is removed its file goes and the later files move one
 // number down; a swap exchanges two files through "Focus.bak". A missing file
 // simply stays missing under its new number.

@@ -9,6 +9,7 @@
 #include "core/text.h"
 #include "data/folder_lock.h"
 #include "data/stock_master.h"
+#include "platform/title_prompt.h"
 #include "watchlists/watchlist_import.h"
 
 namespace tav {
@@ -56,8 +57,13 @@ std::string entryLine(StockCode code, const std::string& name) {
 }  // namespace
 
 bool Watchlists::mayWrite() {
-    if (readOnly) prompter_.message(kFolderInUseMessage, MessageIcon::Stop);
+    if (readOnly) prompter_.message(readOnlyMessage, MessageIcon::Stop);
     return !readOnly;
+}
+
+bool Watchlists::notWritten(const std::string& path) {
+    tellCannotWrite(prompter_, path.substr(path.rfind('/') + 1));
+    return false;
 }
 
 bool Watchlists::mayChange(const std::string& path, const LineLimits& limits) {
@@ -204,7 +210,11 @@ std::vector<Watchlists::Placement> Watchlists::appendCodes(std::span<const Stock
         addedAt.push_back(i);
         listed.insert(code);
     }
-    if (added.empty() || !fileio::appendToFile(path, bytes)) return placed;
+    if (added.empty()) return placed;
+    if (!fileio::appendToFile(path, bytes)) {
+        notWritten(path);
+        return placed;
+    }
     for (std::size_t i : addedAt)
         placed[i] = Placement::Added;
     if (number == displayedWatchlist())
@@ -338,7 +348,7 @@ bool Watchlists::saveDisplayedWatchlist() {
     lines.reserve(entries_.size());
     for (const WatchlistEntry& entry : entries_)
         lines.push_back(entry.text);
-    return writeLineFile(listPath(number), lines);
+    return writeLineFile(listPath(number), lines) || notWritten(listPath(number));
 }
 
 bool Watchlists::replaceWatchlist(int number, std::vector<std::string> lines) {
@@ -355,7 +365,7 @@ bool Watchlists::replaceWatchlist(int number, std::vector<std::string> lines) {
 
 bool Watchlists::saveTitles() {
     if (!mayChange(folder_.path(kTitleFileName), kTitleLimits)) return false;
-    return writeTitles(folder_, titles());
+    return writeTitles(folder_, titles()) || notWritten(folder_.path(kTitleFileName));
 }
 
 std::optional<std::string> Watchlists::askTitle(const char* dialogTitle,
@@ -388,7 +398,7 @@ bool Watchlists::addWatchlist() {
     auto title = askTitle(kAddDialog, "");
     if (!title) return false;
     if (!fileio::appendToFile(folder_.path(kTitleFileName), text::sjisFromUtf8(*title) + "\n"))
-        return false;
+        return notWritten(folder_.path(kTitleFileName));
     saveDisplayedWatchlist();
     strategyNumbers();
     if (strategyNumbers_[static_cast<std::size_t>(count)] != 0) {
@@ -419,34 +429,50 @@ bool Watchlists::deleteWatchlist() {
     titlesRead_ = false;
     const int number = displayedWatchlist();
     if (!validWatchlist(number)) return false;
+    if (!mayChange(folder_.path(kTitleFileName), kTitleLimits)) return false;
     if (!prompter_.askYesNo(deleteQuestion(titles_[static_cast<std::size_t>(number - 1)]), QuestionKind::Destructive))
         return false;
-    const int last = watchlistCount();
-    NumberedTitles list(watchlistListStore(folder_));
-    list.reload();
-    if (!list.remove(number - 1)) return false;
-    strategyNumbers();
-    std::move(strategyNumbers_.begin() + number, strategyNumbers_.end(),
-              strategyNumbers_.begin() + (number - 1));
-    strategyNumbers_.back() = 0;
-    const int remaining = last - 1;
-    titlesRead_ = false;
-    saveStrategyNumbers();
+    const int remaining = watchlistCount() - 1;
+    std::array<uint8_t, kMaxWatchlists> numbers = strategyNumbers();
+    std::move(numbers.begin() + number, numbers.end(), numbers.begin() + (number - 1));
+    numbers.back() = 0;
+    const int deleted = number - 1;
+    if (!changeList([deleted](NumberedTitles& list,
+                              AlsoRewrite also) { return list.remove(deleted, std::move(also)); },
+                    numbers, remaining))
+        return false;
     select(position_ <= watchlistPosition(remaining) ? position_ : position_ - 1);
+    return true;
+}
+
+bool Watchlists::changeList(const std::function<bool(NumberedTitles&, AlsoRewrite)>& change,
+                            const std::array<uint8_t, kMaxWatchlists>& numbers, int count) {
+    const std::string strategyFile = folder_.path(kWatchlistStrategyFileName);
+    AlsoRewrite also{{std::string(kWatchlistStrategyFileName),
+                      watchlistStrategyBytes(numbers, count), fileio::readFile(strategyFile)}};
+    NumberedListStore store = watchlistListStore(folder_);
+    store.ops = listFileOps;
+    NumberedTitles list(std::move(store));
+    list.reload();
+    titlesRead_ = false;
+    if (!change(list, std::move(also))) return notWritten(folder_.path(kTitleFileName));
+    strategyNumbers_ = numbers;
     return true;
 }
 
 bool Watchlists::moveWatchlist(int from, int to) {
     titlesRead_ = false;
     if (!validWatchlist(from) || !validWatchlist(to)) return false;
-    NumberedTitles list(watchlistListStore(folder_));
-    list.reload();
-    if (!list.swap(from - 1, to - 1)) return false;
-    strategyNumbers();
-    std::swap(strategyNumbers_[static_cast<std::size_t>(from - 1)],
-              strategyNumbers_[static_cast<std::size_t>(to - 1)]);
-    titlesRead_ = false;
-    saveStrategyNumbers();
+    if (!mayChange(folder_.path(kTitleFileName), kTitleLimits)) return false;
+    std::array<uint8_t, kMaxWatchlists> numbers = strategyNumbers();
+    std::swap(numbers[static_cast<std::size_t>(from - 1)],
+              numbers[static_cast<std::size_t>(to - 1)]);
+    const int a = from - 1;
+    const int b = to - 1;
+    if (!changeList([a, b](NumberedTitles& list,
+                           AlsoRewrite also) { return list.swap(a, b, std::move(also)); },
+                    numbers, watchlistCount()))
+        return false;
     select(watchlistPosition(to));
     return true;
 }
@@ -471,7 +497,8 @@ const std::array<uint8_t, kMaxWatchlists>& Watchlists::strategyNumbers() {
 
 bool Watchlists::saveStrategyNumbers() {
     if (readOnly) return false;
-    return writeWatchlistStrategies(folder_, strategyNumbers_, watchlistCount());
+    return writeWatchlistStrategies(folder_, strategyNumbers_, watchlistCount()) ||
+           notWritten(folder_.path(kWatchlistStrategyFileName));
 }
 
 int Watchlists::watchlistStrategy(int number) {
@@ -501,7 +528,8 @@ bool Watchlists::importEntries(const std::string& path) {
     if (!source) return false;
     ImportedLines imported = readImportLines(*source);
     if (!mayWrite()) return false;
-    if (!fileio::appendToFile(listPath(number), imported.bytes)) return false;
+    if (!fileio::appendToFile(listPath(number), imported.bytes))
+        return notWritten(listPath(number));
     // The list shows what reached the file, also when a bad line stopped the import.
     reload();
     if (imported.unknownFormat) {
@@ -519,7 +547,7 @@ bool Watchlists::pasteEntries(Clipboard& clipboard) {
         return false;
     }
     const std::string scratch = folder_.path(kPasteFileName);
-    if (!fileio::writeFileAtomic(scratch, text::sjisFromUtf8(*pasted))) return false;
+    if (!fileio::writeFileAtomic(scratch, text::sjisFromUtf8(*pasted))) return notWritten(scratch);
     bool imported = false;
     if (prompter_.askYesNo(kPasteQuestion)) imported = importEntries(scratch);
     std::remove(scratch.c_str());

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <span>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "core/stock_code.h"
+#include "data/folder_lock.h"
 #include "data/program_folder.h"
 #include "platform/clipboard.h"
 #include "platform/prompter.h"
@@ -37,9 +39,14 @@ class Watchlists {
 
     // Kept with the options: the entry list sorted by text.
     bool sorted = false;
-    // Another instance holds the folder: every change is refused with a
-    // message, so neither instance writes over the other's edits.
+    // Another instance holds the folder (or it cannot be written): every
+    // change is refused with readOnlyMessage, so neither instance writes over
+    // the other's edits.
     bool readOnly = false;
+    std::string readOnlyMessage = kFolderInUseMessage;
+    // The file steps of deleting and moving whole watchlists, for a caller
+    // that must simulate a failing disk or a kill.
+    FileOps listFileOps = FileOps::plain();
 
     // --- The strategy of each watchlist ---
     // The strategy (1-based, 0 = none) watchlist n uses for its signal marks,
@@ -149,6 +156,12 @@ class Watchlists {
     void removeAt(int index);
     std::optional<std::string> askTitle(const char* dialogTitle, const std::string& preset);
     bool moveWatchlist(int from, int to);
+    // Tells that the file could not be written; false.
+    bool notWritten(const std::string& path);
+    // Deletes or swaps through the list with the strategy numbers that follow
+    // the watchlists, all in one journaled step.
+    bool changeList(const std::function<bool(NumberedTitles&, AlsoRewrite)>& change,
+                    const std::array<uint8_t, kMaxWatchlists>& numbers, int count);
 
     const std::array<uint8_t, kMaxWatchlists>& strategyNumbers();
     bool saveStrategyNumbers();

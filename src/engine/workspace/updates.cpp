@@ -203,7 +203,7 @@ Outcome reloadFromFile(Workspace& workspace, StockCode code) {
 
 Outcome deleteAndRefetch(Workspace& workspace) {
     if (!workspace.requireWritableStore())
-        return Outcome::failure(FailureKind::Refused, kFolderInUseMessage);
+        return Outcome::failure(FailureKind::Refused, workspace.refusalMessage());
     FetchRules rules;
     rules.requireComplete = true;
     rules.keepStoredOlder = true;

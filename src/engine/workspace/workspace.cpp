@@ -2,16 +2,11 @@
 
 #include "conditions/capsule_set.h"
 #include "core/file_io.h"
+#include "core/rename_journal.h"
 #include "data/folder_setup.h"
 #include "updates/day_import.h"
 
 namespace tav {
-
-namespace {
-
-constexpr const char* kReadOnlyMessage = kFolderInUseMessage;
-
-}  // namespace
 
 Workspace::Workspace(ProgramFolder folder, Platform platform)
     : folder_(std::move(folder)),
@@ -20,20 +15,31 @@ Workspace::Workspace(ProgramFolder folder, Platform platform)
       watchlists_(folder_, platform_.prompter),
       history_(folder_),
       settings_(folder_.root(), platform_.clock.today().day) {
+    lockTaken();
+}
+
+void Workspace::lockTaken() {
     watchlists_.readOnly = !storeWritable();
+    watchlists_.readOnlyMessage = refusalMessage();
     if (storeWritable()) recoverStore();
 }
 
 void Workspace::recoverStore() {
-    // Whatever a killed run left half-done is undone before anything is read.
+    // Whatever a killed run left half-done is undone or finished before
+    // anything is read.
     recoverInterruptedImport(folder_);
+    if (recoverRenames(folder_.root()) == RenameRecovery::Failed)
+        prompter().message("[" + std::string(kRenameJournalFileName) +
+                               "]　の処理を完了できませんでした。\n\n"
+                               "注目銘柄・売買戦略・条件カプセルの削除と移動はできません。",
+                           MessageIcon::Stop);
     for (const char* sub : {"", "Data", "Source"})
         fileio::removeAtomicTemporaries(*sub ? folder_.path(sub) : folder_.root());
 }
 
 bool Workspace::requireWritableStore() {
     if (storeWritable()) return true;
-    prompter().message(kReadOnlyMessage, MessageIcon::Stop);
+    prompter().message(refusalMessage(), MessageIcon::Stop);
     return false;
 }
 
@@ -42,8 +48,7 @@ bool Workspace::initProgramFolder() {
         // A new folder: create it, then take the lock that could not be taken before.
         createFolderLayout(folder_);
         lock_ = std::make_unique<FolderLock>(folder_.root());
-        watchlists_.readOnly = !storeWritable();
-        if (storeWritable()) recoverStore();
+        lockTaken();
     }
     if (storeWritable()) createFolderLayout(folder_);
     if (!fileio::fileExists(folder_.path(StockMaster::kFileName))) {

@@ -71,6 +71,8 @@ public:
     // The folder lock. Without it (another instance holds it) the store is
     // read-only: the series can be viewed and analysed, nothing is written.
     bool storeWritable() const { return lock_->held(); }
+    // Why a write is refused while the store is not writable.
+    std::string refusalMessage() const { return lock_->refusalMessage(folder_.root()); }
     // True when the store may be written; otherwise tells the user why the
     // command is unavailable.
     bool requireWritableStore();
@@ -184,6 +186,8 @@ private:
     // Start of a writing instance: the interrupted import rolled back, the
     // leftovers of interrupted atomic rewrites removed.
     void recoverStore();
+    // Sets the watchlists' write permission from the lock and recovers.
+    void lockTaken();
 
     ProgramFolder folder_;
     Platform platform_;

@@ -107,8 +107,8 @@ TEST_F(CapsuleSetTest, AFailedMoveChangesNothing) {
     CapsuleSet set(temp.str(), prompter);
     set.open(1);
     int renames = 0;
-    set.store().rename = [&](const std::string& from, const std::string& to) {
-        return ++renames != 2 && plainRename(from, to);
+    set.store().ops.rename = [&](const std::string& from, const std::string& to) {
+        return ++renames != 2 && FileOps::plain().rename(from, to);
     };
     EXPECT_FALSE(set.deleteCapsule());
     renames = 0;

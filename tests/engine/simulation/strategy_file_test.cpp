@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "core/file_io.h"
 #include "core/text.h"
 #include "simulation/strategy_list.h"
 #include "support/recording_prompter.h"
@@ -208,7 +209,9 @@ TEST_F(StrategyListTest, CopySavesFirstAndAFailedDeleteChangesNothing) {
     EXPECT_EQ(loadStrategy(temp.str(), 1)->strategy, list.strategy());
     EXPECT_EQ(loadStrategy(temp.str(), 2)->strategy, list.strategy());
 
-    list.store().writeTitles = [](const std::vector<std::string>&) { return false; };
+    list.store().ops.write = [](const std::string& path, std::string_view bytes) {
+        return !path.ends_with("/Trade.inf") && fileio::writeFileAtomic(path, bytes);
+    };
     EXPECT_FALSE(list.deleteStrategy());
     EXPECT_FALSE(list.moveStrategyDown());
     EXPECT_EQ(list.count(), 4);
