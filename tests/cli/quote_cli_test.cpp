@@ -127,7 +127,7 @@ TEST_F(QuoteCli, RankingFailuresAreToldAndLeaveTheWatchlist) {
                  writeFile(list, sjis("6758 ソニー\n"));
              };
          },
-         "cannot write " + list},
+         "[Focus2.lst]　に書き込めませんでした。"},
     };
     writeFile(list, sjis("6758 ソニー\n"));
     for (const Case& c : cases) {
