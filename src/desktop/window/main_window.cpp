@@ -324,12 +324,26 @@ void MainWindow::seriesReplaced() {
     requestRepaint();
 }
 
+// A run made before the chart had its view (a load runs it first), or before
+// the chart scrolled or was resized, is made again for the bars on screen now.
+void MainWindow::runStrategyForView() {
+    const int strategy = workspace_.selectedStrategy();
+    if (busy_) return;
+    if (strategy != 0 && workspace_.strategyDisplay.subject != workspace_.displaySubject(strategy))
+        workspace_.runStrategyDisplay(strategy);
+}
+
 void MainWindow::syncNavigation() {
     view_.endCount = nav_.endCount() > 0 ? nav_.endCount() : 0;
     workspace_.paging.visibleBars = nav_.visible();
     workspace_.paging.pagesBack = nav_.pagesBack();
     workspace_.options().barPitch = nav_.pitch();
     workspace_.series().cursor = nav_.newest();
+    // The strategy's run window is taken from the bars on screen.
+    ChartView& runView = workspace_.strategyDisplay.view;
+    runView.lastShown = nav_.newest();
+    runView.barsOnScreen = nav_.visible();
+    runStrategyForView();
 }
 
 void MainWindow::updateLabels() {

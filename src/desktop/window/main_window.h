@@ -143,6 +143,7 @@ class MainWindow : public QWidget {
     LayoutInput layoutInput() const;
     void seriesReplaced();
     void syncNavigation();
+    void runStrategyForView();
     void updateLabels();
     void updateEnabledButtons();
     void takeFocus();
