@@ -117,6 +117,32 @@ TEST_F(MainWindowTest, TypedCodeSwitchesOnTheFourthDigit) {
     EXPECT_EQ(workspace.series().code, 1010);
 }
 
+// With the focus on the watchlist its type-ahead would pick "7201" on the
+// first digit; the four characters are a code there as anywhere.
+TEST_F(MainWindowTest, TypedCodeGoesToTheWindowWhereverTheFocusIs) {
+    test::writeFile(temp / "Focus1.lst", text::sjisFromUtf8("1010 日経平均\n7201 日産\n"));
+    auto window = open(workspace, 1010);
+    WatchlistPane& pane = window->watchlistPane();
+    pane.selector()->setCurrentRow(watchlistPosition(1));
+    ASSERT_EQ(pane.entries()->count(), 2);
+    pane.entries()->setCurrentRow(0);
+    pane.entries()->setFocus();
+    tools.prompter.calls.clear();
+    for (QChar digit : QStringLiteral("7203")) {
+        QKeyEvent event(QEvent::KeyPress, Qt::Key_0 + (digit.unicode() - '0'), {}, QString(digit));
+        QApplication::sendEvent(pane.entries(), &event);
+    }
+    EXPECT_EQ(workspace.series().code, 7203);
+    EXPECT_EQ(pane.entries()->currentRow(), 0);
+    EXPECT_TRUE(tools.prompter.calls.empty());
+    // Text fields keep their digits.
+    QLineEdit field(window.get());
+    QKeyEvent digit(QEvent::KeyPress, Qt::Key_1, {}, QStringLiteral("1"));
+    QApplication::sendEvent(&field, &digit);
+    EXPECT_EQ(field.text(), QStringLiteral("1"));
+    EXPECT_EQ(window->codeEntry().length(), 0);
+}
+
 // A strategy that buys every rising bar and stops out 5 % under the entry.
 void writeRisingBarStrategy(const std::string& folder) {
     Tactic tactic;
