@@ -9,6 +9,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "dialogs/dialog_buttons.h"
+
 namespace tav::desktop {
 
 namespace {
@@ -45,9 +47,7 @@ TacticDialog::TacticDialog(const Tactic& tactic, uint8_t tradingMode, QWidget* p
     sides->setEnabled(tradingMode == kModeMixed);
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("戦術名称"), name_);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = okCancelButtons(this);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(states);

@@ -1,13 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "dialogs/add_security_dialog.h"
 #include "dialogs/archive_days_dialog.h"
@@ -50,6 +51,22 @@ TEST(ArchiveDaysDialog, RemovingMovesTheSelectionAndAddingAppends) {
     dialog.appendDay("20240607");
     dialog.appendDay("");
     EXPECT_EQ(dialog.days(), (std::vector<std::string>{"20240607"}));
+}
+
+TEST(ArchiveDaysDialog, TheTypedDayTakesDigitsOnlyAndACalendarDay) {
+    DayEntryDialog entry(QStringLiteral("20240614"));
+    EXPECT_TRUE(entry.okButton()->isEnabled());
+    entry.edit()->clear();
+    QTest::keyClicks(entry.edit(), QStringLiteral("abc"));
+    EXPECT_EQ(entry.edit()->text(), QString());  // refused as typed
+    EXPECT_FALSE(entry.okButton()->isEnabled());
+    QTest::keyClicks(entry.edit(), QStringLiteral("2024x06-31"));
+    EXPECT_EQ(entry.edit()->text(), QStringLiteral("20240631"));
+    EXPECT_FALSE(entry.okButton()->isEnabled());  // no 31 June
+    entry.edit()->setText(QStringLiteral("20240229"));
+    EXPECT_TRUE(entry.okButton()->isEnabled());
+    QTest::keyClicks(entry.edit(), QStringLiteral("1"));  // a ninth digit does not go in
+    EXPECT_EQ(entry.day(), QStringLiteral("20240229"));
 }
 
 // The state and side pairs are separate choices: OK gives back what was
