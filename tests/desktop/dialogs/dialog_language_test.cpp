@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -159,7 +160,9 @@ TEST_F(DialogLanguage, NoEnglishButtonInAnyDialog) {
     for (const auto& [name, make] : dialogs) {
         const std::unique_ptr<QWidget> dialog = make();
         english << englishTexts(*dialog, name, false);
-        test::shoot(*dialog, (std::string("language_") + name).c_str());
+        std::string file = std::string("language_") + name;
+        std::replace(file.begin(), file.end(), ' ', '_');
+        test::shoot(*dialog, file.c_str());
     }
     EXPECT_TRUE(english.isEmpty()) << english.join(QLatin1Char('\n')).toStdString();
 }
@@ -188,12 +191,13 @@ TEST_F(DialogLanguage, FrameworkChoosersAndBoxesAreJapanese) {
             QWidget* open = QApplication::activeModalWidget();
             ASSERT_NE(open, nullptr) << name;
             english << englishTexts(*open, name, false);
+            test::shoot(*open, (std::string("prompter_") + name).c_str());
             static_cast<QDialog*>(open)->reject();
         });
     };
     look("message");
-    boxes.message("通知", MessageIcon::Information);
-    look("yes/no/cancel");
+    boxes.message("株価データは最新です。\n\n追加する日付はありません。", MessageIcon::Information);
+    look("question");
     boxes.askYesNoCancel("よろしいですか？");
     look("input");
     boxes.askText("売買戦略追加", "売買戦略名", "");

@@ -10,6 +10,7 @@
 #include <QTreeWidget>
 #include <algorithm>
 
+#include "dialog_driving.h"
 #include "dialogs/add_security_dialog.h"
 #include "dialogs/archive_days_dialog.h"
 #include "dialogs/margin_dialog.h"
@@ -98,6 +99,7 @@ TEST(TacticDialog, OkKeepsTheStateAndSideItOpenedWith) {
             side->text() == QStringLiteral("買い戦術"))
             side->click();
     EXPECT_TRUE(dialog.disabled());
+    test::shoot(dialog, "tactic_disabled_after_side_clicks");
 }
 
 TEST(QuoteEntryDialog, EditedValuesGoBackIntoTheRecord) {

@@ -131,6 +131,7 @@ TEST(StrategyEditor, CommissionKindSwitchClearsTheTextAndShowsTheUnit) {
     editor.commissionKind()->setCurrentIndex(kCommissionRate);
     EXPECT_EQ(editor.commission()->text(), QString());
     EXPECT_EQ(editor.commissionUnit()->text(), QStringLiteral("％"));
+    shoot(editor, "strategy_editor_commission_switched");
 
     // Closing with the field empty names it instead of taking a value.
     editor.button(QStringLiteral("終了"))->click();
