@@ -195,6 +195,7 @@ void MainWindow::start(StockCode code) {
     quoteInterval_ = (options.quoteInterval ? options.quoteInterval : 60) * 1000;
     quoteTimer_.start(quoteInterval_, this);
     started_ = true;
+    runStrategyForView();
     takeFocus();
 }
 
@@ -335,7 +336,8 @@ void MainWindow::seriesReplaced() {
 // the chart scrolled or was resized, is made again for the bars on screen now.
 void MainWindow::runStrategyForView() {
     const int strategy = workspace_.selectedStrategy();
-    if (busy_) return;
+    // Before the start the workspace holds no series of this window's yet.
+    if (busy_ || !started_) return;
     if (strategy != 0 && workspace_.strategyDisplay.subject != workspace_.displaySubject(strategy))
         workspace_.runStrategyDisplay(strategy);
 }
