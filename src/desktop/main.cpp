@@ -18,6 +18,7 @@
 #include "window/main_window.h"
 #include "window/startup_options.h"
 #include "window/ui_font.h"
+#include "window/ui_language.h"
 #include "workspace/archive.h"
 
 int main(int argc, char** argv) {
@@ -28,6 +29,10 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Tavrento"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("office-chart-line")));
     useJapaneseUiFont();
+    if (!useJapaneseQtTexts())
+        std::fputs(
+            "tavrento: Qt's Japanese translations are not installed (qt6-translations-l10n)\n",
+            stderr);
 
     std::vector<std::string> arguments;
     for (int index = 1; index < argc; ++index)

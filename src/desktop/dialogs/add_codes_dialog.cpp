@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include "dialogs/dialog_buttons.h"
+
 namespace tav::desktop {
 
 AddCodesDialog::AddCodesDialog(StockCode preset, QWidget* parent) : QDialog(parent) {
@@ -26,9 +28,7 @@ AddCodesDialog::AddCodesDialog(StockCode preset, QWidget* parent) : QDialog(pare
     }
     if (preset > 0) fields_[0]->setText(QString::number(preset));
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = okCancelButtons(this);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addWidget(buttons);

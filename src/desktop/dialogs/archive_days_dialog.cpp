@@ -1,17 +1,46 @@
 #include "archive_days_dialog.h"
 
-#include "updates/archive_update.h"
-
 #include <QDialogButtonBox>
+#include <QFormLayout>
 #include <QHBoxLayout>
-#include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "core/local_date.h"
+#include "dialogs/dialog_buttons.h"
+#include "updates/archive_update.h"
+
 namespace tav::desktop {
+
+DayEntryDialog::DayEntryDialog(const QString& preset, QWidget* parent)
+    : QDialog(parent), edit_(new QLineEdit(preset, this)), ok_(nullptr) {
+    setWindowTitle(QStringLiteral("リストへ追加"));
+    edit_->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,8}")), edit_));
+    edit_->setPlaceholderText(QStringLiteral("YYYYMMDD"));
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("追加日付"), edit_);
+    auto* buttons = okCancelButtons(this);
+    ok_ = acceptButton(buttons);
+    const auto check = [this] {
+        LocalDate date;
+        ok_->setEnabled(parseDate8(edit_->text().toStdString(), date));
+    };
+    connect(edit_, &QLineEdit::textChanged, this, check);
+    check();
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+}
+
+QString DayEntryDialog::day() const {
+    return edit_->text();
+}
 
 ArchiveDaysDialog::ArchiveDaysDialog(const std::vector<std::string>& days, int sourceMode,
                                      QWidget* parent)
@@ -31,11 +60,7 @@ ArchiveDaysDialog::ArchiveDaysDialog(const std::vector<std::string>& days, int s
     editButtons->addWidget(remove);
     editButtons->addWidget(add);
 
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("実行"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = okCancelButtons(this, QStringLiteral("実行"));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("追加未処理日付"), this));
@@ -76,11 +101,8 @@ void ArchiveDaysDialog::appendDay(const std::string& day) {
 
 void ArchiveDaysDialog::askDay() {
     const QString preset = list_->count() > 0 ? list_->item(list_->count() - 1)->text() : QString();
-    bool ok = false;
-    const QString day =
-        QInputDialog::getText(this, QStringLiteral("リストへ追加"), QStringLiteral("追加日付"),
-                              QLineEdit::Normal, preset, &ok);
-    if (ok) appendDay(day.toStdString());
+    DayEntryDialog entry(preset, this);
+    if (entry.exec() == QDialog::Accepted) appendDay(entry.day().toStdString());
 }
 
 }  // namespace tav::desktop

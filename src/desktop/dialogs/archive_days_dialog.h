@@ -5,10 +5,27 @@
 #include <vector>
 
 class QLabel;
+class QLineEdit;
 class QListWidget;
+class QPushButton;
 class QSpinBox;
 
 namespace tav::desktop {
+
+// "リストへ追加": one trading day typed as YYYYMMDD. Only digits can be typed,
+// and OK waits for a date that names a calendar day.
+class DayEntryDialog : public QDialog {
+    Q_OBJECT
+  public:
+    explicit DayEntryDialog(const QString& preset, QWidget* parent = nullptr);
+    QString day() const;
+    QLineEdit* edit() const { return edit_; }
+    QPushButton* okButton() const { return ok_; }
+
+  private:
+    QLineEdit* edit_;
+    QPushButton* ok_;
+};
 
 // "株価データ追加": the trading days the archive update will add, which the
 // user may edit, and the source of the archives (0 disk, 1 net, 2 member

@@ -4,6 +4,8 @@
 #include <QDialogButtonBox>
 #include <QVBoxLayout>
 
+#include "dialogs/dialog_buttons.h"
+
 namespace tav::desktop {
 
 ChoiceDialog::ChoiceDialog(const QString& title, std::span<const std::string_view> items,
@@ -13,9 +15,7 @@ ChoiceDialog::ChoiceDialog(const QString& title, std::span<const std::string_vie
     for (std::string_view item : items)
         list_->addItem(QString::fromUtf8(item.data(), static_cast<qsizetype>(item.size())));
     list_->setCurrentIndex(current);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = okCancelButtons(this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(list_);
     layout->addWidget(buttons);

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "conditions/condition_text.h"
+#include "dialogs/dialog_buttons.h"
 #include "integer_edit.h"
 #include "labels_combo.h"
 
@@ -96,9 +97,7 @@ ConditionDialog::ConditionDialog(const Condition& record, ConditionContext conte
     sentence_->setFrameShape(QFrame::StyledPanel);
     sentence_->setWordWrap(true);
     sentence_->setMinimumHeight(40);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &ConditionDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = okCancelButtons(this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs_);
     layout->addWidget(pages_);

@@ -176,8 +176,11 @@ ProfitView::ProfitView(const Workspace& workspace, const ChartViewState& state, 
 }
 
 void ProfitView::refresh() {
+    // Trades of another security or strategy must not meet these prices.
+    static const TradeJournal kNoTrades;
     const StrategyDisplay& display = workspace_.strategyDisplay;
-    computeInsight(workspace_.series().bars, display.journal, insight_);
+    computeInsight(workspace_.series().bars,
+                   workspace_.strategyDisplayCurrent() ? display.journal : kNoTrades, insight_);
     if (insight_.trips != shownTrips_ || table_->rowCount() != static_cast<int>(shownTrips_.size()))
         rebuildTable();
     figures_->setText(figuresText());

@@ -13,8 +13,11 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <array>
 
 #include "core/file_io.h"
 #include "dialogs/labels_combo.h"
@@ -113,7 +116,8 @@ SimulationResultDialog::SimulationResultDialog(SimulationResultSetup setup, Prom
         delete menu;
     });
     int width = 0;
-    for (const ResultColumn& column : kResultColumns) width += column.width;
+    for (int c = 0; c < kResultColumnCount; ++c)
+        width += list_->columnWidth(c);
     resize(width + 60, 480);
 }
 
@@ -123,7 +127,7 @@ void SimulationResultDialog::fillList() {
     list_->setUniformRowHeights(true);
     list_->setAllColumnsShowFocus(true);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
-    // The columns keep their widths; a long name is cut by its column.
+    // The columns are widened to their texts below; nothing is elided.
     list_->setTextElideMode(Qt::ElideNone);
     list_->setWordWrap(false);
     auto* header = new QTreeWidgetItem;
@@ -135,20 +139,43 @@ void SimulationResultDialog::fillList() {
     list_->setHeaderItem(header);
     list_->header()->setStretchLastSection(false);
     list_->header()->setSectionsMovable(false);
-    // The style's minimum would widen the narrow columns.
     list_->header()->setMinimumSectionSize(1);
-    for (int c = 0; c < kResultColumnCount; ++c)
-        list_->setColumnWidth(c, kResultColumns[static_cast<std::size_t>(c)].width);
 
+    // Each column is as wide as its widest text, header included, and never
+    // narrower than its usual width: a clipped number loses its minus sign
+    // or its leading digits without a trace.
+    const QFontMetrics metrics(list_->font());
+    const QFontMetrics headerMetrics(list_->header()->font());
+    const int headerPadding =
+        2 * list_->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, list_->header()) + 8;
+    std::array<int, kResultColumnCount> widths{};
+    for (int c = 0; c < kResultColumnCount; ++c) {
+        const ResultColumn& column = kResultColumns[static_cast<std::size_t>(c)];
+        widths[static_cast<std::size_t>(c)] =
+            std::max({column.width, list_->header()->sectionSizeHint(c),
+                      headerMetrics.horizontalAdvance(qt(column.header)) + headerPadding});
+    }
     for (const ResultRow& row : setup_.rows) {
         const auto cells = resultCells(row, setup_.capital);
         auto* item = new QTreeWidgetItem(list_);
         for (int c = 0; c < kResultColumnCount; ++c) {
-            item->setText(c, QString::fromStdString(cells[static_cast<std::size_t>(c)]));
-            item->setTextAlignment(c, cellAlignment(kResultColumns[static_cast<std::size_t>(c)]));
+            const auto column = static_cast<std::size_t>(c);
+            const QString text = QString::fromStdString(cells[column]);
+            item->setText(c, text);
+            item->setTextAlignment(c, cellAlignment(kResultColumns[column]));
+            widths[column] =
+                std::max(widths[column], metrics.horizontalAdvance(text) + cellPadding(*list_));
         }
         item->setData(0, Qt::UserRole, row.code);
     }
+    for (int c = 0; c < kResultColumnCount; ++c)
+        list_->setColumnWidth(c, widths[static_cast<std::size_t>(c)]);
+}
+
+int cellPadding(const QTreeWidget& list) {
+    // The style's text margin on either side of a cell, and a little air.
+    const int margin = list.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &list) + 1;
+    return 2 * margin + 6;
 }
 
 void SimulationResultDialog::changeFile() {

@@ -21,6 +21,9 @@ class QTreeWidgetItem;
 
 namespace tav::desktop {
 
+// The room a cell of the list needs besides its text.
+int cellPadding(const QTreeWidget& list);
+
 // What the result dialog opens with.
 struct SimulationResultSetup {
     std::string strategyName;

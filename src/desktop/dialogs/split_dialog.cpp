@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include "dialogs/dialog_buttons.h"
 #include "integer_edit.h"
 #include "labels_combo.h"
 
@@ -51,9 +52,7 @@ SplitDialog::SplitDialog(const SplitSettings& split, const std::vector<std::stri
     grid->addWidget(stepUnit_, 2, 2);
     grid->addWidget(new QLabel(QStringLiteral("増玉条件"), this), 3, 0);
     grid->addWidget(capsule_, 3, 1, 1, 2);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &SplitDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = okCancelButtons(this);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addWidget(buttons);

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include "dialogs/dialog_buttons.h"
 #include "integer_edit.h"
 #include "labels_combo.h"
 #include "simulation/strategy.h"
@@ -39,9 +40,7 @@ StopDialog::StopDialog(const Condition& rule, bool shortPosition, bool reverseNo
         layout->addWidget(new QLabel(
             QString::fromUtf8(note.data(), static_cast<qsizetype>(note.size())), this));
     }
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &StopDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = okCancelButtons(this);
     layout->addWidget(buttons);
     item_->setMinimumWidth(240);
 }

@@ -57,7 +57,8 @@ StrategyEditorDialog::StrategyEditorDialog(const std::string& folder, int first,
       tactics_(listBox(this, "tactics")),
       tabs_(new QTabBar(this)),
       columns_(listBox(this, "columns")),
-      split_(new QLabel(this)) {
+      split_(new QLabel(this)),
+      columnSettings_(new QLabel(this)) {
     setWindowTitle(QStringLiteral("売買戦略リスト編集"));
 
     auto* strategyBox = new QGroupBox(QStringLiteral("売買戦略"), this);
@@ -112,6 +113,8 @@ StrategyEditorDialog::StrategyEditorDialog(const std::string& folder, int first,
     addButton("条件論理式", columnExtras, &StrategyEditorDialog::chooseLogic);
     addButton("個別売買値", columnExtras, &StrategyEditorDialog::chooseFillPrice);
     columnLayout->addLayout(columnExtras);
+    columnSettings_->setObjectName(QStringLiteral("columnSettings"));
+    columnLayout->addWidget(columnSettings_);
 
     auto* splitBox = new QGroupBox(QStringLiteral("分割"), this);
     auto* splitLayout = new QVBoxLayout(splitBox);
@@ -230,6 +233,10 @@ void StrategyEditorDialog::buildSettings(QLayout* layout) {
     grid->addWidget(label("取引税"), 6, 0);
     grid->addWidget(taxKind_, 6, 1);
     grid->addWidget(tax_, 6, 2);
+    commissionUnit_ = label("");
+    commissionUnit_->setObjectName(QStringLiteral("commissionUnit"));
+    grid->addWidget(commissionUnit_, 4, 3);
+    grid->addWidget(label("％"), 6, 3);
     auto enable = [this] {
         years_->setEnabled(period_->currentIndex() == kPeriodYears);
         commission_->setEnabled(commissionKind_->currentIndex() != kCommissionNone);
@@ -237,7 +244,48 @@ void StrategyEditorDialog::buildSettings(QLayout* layout) {
     };
     for (QComboBox* c : {period_, commissionKind_, taxKind_})
         connect(c, &QComboBox::currentIndexChanged, this, enable);
+    // Without a kind the text is kept as a rate.
+    commissionTextKind_ =
+        settings_.commissionKind == kCommissionFixed ? kCommissionFixed : kCommissionRate;
+    connect(commissionKind_, &QComboBox::currentIndexChanged, this,
+            [this] { commissionKindChanged(); });
     enable();
+    commissionKindChanged();
+}
+
+// A rate and an amount do not convert into each other: the text typed for
+// one kind is cleared when the other is chosen, so that "10" yen never
+// becomes 10 %.
+void StrategyEditorDialog::commissionKindChanged() {
+    const int kind = commissionKind_->currentIndex();
+    const int unitKind = kind == kCommissionNone ? commissionTextKind_ : kind;
+    commissionUnit_->setText(unitKind == kCommissionFixed ? QStringLiteral("円")
+                                                          : QStringLiteral("％"));
+    if (kind == kCommissionNone || kind == commissionTextKind_) return;
+    commissionTextKind_ = kind;
+    commission_->clear();
+    commission_->setPlaceholderText(kind == kCommissionFixed ? QStringLiteral("円")
+                                                             : QStringLiteral("0.00"));
+    commission_->setFocus();
+}
+
+// What the two choices below the columns hold for the tab on display.
+void StrategyEditorDialog::showColumnSettings() {
+    const Strategy& s = list_.strategy();
+    const int row = tactic();
+    if (row < 0 || row >= static_cast<int>(s.tactics.size())) {
+        columnSettings_->clear();
+        return;
+    }
+    const TacticColumns& columns = s.tactics[static_cast<std::size_t>(row)].columns(tab());
+    const auto label = [](std::span<const std::string_view> labels, int index) {
+        if (index < 0 || index >= static_cast<int>(labels.size())) return QStringLiteral("?");
+        const std::string_view text = labels[static_cast<std::size_t>(index)];
+        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    };
+    columnSettings_->setText(QStringLiteral("条件論理式：%1\n個別売買値：%2")
+                                 .arg(label(conditions::logicLabels(), columns.logic),
+                                      label(strategy_labels::fillPrices(), columns.fillPrice)));
 }
 
 std::vector<std::string> StrategyEditorDialog::capsuleTitles() const {
@@ -285,6 +333,7 @@ void StrategyEditorDialog::showStrategy() {
 }
 
 void StrategyEditorDialog::showColumns() {
+    showColumnSettings();
     const int keep = columns_->currentRow();
     columns_->clear();
     for (const std::string& text : list_.conditionTexts(tactic(), tab(), capsuleTitles()))
@@ -404,6 +453,7 @@ void StrategyEditorDialog::chooseLogic() {
     ChoiceDialog dialog(QStringLiteral("条件論理式"), conditions::logicLabels(), columns.logic, this);
     if (dialog.exec() == QDialog::Accepted)
         list_.setLogic(tactic(), tab(), static_cast<int16_t>(dialog.chosen()));
+    showColumnSettings();
 }
 
 void StrategyEditorDialog::chooseFillPrice() {
@@ -413,6 +463,7 @@ void StrategyEditorDialog::chooseFillPrice() {
                         columns.fillPrice, this);
     if (dialog.exec() == QDialog::Accepted)
         list_.setFillPrice(tactic(), tab(), static_cast<int16_t>(dialog.chosen()));
+    showColumnSettings();
 }
 
 void StrategyEditorDialog::editSplit() {
@@ -437,7 +488,11 @@ void StrategyEditorDialog::done(int result) {
     taken.defaultFill = static_cast<uint8_t>(fill_->currentIndex());
     taken.commissionKind = static_cast<uint8_t>(commissionKind_->currentIndex());
     taken.taxKind = static_cast<uint8_t>(taxKind_->currentIndex());
-    SimulationSettingsTexts texts{capital_->text().toStdString(), commission_->text().toStdString(),
+    // An unused commission left empty after a switch counts as none.
+    QString commission = commission_->text();
+    if (taken.commissionKind == kCommissionNone && commission.trimmed().isEmpty())
+        commission = QStringLiteral("0");
+    SimulationSettingsTexts texts{capital_->text().toStdString(), commission.toStdString(),
                                   commissionMinimum_->text().toStdString(),
                                   tax_->text().toStdString()};
     std::string bad;

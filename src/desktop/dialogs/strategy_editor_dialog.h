@@ -36,6 +36,11 @@ class StrategyEditorDialog : public QDialog {
     QListWidget* columns() const { return columns_; }
     QTabBar* tabs() const { return tabs_; }
     QComboBox* modeList() const { return mode_; }
+    QComboBox* commissionKind() const { return commissionKind_; }
+    QLineEdit* commission() const { return commission_; }
+    QLabel* commissionUnit() const { return commissionUnit_; }
+    // The selected tactic's 条件論理式 and 個別売買値 on the current tab.
+    QLabel* columnSettings() const { return columnSettings_; }
     QLabel* splitSummary() const { return split_; }
 
     void done(int result) override;
@@ -43,9 +48,11 @@ class StrategyEditorDialog : public QDialog {
   private:
     QPushButton* addButton(const char* text, QLayout* layout, void (StrategyEditorDialog::*slot)());
     void buildSettings(QLayout* layout);
+    void commissionKindChanged();
     void showStrategies();
     void showStrategy();
     void showColumns();
+    void showColumnSettings();
     int tactic() const;
     int column() const;
     TacticTab tab() const;
@@ -86,6 +93,7 @@ class StrategyEditorDialog : public QDialog {
     QTabBar* tabs_;
     QListWidget* columns_;
     QLabel* split_;
+    QLabel* columnSettings_;
     QComboBox* period_;
     QComboBox* years_;
     QComboBox* startYear_;
@@ -94,6 +102,8 @@ class StrategyEditorDialog : public QDialog {
     QComboBox* fill_;
     QComboBox* commissionKind_;
     QLineEdit* commission_;
+    QLabel* commissionUnit_;
+    int commissionTextKind_ = kCommissionRate;  // the kind the commission text is typed in
     QLineEdit* commissionMinimum_;
     QComboBox* taxKind_;
     QLineEdit* tax_;

@@ -9,10 +9,14 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "dialogs/dialog_buttons.h"
+
 namespace tav::desktop {
 
 namespace {
 
+// Each pair is its own exclusive group: checking a side must not uncheck
+// 有効/無効, which share the dialog as parent with the side buttons.
 QGroupBox* pair(QWidget* parent, QRadioButton* first, QRadioButton* second) {
     auto* box = new QGroupBox(parent);
     auto* layout = new QHBoxLayout(box);
@@ -35,19 +39,18 @@ TacticDialog::TacticDialog(const Tactic& tactic, uint8_t tradingMode, QWidget* p
       sell_(new QRadioButton(QStringLiteral("売り戦術"), this)) {
     setWindowTitle(QStringLiteral("戦術の設定"));
     name_->setObjectName(QStringLiteral("tacticName"));
+    auto* states = pair(this, enabled_, disabled_);
+    auto* sides = pair(this, buy_, sell_);
     (tactic.disabled ? disabled_ : enabled_)->setChecked(true);
     (tactic.side == kSellTactic ? sell_ : buy_)->setChecked(true);
-    auto* sides = pair(this, buy_, sell_);
     // Only mixed trading has sell tactics beside buy tactics.
     sides->setEnabled(tradingMode == kModeMixed);
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("戦術名称"), name_);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = okCancelButtons(this);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
-    layout->addWidget(pair(this, enabled_, disabled_));
+    layout->addWidget(states);
     layout->addWidget(sides);
     layout->addWidget(buttons);
     name_->setMinimumWidth(220);

@@ -25,7 +25,7 @@ NotePane::NotePane(Workspace& workspace, QWidget* parent) : QWidget(parent), wor
 }
 
 void NotePane::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && workspace_.strategyDisplay.results.available)
+    if (event->button() == Qt::LeftButton && workspace_.strategyDisplayCurrent())
         emit commandPosted(kSummaryClicked);
 }
 
@@ -35,7 +35,7 @@ void NotePane::paintEvent(QPaintEvent*) {
     const int pitch = fontMetrics().height() + 3;
     int y = fontMetrics().ascent() + 2;
     const ResultBlock& block = workspace_.strategyDisplay.results;
-    if (block.available) {
+    if (workspace_.strategyDisplayCurrent()) {
         const int valueX = width() / 3 + 10;
         for (const NoteLine& line : noteLines(block)) {
             painter.drawText(0, y, QString::fromStdString(line.label));

@@ -61,8 +61,10 @@ void QtPrompter::message(const std::string& text, MessageIcon icon) {
         });
         return;
     }
-    QMessageBox box(icon == MessageIcon::Stop ? QMessageBox::Critical : QMessageBox::Warning,
-                    kCaption, toQt(text), QMessageBox::Ok, parent_);
+    const QMessageBox::Icon shown = icon == MessageIcon::Stop          ? QMessageBox::Critical
+                                    : icon == MessageIcon::Information ? QMessageBox::Information
+                                                                       : QMessageBox::Warning;
+    QMessageBox box(shown, kCaption, toQt(text), QMessageBox::Ok, parent_);
     labelButtons(box);
     box.exec();
 }

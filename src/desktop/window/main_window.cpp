@@ -1,15 +1,19 @@
 #include "window/main_window.h"
 
 #include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCursor>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPainter>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 #include <algorithm>
 #include <functional>
 
@@ -138,6 +142,8 @@ MainWindow::MainWindow(Workspace& workspace, QWidget* parent)
     connect(watchlist_->progress(), &BatchProgress::cancelled, this,
             [this] { cancelMarketRun(); });
     wirePaneActions();
+    // Typed codes reach the window wherever its focus is (see eventFilter).
+    qApp->installEventFilter(this);
 }
 
 void MainWindow::paneActionsChanged() {
@@ -155,6 +161,7 @@ void MainWindow::paneActionsChanged() {
 
 // The worker stops before the panes and the workspace it was started from go.
 MainWindow::~MainWindow() {
+    qApp->removeEventFilter(this);
     delete marketRun_;
 }
 
@@ -188,6 +195,7 @@ void MainWindow::start(StockCode code) {
     quoteInterval_ = (options.quoteInterval ? options.quoteInterval : 60) * 1000;
     quoteTimer_.start(quoteInterval_, this);
     started_ = true;
+    runStrategyForView();
     takeFocus();
 }
 
@@ -324,12 +332,27 @@ void MainWindow::seriesReplaced() {
     requestRepaint();
 }
 
+// A run made before the chart had its view (a load runs it first), or before
+// the chart scrolled or was resized, is made again for the bars on screen now.
+void MainWindow::runStrategyForView() {
+    const int strategy = workspace_.selectedStrategy();
+    // Before the start the workspace holds no series of this window's yet.
+    if (busy_ || !started_) return;
+    if (strategy != 0 && workspace_.strategyDisplay.subject != workspace_.displaySubject(strategy))
+        workspace_.runStrategyDisplay(strategy);
+}
+
 void MainWindow::syncNavigation() {
     view_.endCount = nav_.endCount() > 0 ? nav_.endCount() : 0;
     workspace_.paging.visibleBars = nav_.visible();
     workspace_.paging.pagesBack = nav_.pagesBack();
     workspace_.options().barPitch = nav_.pitch();
     workspace_.series().cursor = nav_.newest();
+    // The strategy's run window is taken from the bars on screen.
+    ChartView& runView = workspace_.strategyDisplay.view;
+    runView.lastShown = nav_.newest();
+    runView.barsOnScreen = nav_.visible();
+    runStrategyForView();
 }
 
 void MainWindow::updateLabels() {
@@ -678,11 +701,7 @@ void MainWindow::csvImportDialog(StockCode preset) {
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
     if (frozen_) return;
-    const QString text = event->text();
-    if (text.size() == 1 && text[0].unicode() < 0x80 && codeEntry_.takes(text[0].toLatin1())) {
-        if (auto code = codeEntry_.type(text[0].toLatin1())) showSecurity(*code);
-        return;
-    }
+    if (typeCode(*event)) return;
     const KeyPress press{event->key(), (event->modifiers() & Qt::KeypadModifier) != 0,
                          (event->modifiers() & Qt::ControlModifier) != 0};
     if (auto command = commandForKey(press)) {
@@ -690,6 +709,33 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+bool MainWindow::typeCode(const QKeyEvent& event) {
+    const QString text = event.text();
+    if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return false;
+    if (text.size() != 1 || text[0].unicode() >= 0x80 || !codeEntry_.takes(text[0].toLatin1()))
+        return false;
+    if (auto code = codeEntry_.type(text[0].toLatin1())) showSecurity(*code);
+    return true;
+}
+
+// Lists and drop-downs would take a typed digit as a search of their own
+// and show another security: in this window, outside text fields, the
+// typed characters are a code.
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && watched != this && !frozen_) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        const auto* combo = qobject_cast<QComboBox*>(watched);
+        const bool takesText =
+            qobject_cast<QLineEdit*>(watched) || qobject_cast<QAbstractSpinBox*>(watched) ||
+            qobject_cast<QTextEdit*>(watched) || qobject_cast<QPlainTextEdit*>(watched) ||
+            (combo && combo->isEditable());
+        if (widget && widget->window() == this && !takesText &&
+            typeCode(*static_cast<QKeyEvent*>(event)))
+            return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void MainWindow::mousePressEvent(QMouseEvent* event) {

@@ -124,6 +124,7 @@ class MainWindow : public QWidget {
     void repaintTick();
 
   protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -143,9 +144,12 @@ class MainWindow : public QWidget {
     LayoutInput layoutInput() const;
     void seriesReplaced();
     void syncNavigation();
+    void runStrategyForView();
     void updateLabels();
     void updateEnabledButtons();
     void takeFocus();
+    // A typed character of a security code; true when it was one.
+    bool typeCode(const QKeyEvent& event);
 
     void scrollBack(int bars);
     void scrollForward(int bars);

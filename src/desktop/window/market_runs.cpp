@@ -186,8 +186,13 @@ void MainWindow::simulation() {
             result.onShowSecurity = [this](StockCode code) { showSecurity(code); };
             // The run selected its strategy, so the display run of the shown
             // security is the one the row ranks.
+            // The row ranks a run over the whole series, as the market run has
+            // no screen: the display shows that run until the chart moves.
             result.onShowProfit = [this](StockCode code) {
                 showSecurity(code);
+                workspace_.strategyDisplay.view = ChartView{};
+                if (const int strategy = workspace_.selectedStrategy())
+                    workspace_.runStrategyDisplay(strategy);
                 openProfitView();
             };
             if (result.exec() != QDialog::Accepted) return;

@@ -77,7 +77,7 @@ bool addSecurity(const ProgramFolder& folder, Prompter& prompter, const AddSecur
     std::string line = codeText(request.code) + "," + *sjisName + "," +
                        text::sjisFromUtf8(marketText) + "," + unitText + ",-\n";
     if (!fileio::appendToFile(masterPath(folder), line)) return false;
-    prompter.message("追加処理は正常に終了しました。", MessageIcon::Warning);
+    prompter.message("追加処理は正常に終了しました。", MessageIcon::Information);
     return true;
 }
 
@@ -113,7 +113,7 @@ bool deleteSecurity(const ProgramFolder& folder, Prompter& prompter, StockCode c
         prompter.message("削除処理に失敗しました。", MessageIcon::Stop);
         return false;
     }
-    prompter.message("削除処理は正常に終了しました。", MessageIcon::Warning);
+    prompter.message("削除処理は正常に終了しました。", MessageIcon::Information);
     return true;
 }
 
@@ -161,7 +161,7 @@ bool updateMasterFromArchive(const ProgramFolder& folder, const MasterUpdateTool
         tools.prompter.message("銘柄情報リストを書き込めませんでした。", MessageIcon::Stop);
         return false;
     }
-    tools.prompter.message("更新処理を完了しました。", MessageIcon::Warning);
+    tools.prompter.message("更新処理を完了しました。", MessageIcon::Information);
     return true;
 }
 

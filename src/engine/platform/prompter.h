@@ -5,7 +5,9 @@
 
 namespace tav {
 
-enum class MessageIcon { Warning, Stop };
+// Information is for a finished operation; warnings and stops are for notices
+// and errors.
+enum class MessageIcon { Warning, Stop, Information };
 enum class Answer { Yes, No, Cancel };
 // A question whose "yes" destroys data (discards, deletes, initialises):
 // the dialog offers "no" as its default answer.

@@ -36,6 +36,7 @@ struct ChartView {
     int lastShown = -1;    // index of the rightmost bar shown; -1: the newest bar
     int barsOnScreen = 0;  // 0: all bars
     int selectedEnd = -1;  // the chart's selected end bar; -1: none
+    friend bool operator==(const ChartView&, const ChartView&) = default;
 };
 
 // The run visits bars start ... end - 1.

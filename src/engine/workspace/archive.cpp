@@ -15,6 +15,7 @@ namespace {
 constexpr const char* kNoStoreMessage =
     "株価データが全くありませんので新規に作成します。\n\n開始年月日を指定してください。"
     "最低でも３ヶ月分くらいは必要です。";
+constexpr const char* kUpToDateMessage = "株価データは最新です。\n\n追加する日付はありません。";
 
 // The displayed daily series, read again after the files changed under it.
 void reloadDisplayed(Workspace& workspace) {
@@ -80,6 +81,11 @@ ArchiveRunResult runArchiveUpdate(Workspace& workspace, const ArchiveChoice& cho
 bool archiveUpdate(Workspace& workspace, const ArchiveDialog& dialog) {
     auto proposal = proposeArchiveUpdate(workspace);
     if (!proposal) return false;
+    // No trading day since the last stored one: nothing to list or run.
+    if (proposal->days.empty()) {
+        workspace.prompter().message(kUpToDateMessage, MessageIcon::Information);
+        return true;
+    }
     std::optional<ArchiveChoice> choice = dialog ? dialog(*proposal) : proposal;
     if (!choice) return false;
     return !runArchiveUpdate(workspace, *choice).stopped;

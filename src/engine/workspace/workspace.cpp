@@ -134,8 +134,11 @@ void Workspace::seriesChanged(StrategyRun run) {
 
 void Workspace::recomputeIndicators(StrategyRun run) {
     loaded_.recompute(displaySwitches);
-    if (run == StrategyRun::Selected && selectedStrategy() != 0)
+    if (run != StrategyRun::Selected) return;
+    if (selectedStrategy() != 0)
         runStrategyDisplay(selectedStrategy());
+    else
+        clearStrategyDisplay();
 }
 
 const std::vector<ConditionCapsule>& Workspace::capsules() {

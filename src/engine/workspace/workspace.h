@@ -169,6 +169,14 @@ public:
     // A display run of strategy `number` over the loaded series with the
     // simulation settings of the options.
     bool runStrategyDisplay(int number);
+    // No strategy on display: the results and the chart's trade marks go.
+    void clearStrategyDisplay();
+    // Whether the display's results were made from the series on display with
+    // the selected strategy; views of the results show nothing otherwise.
+    bool strategyDisplayCurrent() const;
+    // What a display run of `number` over the loaded series with the current
+    // view would be made from.
+    DisplaySubject displaySubject(int number) const;
     // The program wrote capsule or strategy files itself: they are read again
     // on next use even when size and time stayed the same.
     void ruleFilesWritten();

@@ -1,17 +1,21 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
 #include <QTreeWidget>
+#include <algorithm>
 
+#include "dialog_driving.h"
 #include "dialogs/add_security_dialog.h"
 #include "dialogs/archive_days_dialog.h"
 #include "dialogs/margin_dialog.h"
 #include "dialogs/quote_entry_dialog.h"
+#include "dialogs/tactic_dialog.h"
 
 namespace tav::desktop {
 namespace {
@@ -48,6 +52,54 @@ TEST(ArchiveDaysDialog, RemovingMovesTheSelectionAndAddingAppends) {
     dialog.appendDay("20240607");
     dialog.appendDay("");
     EXPECT_EQ(dialog.days(), (std::vector<std::string>{"20240607"}));
+}
+
+TEST(ArchiveDaysDialog, TheTypedDayTakesDigitsOnlyAndACalendarDay) {
+    DayEntryDialog entry(QStringLiteral("20240614"));
+    EXPECT_TRUE(entry.okButton()->isEnabled());
+    entry.edit()->clear();
+    QTest::keyClicks(entry.edit(), QStringLiteral("abc"));
+    EXPECT_EQ(entry.edit()->text(), QString());  // refused as typed
+    EXPECT_FALSE(entry.okButton()->isEnabled());
+    QTest::keyClicks(entry.edit(), QStringLiteral("2024x06-31"));
+    EXPECT_EQ(entry.edit()->text(), QStringLiteral("20240631"));
+    EXPECT_FALSE(entry.okButton()->isEnabled());  // no 31 June
+    entry.edit()->setText(QStringLiteral("20240229"));
+    EXPECT_TRUE(entry.okButton()->isEnabled());
+    QTest::keyClicks(entry.edit(), QStringLiteral("1"));  // a ninth digit does not go in
+    EXPECT_EQ(entry.day(), QStringLiteral("20240229"));
+}
+
+// The state and side pairs are separate choices: OK gives back what was
+// opened, and choosing a side leaves the state alone.
+TEST(TacticDialog, OkKeepsTheStateAndSideItOpenedWith) {
+    struct Case {
+        uint8_t mode;
+        uint8_t disabled;
+        uint8_t side;
+    };
+    for (const Case c : {Case{kModeMixed, 1, kBuyTactic}, Case{kModeMixed, 1, kSellTactic},
+                         Case{kModeMixed, 0, kSellTactic}, Case{kModeLong, 1, kBuyTactic}}) {
+        SCOPED_TRACE(testing::Message() << int(c.mode) << int(c.disabled) << int(c.side));
+        Tactic tactic;
+        tactic.name = "押し目";
+        tactic.disabled = c.disabled;
+        tactic.side = c.side;
+        TacticDialog dialog(tactic, c.mode);
+        dialog.accept();
+        EXPECT_EQ(dialog.disabled(), c.disabled != 0);
+        EXPECT_EQ(dialog.side(), c.side);
+        EXPECT_EQ(dialog.name(), "押し目");
+    }
+    Tactic disabled;
+    disabled.disabled = 1;
+    TacticDialog dialog(disabled, kModeMixed);
+    for (QRadioButton* side : dialog.findChildren<QRadioButton*>())
+        if (side->text() == QStringLiteral("売り戦術") ||
+            side->text() == QStringLiteral("買い戦術"))
+            side->click();
+    EXPECT_TRUE(dialog.disabled());
+    test::shoot(dialog, "tactic_disabled_after_side_clicks");
 }
 
 TEST(QuoteEntryDialog, EditedValuesGoBackIntoTheRecord) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QImage>
 #include <QLabel>
@@ -304,7 +305,7 @@ TEST_F(ResultDialogTest, ColumnsAtTheirWidthsWithAlignedCellsAndSeparatedAmounts
     for (int c = 0; c < kResultColumnCount; ++c) {
         const ResultColumn& column = kResultColumns[static_cast<std::size_t>(c)];
         SCOPED_TRACE(c);
-        EXPECT_EQ(list->header()->sectionSize(c), column.width);
+        EXPECT_GE(list->header()->sectionSize(c), column.width);
         EXPECT_EQ(list->headerItem()->text(c).toStdString(), column.header);
         EXPECT_EQ(list->topLevelItem(0)->textAlignment(c) & Qt::AlignHorizontal_Mask,
                   column.rightAligned ? Qt::AlignRight : Qt::AlignLeft);
@@ -339,6 +340,53 @@ TEST_F(ResultDialogTest, ColumnsAtTheirWidthsWithAlignedCellsAndSeparatedAmounts
     EXPECT_LE(name.first, nameStart + 10);
     const auto [marketStart, marketEnd] = column(3);
     EXPECT_EQ(inkSpan(image, marketStart, marketEnd, band.top(), band.bottom()).first, -1);
+}
+
+// The widest numbers a run gives (the 32-bit extremes, a one-share unit
+// beside a long amount, ten-thousand ranks) each fit their column whole, as
+// does every header: a clipped cell loses its minus sign without a trace.
+TEST_F(ResultDialogTest, EveryCellAndHeaderFitsItsColumn) {
+    SimulationResultSetup s = setup();
+    s.capital = 1;
+    ResultRow wide = row(9999, 9999, "ソニーグループ", -2'147'483'648LL);
+    wide.market = "東証プライム";
+    wide.unit = "1";
+    wide.trades = wide.wins = 32'767;
+    wide.grossProfit = wide.averageWin = wide.maxProfit = 2'147'483'647LL;
+    wide.grossLoss = wide.averageLoss = wide.averageProfit = wide.maxLoss = -2'147'483'648LL;
+    wide.profitFactor = -99'999.99f;
+    ResultRow small = row(1, 1301, "極洋", -1'812'200);
+    small.unit = "1";
+    s.rows = {wide, small};
+    SimulationResultDialog dialog(s, prompter);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    test::shoot(dialog, "simulation_result_widest");
+    const QTreeWidget* list = dialog.list();
+    const QFontMetrics cells(list->font());
+    const QFontMetrics headers(list->header()->font());
+    for (int c = 0; c < kResultColumnCount; ++c) {
+        SCOPED_TRACE(c);
+        const int width = list->header()->sectionSize(c);
+        EXPECT_LE(headers.horizontalAdvance(list->headerItem()->text(c)), width - 8);
+        for (int r = 0; r < list->topLevelItemCount(); ++r) {
+            const QString text = list->topLevelItem(r)->text(c);
+            EXPECT_LE(cells.horizontalAdvance(text) + cellPadding(*list), width)
+                << text.toStdString();
+        }
+    }
+    EXPECT_EQ(list->topLevelItem(1)->text(5), QStringLiteral("-1,812,200"));
+    EXPECT_EQ(list->topLevelItem(0)->text(5), QStringLiteral("-2,147,483,648"));
+
+    // Drawn: the minus sign is on screen, right of the column's left edge.
+    const QImage image = list->viewport()->grab().toImage();
+    const QRect band = list->visualItemRect(list->topLevelItem(1));
+    const int start = list->header()->sectionViewportPosition(5);
+    const auto amount =
+        inkSpan(image, start, start + list->header()->sectionSize(5), band.top(), band.bottom());
+    ASSERT_GE(amount.first, 0);
+    EXPECT_GT(amount.first, start + 1);
+    EXPECT_LT(amount.last, start + list->header()->sectionSize(5));
 }
 
 TEST_F(ResultDialogTest, OkChecksTheOutputAndWritesTheReportOrNothing) {

@@ -83,6 +83,9 @@ class ProfitViewTest : public ::testing::Test, public test::PaneFixture {
                                      .result;
         display.results.available = true;
         display.tacticNames = {"押し目"};
+        // Made from the series on display with the selected strategy.
+        workspace.options().selectedStrategy = 1;
+        display.subject = workspace.displaySubject(1);
     }
     Strategy strategy;
     SimulationSettings settings;

@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QTabBar>
 
+#include "dialog_driving.h"
+#include "dialogs/choice_dialog.h"
 #include "dialogs/condition_dialog.h"
 #include "dialogs/split_dialog.h"
 #include "dialogs/stop_dialog.h"
@@ -15,10 +17,9 @@
 #include "dialogs/tactic_dialog.h"
 #include "engine/simulation/simulation_fixture.h"
 #include "simulation/strategy_file.h"
-#include "dialog_driving.h"
 #include "support/recording_prompter.h"
-#include "support/test_platform.h"
 #include "support/temp_folder.h"
+#include "support/test_platform.h"
 
 namespace tav::desktop {
 namespace {
@@ -109,6 +110,67 @@ TEST(StrategyEditor, BuildsAStrategyThroughTheWidgetsAndSavesTheExpectedFile) {
               std::tuple(4, FillKind::Open, uint8_t{1}, int64_t{2}, 1000));
     EXPECT_EQ(std::tuple(exit.bar, exit.kind, exit.reason, exit.units, exit.price),
               std::tuple(7, FillKind::Close, ExitReason::StopLoss, int64_t{2}, 890));
+}
+
+// 定率 and 定額 do not share a text: a switch clears the field and the unit
+// beside it follows the kind.
+TEST(StrategyEditor, CommissionKindSwitchClearsTheTextAndShowsTheUnit) {
+    test::TempFolder temp;
+    test::RecordingPrompter prompter;
+    test::RecordingShell shell;
+    SimulationSettings settings;
+    settings.commissionKind = kCommissionFixed;
+    settings.commissionValue = 10;
+    StrategyEditorDialog editor(temp.str(), 0, settings, prompter, shell);
+    EXPECT_EQ(editor.commission()->text(), QStringLiteral("10"));
+    EXPECT_EQ(editor.commissionUnit()->text(), QStringLiteral("円"));
+
+    editor.commissionKind()->setCurrentIndex(kCommissionNone);  // kept while unused
+    EXPECT_EQ(editor.commission()->text(), QStringLiteral("10"));
+    EXPECT_EQ(editor.commissionUnit()->text(), QStringLiteral("円"));
+    editor.commissionKind()->setCurrentIndex(kCommissionRate);
+    EXPECT_EQ(editor.commission()->text(), QString());
+    EXPECT_EQ(editor.commissionUnit()->text(), QStringLiteral("％"));
+    shoot(editor, "strategy_editor_commission_switched");
+
+    // Closing with the field empty names it instead of taking a value.
+    editor.button(QStringLiteral("終了"))->click();
+    EXPECT_EQ(prompter.messages().back(), "「手数料」の値が正しくありません。");
+    editor.commission()->setText(QStringLiteral("0.25"));
+    editor.commissionKind()->setCurrentIndex(kCommissionFixed);
+    editor.commission()->setText(QStringLiteral("300"));
+    editor.button(QStringLiteral("終了"))->click();
+    EXPECT_EQ(editor.settings().commissionKind, kCommissionFixed);
+    EXPECT_EQ(editor.settings().commissionValue, 300);
+}
+
+TEST(StrategyEditor, ShowsTheLogicAndFillPriceOfTheTabOnDisplay) {
+    test::TempFolder temp;
+    test::RecordingPrompter prompter;
+    test::RecordingShell shell;
+    StrategyEditorDialog editor(temp.str(), 0, SimulationSettings{}, prompter, shell);
+    prompter.inputs = {std::string("逆張り")};
+    editor.button(QStringLiteral("追加"))->click();
+    editor.button(QStringLiteral("行追加"))->click();
+    const auto shown = [&] { return editor.columnSettings()->text(); };
+    EXPECT_EQ(shown(), QStringLiteral("条件論理式：OR条件<～か～>\n個別売買値：指定なし"));
+
+    editor.tabs()->setCurrentIndex(1);
+    whenOpen<ChoiceDialog>([](ChoiceDialog& d) {
+        d.list()->setCurrentIndex(1);
+        d.accept();
+    });
+    editor.button(QStringLiteral("条件論理式"))->click();
+    whenOpen<ChoiceDialog>([](ChoiceDialog& d) {
+        d.list()->setCurrentIndex(5);
+        d.accept();
+    });
+    editor.button(QStringLiteral("個別売買値"))->click();
+    EXPECT_EQ(shown(), QStringLiteral("条件論理式：AND条件<～かつ～>\n個別売買値：翌日始値"));
+    // The buy tab kept its own choices.
+    editor.tabs()->setCurrentIndex(0);
+    EXPECT_EQ(shown(), QStringLiteral("条件論理式：OR条件<～か～>\n個別売買値：指定なし"));
+    shoot(editor, "strategy_editor_column_settings");
 }
 
 }  // namespace

@@ -2,10 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -24,7 +23,9 @@
 #include "data/endpoints.h"
 #include "dialogs/add_security_dialog.h"
 #include "dialogs/settings_sheet.h"
+#include "panes/note_pane.h"
 #include "panes/watchlist_pane.h"
+#include "simulation/strategy_file.h"
 #include "support/temp_folder.h"
 #include "support/test_platform.h"
 #include "window/command_ids.h"
@@ -114,6 +115,120 @@ TEST_F(MainWindowTest, TypedCodeSwitchesOnTheFourthDigit) {
     window->runCommand(cmd::TakeFocus);
     type(*window, "1010");
     EXPECT_EQ(workspace.series().code, 1010);
+}
+
+// With the focus on the watchlist its type-ahead would pick "7201" on the
+// first digit; the four characters are a code there as anywhere.
+TEST_F(MainWindowTest, TypedCodeGoesToTheWindowWhereverTheFocusIs) {
+    test::writeFile(temp / "Focus1.lst", text::sjisFromUtf8("1010 日経平均\n7201 日産\n"));
+    auto window = open(workspace, 1010);
+    WatchlistPane& pane = window->watchlistPane();
+    pane.selector()->setCurrentRow(watchlistPosition(1));
+    ASSERT_EQ(pane.entries()->count(), 2);
+    pane.entries()->setCurrentRow(0);
+    pane.entries()->setFocus();
+    tools.prompter.calls.clear();
+    for (QChar digit : QStringLiteral("7203")) {
+        QKeyEvent event(QEvent::KeyPress, Qt::Key_0 + (digit.unicode() - '0'), {}, QString(digit));
+        QApplication::sendEvent(pane.entries(), &event);
+    }
+    EXPECT_EQ(workspace.series().code, 7203);
+    EXPECT_EQ(pane.entries()->currentRow(), 0);
+    EXPECT_TRUE(tools.prompter.calls.empty());
+    // Text fields keep their digits.
+    QLineEdit field(window.get());
+    QKeyEvent digit(QEvent::KeyPress, Qt::Key_1, {}, QStringLiteral("1"));
+    QApplication::sendEvent(&field, &digit);
+    EXPECT_EQ(field.text(), QStringLiteral("1"));
+    EXPECT_EQ(window->codeEntry().length(), 0);
+}
+
+// A strategy that buys every rising bar and stops out 5 % under the entry.
+void writeRisingBarStrategy(const std::string& folder) {
+    Tactic tactic;
+    tactic.name = "陽線";
+    tactic.buy.count = 1;
+    tactic.buy.conditions[0].category = 3;  // 陽線
+    tactic.stop.count = 1;
+    tactic.stop.conditions[0].p1 = 5;  // 損切り 5 %
+    Strategy strategy;
+    strategy.tactics = {tactic};
+    ASSERT_TRUE(saveStrategy(folder, 1, strategy));
+    ASSERT_TRUE(writeStrategyNames(folder, {"陽線買い"}));
+}
+
+// Whether anything is drawn on the pane.
+bool inked(QWidget& pane) {
+    const QImage image = pane.grab().toImage();
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 128) return true;
+    return false;
+}
+
+TEST_F(MainWindowTest, StrategySummaryBelongsToTheSecurityAndStrategyShown) {
+    writeRisingBarStrategy(temp.str());
+    auto window = open(workspace, 7203);
+    QComboBox* strategies = window->toolbar().strategySelector();
+    ASSERT_EQ(strategies->count(), 2);
+    strategies->setCurrentIndex(1);
+    window->repaintTick();
+    ASSERT_TRUE(workspace.strategyDisplayCurrent());
+    EXPECT_GT(workspace.strategyDisplay.results.result.trades, 0);
+    EXPECT_TRUE(inked(*window->notePane()));
+
+    // Another security: the summary is its own run's.
+    window->showSecurity(1010);
+    window->repaintTick();
+    ASSERT_TRUE(workspace.strategyDisplayCurrent());
+    EXPECT_EQ(workspace.strategyDisplay.subject.code, 1010);
+    EXPECT_EQ(workspace.strategyDisplay.subject.barCount, kIndexBars);
+
+    // "(戦略なし)": no summary, no trade marks, nothing to click, also after
+    // switching back to the security of the first run.
+    strategies->setCurrentIndex(0);
+    for (StockCode code : {1010, 7203}) {
+        SCOPED_TRACE(code);
+        if (code != workspace.series().code) window->showSecurity(code);
+        window->repaintTick();
+        EXPECT_FALSE(workspace.strategyDisplayCurrent());
+        EXPECT_FALSE(workspace.strategyDisplay.results.available);
+        EXPECT_TRUE(workspace.strategyDisplay.journal.fills.empty());
+        EXPECT_TRUE(std::none_of(workspace.series().bars.begin(), workspace.series().bars.end(),
+                                 [](const DailyBar& bar) { return bar.tradeMark != 0; }));
+        EXPECT_FALSE(inked(*window->notePane()));
+        QMouseEvent click(QEvent::MouseButtonPress, QPointF(20, 20), QPointF(20, 20),
+                          Qt::LeftButton, Qt::LeftButton, {});
+        QApplication::sendEvent(window->notePane(), &click);
+        EXPECT_EQ(window->profitView(), nullptr);
+    }
+}
+
+// With 期間 "画面内" the run covers the bars on screen from the first paint,
+// and follows the chart when it scrolls.
+TEST_F(MainWindowTest, OnScreenRunCoversTheVisibleBarsFromTheStart) {
+    writeRisingBarStrategy(temp.str());
+    workspace.loadSettings(1010);
+    workspace.options().selectedStrategy = 1;
+    workspace.options().periodKind = kPeriodOnScreen;
+    workspace.saveSettings();
+    auto window = open(workspace, 1010);
+    const ChartNavigation& nav = window->navigation();
+    ASSERT_LT(nav.visible(), kIndexBars - 3);
+    ASSERT_TRUE(workspace.strategyDisplayCurrent());
+    EXPECT_EQ(workspace.strategyDisplay.results.result.bars, nav.visible());
+    EXPECT_EQ(workspace.strategyDisplay.subject.view.lastShown, kIndexBars - 1);
+
+    window->runCommand(cmd::PageBack);
+    window->repaintTick();
+    EXPECT_EQ(workspace.strategyDisplay.subject.view.lastShown, nav.newest());
+    EXPECT_EQ(workspace.strategyDisplay.results.result.bars, nav.visible());
+    // A narrower window shows fewer bars, and the run follows.
+    const int before = nav.visible();
+    window->resize(700, 700);
+    window->repaintTick();
+    ASSERT_LT(nav.visible(), before);
+    EXPECT_EQ(workspace.strategyDisplay.results.result.bars, nav.visible());
 }
 
 TEST_F(MainWindowTest, StartCodeWithoutDataFallsBackToTheIndex) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "core/file_io.h"
@@ -82,6 +83,12 @@ TEST_F(MasterEdits, AddWritesTheLineAndShowsTheNewCode) {
     // Shown as any selection: without a file it is fetched (no server here).
     ASSERT_FALSE(tools.prompter.messages().empty());
     EXPECT_EQ(tools.prompter.messages().front(), "追加処理は正常に終了しました。");
+    const auto& calls = tools.prompter.calls;
+    const auto done = std::find_if(calls.begin(), calls.end(), [](const auto& call) {
+        return call.text == "追加処理は正常に終了しました。";
+    });
+    ASSERT_NE(done, calls.end());
+    EXPECT_EQ(done->icon, MessageIcon::Information);  // a success is no warning
     EXPECT_EQ(workspace.series().code, 6758);
     EXPECT_EQ(workspace.security().name, "ソニー");
 

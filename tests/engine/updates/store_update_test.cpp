@@ -217,6 +217,17 @@ TEST_F(StoreUpdates, TheDisplayedSeriesIsSavedBeforeAndReadAfterTheImport) {
     ASSERT_TRUE(archiveUpdate(*workspace));
     EXPECT_EQ(workspace->series().bars.back().dateText(), "20240614");
     EXPECT_EQ(workspace->series().savedCount, workspace->series().count());
+    // Run again the same day: no list of no days, the store is said to be up to date.
+    tools.prompter.calls.clear();
+    bool listed = false;
+    EXPECT_TRUE(archiveUpdate(*workspace, [&listed](const ArchiveChoice&) {
+        listed = true;
+        return std::optional<ArchiveChoice>{};
+    }));
+    EXPECT_FALSE(listed);
+    ASSERT_EQ(tools.prompter.calls.size(), 1u);
+    EXPECT_EQ(tools.prompter.calls[0].text, "株価データは最新です。\n\n追加する日付はありません。");
+    EXPECT_EQ(tools.prompter.calls[0].icon, MessageIcon::Information);
     // Showing another security writes nothing over the imported days.
     ASSERT_TRUE(selectSecurity(*workspace, stocks[1]));
     EXPECT_EQ(file(stocks[0]), prices(marketBars(*market_, stocks[0], 20240401, 20240614)));
