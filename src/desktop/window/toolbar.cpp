@@ -89,8 +89,9 @@ int slotWidth(const QFontMetrics& metrics, const ButtonSpec& entry) {
     return width;
 }
 
-// The list buttons share the list's width: their labels shrink until the
-// longest fits the narrowest of the wide buttons.
+// The list buttons share the list's width: their labels get the largest
+// size, then the least condensed face, at which the longest fits the
+// narrowest of the wide buttons.
 QFont listButtonFont(QFont font, int buttonWidth) {
     const auto fits = [&](const QFont& candidate) {
         const QFontMetrics metrics(candidate);
@@ -99,8 +100,16 @@ QFont listButtonFont(QFont font, int buttonWidth) {
                 return false;
         return true;
     };
-    while (font.pointSize() > kMinListPointSize && !fits(font))
-        font.setPointSize(font.pointSize() - 1);
+    for (int size = font.pointSize(); size >= kMinListPointSize; --size) {
+        for (int stretch : {100, 85, 75}) {
+            QFont candidate = font;
+            candidate.setPointSize(size);
+            candidate.setStretch(stretch);
+            if (fits(candidate)) return candidate;
+        }
+    }
+    font.setPointSize(kMinListPointSize);
+    font.setStretch(75);
     return font;
 }
 
