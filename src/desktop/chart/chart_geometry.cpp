@@ -179,4 +179,11 @@ int pvr(int g, int u, int64_t v) {
 
 }  // namespace indicator_y
 
+bool LabelRow::take(int left, int right) {
+    for (const auto& [takenLeft, takenRight] : taken_)
+        if (left < takenRight + gap_ && right + gap_ > takenLeft) return false;
+    taken_.emplace_back(left, right);
+    return true;
+}
+
 }  // namespace tav::desktop

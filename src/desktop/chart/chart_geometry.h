@@ -8,6 +8,8 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <utility>
+#include <vector>
 
 #include "core/daily_bar.h"
 
@@ -38,6 +40,20 @@ struct BarAxis {
     // A point px in the slot is stored as px - slotOrigin(bar) and drawn back
     // at slotOrigin(bar) + offset, so it follows its bar when the pitch changes.
     int slotOrigin(int bar) const { return x(bar) - pitch / 2; }
+};
+
+// Texts along one row (the strategy's numbers, the dates): a text is drawn
+// only where it clears every text taken before it by `gap` pixels, so dense
+// bars leave some out instead of printing them over each other.
+class LabelRow {
+  public:
+    explicit LabelRow(int gap = 2) : gap_(gap) {}
+    // Takes the span [left, right) when it is free; whether it was.
+    bool take(int left, int right);
+
+  private:
+    int gap_;
+    std::vector<std::pair<int, int>> taken_;
 };
 
 struct GuideLine {

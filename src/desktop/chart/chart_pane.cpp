@@ -334,6 +334,17 @@ void drawMargin(QPainter& painter, const ChartFrame& f) {
             line.add(f.axis.x(k), f.scale.marginY(f.bars[k].*slot));
         line.finish(painter);
     }
+    // Which line is which, at the top left of the volume area.
+    const QFontMetrics metrics(painter.font());
+    int x = 4;
+    const int baseline = f.scale.bottomY - kVolumeHeight + metrics.ascent() + 1;
+    for (auto [index, name] :
+         {std::pair{ColourIndex::marginBuy, "買残"}, std::pair{ColourIndex::marginSell, "売残"}}) {
+        const QString text = QString::fromUtf8(name);
+        painter.setPen(toQColor(f.colour(index)));
+        painter.drawText(x, baseline, text);
+        x += metrics.horizontalAdvance(text) + 8;
+    }
 }
 
 QPolygon upTriangle(const QRect& box) {
@@ -351,6 +362,8 @@ void drawSignalStrip(QPainter& painter, const ChartFrame& f) {
     const QColor fall = toQColor(f.colour(ColourIndex::fallingBody));
     const QColor ground = toQColor(f.colour(ColourIndex::priceGuide));
     const QFontMetrics metrics(painter.font());
+    LabelRow numbers;
+    LabelRow amounts;
     for (int k = f.newest(); k >= f.oldest(); --k) {
         const DailyBar& bar = f.bars[k];
         if (bar.tradeMark == 0) continue;
@@ -411,15 +424,19 @@ void drawSignalStrip(QPainter& painter, const ChartFrame& f) {
         const QString number =
             bar.tradeUnits == 0 ? QStringLiteral("*") : QString::number(bar.tradeUnits);
         const QRect numberBox(x - 2, 30, metrics.horizontalAdvance(number), metrics.height());
-        painter.fillRect(numberBox, ground);
-        painter.setPen(fall);
-        painter.drawText(numberBox, Qt::AlignLeft | Qt::AlignTop, number);
+        if (numbers.take(numberBox.left(), numberBox.left() + numberBox.width())) {
+            painter.fillRect(numberBox, ground);
+            painter.setPen(fall);
+            painter.drawText(numberBox, Qt::AlignLeft | Qt::AlignTop, number);
+        }
         if (bar.tradePerShare != 0) {
             const QString amount = QString::number(bar.tradePerShare);
-            painter.setPen(bar.tradePerShare < 0 ? r : fall);
             const int w = metrics.horizontalAdvance(amount);
-            painter.drawText(QRect(x - w / 2, 2, w, metrics.height()), Qt::AlignLeft | Qt::AlignTop,
-                             amount);
+            if (amounts.take(x - w / 2, x - w / 2 + w)) {
+                painter.setPen(bar.tradePerShare < 0 ? r : fall);
+                painter.drawText(QRect(x - w / 2, 2, w, metrics.height()),
+                                 Qt::AlignLeft | Qt::AlignTop, amount);
+            }
         }
     }
 }
@@ -517,10 +534,17 @@ void ChartPane::renderChart() {
                 drawCandles(painter, f);
                 break;
         }
+        // Bands reach far beyond the closes the scale spans: they stay
+        // above the volume area (and below the signal strip).
+        painter.save();
+        const int plotTop = state_.strategyShown ? kSignalStripHeight : 0;
+        painter.setClipRect(QRect(0, plotTop, w, f.scale.baseY + 1 - plotTop),
+                            painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
         if (workspace_.displaySwitches.waveLineDays != 0)
             drawSeriesLine(painter, f, f.colour(ColourIndex::trendLine),
                            [](const DailyBar& b) { return defined(b.waveLine); });
         drawOverlay(painter, f, workspace_);
+        painter.restore();
         if (workspace_.analysisParameters.chart(ChartParam::spTurnPercent, workspace_.periodMode) !=
             0)
             drawPriceMarks(painter, f, w);

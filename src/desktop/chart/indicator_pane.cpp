@@ -9,6 +9,7 @@
 
 #include "chart/pane_painting.h"
 #include "chart/warm_up.h"
+#include "window/ui_font.h"
 #include "workspace/workspace.h"
 
 namespace tav::desktop {
@@ -125,6 +126,14 @@ std::vector<QString> drawIndicator(QPainter& painter, const GraphFrame& f, Indic
             return inv ? -v : v;
         };
     };
+    // Slots that hold partial values (or 0) before bar `first`: the line
+    // ends there rather than dropping to the graph's floor.
+    auto from = [&f](int first, auto value) {
+        return [&f, first, value](const DailyBar& b) -> Value {
+            if (&b - f.bars.data() < first) return std::nullopt;
+            return value(b);
+        };
+    };
 
     switch (id) {
         case IndicatorId::Rsi:
@@ -136,7 +145,10 @@ std::vector<QString> drawIndicator(QPainter& painter, const GraphFrame& f, Indic
         case IndicatorId::Roc:
             drawGraphLine(
                 painter, f, 0,
-                [inv](const DailyBar& b) -> Value { return inv ? 200 - b.roc : int64_t{b.roc}; },
+                from(warm_up::roc(periods(P::rocPeriod)),
+                     [inv](const DailyBar& b) -> Value {
+                         return inv ? 200 - b.roc : int64_t{b.roc};
+                     }),
                 [&](int64_t v) { return indicator_y::roc(g, u, v); }, TurnMarkSlot::Roc);
             return {caption("ROC", periods(P::rocPeriod))};
         case IndicatorId::Deviation: {
@@ -155,9 +167,15 @@ std::vector<QString> drawIndicator(QPainter& painter, const GraphFrame& f, Indic
             }
             return {QStringLiteral("乖離率（長－短）"), QStringLiteral("乖離率（中－短）")};
         }
-        case IndicatorId::Stochastics:
-            drawGraphLine(painter, f, 0, perMilleSlot(&DailyBar::stochD), perMille);
-            drawGraphLine(painter, f, 1, perMilleSlot(&DailyBar::stochSlowD), perMille);
+        case IndicatorId::Stochastics: {
+            const int n = periods(P::stochPeriod);
+            const int m = periods(P::stochSlowPeriod);
+            drawGraphLine(painter, f, 0,
+                          from(warm_up::stochD(n, m), perMilleSlot(&DailyBar::stochD)), perMille);
+            drawGraphLine(painter, f, 1,
+                          from(warm_up::stochSlowD(n, m), perMilleSlot(&DailyBar::stochSlowD)),
+                          perMille);
+        }
             return {caption("ｽﾄｷｬｽﾃｨｸｽ", periods(P::stochPeriod)),
                     caption("slow", periods(P::stochSlowPeriod))};
         case IndicatorId::WilliamsR:
@@ -175,12 +193,6 @@ std::vector<QString> drawIndicator(QPainter& painter, const GraphFrame& f, Indic
             const int firstSignal =
                 warm_up::macdSignal(periods(P::macdLongPeriod), periods(P::macdShortPeriod),
                                     periods(P::macdSignalPeriod));
-            auto from = [&f](int first, auto value) {
-                return [&f, first, value](const DailyBar& b) -> Value {
-                    if (&b - f.bars.data() < first) return std::nullopt;
-                    return value(b);
-                };
-            };
             const auto macd = from(firstMacd, signedSlot(&DailyBar::macd));
             const auto signal = from(firstSignal, signedSlot(&DailyBar::macdSignal));
             const auto histogram = from(firstSignal, [inv](const DailyBar& b) -> Value {
@@ -284,9 +296,14 @@ void drawCaptions(QPainter& painter, const GraphFrame& f, const std::vector<QStr
     const QFontMetrics metrics(painter.font());
     const int n = metrics.height();
     int top = middle - static_cast<int>(lines.size()) * n / 2;
+    // Each caption on its own patch of background: the graph's middle guide
+    // line would otherwise strike through it.
+    const QColor ground = toQColor(f.options.colour(ColourIndex::indicatorBackground));
     for (std::size_t i = 0; i < lines.size(); ++i, top += n) {
+        const QString text = composedKana(lines[i]);
+        painter.fillRect(kCaptionX - 2, top, metrics.horizontalAdvance(text) + 4, n, ground);
         painter.setPen(toQColor(f.line(static_cast<int>(i))));
-        painter.drawText(kCaptionX, top + metrics.ascent(), lines[i]);
+        painter.drawText(kCaptionX, top + metrics.ascent(), text);
     }
 }
 

@@ -4,10 +4,12 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QWheelEvent>
 #include <algorithm>
 
 #include "chart/board_rows.h"
 #include "chart/pane_painting.h"
+#include "window/ui_font.h"
 #include "workspace/workspace.h"
 
 namespace tav::desktop {
@@ -24,7 +26,7 @@ constexpr int kRowGap = 3;
 constexpr int kIndicatorIndent = 3;
 
 QString qText(std::string_view utf8) {
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    return composedKana(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
 }
 
 struct LevelStyle {
@@ -45,7 +47,11 @@ LevelStyle levelStyle(std::string_view name) {
 }  // namespace
 
 PriceBoard::PriceBoard(Workspace& workspace, ChartViewState& state, QWidget* parent)
-    : QWidget(parent), workspace_(workspace), state_(state) {}
+    : QWidget(parent), workspace_(workspace), state_(state), scroll_(new RowScroll(this)) {}
+
+void PriceBoard::wheelEvent(QWheelEvent* event) {
+    if (!scroll_->wheel(event)) QWidget::wheelEvent(event);
+}
 
 int PriceBoard::fittingWidth(const QFontMetrics& metrics) {
     static const char* const kWidest[][2] = {{"日付", "2024/12/31(水)"},
@@ -109,8 +115,16 @@ void PriceBoard::paintEvent(QPaintEvent*) {
 
     const QFontMetrics metrics(font());
     const int step = metrics.height() + kRowGap;
-    const int valueX = width() / 3;
-    const int markX = 2 * width() / 5;
+    const LevelList levels = levelListShown_ ? levelList(bars, k) : LevelList{};
+    const int rowCount =
+        1 + static_cast<int>(levelListShown_ ? levels.size()
+                                             : rows.prices.size() + rows.indicators.size() +
+                                                   rows.section.size());
+    const int offset = scroll_->fit(rowCount * step + (levelListShown_ ? 0 : 3 * kRowGap));
+    painter.translate(0, -offset);
+    const int paneWidth = scroll_->contentWidth();
+    const int valueX = paneWidth / 3;
+    const int markX = 2 * paneWidth / 5;
     const QColor text = palette().color(QPalette::ButtonText);
     int y = 0;
     auto draw = [&](const BoardRow& row, int labelX) {
@@ -135,10 +149,10 @@ void PriceBoard::paintEvent(QPaintEvent*) {
     if (levelListShown_) {
         const int nameX = valueX + 10;
         const int numberX = nameX + metrics.horizontalAdvance(QStringLiteral("前日高値 "));
-        for (const LevelEntry& entry : levelList(bars, k)) {
+        for (const LevelEntry& entry : levels) {
             const LevelStyle style = levelStyle(entry.name);
             if (style.ground)
-                painter.fillRect(nameX, y, width() - nameX, step, toQColor(*style.ground));
+                painter.fillRect(nameX, y, paneWidth - nameX, step, toQColor(*style.ground));
             painter.setPen(style.text ? toQColor(*style.text) : text);
             const int baseline = y + metrics.ascent();
             painter.drawText(nameX, baseline, qText(entry.name));
@@ -157,9 +171,9 @@ void PriceBoard::paintEvent(QPaintEvent*) {
     y += kRowGap;
     // Etched frame: a dark line with a light one inside it.
     painter.setPen(palette().color(QPalette::Dark));
-    painter.drawRect(0, frameTop, width() - 2, y - frameTop);
+    painter.drawRect(0, frameTop, paneWidth - 2, y - frameTop);
     painter.setPen(palette().color(QPalette::Light));
-    painter.drawRect(1, frameTop + 1, width() - 2, y - frameTop);
+    painter.drawRect(1, frameTop + 1, paneWidth - 2, y - frameTop);
     y += kRowGap;
     for (const BoardRow& row : rows.section)
         draw(row, 0);

@@ -4,6 +4,7 @@
 
 #include "chart/chart_view_state.h"
 #include "chart_lines/day_levels.h"
+#include "panes/row_scroll.h"
 
 namespace tav {
 class Workspace;
@@ -32,6 +33,8 @@ class PriceBoard : public QWidget {
     void showLevelList();
     void hideLevelList();
     bool levelListShown() const { return levelListShown_; }
+    // Rows past the bottom are reached with this bar (or the wheel).
+    RowScroll& rowScroll() { return *scroll_; }
 
   signals:
     void commandPosted(int id);
@@ -39,11 +42,13 @@ class PriceBoard : public QWidget {
   protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
   private:
     Workspace& workspace_;
     ChartViewState& state_;
     bool levelListShown_ = false;
+    RowScroll* scroll_;
 };
 
 }  // namespace tav::desktop

@@ -84,4 +84,17 @@ int tripAt(std::span<const TripMarker> markers, int px, int py) {
     return best;
 }
 
+BarAxis profitAxis(std::span<const EquityPoint> equity, int width, int end) {
+    if (equity.empty()) return {width, 1, 0};
+    const int first = equity.front().bar;
+    const int last = equity.back().bar;
+    const int room = std::max(width - kRightMargin, 0);
+    const int gaps = std::max(last - first, 1);
+    const int pitch = std::clamp(room / gaps, 1, kProfitPitch);
+    BarAxis axis{width, pitch, last + 1};
+    // Too long for the plot: the part the caller chose.
+    if (axis.oldestVisibleBar() > first && end > first && end <= last + 1) axis.endCount = end;
+    return axis;
+}
+
 }  // namespace tav::desktop

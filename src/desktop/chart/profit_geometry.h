@@ -39,6 +39,13 @@ struct ProfitScale {
 ProfitScale computeProfitScale(std::span<const EquityPoint> equity, const BarAxis& axis,
                                int height);
 
+// The plot's own bar axis over the run, so that it spans what the trade list
+// lists: every bar from the first to the last point when they fit at a pitch
+// of at least 1 (at most kProfitPitch), else the bars ending at `end` (the
+// run's last bar + 1 when 0 or out of the run).
+inline constexpr int kProfitPitch = 12;
+BarAxis profitAxis(std::span<const EquityPoint> equity, int width, int end = 0);
+
 // The point of a bar, nullptr outside the run.
 const EquityPoint* pointOf(std::span<const EquityPoint> equity, int bar);
 

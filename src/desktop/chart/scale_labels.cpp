@@ -43,6 +43,29 @@ std::vector<DateLabel> dateLabels(std::span<const DailyBar> bars, int newest, in
     return labels;
 }
 
+std::vector<PlacedDate> placeDateLabels(const std::vector<DateLabel>& labels, int newestX,
+                                        int pitch, int left, int right,
+                                        const std::function<int(const std::string&)>& widthOf) {
+    std::vector<PlacedDate> placed;
+    LabelRow row(4);
+    const auto place = [&](const DateLabel& label, const std::string& text) {
+        const int width = widthOf(text);
+        const int x = newestX - label.back * pitch - width / 2;
+        if (x < left || x + width > right || !row.take(x, x + width)) return;
+        placed.push_back({x, text});
+    };
+    for (const DateLabel& label : labels)
+        if (label.lower) place(label, label.text + "年");
+    for (const DateLabel& label : labels) {
+        if (label.lower) continue;
+        const bool yearThere = std::any_of(
+            labels.begin(), labels.end(),
+            [&](const DateLabel& other) { return other.lower && other.back == label.back; });
+        if (!yearThere) place(label, label.text);
+    }
+    return placed;
+}
+
 std::array<std::string, 3> indicatorScaleLabels(IndicatorId indicator, bool inverted) {
     std::array<std::string, 3> labels;
     switch (indicator) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -28,6 +29,22 @@ struct DateLabel {
 // the bar before, and the two-digit year where a new year starts.
 std::vector<DateLabel> dateLabels(std::span<const DailyBar> bars, int newest, int visible,
                                   PeriodMode period);
+
+// A date label placed in the one row under the chart, its left edge at x.
+struct PlacedDate {
+    int x = 0;
+    std::string text;
+    friend bool operator==(const PlacedDate&, const PlacedDate&) = default;
+};
+
+// Places the labels in one row between `left` and `right`, each centred on
+// its bar (newestX - back * pitch). A year takes its bar's place as "26年"
+// (the month it starts is plain); years are placed before months, and a
+// label that would touch one placed before it or cross an end is left out,
+// so dense bars thin out instead of overprinting.
+std::vector<PlacedDate> placeDateLabels(const std::vector<DateLabel>& labels, int newestX,
+                                        int pitch, int left, int right,
+                                        const std::function<int(const std::string&)>& widthOf);
 
 // The scale of one indicator graph at its top, middle and bottom rows
 // (3gU, (3g + 2)U, (3g + 4)U); centred scales without a fixed range label

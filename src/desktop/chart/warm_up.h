@@ -23,6 +23,21 @@ constexpr int macdSignal(int longPeriod, int shortPeriod, int signalPeriod) {
     const int first = macd(longPeriod, shortPeriod);
     return first == kNever || signalPeriod <= 0 ? kNever : first + signalPeriod - 1;
 }
+// Rate of change: bar `period` is the first with a bar that far back.
+constexpr int roc(int period) {
+    return period >= 0 ? period : kNever;
+}
+// Stochastics: %D sums the last `slowPeriod` pairs, which exist from bar
+// max(1, period); it is written from bar period + 1 on.
+constexpr int stochD(int period, int slowPeriod) {
+    if (period < 0 || slowPeriod <= 0) return kNever;
+    return std::max({period + 1, std::max(period, 1) + slowPeriod - 1, slowPeriod + 1});
+}
+// Slow %D averages `slowPeriod` defined %D values.
+constexpr int stochSlowD(int period, int slowPeriod) {
+    const int first = stochD(period, slowPeriod);
+    return first == kNever ? kNever : first + slowPeriod - 1;
+}
 }  // namespace warm_up
 
 }  // namespace tav::desktop

@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QShortcut>
@@ -27,6 +28,22 @@ namespace {
 constexpr bool kNumericColumn[kTripColumnCount] = {false, false, false, true, false, true,
                                                    true,  true,  true,  true, true,  false};
 
+// Amounts show with thousands separators and sort by their value.
+class AmountItem : public QTableWidgetItem {
+  public:
+    explicit AmountItem(long long value)
+        : QTableWidgetItem(QLocale(QLocale::Japanese).toString(value)), value_(value) {
+        setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    bool operator<(const QTableWidgetItem& other) const override {
+        if (auto* amount = dynamic_cast<const AmountItem*>(&other)) return value_ < amount->value_;
+        return QTableWidgetItem::operator<(other);
+    }
+
+  private:
+    long long value_;
+};
+
 QString dateText(const Workspace& workspace, int bar) {
     const auto& bars = workspace.series().bars;
     if (bar < 0 || bar >= static_cast<int>(bars.size())) return {};
@@ -42,13 +59,20 @@ ProfitPlot::ProfitPlot(const Workspace& workspace, const ChartViewState& state,
 }
 
 BarAxis ProfitPlot::axis() const {
-    return {width(), std::clamp<int>(workspace_.options().barPitch, 1, kMaxPitch), state_.endCount};
+    return profitAxis(insight_.equity, width(), end_);
 }
 
 ProfitScale ProfitPlot::scale() const { return computeProfitScale(insight_.equity, axis(), height()); }
 
 void ProfitPlot::setSelectedTrip(int trip) {
     selected_ = trip;
+    // A trade off the plot is brought in, a quarter of the plot from its right.
+    if (trip >= 0 && trip < static_cast<int>(insight_.trips.size())) {
+        const RoundTrip& chosen = insight_.trips[static_cast<std::size_t>(trip)];
+        const BarAxis shown = axis();
+        if (chosen.entryBar < shown.oldestVisibleBar() || chosen.exitBar > shown.newestBar())
+            end_ = chosen.exitBar + 1 + shown.visibleCount() / 4;
+    }
     update();
 }
 
@@ -160,6 +184,12 @@ ProfitView::ProfitView(const Workspace& workspace, const ChartViewState& state, 
         if (const QTableWidgetItem* item = table_->item(row, 0))
             showTrip(item->data(Qt::UserRole).toInt());
     });
+    // Choosing a trade in the list brings it into the plot (and the chart).
+    connect(table_, &QTableWidget::currentCellChanged, this, [this](int row, int) {
+        const QTableWidgetItem* item = row >= 0 ? table_->item(row, 0) : nullptr;
+        if (item && item->data(Qt::UserRole).toInt() != plot_->selectedTrip())
+            showTrip(item->data(Qt::UserRole).toInt());
+    });
     connect(plot_, &ProfitPlot::tripClicked, this, [this](int trip) {
         plot_->setSelectedTrip(trip);
         for (int row = 0; row < table_->rowCount(); ++row)
@@ -218,14 +248,10 @@ void ProfitView::rebuildTable() {
     for (std::size_t k = 0; k < shownTrips_.size(); ++k) {
         const auto cells = tripCells(shownTrips_[k], bars, names, true);
         for (int column = 0; column < kTripColumnCount; ++column) {
-            auto* item = new QTableWidgetItem;
             const std::string& cell = cells[static_cast<std::size_t>(column)];
-            if (kNumericColumn[column]) {
-                item->setData(Qt::DisplayRole, QVariant::fromValue<qlonglong>(std::stoll(cell)));
-                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            } else {
-                item->setText(QString::fromStdString(cell));
-            }
+            QTableWidgetItem* item = kNumericColumn[column]
+                                         ? new AmountItem(std::stoll(cell))
+                                         : new QTableWidgetItem(QString::fromStdString(cell));
             if (column == 0) item->setData(Qt::UserRole, static_cast<int>(k));
             table_->setItem(static_cast<int>(k), column, item);
         }

@@ -45,6 +45,7 @@ class ProfitPlot : public QWidget {
     const TradeInsight& insight_;
     std::vector<TripMarker> markers_;
     int selected_ = -1;
+    int end_ = 0;  // newest bar + 1 of a run too long for the plot; 0: the run's end
 };
 
 // The "損益" window: the plot, the figures of the run and the sortable trade

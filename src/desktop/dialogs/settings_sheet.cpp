@@ -36,6 +36,7 @@ ColourRef fromQColor(const QColor& colour) {
 
 constexpr int kSwatchAreaWidth = swatch_layout::kLeft + 5 * swatch_layout::kPitchX + 10;
 constexpr int kLabelLeft = 10;
+constexpr int kUnitColumn = 5;  // after the widest row's four fields
 constexpr int kCornerFromRight = 70;
 constexpr const char* kPeriods[] = {"日足", "週足", "月足"};
 
@@ -268,7 +269,7 @@ QWidget* SettingsSheetDialog::parameterPage(ParameterWidgets& widgets, Parameter
     widgets.period->setCurrentIndex(periodIndex(page.period()));
     grid->addWidget(widgets.period, 0, 1, 1, 3, Qt::AlignLeft);
 
-    // Parameters sharing a label share its row.
+    // Parameters sharing a label share its row; its unit ends it.
     int row = 0;
     int column = 1;
     std::string_view previous;
@@ -278,6 +279,16 @@ QWidget* SettingsSheetDialog::parameterPage(ParameterWidgets& widgets, Parameter
             column = 1;
             previous = page.label(field);
             grid->addWidget(new QLabel(qt(previous), widget), row, 0);
+            const auto has = [&](const char* word) {
+                return previous.find(word) != std::string_view::npos;
+            };
+            if (has("幅") || has("率")) {
+                grid->addWidget(new QLabel(QStringLiteral("％"), widget), row, kUnitColumn);
+            } else if (has("期間") || has("移動平均") || has("一目") || has("ＶＬＲＳＩ")) {
+                auto* unit = new QLabel(widget);
+                grid->addWidget(unit, row, kUnitColumn);
+                widgets.periodUnits.push_back(unit);
+            }
         }
         auto* edit = new QLineEdit(widget);
         edit->setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 12);
@@ -287,7 +298,7 @@ QWidget* SettingsSheetDialog::parameterPage(ParameterWidgets& widgets, Parameter
     }
     auto* reset = new QPushButton(qt(ParameterPage::resetLabel(sheet_.individual())), widget);
     grid->addWidget(reset, row + 1, 0, Qt::AlignLeft);
-    grid->setColumnStretch(4, 1);
+    grid->setColumnStretch(kUnitColumn + 1, 1);
     grid->setRowStretch(row + 2, 1);
     showParameterFields(widgets);
 
@@ -306,6 +317,9 @@ QWidget* SettingsSheetDialog::parameterPage(ParameterWidgets& widgets, Parameter
 void SettingsSheetDialog::showParameterFields(ParameterWidgets& widgets) {
     for (int field = 0; field < widgets.page->fieldCount(); ++field)
         widgets.edits[field]->setText(qt(widgets.page->fields[field]));
+    static constexpr const char* kBarUnits[] = {"日", "週", "月"};
+    for (QLabel* unit : widgets.periodUnits)
+        unit->setText(QString::fromUtf8(kBarUnits[periodIndex(widgets.page->period())]));
 }
 
 void SettingsSheetDialog::takeParameterFields(ParameterWidgets& widgets) {

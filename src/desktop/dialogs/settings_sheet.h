@@ -63,6 +63,8 @@ class SettingsSheetDialog : public QDialog {
         ParameterPage* page = nullptr;
         QComboBox* period = nullptr;
         std::vector<QLineEdit*> edits;
+        // Units of the period rows: bars of the period shown (日, 週 or 月).
+        std::vector<QLabel*> periodUnits;
     };
 
     QWidget* generalPage();

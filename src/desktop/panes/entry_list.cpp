@@ -46,10 +46,18 @@ EntryList::EntryList(QWidget* parent) : QListWidget(parent), caption_(new QLabel
     caption_->setBackgroundRole(QPalette::Button);
     caption_->setIndent(3);
     caption_->hide();
+    // What the mark colours of the range and strategy runs mean.
+    setToolTip(
+        QStringLiteral("<b>印の色</b><br>"
+                       "<span style='color:#ff0000'>■</span> 買いサイン<br>"
+                       "<span style='color:#0000ff'>■</span> 売りサイン<br>"
+                       "<span style='color:#c800c8'>■</span> レンジ上抜け<br>"
+                       "<span style='color:#007f7f'>■</span> レンジ下抜け"));
 }
 
-void EntryList::setCaption(const QString& caption) {
+void EntryList::setCaption(const QString& caption, const QString& tip) {
     caption_->setText(caption);
+    caption_->setToolTip(tip);
     caption_->setVisible(!caption.isEmpty());
     placeCaption();
 }

@@ -14,13 +14,14 @@ QColor markColour(uint8_t mark);
 
 // The entry list of the watchlist pane: a list box whose entries keep their
 // mark colour also when selected, with a caption strip above the entries (the
-// file name of the watchlist shown; nothing for a market).
+// title of the watchlist shown, its file name on hovering; nothing for a
+// market). Hovering the entries shows what the mark colours mean.
 class EntryList : public QListWidget {
     Q_OBJECT
   public:
     explicit EntryList(QWidget* parent);
 
-    void setCaption(const QString& caption);
+    void setCaption(const QString& caption, const QString& tip = {});
     QString caption() const;
     void setMark(int row, uint8_t mark);
 

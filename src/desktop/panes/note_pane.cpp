@@ -2,9 +2,12 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
+#include <algorithm>
 
 #include "quotes/quote_page.h"
 #include "simulation/simulation_results.h"
+#include "window/ui_font.h"
 #include "workspace/workspace.h"
 
 namespace tav::desktop {
@@ -20,8 +23,13 @@ std::vector<std::pair<std::string, std::string>> companyLines(const QuoteRecord&
     return lines;
 }
 
-NotePane::NotePane(Workspace& workspace, QWidget* parent) : QWidget(parent), workspace_(workspace) {
+NotePane::NotePane(Workspace& workspace, QWidget* parent)
+    : QWidget(parent), workspace_(workspace), scroll_(new RowScroll(this)) {
     setObjectName(QStringLiteral("NoteWindow"));
+}
+
+void NotePane::wheelEvent(QWheelEvent* event) {
+    if (!scroll_->wheel(event)) QWidget::wheelEvent(event);
 }
 
 void NotePane::mousePressEvent(QMouseEvent* event) {
@@ -32,23 +40,50 @@ void NotePane::mousePressEvent(QMouseEvent* event) {
 void NotePane::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().button());
-    const int pitch = fontMetrics().height() + 3;
-    int y = fontMetrics().ascent() + 2;
+    const QFontMetrics metrics = fontMetrics();
+    const int pitch = metrics.height() + 3;
+    const int top = metrics.ascent() + 2;
     const ResultBlock& block = workspace_.strategyDisplay.results;
     if (workspace_.strategyDisplayCurrent()) {
-        const int valueX = width() / 3 + 10;
-        for (const NoteLine& line : noteLines(block)) {
-            painter.drawText(0, y, QString::fromStdString(line.label));
-            painter.drawText(valueX, y, QString::fromStdString(line.value));
+        const std::vector<NoteLine> lines = noteLines(block);
+        const int offset = scroll_->fit(static_cast<int>(lines.size()) * pitch + 2);
+        const int valueX = scroll_->contentWidth() / 3 + 10;
+        int y = top - offset;
+        for (const NoteLine& line : lines) {
+            const QString label = composedKana(QString::fromStdString(line.label));
+            painter.drawText(0, y, label);
+            // A long label pushes its value right rather than under it.
+            painter.drawText(std::max(valueX, metrics.horizontalAdvance(label) + 6), y,
+                             composedKana(QString::fromStdString(line.value)));
             y += pitch;
         }
         return;
     }
-    if (!workspace_.quoteInfo) return;
-    for (const auto& [label, value] : companyLines(*workspace_.quoteInfo)) {
-        painter.drawText(0, y, QString::fromStdString(label));
-        y += pitch;
-        painter.drawText(30, y, QString::fromStdString(value));
+    if (!workspace_.quoteInfo) {
+        scroll_->fit(0);
+        return;
+    }
+    // A figure beside its label where the pane is wide enough, else under it.
+    const auto lines = companyLines(*workspace_.quoteInfo);
+    const auto oneRow = [&](const QString& label, const QString& value) {
+        return metrics.horizontalAdvance(label) + 10 + metrics.horizontalAdvance(value) <=
+               scroll_->contentWidth();
+    };
+    int rows = 0;
+    for (const auto& [label, value] : lines)
+        rows += oneRow(QString::fromStdString(label), QString::fromStdString(value)) ? 1 : 2;
+    const int offset = scroll_->fit(rows * pitch + 2);
+    int y = top - offset;
+    for (const auto& [labelText, valueText] : lines) {
+        const QString label = QString::fromStdString(labelText);
+        const QString value = QString::fromStdString(valueText);
+        painter.drawText(0, y, label);
+        if (oneRow(label, value)) {
+            painter.drawText(scroll_->contentWidth() - metrics.horizontalAdvance(value), y, value);
+        } else {
+            y += pitch;
+            painter.drawText(30, y, value);
+        }
         y += pitch;
     }
 }

@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "panes/row_scroll.h"
+
 namespace tav {
 class Workspace;
 struct QuoteRecord;
@@ -25,6 +27,8 @@ class NotePane : public QWidget {
 
     // A click on a run's summary posts this to open the "損益" view.
     static constexpr int kSummaryClicked = 9101;
+    // Rows past the bottom are reached with this bar (or the wheel).
+    RowScroll& rowScroll() { return *scroll_; }
 
   signals:
     void commandPosted(int id);
@@ -32,9 +36,11 @@ class NotePane : public QWidget {
   protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
   private:
     Workspace& workspace_;
+    RowScroll* scroll_;
 };
 
 }  // namespace tav::desktop

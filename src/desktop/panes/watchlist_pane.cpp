@@ -95,7 +95,14 @@ void WatchlistPane::showEntries() {
         }
         // The model keeps the sorted order itself: rows are its indexes.
         entries_->setCurrentRow(workspace_.watchlists().selectedIndex());
-        entries_->setCaption(QString::fromStdString(workspace_.watchlists().displayedFileName()));
+        Watchlists& lists = workspace_.watchlists();
+        const int number = lists.displayedWatchlist();
+        const std::vector<std::string>& titles = lists.titles();
+        const QString file = QString::fromStdString(lists.displayedFileName());
+        if (number > 0 && number <= static_cast<int>(titles.size()) && !titles[number - 1].empty())
+            entries_->setCaption(QString::fromStdString(titles[number - 1]), file);
+        else
+            entries_->setCaption(file, file);
     }
     filling_ = false;
 }

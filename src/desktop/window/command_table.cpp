@@ -1,7 +1,12 @@
 // The window's commands: one handler per command id, as buttons, keys, menus
 // and panes run them.
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
+#include <optional>
+#include <string>
 
 #include "chart/chart_pane.h"
 #include "chart/indicator_pane.h"
@@ -10,13 +15,40 @@
 #include "panes/watchlist_pane.h"
 #include "window/command_ids.h"
 #include "window/main_window.h"
-#include "workspace/workspace.h"
 #include "workspace/archive.h"
 #include "workspace/updates.h"
+#include "workspace/workspace.h"
 
 namespace tav::desktop {
 
 static_assert(NotePane::kSummaryClicked == cmd::ShowProfitView);
+
+namespace {
+
+constexpr const char* kRangeOnWatchlists =
+    "ﾚﾝｼﾞの印は注目銘柄リストにだけ付けられます。注目銘柄リストを選んでください。";
+constexpr const char* kMoveOnWatchlists =
+    "市場の銘柄は並べ替えられません。↑↓は注目銘柄リストの項目を動かします。";
+constexpr const char* kNoGuide =
+    "説明書（README.md）が見つかりません。\n\n"
+    "/usr/share/doc/tavrento/README.md に置くか、プログラムと同じフォルダに置いてください。";
+
+// The guide installed with the program, or the one beside it (a portable
+// install, or the build tree inside the sources).
+std::optional<std::string> installedGuide() {
+    const QString installed = QStandardPaths::locate(QStandardPaths::GenericDataLocation,
+                                                     QStringLiteral("doc/tavrento/README.md"));
+    if (!installed.isEmpty()) return installed.toStdString();
+    const QDir program(QCoreApplication::applicationDirPath());
+    for (const char* relative :
+         {"README.md", "../share/doc/tavrento/README.md", "../../../README.md"}) {
+        const QFileInfo guide(program.filePath(QString::fromUtf8(relative)));
+        if (guide.isFile()) return QDir::cleanPath(guide.absoluteFilePath()).toStdString();
+    }
+    return std::nullopt;
+}
+
+}  // namespace
 
 void MainWindow::runCommand(int id, bool alternate) {
     const auto& table = commandTable();
@@ -71,8 +103,12 @@ const std::unordered_map<int, MainWindow::CommandHandler>& MainWindow::commandTa
         {cmd::ListRange,
          [](W& w, bool) {
              const int number = w.workspace_.watchlists().displayedWatchlist();
-             if (w.workspace_.options().watchlistShown && number > 0 && w.paneActions_.rangeMarks)
-                 w.paneActions_.rangeMarks(number, w.workspace_.options().rangeType);
+             if (!w.workspace_.options().watchlistShown || !w.paneActions_.rangeMarks) return;
+             if (number == 0) {
+                 w.showStatus(kRangeOnWatchlists);
+                 return;
+             }
+             w.paneActions_.rangeMarks(number, w.workspace_.options().rangeType);
          }},
         {cmd::ListSignals, [](W& w, bool) { w.strategyMarks(); }},
         {cmd::InvestmentLinks,
@@ -116,10 +152,18 @@ const std::unordered_map<int, MainWindow::CommandHandler>& MainWindow::commandTa
          }},
         {cmd::EntryUp,
          [](W& w, bool alternate) {
+             if (w.workspace_.watchlists().displayedWatchlist() == 0) {
+                 w.showStatus(kMoveOnWatchlists);
+                 return;
+             }
              if (w.workspace_.watchlists().moveEntryUp(alternate)) w.watchlist_->reload();
          }},
         {cmd::EntryDown,
          [](W& w, bool alternate) {
+             if (w.workspace_.watchlists().displayedWatchlist() == 0) {
+                 w.showStatus(kMoveOnWatchlists);
+                 return;
+             }
              if (w.workspace_.watchlists().moveEntryDown(alternate)) w.watchlist_->reload();
          }},
         {cmd::ChartHover, updateBoard},
@@ -178,9 +222,11 @@ const std::unordered_map<int, MainWindow::CommandHandler>& MainWindow::commandTa
         // The user guide installed beside the program, when there is one.
         {cmd::Help,
          [](W& w, bool) {
-             const QString guide = QStandardPaths::locate(QStandardPaths::GenericDataLocation,
-                                                          QStringLiteral("doc/tavrento/README.md"));
-             if (!guide.isEmpty()) w.workspace_.platform().shell.open(guide.toStdString());
+             if (const auto guide = installedGuide()) {
+                 w.workspace_.platform().shell.open(*guide);
+                 return;
+             }
+             w.workspace_.prompter().message(kNoGuide, MessageIcon::Warning);
          }},
     };
     return table;

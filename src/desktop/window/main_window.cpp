@@ -30,7 +30,9 @@
 #include "dialogs/multi_run_dialog.h"
 #include "dialogs/profit_view.h"
 #include "dialogs/quote_entry_dialog.h"
+#include "dialogs/ranking_dialog.h"
 #include "dialogs/screening_dialog.h"
+#include "dialogs/settings_sheet.h"
 #include "dialogs/simulation_result_dialog.h"
 #include "panes/batch_progress.h"
 #include "panes/note_pane.h"
@@ -40,14 +42,13 @@
 #include "window/command_ids.h"
 #include "window/frozen_view.h"
 #include "window/toolbar.h"
-#include "dialogs/ranking_dialog.h"
-#include "dialogs/settings_sheet.h"
-#include "workspace/workspace.h"
+#include "window/ui_font.h"
 #include "workspace/archive.h"
 #include "workspace/quotes.h"
 #include "workspace/screening.h"
 #include "workspace/settings.h"
 #include "workspace/updates.h"
+#include "workspace/workspace.h"
 
 namespace tav::desktop {
 
@@ -60,6 +61,9 @@ constexpr const char* kOverlayItems[] = {"移動平均線",    "一目均衡表"
 constexpr const char* kOverlayLabels[] = {"移動", "一目", "ﾊﾟﾗﾎﾞ", "HL帯", "ﾎﾞﾘﾝ", "ｴﾝﾍﾞ", "MA帯"};
 constexpr int kHeaderX = 620;
 constexpr int kHeaderY = 10;
+constexpr int kStatusRoom = 40;  // an elided status and its tip
+constexpr int kMinimumHeight = 480;
+constexpr int kPlacementDelay = 1000;  // ms
 
 // Commands whose work is not built yet: their buttons stay disabled.
 constexpr const char* kNoStrategy =
@@ -98,7 +102,10 @@ MainWindow::MainWindow(Workspace& workspace, QWidget* parent)
     progress_->setRange(0, 100);
     progress_->setTextVisible(false);
     progress_->hide();
+    status_->setObjectName(QStringLiteral("statusLine"));
     setWindowTitle(QStringLiteral("Tavrento"));
+    // Every button of both rows stays on screen, with room for the status.
+    setMinimumSize(toolbar_->requiredWidth() + kStatusRoom, kMinimumHeight);
     setObjectName(QStringLiteral("TavrentoClass"));
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
@@ -109,7 +116,10 @@ MainWindow::MainWindow(Workspace& workspace, QWidget* parent)
     indicator_->setObjectName(QStringLiteral("SisuWindow"));
     board_->setObjectName(QStringLiteral("KabuWindow"));
 
-    connect(toolbar_, &Toolbar::command, this, [this](int id) { runCommand(id, alternateHeld()); });
+    connect(toolbar_, &Toolbar::command, this, [this](int id) {
+        clearStatusForNewOperation();
+        runCommand(id, alternateHeld());
+    });
     connect(chart_, &ChartPane::commandPosted, this,
             [this](int id) { runCommand(id, alternateHeld()); });
     connect(indicator_, &IndicatorPane::commandPosted, this,
@@ -124,8 +134,10 @@ MainWindow::MainWindow(Workspace& workspace, QWidget* parent)
     });
     connect(watchlist_, &WatchlistPane::focusReturned, this,
             [this] { runCommand(cmd::TakeFocus); });
-    connect(watchlist_, &WatchlistPane::commandPosted, this,
-            [this](int id) { runCommand(id, alternateHeld()); });
+    connect(watchlist_, &WatchlistPane::commandPosted, this, [this](int id) {
+        clearStatusForNewOperation();
+        runCommand(id, alternateHeld());
+    });
     // The sort setting is read at start-up only.
     connect(watchlist_, &WatchlistPane::quitRequested, this, &QWidget::close,
             Qt::QueuedConnection);
@@ -191,12 +203,31 @@ void MainWindow::start(StockCode code) {
     if (!load(code) && code != kDefaultCode) load(kDefaultCode);
     seriesReplaced();
 
+    // A second instance only reads the folder; its caption says so.
+    if (!workspace_.storeWritable()) setWindowTitle(QStringLiteral("Tavrento（読み取り専用）"));
     repaintTimer_.start(kRepaintInterval, this);
     quoteInterval_ = (options.quoteInterval ? options.quoteInterval : 60) * 1000;
     quoteTimer_.start(quoteInterval_, this);
     started_ = true;
     runStrategyForView();
     takeFocus();
+    placementChanged();
+}
+
+void MainWindow::placementChanged() {
+    // A worker may be reading the options meanwhile.
+    if (!started_ || shutDown_ || frozen_ || marketRunGoing() || isMaximized() || isMinimized() ||
+        !workspace_.storeWritable())
+        return;
+    OptionsRecord& options = workspace_.options();
+    const QRect placement = geometry();
+    options.windowLeft = placement.x();
+    options.windowTop = placement.y();
+    options.windowWidth = placement.width();
+    options.windowHeight = placement.height();
+    // Written shortly after the last change, so that a second instance
+    // started meanwhile opens at this window's size.
+    placementTimer_.start(kPlacementDelay, this);
 }
 
 void MainWindow::shutDown() {
@@ -217,20 +248,50 @@ void MainWindow::shutDown() {
     workspace_.saveIfChanged();
     repaintTimer_.stop();
     quoteTimer_.stop();
+    placementTimer_.stop();
 }
 
 void MainWindow::showProgress(int percent) {
     // A market-wide run owns the bar until it ends; a fetch for the chart
     // meanwhile reports nowhere.
     if (marketRunGoing()) return;
-    progress_->setVisible(percent > 0 && percent < 100);
+    const bool shown = percent > 0 && percent < 100;
+    if (shown != progress_->isVisible()) {
+        progress_->setVisible(shown);
+        placeStatus();
+    }
     progress_->setValue(std::clamp(percent, 0, 100));
     progress_->repaint();
 }
 
 void MainWindow::showStatus(const std::string& text) {
-    status_->setText(QString::fromStdString(text));
+    statusText_ = QString::fromStdString(text);
+    placeStatus();
     status_->repaint();
+}
+
+void MainWindow::placeStatus() {
+    // Right of the bottom row, after the progress bar and 中止 while a run shows them.
+    int rowEnd = 0;
+    for (const ButtonSpec& entry : toolbarButtons())
+        if (entry.row == ToolbarRow::Bottom)
+            rowEnd = std::max(rowEnd, toolbar_->button(entry.id)->geometry().right() + 10);
+    const int rowTop = height() - kToolbarHeight + 6;
+    progress_->setGeometry(rowEnd, rowTop, 120, 18);
+    cancelRun_->setGeometry(rowEnd + 125, rowTop - 2, 50, 22);
+    const int left = progress_->isVisible() || cancelRun_->isVisible() ? rowEnd + 185 : rowEnd;
+    const int width = std::max(this->width() - left - 5, 0);
+    status_->setGeometry(left, rowTop, width, 18);
+    // A long text is cut to the room there; the whole of it shows on hovering.
+    const QString shown = status_->fontMetrics().elidedText(statusText_, Qt::ElideRight, width);
+    status_->setText(shown);
+    status_->setToolTip(shown == statusText_ ? QString() : statusText_);
+}
+
+void MainWindow::clearStatusForNewOperation() {
+    // A run's status belongs to the run until it ends.
+    if (marketRunGoing() || frozen_ || statusText_.isEmpty()) return;
+    showStatus({});
 }
 
 // --- Layout ---
@@ -262,15 +323,7 @@ void MainWindow::relayout() {
     place(board_, layout_.priceBoard);
     place(note_, layout_.note);
     toolbar_->place(layout_, width(), height(), workspace_.options().watchlistShown != 0);
-    // Progress and status at the right end of the bottom row.
-    int rowEnd = 0;
-    for (const ButtonSpec& entry : toolbarButtons())
-        if (entry.row == ToolbarRow::Bottom)
-            rowEnd = std::max(rowEnd, toolbar_->button(entry.id)->geometry().right() + 10);
-    const int rowTop = height() - kToolbarHeight + 6;
-    progress_->setGeometry(rowEnd, rowTop, 120, 18);
-    cancelRun_->setGeometry(rowEnd + 125, rowTop - 2, 50, 22);
-    status_->setGeometry(rowEnd + 185, rowTop, std::max(width() - rowEnd - 185, 0), 18);
+    placeStatus();
     const int newestBefore = nav_.newest();
     const bool atNewest = newestBefore == nav_.barCount() - 1;
     nav_.setChartWidth(layout_.chart.width());
@@ -280,7 +333,12 @@ void MainWindow::relayout() {
     requestRepaint();
 }
 
+void MainWindow::moveEvent(QMoveEvent*) {
+    placementChanged();
+}
+
 void MainWindow::resizeEvent(QResizeEvent*) {
+    placementChanged();
     // The layout is kept in the workspace's options and series: it waits for
     // the worker to let go of them.
     if (frozen_) {
@@ -525,7 +583,11 @@ void MainWindow::openDataFile() {
 // Without a strategy of its own the watchlist's marks use the selected one.
 void MainWindow::strategyMarks() {
     const int number = workspace_.watchlists().displayedWatchlist();
-    if (!workspace_.options().watchlistShown || number == 0 || !paneActions_.strategyMarks) return;
+    if (!workspace_.options().watchlistShown || !paneActions_.strategyMarks) return;
+    if (number == 0) {
+        showStatus("ｻｲﾝの印は注目銘柄リストにだけ付けられます。注目銘柄リストを選んでください。");
+        return;
+    }
     const bool own = workspace_.watchlists().watchlistStrategy(number) != 0;
     if (!own && workspace_.options().selectedStrategy == 0) {
         workspace_.prompter().message(kNoStrategy, MessageIcon::Warning);
@@ -804,6 +866,10 @@ void MainWindow::timerEvent(QTimerEvent* event) {
         repaintTick();
     else if (event->timerId() == quoteTimer_.timerId())
         quoteWatchTick();
+    else if (event->timerId() == placementTimer_.timerId()) {
+        placementTimer_.stop();
+        if (!busy_ && !frozen_ && !marketRunGoing()) workspace_.saveSettings();
+    }
 }
 
 void MainWindow::repaintTick() {
@@ -938,16 +1004,19 @@ void MainWindow::paintEvent(QPaintEvent*) {
             }
         }
 
-        // Dates under the chart, newest first.
+        // Dates in the gap under the chart, one row centred in it.
         const BarAxis axis = chart_->axis();
-        const int baseX = column + axis.rightX() + 5;
-        const int baseY = layout_.chart.bottom + metrics.ascent() + 1;
-        for (const DateLabel& date : dateLabels(series.bars, view_.newestIndex(),
-                                                axis.visibleCount(), workspace_.periodMode)) {
-            const int x = baseX - date.back * axis.pitch;
-            painter.drawText(x - metrics.horizontalAdvance(QString::fromStdString(date.text)) / 2,
-                             baseY + (date.lower ? 9 : 0), QString::fromStdString(date.text));
-        }
+        const int gapTop = layout_.chart.bottom;
+        const int gap = layout_.indicator.top - gapTop;
+        const int baseY = gapTop + std::max(0, (gap - metrics.height()) / 2) + metrics.ascent();
+        const auto widthOf = [&metrics](const std::string& text) {
+            return metrics.horizontalAdvance(QString::fromStdString(text));
+        };
+        for (const PlacedDate& date : placeDateLabels(
+                 dateLabels(series.bars, view_.newestIndex(), axis.visibleCount(),
+                            workspace_.periodMode),
+                 column + axis.rightX() + 5, axis.pitch, column - 20, layout_.chart.right, widthOf))
+            painter.drawText(date.x, baseY, QString::fromStdString(date.text));
     }
 
     // Header line, right of the first button row.
@@ -955,10 +1024,11 @@ void MainWindow::paintEvent(QPaintEvent*) {
     if (QAbstractButton* last = toolbar_->button(cmd::StrategyDialog))
         headerX = std::max(headerX, last->geometry().right() + 12);
     const int headerBaseline = kHeaderY + metrics.ascent() / 2 + 4;
-    painter.drawText(headerX, headerBaseline, headerLine());
+    const QString header = composedKana(headerLine());
+    painter.drawText(headerX, headerBaseline, header);
     if (workspace_.strategyDisplay.shortOfData) {
         painter.setPen(QColor(0xFF, 0, 0));
-        painter.drawText(headerX + metrics.horizontalAdvance(headerLine()) + 20, headerBaseline,
+        painter.drawText(headerX + metrics.horizontalAdvance(header) + 20, headerBaseline,
                          QStringLiteral("シミュレーションデータ不足"));
     }
 }

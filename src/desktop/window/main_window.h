@@ -14,9 +14,10 @@
 #include "chart/chart_view_state.h"
 #include "core/ordered_parallel.h"
 #include "core/stock_code.h"
-#include "panes/watchlist_pane_actions.h"
 #include "data/endpoints.h"
+#include "panes/watchlist_pane_actions.h"
 #include "updates/archive_update.h"
+#include "watchlist_runs/entry_quotes.h"
 #include "watchlist_runs/watchlist_run.h"
 #include "window/chart_navigation.h"
 #include "window/key_routing.h"
@@ -115,7 +116,8 @@ class MainWindow : public QWidget {
     bool quoteWatchRunning() const { return quoteWatchRunning_; }
     int quoteTimerInterval() const { return quoteInterval_; }
     QString headerLine() const;
-    QString statusText() const { return status_->text(); }
+    // The whole status text; the line shows it cut to its room.
+    QString statusText() const { return statusText_; }
     QPushButton* cancelRunButton() const { return cancelRun_; }
 
     // Panes and commands ask for a repaint; the 100 ms timer does it once.
@@ -127,6 +129,7 @@ class MainWindow : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -141,6 +144,11 @@ class MainWindow : public QWidget {
     static const std::unordered_map<int, CommandHandler>& commandTable();
 
     void relayout();
+    void placeStatus();
+    // Keeps the stored placement at the window's and writes it soon.
+    void placementChanged();
+    // Starting another command clears what the last one reported.
+    void clearStatusForNewOperation();
     LayoutInput layoutInput() const;
     void seriesReplaced();
     void syncNavigation();
@@ -181,6 +189,8 @@ class MainWindow : public QWidget {
     // The pane's engine runs (watchlist_actions.cpp).
     void wirePaneActions();
     void rangeMarks(int watchlist, int rangeType);
+    // Where the quote watch fetches its quotes from.
+    QuoteSourceSetting quoteSource() const;
     void signalMarks(int watchlist);
     void exportLevels(int watchlist);
     void openInvestmentMenu();
@@ -234,6 +244,7 @@ class MainWindow : public QWidget {
     ProfitView* profit_ = nullptr;  // made on first use
     QProgressBar* progress_;
     QLabel* status_;
+    QString statusText_;
     QPushButton* cancelRun_;
     BackgroundRun* marketRun_;
     std::function<void()> marketRunDone_;
@@ -246,6 +257,7 @@ class MainWindow : public QWidget {
 
     QBasicTimer repaintTimer_;
     QBasicTimer quoteTimer_;
+    QBasicTimer placementTimer_;
     int quoteInterval_ = 60000;
     bool repaintPending_ = false;
     bool quoteWatchRunning_ = false;

@@ -19,6 +19,7 @@ struct ButtonSpec {
     int id;
     const char* label;  // the label at start-up; some are relabelled later
     ToolbarRow row;
+    const char* tip;         // names the command (and its keys) on hovering
     bool checkable = false;  // shown pressed while its mode or watch runs
 };
 
@@ -42,6 +43,8 @@ class Toolbar : public QObject {
     // Places the rows: the first along the top strip, the second along the
     // bottom strip, the list buttons where the layout puts them.
     void place(const WindowLayout& layout, int width, int height, bool watchlistShown);
+    // The narrowest window that still shows both rows whole.
+    int requiredWidth() const;
 
   signals:
     void command(int id);

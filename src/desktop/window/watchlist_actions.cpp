@@ -18,6 +18,7 @@
 #include "panes/note_pane.h"
 #include "panes/watchlist_pane.h"
 #include "quotes/web_pages.h"
+#include "watchlist_runs/entry_quotes.h"
 #include "watchlist_runs/link_menu.h"
 #include "window/background_run.h"
 #include "window/command_ids.h"
@@ -56,7 +57,39 @@ ProvisionalQuotes provisionalQuotes(const Workspace& workspace, bool quoteWatch)
     return quotes;
 }
 
+// With the quote watch on, the run first fetches every entry's current
+// quote on the worker to stand as its provisional bar (the quote the chart
+// shows is kept for the security on display when its page fails). The fetch
+// takes the first half of the progress; 中止 stops it like the run.
+// Without the watch the run goes as it is.
+void fetchQuotesFirst(WatchlistRun& run, Http& http, const QuoteSourceSetting& source,
+                      bool quoteWatch, RunControl& control, const std::function<void()>& work) {
+    if (!quoteWatch) {
+        work();
+        return;
+    }
+    const auto outer = control.progress;
+    const auto halves = [&outer](int offset) {
+        return [&outer, offset](int done, int total) {
+            if (outer) outer(offset * total + done, 2 * total);
+        };
+    };
+    control.progress = halves(0);
+    auto quotes = fetchEntryQuotes(run.entries, http, source, control);
+    if (quotes) {
+        for (auto& [code, quote] : *quotes)
+            run.source.provisional[code] = quote;
+        control.progress = halves(1);
+        work();
+    }
+    control.progress = outer;
+}
+
 }  // namespace
+
+QuoteSourceSetting MainWindow::quoteSource() const {
+    return {workspace_.endpoints(), workspace_.options().quoteSource != 0};
+}
 
 void MainWindow::wirePaneActions() {
     WatchlistPaneActions& actions = paneActions_;
@@ -87,14 +120,16 @@ void MainWindow::rangeMarks(int watchlist, int rangeType) {
     auto prepared =
         prepareWatchlistRun(workspace_, watchlist, provisionalQuotes(workspace_, quoteWatchRunning_));
     if (!prepared) return;
-    const auto job = std::make_shared<const WatchlistRun>(std::move(*prepared));
+    const auto job = std::make_shared<WatchlistRun>(std::move(*prepared));
     const auto outcome = std::make_shared<std::optional<std::vector<EntryMark>>>();
+    Http& http = workspace_.platform().http;
     startMarketRun(
-        [job, outcome, rangeType](RunControl& control) {
-            *outcome = runRangeMarks(*job, rangeType, control);
+        [job, outcome, rangeType, &http, source = quoteSource(),
+         watch = quoteWatchRunning_](RunControl& control) {
+            fetchQuotesFirst(*job, http, source, watch, control,
+                             [&] { *outcome = runRangeMarks(*job, rangeType, control); });
         },
-        [this, watchlist, outcome] { finishMarks(watchlist, *outcome); },
-        RunDisplay::Pane);
+        [this, watchlist, outcome] { finishMarks(watchlist, *outcome); }, RunDisplay::Pane);
 }
 
 void MainWindow::signalMarks(int watchlist) {
@@ -111,14 +146,16 @@ void MainWindow::signalMarks(int watchlist) {
         requestRepaint();
     }
     if (!prepared) return;
-    const auto job = std::make_shared<const StrategyMarkRun>(std::move(*prepared));
+    const auto job = std::make_shared<StrategyMarkRun>(std::move(*prepared));
     const auto outcome = std::make_shared<std::optional<std::vector<EntryMark>>>();
+    Http& http = workspace_.platform().http;
     startMarketRun(
-        [job, outcome](RunControl& control) {
-            *outcome = runStrategyMarks(job->run, job->rules, control);
+        [job, outcome, &http, source = quoteSource(),
+         watch = quoteWatchRunning_](RunControl& control) {
+            fetchQuotesFirst(job->run, http, source, watch, control,
+                             [&] { *outcome = runStrategyMarks(job->run, job->rules, control); });
         },
-        [this, watchlist, outcome] { finishMarks(watchlist, *outcome); },
-        RunDisplay::Pane);
+        [this, watchlist, outcome] { finishMarks(watchlist, *outcome); }, RunDisplay::Pane);
 }
 
 void MainWindow::exportLevels(int watchlist) {

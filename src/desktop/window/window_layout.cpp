@@ -4,11 +4,18 @@
 
 namespace tav::desktop {
 
+namespace {
+constexpr int kMinEntryListHeight = 60;
+}  // namespace
+
 WindowLayout computeLayout(const LayoutInput& input) {
     WindowLayout layout;
     const int bottom = input.height - kToolbarHeight;
     const int listWidth = input.watchlistWidth ? input.watchlistWidth : 150;
-    const int splitter2 = input.splitter2 ? input.splitter2 : 240;
+    // A short window keeps the list buttons and some of the entry list.
+    const int splitter2 =
+        std::clamp(input.splitter2 ? input.splitter2 : 240, kToolbarHeight + 40,
+                   std::max(kToolbarHeight + 40, bottom - kMinEntryListHeight - 25));
 
     if (input.watchlistShown) {
         layout.listSelector = {5, kToolbarHeight + 1, listWidth, splitter2};
@@ -32,6 +39,10 @@ WindowLayout computeLayout(const LayoutInput& input) {
 
     layout.rightColumn = input.width - (input.rightWidth ? input.rightWidth : input.boardWidth);
     layout.splitter1 = input.splitter1 ? input.splitter1 : bottom / 2;
+    // A stored position from a taller window still leaves both panes on screen.
+    if (input.splitter1)
+        layout.splitter1 = std::clamp(layout.splitter1, kToolbarHeight + 40,
+                                      std::max(kToolbarHeight + 40, bottom - 40));
     const int b = layout.chartColumn;
     const int g = layout.rightColumn;
     const int s = layout.splitter1;

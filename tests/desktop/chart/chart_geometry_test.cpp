@@ -178,5 +178,22 @@ TEST(IndicatorRows, ScalesPlaceTheirReferenceValues) {
     EXPECT_EQ(indicator_y::pvr(g, u, 50), 80);
 }
 
+TEST(LabelRow, TakesOnlySpansClearOfThoseTakenBefore) {
+    LabelRow row(2);
+    struct Case {
+        int left, right;
+        bool taken;
+    } const cases[] = {
+        {100, 120, true},   // first
+        {121, 130, false},  // inside the gap after it
+        {122, 130, true},   // just clear of it
+        {80, 99, false},    // ends inside the gap before the first
+        {70, 98, true},     // clear
+        {60, 140, false},   // spans several taken ones
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(row.take(c.left, c.right), c.taken) << c.left << "-" << c.right;
+}
+
 }  // namespace
 }  // namespace tav::desktop

@@ -175,5 +175,45 @@ TEST_F(IndicatorPaneTest, MarkerClicksAndHoverPostCommands) {
                                 pane_command::kIndicatorHoverChanged}));
 }
 
+// Slots the engine leaves at 0 before their first full window must not pull
+// the line down to the graph's floor: it starts at the first defined bar.
+TEST_F(IndicatorPaneTest, RocAndStochasticLinesStartAtTheirFirstDefinedBar) {
+    // One graph on the pane: U = 80, and no other graph's line in a column.
+    workspace.options().graphsPerScreen = 1;
+    pane.resize(400, 320);
+    const auto column = [&](const QImage& image, int x, QRgb colour) {
+        int found = 0;
+        for (int y = 0; y < image.height(); ++y)
+            found += image.pixel(x, y) == colour;
+        return found;
+    };
+    auto& bars = workspace.series().bars;
+    auto& parameters = workspace.analysisParameters;
+
+    // ROC over 3 bars: bars 0-2 have no bar that far back.
+    showFirst(IndicatorId::Roc);
+    parameters.setIndicator(IndicatorParam::rocPeriod, PeriodMode::Daily, 3);
+    for (int k = 0; k < 6; ++k)
+        bars[k].roc = k >= 3 ? 105 : 0;
+    QImage image = test::render(pane);
+    EXPECT_EQ(image.pixel(355, 120), line1());  // 105: 160 - 5 x 80 / 10
+    EXPECT_EQ(column(image, 345, line1()), 0);  // nothing from bar 3 down to bar 2
+
+    // Stochastics 2 / slow 2: %D from bar 3, slow %D from bar 4.
+    showFirst(IndicatorId::Stochastics);
+    parameters.setIndicator(IndicatorParam::stochPeriod, PeriodMode::Daily, 2);
+    parameters.setIndicator(IndicatorParam::stochSlowPeriod, PeriodMode::Daily, 2);
+    for (int k = 0; k < 6; ++k) {
+        bars[k].stochD = k >= 3 ? 500 : 0;
+        bars[k].stochSlowD = k >= 4 ? 750 : 0;
+    }
+    const QRgb line2 = colour(ColourIndex::indicatorLine2);
+    image = test::render(pane);
+    EXPECT_GT(column(image, 355, line1()), 0);
+    EXPECT_EQ(column(image, 345, line1()), 0);
+    EXPECT_GT(column(image, 365, line2), 0);
+    EXPECT_EQ(column(image, 355, line2), 0);
+}
+
 }  // namespace
 }  // namespace tav::desktop

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QString>
 #include <algorithm>
 #include <vector>
 
@@ -37,6 +38,27 @@ TEST(DateLabels, MonthlyBarsShowQuartersAndTheYearAtJuly) {
     const std::vector<DateLabel> expected = {{0, "9", false}, {2, "23", true}, {3, "6", false}};
     EXPECT_EQ(labels, expected);
     EXPECT_TRUE(dateLabels({}, -1, 100, PeriodMode::Monthly).empty());
+}
+
+// One row of dates, 8 pixels per character, newest bar at x 500, pitch 10.
+TEST(DateLabels, OneRowWithYearsFirstAndNoOverlap) {
+    const auto widthOf = [](const std::string& text) {
+        return 8 * static_cast<int>(QString::fromStdString(text).size());
+    };
+    const auto place = [&](const std::vector<DateLabel>& labels, int left = 0, int right = 600) {
+        return placeDateLabels(labels, 500, 10, left, right, widthOf);
+    };
+    // A new year takes its month's place; both stay on the one row.
+    EXPECT_EQ(place({{1, "2", false}, {20, "1", false}, {20, "24", true}}),
+              (std::vector<PlacedDate>{{288, "24年"}, {486, "2"}}));
+    // Neighbours closer than their widths: the year stays, the month goes;
+    // of two months the newer is kept.
+    EXPECT_EQ(place({{0, "6", false}, {1, "23", true}}), (std::vector<PlacedDate>{{478, "23年"}}));
+    EXPECT_EQ(place({{0, "12", false}, {1, "11", false}}), (std::vector<PlacedDate>{{492, "12"}}));
+    // A label that would cross either end of the row is left out, not cut.
+    EXPECT_TRUE(place({{0, "12", false}}, 0, 505).empty());
+    EXPECT_TRUE(place({{50, "12", false}}, 0, 600).empty());
+    EXPECT_EQ(place({{49, "3", false}}, 0, 600), (std::vector<PlacedDate>{{6, "3"}}));
 }
 
 TEST(IndicatorScaleLabels, RangesFollowTheGraphScales) {

@@ -91,22 +91,25 @@ class ProfitViewTest : public ::testing::Test, public test::PaneFixture {
     SimulationSettings settings;
 };
 
-TEST_F(ProfitViewTest, CurveAndDrawdownOnTheChartsDates) {
+TEST_F(ProfitViewTest, CurveAndDrawdownCoverTheWholeRunLikeTheTradeList) {
     ProfitView view(workspace, state);
     view.resize(900, 400);
     view.show();
     QCoreApplication::processEvents();
-    ChartPane chart(workspace, state);
     const int width = view.plot().width();
-    chart.resize(width, 300);
-    ASSERT_EQ(chart.width(), width);
+    // However the chart is scrolled, the plot spans the run the list lists.
+    state.endCount = 5;
     const TradeInsight& insight = view.insight();
+    const BarAxis plotAxis = view.plot().axis();
+    EXPECT_LE(plotAxis.oldestVisibleBar(), insight.equity.front().bar);
+    EXPECT_EQ(plotAxis.newestBar(), insight.equity.back().bar);
+    EXPECT_GE(plotAxis.x(insight.equity.front().bar), 0);
+    EXPECT_LE(plotAxis.x(insight.equity.back().bar), width);
     ASSERT_EQ(insight.trips.size(), 3u);
     const QImage image = view.plot().grab().toImage();
     const ProfitScale scale = view.plot().scale();
     for (const EquityPoint& point : insight.equity) {
         const int x = view.plot().axis().x(point.bar);
-        EXPECT_EQ(x, chart.axis().x(point.bar)) << "bar " << point.bar;
         // The curve passes through the point unless a trade mark covers it.
         bool marked = false;
         for (const RoundTrip& trip : insight.trips)
@@ -164,6 +167,24 @@ TEST_F(ProfitViewTest, NoteSummaryClickAsksForTheView) {
     posted = 0;
     QCoreApplication::sendEvent(&note, &click);
     EXPECT_EQ(posted, 0);
+}
+
+// A run longer than the plot shows its end; choosing an older trade in the
+// list brings it into the plot.
+TEST(ProfitAxis, FitsTheRunOrFollowsTheChosenEnd) {
+    std::vector<EquityPoint> equity;
+    for (int bar = 100; bar <= 500; ++bar)
+        equity.push_back({bar, 1000, 0});
+    const BarAxis whole = profitAxis(equity, 30 + 400 * 2);
+    EXPECT_EQ(whole.pitch, 2);
+    EXPECT_EQ(whole.oldestVisibleBar(), 100);
+    const BarAxis narrow = profitAxis(equity, 230);
+    EXPECT_EQ(narrow.pitch, 1);
+    EXPECT_EQ(narrow.newestBar(), 500);
+    EXPECT_EQ(profitAxis(equity, 230, 251).newestBar(), 250);
+    EXPECT_EQ(profitAxis(equity, 230, 9999).newestBar(), 500);  // outside the run
+    EXPECT_EQ(profitAxis(equity, 30 + 3 * kProfitPitch * 400).pitch, kProfitPitch);
+    EXPECT_EQ(profitAxis({}, 300).endCount, 0);
 }
 
 }  // namespace

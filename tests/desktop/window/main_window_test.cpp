@@ -7,10 +7,13 @@
 #include <QComboBox>
 #include <QImage>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScrollBar>
+#include <QTest>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -24,7 +27,9 @@
 #include "dialogs/add_security_dialog.h"
 #include "dialogs/settings_sheet.h"
 #include "panes/note_pane.h"
+#include "panes/row_scroll.h"
 #include "panes/watchlist_pane.h"
+#include "quotes/quote_page.h"
 #include "simulation/strategy_file.h"
 #include "support/temp_folder.h"
 #include "support/test_platform.h"
@@ -402,15 +407,15 @@ TEST_F(MainWindowTest, PlacementAndChoicesSurviveARestart) {
 
 TEST_F(MainWindowTest, ClosingMaximisedKeepsTheLastNormalPlacement) {
     auto window = open(workspace, 7203);
-    window->setGeometry(140, 100, 900, 640);
     window->shutDown();
     auto again = open(workspace, 7203);
+    again->setGeometry(140, 100, 1010, 640);
     again->setWindowState(Qt::WindowMaximized);
     ASSERT_TRUE(again->isMaximized());
     again->shutDown();
     EXPECT_EQ(workspace.options().maximized, 1);
     EXPECT_EQ(workspace.options().windowLeft, 140);
-    EXPECT_EQ(workspace.options().windowWidth, 900);
+    EXPECT_EQ(workspace.options().windowWidth, 1010);
     EXPECT_EQ(workspace.options().windowHeight, 640);
 }
 
@@ -757,6 +762,135 @@ TEST_F(MainWindowTest, SettingsSheetOkStartsAgainFromScreenOne) {
     });
     window->runCommand(cmd::Settings);
     EXPECT_EQ(workspace.options(), before);
+}
+
+TEST_F(MainWindowTest, AtItsSmallestEveryButtonIsOnScreenAndNamed) {
+    auto window = open(workspace, 7203);
+    const QSize smallest = window->minimumSize();
+    window->resize(smallest);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(window->size(), smallest);
+    const QRect inside = window->rect();
+    std::vector<QRect> placed;
+    for (const ButtonSpec& entry : toolbarButtons()) {
+        QAbstractButton* button = window->toolbar().button(entry.id);
+        ASSERT_NE(button, nullptr);
+        // The one-character buttons above all say what they do.
+        EXPECT_FALSE(button->toolTip().isEmpty()) << entry.label;
+        if (button->text().size() == 1) {
+            EXPECT_GT(button->toolTip().size(), 4) << entry.label;
+        }
+        EXPECT_TRUE(button->isVisible()) << entry.label;
+        EXPECT_TRUE(inside.contains(button->geometry())) << entry.label;
+        for (const QRect& other : placed)
+            EXPECT_FALSE(other.intersects(button->geometry())) << entry.label;
+        placed.push_back(button->geometry());
+    }
+    const QRect selector = window->toolbar().strategySelector()->geometry();
+    EXPECT_TRUE(inside.contains(selector));
+    for (const QRect& other : placed)
+        EXPECT_FALSE(other.intersects(selector));
+    // A stored splitter from a taller window still leaves the list buttons
+    // above the bottom row and room for the panes.
+    workspace.options().splitter2 = 2000;
+    workspace.options().splitter1 = 2000;
+    window->resize(smallest.width(), smallest.height() + 1);
+    QCoreApplication::processEvents();
+    const WindowLayout& layout = window->windowLayout();
+    for (const PaneRect& r : layout.listButtons)
+        EXPECT_LE(r.bottom, window->height() - kToolbarHeight);
+    EXPECT_GT(layout.indicator.height(), 0);
+    EXPECT_GT(layout.entryList.height(), 0);
+}
+
+TEST_F(MainWindowTest, StatusLineElidesIntoItsTipAndClearsForTheNextCommand) {
+    auto window = open(workspace, 7203);
+    auto* line = window->findChild<QLabel*>(QStringLiteral("statusLine"));
+    ASSERT_NE(line, nullptr);
+    const std::string whole(40, 'x');
+    window->showStatus(whole + "「完了しました」" + whole + whole + whole);
+    const QString full = window->statusText();
+    EXPECT_TRUE(full.endsWith(QString::fromStdString(whole)));
+    EXPECT_NE(line->text(), full);
+    EXPECT_LE(line->fontMetrics().horizontalAdvance(line->text()), line->width());
+    EXPECT_EQ(line->toolTip(), full);
+    window->showStatus("短い");
+    EXPECT_EQ(line->text(), QStringLiteral("短い"));
+    EXPECT_TRUE(line->toolTip().isEmpty());
+    // Pressing a button starts another operation: the old report goes.
+    window->toolbar().button(cmd::Newest)->click();
+    EXPECT_TRUE(window->statusText().isEmpty());
+    EXPECT_TRUE(line->text().isEmpty());
+}
+
+TEST_F(MainWindowTest, MarketListButtonsSayWhyTheyDoNothing) {
+    auto window = open(workspace, 7203);
+    window->watchlistPane().selector()->setCurrentRow(0);  // a market
+    for (int id : {cmd::EntryUp, cmd::EntryDown, cmd::ListRange, cmd::ListSignals}) {
+        window->showStatus("");
+        window->runCommand(id);
+        EXPECT_TRUE(window->statusText().contains(QStringLiteral("注目銘柄リスト"))) << id;
+    }
+}
+
+TEST_F(MainWindowTest, BoardAndNoteRowsAreReachableOnASmallWindow) {
+    auto window = open(workspace, 7203);
+    window->resize(window->minimumSize());
+    workspace.quoteInfo = QuoteRecord{};
+    for (std::string& text : workspace.quoteInfo->texts)
+        text = "1,234,567百万円";
+    window->repaintTick();
+    QCoreApplication::processEvents();
+    const auto lastRowDrawn = [](QWidget& pane, RowScroll& scroll) {
+        const QColor ground = pane.palette().color(QPalette::Button);
+        scroll.bar()->setValue(scroll.bar()->maximum());
+        const QImage image = pane.grab().toImage();
+        const int step = pane.fontMetrics().height() + 3;
+        int ink = 0;
+        for (int y = pane.height() - step; y < pane.height(); ++y)
+            for (int x = 0; x < scroll.contentWidth(); ++x)
+                ink += QColor(image.pixel(x, y)) != ground;
+        return ink;
+    };
+    for (QWidget* pane :
+         {static_cast<QWidget*>(window->priceBoard()), static_cast<QWidget*>(window->notePane())}) {
+        RowScroll& scroll = pane == window->priceBoard() ? window->priceBoard()->rowScroll()
+                                                         : window->notePane()->rowScroll();
+        pane->grab();  // lays the rows out
+        ASSERT_GT(scroll.contentHeight(), pane->height()) << pane->objectName().toStdString();
+        EXPECT_TRUE(scroll.bar()->isVisible());
+        EXPECT_EQ(scroll.bar()->maximum(), scroll.contentHeight() - pane->height());
+        EXPECT_GT(lastRowDrawn(*pane, scroll), 0) << pane->objectName().toStdString();
+    }
+    // On a tall window everything fits and the bar goes.
+    window->resize(1000, 1400);
+    window->priceBoard()->grab();
+    if (window->priceBoard()->rowScroll().contentHeight() <= window->priceBoard()->height()) {
+        EXPECT_FALSE(window->priceBoard()->rowScroll().bar()->isVisible());
+    }
+}
+
+TEST_F(MainWindowTest, ASecondInstanceOpensAtTheFirstsSizeAndSaysItIsReadOnly) {
+    auto first = open(workspace, 7203);
+    EXPECT_EQ(first->windowTitle(), QStringLiteral("Tavrento"));
+    first->setGeometry(60, 40, 1111, 777);
+    // The first one writes its placement shortly after it changes.
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        test::TestPlatform probe;
+        Workspace reader{ProgramFolder(temp.str()), probe.platform()};
+        reader.loadSettings(std::nullopt);
+        return reader.options().windowWidth == 1111;
+    }, 5000));
+
+    test::TestPlatform again;
+    Workspace other{ProgramFolder(temp.str()), again.platform()};
+    ASSERT_FALSE(other.storeWritable());
+    const StockCode code = other.loadSettings(std::nullopt);
+    MainWindow second(other);
+    second.placeFromOptions();
+    second.start(code);
+    EXPECT_EQ(second.size(), QSize(1111, 777));
+    EXPECT_TRUE(second.windowTitle().contains(QStringLiteral("読み取り専用")));
 }
 
 }  // namespace

@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QListWidget>
+#include <QTest>
 
 #include "data/endpoints.h"
 #include "engine/quotes/quote_pages.h"
 #include "support/temp_folder.h"
 #include "support/test_platform.h"
+#include "panes/watchlist_pane.h"
+#include "watchlists/entry_lists.h"
 #include "window/command_ids.h"
 #include "window/main_window.h"
 #include "window/toolbar.h"
@@ -78,6 +82,32 @@ TEST_F(QuoteWatchTest, AnUnreadablePageAddsNothing) {
     EXPECT_TRUE(window.quoteWatchRunning());
     EXPECT_EQ(workspace.series().count(), 3);
     EXPECT_TRUE(tools.prompter.calls.empty());  // the watch fails silently
+}
+
+// With the watch on, a watchlist's range marks take each entry's current
+// quote as its provisional bar, not only the quote of the security shown.
+TEST_F(QuoteWatchTest, RangeMarksTakeEveryEntrysQuoteWhileWatching) {
+    test::writeFile(temp / "Stock.lst",
+                    test::sjis("6758,ソニー,東証1部,100,-\n7203,トヨタ自動車,東証1部,100,-\n"));
+    // Stored closes stay inside the day before; the served 2,345 is above it.
+    test::writeFile(temp / "Data/6758.txt",
+                    "20240612,2250,2300,2200,2250,1000\n20240613,2250,2300,2200,2250,1000\n");
+    test::writeFile(temp / "Focus1.lst", test::sjis("6758 ソニー\n"));
+    window.show();
+    window.watchlistPane().selector()->setCurrentRow(watchlistPosition(1));
+    workspace.options().rangeType = 0;  // the high and low of the bar before
+    const auto mark = [&] {
+        window.runCommand(cmd::ListRange);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !window.marketRunGoing(); }, 20000));
+        return workspace.watchlists().entries().at(0).mark;
+    };
+    EXPECT_EQ(mark(), 0);
+    window.runCommand(cmd::QuoteWatch);
+    EXPECT_EQ(mark(), 3);
+    EXPECT_TRUE(tools.prompter.calls.empty());
+    // The quotes reached the run only: the stored series is as it was.
+    EXPECT_EQ(test::readFile(temp / "Data/6758.txt"),
+              "20240612,2250,2300,2200,2250,1000\n20240613,2250,2300,2200,2250,1000\n");
 }
 
 }  // namespace
