@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 
+#include "core/fields.h"
 #include "core/file_io.h"
 #include "core/text.h"
 
@@ -115,18 +116,7 @@ std::optional<int64_t> wholeNumber(std::string_view text) {
     if (!std::all_of(digits.begin(), digits.end(), isDigit) ||
         !std::all_of(fraction.begin(), fraction.end(), isDigit))
         return std::nullopt;
-    constexpr uint64_t kLimit = std::numeric_limits<int64_t>::max();
-    uint64_t value = 0;
-    for (char c : digits) {
-        auto digit = static_cast<uint64_t>(c - '0');
-        if (value > (kLimit - digit) / 10) {
-            value = kLimit;
-            break;
-        }
-        value = value * 10 + digit;
-    }
-    auto whole = static_cast<int64_t>(value);
-    return negative ? -whole : whole;
+    return parseLeadingInt64((negative ? "-" : "") + digits);
 }
 
 std::optional<ColumnMap> columnsOfHeader(const std::vector<std::string>& names, bool& adjusted) {

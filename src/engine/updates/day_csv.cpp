@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "core/fields.h"
 #include "core/file_io.h"
 #include "core/local_date.h"
 
@@ -45,26 +46,15 @@ std::size_t splitColumns(std::string_view line, std::array<std::string_view, kFi
 // an overlong number. nullopt for anything else, which would be appended to
 // a data file as it stands, or read back as another number.
 std::optional<int64_t> numberValue(std::string_view text) {
-    bool negative = !text.empty() && text.front() == '-';
-    if (negative) text.remove_prefix(1);
+    const std::string_view signedText = text;
+    if (!text.empty() && text.front() == '-') text.remove_prefix(1);
     std::string_view whole = text.substr(0, text.find('.'));
     if (!allDigits(whole)) return std::nullopt;
     if (whole.size() < text.size()) {
         std::string_view fraction = text.substr(whole.size() + 1);
         if (!fraction.empty() && !allDigits(fraction)) return std::nullopt;
     }
-    constexpr uint64_t kLimit = std::numeric_limits<int64_t>::max();
-    uint64_t value = 0;
-    for (char c : whole) {
-        auto digit = static_cast<uint64_t>(c - '0');
-        if (value > (kLimit - digit) / 10) {
-            value = kLimit;
-            break;
-        }
-        value = value * 10 + digit;
-    }
-    auto signedValue = static_cast<int64_t>(value);
-    return negative ? -signedValue : signedValue;
+    return parseLeadingInt64(signedText);
 }
 
 std::string_view beforePoint(std::string_view price) {
