@@ -75,7 +75,7 @@ struct RefetchNote {
     int keptDays = 0;  // stored days the fetch lacked, kept as they were
 };
 
-// "3 行を読めませんでした (日付が不正 3)。保存済みの 3 日分はそのまま残しました。"
+// "取得したデータのうち 3 行を除外 (日付が不正 3)。" and the stored days kept.
 std::string noteText(const RefetchNote& note) {
     std::string text;
     if (note.rejected.total > 0)
