@@ -25,7 +25,7 @@ struct HistoryRequest {
     int requestedBars = 0;
     // Rows dated after this day are refused with the other impossible bars;
     // unset, the span's end stands for it.
-    std::optional<LocalDate> today;
+    std::optional<LocalDate> today = std::nullopt;
 };
 
 // The page request of a code's first page on its site.

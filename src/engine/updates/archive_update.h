@@ -109,7 +109,7 @@ struct ArchiveRunResult {
     bool stopped = false;
     // Lines of the days' CSVs left out (total), by the fault the bar check
     // found where it found one.
-    BarRejections rejected;
+    BarRejections rejected = {};
 };
 
 // The run over the day list: each day in order, with the day as the status

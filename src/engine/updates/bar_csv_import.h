@@ -32,7 +32,7 @@ struct CsvBars {
     // date given twice, and bars the bar check refuses (counted by fault in
     // `faults` too).
     int rejected = 0;
-    BarRejections faults;
+    BarRejections faults = {};
     std::string message;  // non-empty when the file cannot be read at all
 };
 

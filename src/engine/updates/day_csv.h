@@ -36,7 +36,7 @@ std::optional<DayLine> parseDayLine(std::string_view line, BarFault* fault = nul
 struct DayCsv {
     std::vector<DayLine> lines;
     int rejected = 0;
-    BarRejections faults;  // the rejected lines the bar check refused, by fault
+    BarRejections faults = {};  // the rejected lines the bar check refused, by fault
 };
 // With day (YYYYMMDD) given, lines dated any other day are rejected too.
 DayCsv parseDayCsv(std::string_view bytes, std::string_view day = {});

@@ -30,7 +30,7 @@ struct SpanFetch {
     bool adjusted = false;
     bool complete = false;
     std::string failure;
-    BarRejections rejected;
+    BarRejections rejected = {};
 };
 SpanFetch fetchSpan(Workspace& workspace, StockCode code, std::string_view endDate, int years,
                     int months, int requestedBars, bool splitAdjust = false);
@@ -40,7 +40,7 @@ SpanFetch fetchSpan(Workspace& workspace, StockCode code, std::string_view endDa
 struct FetchedBars {
     std::vector<DailyBar> bars;
     std::string failure;
-    BarRejections rejected;
+    BarRejections rejected = {};
 };
 FetchedBars fetchSince(Workspace& workspace, StockCode code, const DailyBar& last);
 
