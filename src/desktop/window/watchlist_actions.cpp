@@ -38,9 +38,11 @@ constexpr const char* kCancelled = "中止しました。";
 std::string batchSummaryText(const BatchSummary& summary) {
     std::string text = summary.cancelled ? kCancelled : "";
     text += "完了 " + std::to_string(summary.done) + " 件、スキップ " +
-            std::to_string(summary.skipped) + " 件、失敗 " + std::to_string(summary.failed) + " 件";
+            std::to_string(summary.skipped) + " 件、失敗 " + std::to_string(summary.failed) +
+            " 件";
     // Rows of the pages that could not be used; the stored days stay.
-    if (summary.rejectedRows > 0) text += "、除外 " + std::to_string(summary.rejectedRows) + " 行";
+    if (summary.rejectedRows > 0)
+        text += "、除外 " + std::to_string(summary.rejectedRows) + " 行";
     if (summary.failed > 0)
         text += "（" + codeText(summary.firstFailedCode) + " " + summary.firstFailure + "）";
     return text;
@@ -85,8 +87,8 @@ void MainWindow::finishMarks(int watchlist, const std::optional<std::vector<Entr
 
 void MainWindow::rangeMarks(int watchlist, int rangeType) {
     if (marketRunGoing()) return;
-    auto prepared = prepareWatchlistRun(workspace_, watchlist,
-                                        provisionalQuotes(workspace_, quoteWatchRunning_));
+    auto prepared =
+        prepareWatchlistRun(workspace_, watchlist, provisionalQuotes(workspace_, quoteWatchRunning_));
     if (!prepared) return;
     const auto job = std::make_shared<const WatchlistRun>(std::move(*prepared));
     const auto outcome = std::make_shared<std::optional<std::vector<EntryMark>>>();
@@ -94,7 +96,8 @@ void MainWindow::rangeMarks(int watchlist, int rangeType) {
         [job, outcome, rangeType](RunControl& control) {
             *outcome = runRangeMarks(*job, rangeType, control);
         },
-        [this, watchlist, outcome] { finishMarks(watchlist, *outcome); }, RunDisplay::Pane);
+        [this, watchlist, outcome] { finishMarks(watchlist, *outcome); },
+        RunDisplay::Pane);
 }
 
 void MainWindow::signalMarks(int watchlist) {
@@ -117,7 +120,8 @@ void MainWindow::signalMarks(int watchlist) {
         [job, outcome](RunControl& control) {
             *outcome = runStrategyMarks(job->run, job->rules, control);
         },
-        [this, watchlist, outcome] { finishMarks(watchlist, *outcome); }, RunDisplay::Pane);
+        [this, watchlist, outcome] { finishMarks(watchlist, *outcome); },
+        RunDisplay::Pane);
 }
 
 void MainWindow::exportLevels(int watchlist) {
@@ -135,7 +139,8 @@ void MainWindow::exportLevels(int watchlist) {
                 return;
             }
             // A file that cannot be written is not opened; the old one stays.
-            if (auto path = finishLevelExport(workspace_, *job, **outcome, true)) showStatus(*path);
+            if (auto path = finishLevelExport(workspace_, *job, **outcome, true))
+                showStatus(*path);
         },
         RunDisplay::Pane);
 }
@@ -157,15 +162,17 @@ void MainWindow::updateList(bool alternate) {
     const auto summary = std::make_shared<BatchSummary>();
     freezeForStoreRun();
     Workspace* workspace = &workspace_;
-    startMarketRun([workspace, plan, summary](
-                       RunControl& control) { *summary = runBatch(*workspace, *plan, control); },
-                   [this, shown, summary] {
-                       selectSecurity(workspace_, shown);
-                       seriesReplaced();
-                       watchlist_->showEntries();
-                       showStatus(batchSummaryText(*summary));
-                   },
-                   RunDisplay::Pane);
+    startMarketRun(
+        [workspace, plan, summary](RunControl& control) {
+            *summary = runBatch(*workspace, *plan, control);
+        },
+        [this, shown, summary] {
+            selectSecurity(workspace_, shown);
+            seriesReplaced();
+            watchlist_->showEntries();
+            showStatus(batchSummaryText(*summary));
+        },
+        RunDisplay::Pane);
 }
 
 void MainWindow::freezeForStoreRun() {
