@@ -23,6 +23,7 @@ constexpr const char* kCannotAdjustOlder =
 constexpr const char* kCannotWrite = "株価データを書き込めませんでした。";
 constexpr const char* kWouldLoseDays =
     "保存データにある日が取得したデータにないため、書き込みませんでした。";
+constexpr const char* kWouldLeaveGap = "\n\n日付が抜けないよう、新しいデータは追加しませんでした。";
 constexpr const char* kCannotAdjustGaps =
     "保存データにある日が取得したデータにないため、分割調整できません。\n\n"
     "保存データは変更しませんでした。";
@@ -294,6 +295,17 @@ Outcome updateSeries(Workspace& workspace, bool interactive, int* rejectedRows) 
         fetched.rejected.total > 0
             ? "取得したデータのうち " + describeRejections(fetched.rejected) + "。"
             : std::string();
+    // A refused row may stand between the new days; appending the others
+    // would leave that day out for good, as the next update starts after
+    // them. Rows dated after today leave no gap.
+    const int gapRows =
+        fetched.rejected.total - fetched.rejected.byFault[static_cast<int>(BarFault::FutureDate)];
+    if (gapRows > 0) {
+        Outcome refused = Outcome::failure(FailureKind::Refused, refusedRows + kWouldLeaveGap);
+        if (interactive) tell(workspace, refused);
+        showDropped();
+        return refused;
+    }
     if (interactive && !refusedRows.empty())
         workspace.prompter().message(refusedRows, MessageIcon::Warning);
     if (fetched.bars.empty()) {

@@ -46,7 +46,9 @@ Outcome deleteAndRefetch(Workspace& workspace);
 // dropped first) and writes them: appended, or the whole file when the
 // series held unsaved bars or is weekly or monthly. Interactive runs show
 // their messages and recompute; rows of the pages that could not be used are
-// told of (interactive) and counted into `rejectedRows`.
+// counted into `rejectedRows`, and when one of them may lie between the new
+// days nothing is added (a refusal that says how many), so no day goes
+// missing for good.
 Outcome updateSeries(Workspace& workspace, bool interactive, int* rejectedRows = nullptr);
 
 // The chart was paged back past the bars it has: prepends older bars so that

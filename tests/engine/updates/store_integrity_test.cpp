@@ -129,6 +129,31 @@ TEST_F(StoreIntegrity, RefetchThroughUnreadableRowsKeepsEveryStoredDay) {
     }
 }
 
+TEST_F(StoreIntegrity, AnUpdateThroughARefusedRowAddsNothing) {
+    // Stored up to 12 June; the page has an impossible 13th and a good 14th.
+    const std::string stored = test::readFile(dataFile());
+    const std::string upTo12 = stored.substr(0, stored.find("20240613"));
+    test::writeFile(dataFile(), upTo12);
+    PageRow impossible = fetchedRow("20240613");
+    impossible.low = "230";  // above its high
+    page = test::euc(
+        test::yahooJapanPage({fetchedRow("20240614"), impossible, fetchedRow("20240612")}, false));
+    ASSERT_TRUE(workspace.loadStoredSeries(7203));
+    int rejected = 0;
+    Outcome updated = updateSeries(workspace, true, &rejected);
+    EXPECT_FALSE(updated);
+    EXPECT_EQ(rejected, 1);
+    EXPECT_NE(updated.message().find("1 行を除外"), std::string::npos) << updated.message();
+    EXPECT_EQ(test::readFile(dataFile()), upTo12);
+
+    // Once the page reads whole, both days come in.
+    page = test::euc(test::yahooJapanPage(
+        {fetchedRow("20240614"), fetchedRow("20240613"), fetchedRow("20240612")}, false));
+    ASSERT_TRUE(updateSeries(workspace, true));
+    EXPECT_EQ(test::readFile(dataFile()),
+              upTo12 + fetchedLine("20240613") + fetchedLine("20240614"));
+}
+
 TEST_F(StoreIntegrity, PageRowsPassTheBarCheck) {
     struct Case {
         PageRow row;
