@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <iterator>
 #include <iostream>
+#include <iterator>
 
 #include "core/file_io.h"
 #include "updates/archive_update.h"
@@ -85,15 +85,16 @@ bool createStoreOnFirstStart(CommandContext& context) {
     ArchiveRunResult result;
     if (proposal) {
         result = runArchiveUpdate(workspace, *proposal);
-        std::cout << "days added: " << result.imported << ", skipped: " << result.skipped << '\n';
+        std::cout << "days added: " << result.imported << ", skipped: " << result.skipped;
+        if (result.rejected.total > 0) std::cout << ", rejected lines: " << result.rejected.total;
+        std::cout << '\n';
     }
     std::string last = lastStoredDate(workspace.folder());
     if (last.empty())
         std::cout << "no daily series of code 1010 yet: the store is empty\n";
     else
         std::cout << "store created: code 1010 up to " << last << '\n';
-    if (result.stopped)
-        std::cerr << "tavrento-cli: the import stopped before its last day\n";
+    if (result.stopped) std::cerr << "tavrento-cli: the import stopped before its last day\n";
     return !result.stopped;
 }
 
@@ -112,12 +113,14 @@ int runShow(CommandContext& context) {
 
 int runUpdate(CommandContext& context) {
     if (context.line.words.size() != 1)
-        return usageError("usage: update [--from YYYYMMDD] [--mode 0|1|2|3 | --source archive|api]");
+        return usageError(
+            "usage: update [--from YYYYMMDD] [--mode 0|1|2|3 | --source archive|api]");
     bool badMode = false;
     auto mode = modeOption(context, badMode);
     if (badMode)
-        return usageError("--mode must be 0 (disk), 1 (net), 2 (member server) or 3 (data API); "
-                          "--source archive or api, not both");
+        return usageError(
+            "--mode must be 0 (disk), 1 (net), 2 (member server) or 3 (data API); "
+            "--source archive or api, not both");
     Workspace& workspace = context.workspace;
     workspace.initProgramFolder();
     if (workspace.periodMode != PeriodMode::Daily) return exitCode(updateCommand(workspace, false));
@@ -131,6 +134,7 @@ int runUpdate(CommandContext& context) {
     if (!proposal) return kExitFailed;
     ArchiveRunResult result = runArchiveUpdate(workspace, *proposal);
     std::cout << "days added: " << result.imported << ", skipped: " << result.skipped;
+    if (result.rejected.total > 0) std::cout << ", rejected lines: " << result.rejected.total;
     std::string last = lastStoredDate(workspace.folder(), proposal->mode);
     if (!last.empty()) std::cout << ", store up to " << last;
     std::cout << '\n';
@@ -143,7 +147,8 @@ int runRefetch(CommandContext& context) {
     const auto& words = context.line.words;
     if (words.size() != 2)
         return usageError(
-            "usage: refetch CODE [--period daily|weekly|monthly] [--split-adjusted] [--source api]");
+            "usage: refetch CODE [--period daily|weekly|monthly] [--split-adjusted] [--source "
+            "api]");
     auto code = parseCodeArgument(words[1]);
     if (!code) return usageError("not a security code: " + words[1]);
     Workspace& workspace = context.workspace;
@@ -170,9 +175,10 @@ int runImport(CommandContext& context) {
     if (!code) return usageError("not a security code: " + words[1]);
     CsvLayout layout = CsvLayout::Auto;
     if (auto format = context.line.option("format")) {
-        static const std::pair<const char*, CsvLayout> kLayouts[] = {
-            {"auto", CsvLayout::Auto}, {"yahoo", CsvLayout::Yahoo},
-            {"stooq", CsvLayout::Stooq}, {"plain", CsvLayout::Plain}};
+        static const std::pair<const char*, CsvLayout> kLayouts[] = {{"auto", CsvLayout::Auto},
+                                                                     {"yahoo", CsvLayout::Yahoo},
+                                                                     {"stooq", CsvLayout::Stooq},
+                                                                     {"plain", CsvLayout::Plain}};
         auto found = std::find_if(std::begin(kLayouts), std::end(kLayouts),
                                   [&](const auto& entry) { return *format == entry.first; });
         if (found == std::end(kLayouts)) return usageError(usage);
@@ -181,7 +187,8 @@ int runImport(CommandContext& context) {
     std::error_code error;
     auto size = std::filesystem::file_size(words[2], error);
     if (error || size > kMaxCsvBytes) {
-        std::cerr << "tavrento-cli: cannot read " << words[2] << (error ? "" : " (too large)") << '\n';
+        std::cerr << "tavrento-cli: cannot read " << words[2] << (error ? "" : " (too large)")
+                  << '\n';
         return kExitFailed;
     }
     auto bytes = fileio::readFile(words[2]);

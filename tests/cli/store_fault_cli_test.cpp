@@ -30,16 +30,18 @@ constexpr const char* kRefetched =
     "20231228,5,6,4,5,10\n20240104,5,6,4,5,10\n20240105,7,8,6,7,20\n";
 
 class StoreFault : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::filesystem::create_directories(temp / "folder/Data");
         std::filesystem::create_directories(temp / "folder/Source");
-        writeFile(temp / "folder/Stock.lst", text::sjisFromUtf8("7203,トヨタ自動車,東証1部,100,-\n"));
+        writeFile(temp / "folder/Stock.lst",
+                  text::sjisFromUtf8("7203,トヨタ自動車,東証1部,100,-\n"));
         for (StockCode code : kCodes)
             if (code != 9984) writeFile(data(code), "20240103,1,2,1,2,5\n20240104,2,3,1,2,6\n");
         std::string csv;
         for (StockCode code : kCodes)
-            csv += "2024/01/05," + std::to_string(code == 1010 ? 1001 : code) + ",n,3,4,2,3,70000\n";
+            csv +=
+                "2024/01/05," + std::to_string(code == 1010 ? 1001 : code) + ",n,3,4,2,3,70000\n";
         day = parseDayCsv(csv).lines;
     }
     std::filesystem::path data(StockCode code) const {
@@ -115,16 +117,47 @@ TEST_F(StoreFault, AKilledImportNeverShowsNorCutsAnything) {
 
         // Imported again, the day comes in whole, once.
         ASSERT_TRUE(appendDayLines(ProgramFolder(folder()), day).ok);
-        for (StockCode code : kCodes) expectWhole(code);
+        for (StockCode code : kCodes)
+            expectWhole(code);
         EXPECT_EQ(readFile(data(7203)), kRefetched);
-        EXPECT_EQ(cli({"series", "9984"}).out, "date,open,high,low,close,volume\n20240105,3,4,2,3,70000\n");
+        EXPECT_EQ(cli({"series", "9984"}).out,
+                  "date,open,high,low,close,volume\n20240105,3,4,2,3,70000\n");
     }
+}
+
+TEST_F(StoreFault, IndexBarsImportedByHandLeaveTheUpdateStartAndImpossibleLinesStayOut) {
+    // The index's next two days from a CSV file, as a user whose source lacks it would.
+    writeFile(temp / "index.csv",
+              "Date,Open,High,Low,Close,Volume\n2024-01-05,\"33,100\",\"33,400\",\"33,000\","
+              "\"33,300\",0\n2024-01-08,33300,33500,33200,33400,0\n");
+    CliResult imported = cli({"--yes", "import", "1010", (temp / "index.csv").string()});
+    ASSERT_EQ(imported.exitCode, 0) << imported.err;
+    EXPECT_NE(readFile(data(1010)).find("20240105,33100,33400,33000,33300,0\n"), std::string::npos);
+
+    // The archives of those days, one line of each refused.
+    writeFile(temp / "folder/Source/20240105.csv",
+              "2024/01/05,1001,N225,33100,33400,33000,33300,10000\n2024/01/05,1301,n,3,4,2,3,100\n"
+              "2024/01/05,6758,n,3,2,4,3,100\n");
+    writeFile(temp / "folder/Source/20240108.csv",
+              "2024/01/08,1001,N225,33300,33500,33200,33400,10000\n2024/01/08,1301,n,3,4,2,3,200\n"
+              "2024/01/08,6758,n,3,4,2,3,12345678901234567890\n");
+    CliResult updated = cli({"update", "--mode", "0"});
+    EXPECT_EQ(updated.exitCode, 0) << updated.err;
+    EXPECT_NE(updated.out.find("days added: 2"), std::string::npos) << updated.out;
+    EXPECT_NE(updated.out.find("rejected lines: 2"), std::string::npos) << updated.out;
+    EXPECT_EQ(
+        readFile(data(1301)),
+        "20240103,1,2,1,2,5\n20240104,2,3,1,2,6\n20240105,3,4,2,3,100\n20240108,3,4,2,3,200\n");
+    EXPECT_EQ(readFile(data(6758)), "20240103,1,2,1,2,5\n20240104,2,3,1,2,6\n");
+    for (StockCode code : kCodes)
+        expectWhole(code);
 }
 
 TEST_F(StoreFault, TwoProcessesEditingOneWatchlistLoseNothing) {
     writeFile(temp / "folder/Focus.inf", "list\n");
     std::string master;
-    for (int code = 1301; code < 1321; ++code) master += std::to_string(code) + ",n,-,100,-\n";
+    for (int code = 1301; code < 1321; ++code)
+        master += std::to_string(code) + ",n,-,100,-\n";
     writeFile(temp / "folder/Stock.lst", master);
     std::vector<std::future<CliResult>> runs;
     for (int code = 1301; code < 1321; ++code)
@@ -140,11 +173,12 @@ TEST_F(StoreFault, TwoProcessesEditingOneWatchlistLoseNothing) {
             EXPECT_NE(result.err.find("別のTavrentoが使用中"), std::string::npos) << result.err;
     }
     std::set<std::string> listed;
-    fileio::forEachLine(readFile(temp / "folder/Focus1.lst"),
-                        [&](std::string_view line) { listed.insert(std::string(line.substr(0, 4))); });
+    fileio::forEachLine(readFile(temp / "folder/Focus1.lst"), [&](std::string_view line) {
+        listed.insert(std::string(line.substr(0, 4)));
+    });
     EXPECT_EQ(listed, added);
     EXPECT_FALSE(added.empty());
 }
 
 }  // namespace
-}  // namespace tav
+}  // namespace tav::test

@@ -35,12 +35,15 @@ namespace {
 
 constexpr const char* kCancelled = "中止しました。";
 
-// "完了 n 件、スキップ n 件、失敗 n 件", the first failure after it.
+// "完了 n 件、スキップ n 件、失敗 n 件" (and "、除外 n 行"), the first failure after it.
 std::string batchSummaryText(const BatchSummary& summary) {
     std::string text = summary.cancelled ? kCancelled : "";
     text += "完了 " + std::to_string(summary.done) + " 件、スキップ " +
             std::to_string(summary.skipped) + " 件、失敗 " + std::to_string(summary.failed) +
             " 件";
+    // Rows of the pages that could not be used; the stored days stay.
+    if (summary.rejectedRows > 0)
+        text += "、除外 " + std::to_string(summary.rejectedRows) + " 行";
     if (summary.failed > 0)
         text += "（" + codeText(summary.firstFailedCode) + " " + summary.firstFailure + "）";
     return text;

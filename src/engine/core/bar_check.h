@@ -17,15 +17,15 @@ namespace tav {
 // which the checks run, so a bar with several faults reports the first.
 enum class BarFault : uint8_t {
     None,
-    BadDate,            // not an 8-digit YYYYMMDD naming a calendar day
-    FutureDate,         // after today
-    PriceNotPositive,   // an open, high, low or close of 0 or below
-    PriceOutOfRange,    // a price beyond the 32-bit field (or saturated by its parser)
+    BadDate,           // not an 8-digit YYYYMMDD naming a calendar day
+    FutureDate,        // after today
+    PriceNotPositive,  // an open, high, low or close of 0 or below
+    PriceOutOfRange,   // a price beyond the 32-bit field (or saturated by its parser)
     HighBelowLow,
     OpenOutsideRange,   // open below low or above high
     CloseOutsideRange,  // close below low or above high
     NegativeVolume,
-    VolumeOutOfRange,   // a volume beyond the 64-bit field (or saturated by its parser)
+    VolumeOutOfRange,  // a volume beyond the 64-bit field (or saturated by its parser)
 };
 
 // Largest price a bar may carry. The 32-bit maximum itself is what saturating
@@ -38,6 +38,10 @@ constexpr int64_t kMaxBarVolume = INT64_MAX - 1;
 // parser whose number overflowed 64 bits passes its saturated value.
 BarFault checkBarValues(std::string_view date, int64_t open, int64_t high, int64_t low,
                         int64_t close, int64_t volume, const LocalDate& today);
+
+// The price and volume checks alone, for a source whose date is checked on
+// its own (a day's archive, all of whose lines carry that day).
+BarFault checkBarNumbers(int64_t open, int64_t high, int64_t low, int64_t close, int64_t volume);
 
 // The same checks on a bar already built (its prices narrowed by a saturating
 // parser, so a clamped price reads as out of range).
@@ -58,7 +62,8 @@ struct BarRejections {
     }
     void add(const BarRejections& other) {
         total += other.total;
-        for (int i = 0; i <= static_cast<int>(BarFault::VolumeOutOfRange); ++i) byFault[i] += other.byFault[i];
+        for (int i = 0; i <= static_cast<int>(BarFault::VolumeOutOfRange); ++i)
+            byFault[i] += other.byFault[i];
     }
 };
 

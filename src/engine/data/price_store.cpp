@@ -22,8 +22,10 @@ constexpr std::size_t kMaxDateLength = sizeof(DailyBar::date) - 1;
 // reserved for the expected count; a record is taken only for a line that
 // holds a bar, so every field a line does not set stays zero.
 class BarSink {
-public:
-    BarSink(std::vector<DailyBar>& bars, std::size_t expected) : bars_(bars) { bars_.reserve(expected); }
+  public:
+    BarSink(std::vector<DailyBar>& bars, std::size_t expected) : bars_(bars) {
+        bars_.reserve(expected);
+    }
     DailyBar& add() {
         if (used_ == bars_.size()) {
             const std::size_t room = bars_.capacity() - bars_.size();
@@ -34,7 +36,7 @@ public:
     // Drops the records no line took.
     void finish() { bars_.resize(used_); }
 
-private:
+  private:
     static constexpr std::size_t kBlock = 128;
     std::vector<DailyBar>& bars_;
     std::size_t used_ = 0;
@@ -73,7 +75,9 @@ void parseLineInto(std::string_view line, BarSink& bars) {
 constexpr std::ptrdiff_t kMaxPlainPriceDigits = 9;
 constexpr std::ptrdiff_t kMaxPlainVolumeDigits = 18;
 
-inline bool isDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+inline bool isDigit(char c) {
+    return static_cast<unsigned char>(c - '0') < 10;
+}
 
 // Whether the eight bytes at p are all digits, tested together: a byte below
 // '0' sets its top bit in the difference, one above '9' in the sum; the lowest
@@ -97,22 +101,26 @@ struct PlainLine {
 inline const char* parsePlainLine(const char* p, const char* end, PlainLine& out) {
     const char* start = p;
     if (end - p > 8 && eightDigits(p)) p += 8;  // the usual YYYYMMDD
-    while (p != end && isDigit(*p)) ++p;
+    while (p != end && isDigit(*p))
+        ++p;
     out.date = start;
     out.dateLength = static_cast<std::size_t>(p - start);
-    if (out.dateLength == 0 || out.dateLength > kMaxDateLength || p == end || *p != ',') return nullptr;
+    if (out.dateLength == 0 || out.dateLength > kMaxDateLength || p == end || *p != ',')
+        return nullptr;
     ++p;
     for (int32_t& price : out.prices) {
         start = p;
         uint32_t value = 0;
-        while (p != end && isDigit(*p)) value = value * 10 + static_cast<uint32_t>(*p++ - '0');
+        while (p != end && isDigit(*p))
+            value = value * 10 + static_cast<uint32_t>(*p++ - '0');
         if (p == start || p - start > kMaxPlainPriceDigits || p == end || *p != ',') return nullptr;
         price = static_cast<int32_t>(value);
         ++p;
     }
     start = p;
     uint64_t volume = 0;
-    while (p != end && isDigit(*p)) volume = volume * 10 + static_cast<uint64_t>(*p++ - '0');
+    while (p != end && isDigit(*p))
+        volume = volume * 10 + static_cast<uint64_t>(*p++ - '0');
     if (p == start || p - start > kMaxPlainVolumeDigits) return nullptr;
     out.volume = static_cast<int64_t>(volume);
     if (p == end) return p;
@@ -137,7 +145,8 @@ std::size_t countLines(std::string_view bytes) {
             std::memcpy(&chunk, p, sizeof chunk);
             counts -= std::bit_cast<Bytes16>(chunk == '\n');  // a match is all ones: -1
         }
-        for (int lane = 0; lane < 16; ++lane) lines += counts[lane];
+        for (int lane = 0; lane < 16; ++lane)
+            lines += counts[lane];
     }
     lines += static_cast<std::size_t>(std::count(p, end, '\n'));
     return lines + (bytes.back() != '\n' ? 1 : 0);
@@ -175,7 +184,8 @@ std::vector<DailyBar> parseSeries(std::string_view bytes) {
     while (p != end) {
         if (const char* next = parsePlainLine(p, end, plain)) {
             p = next;
-            if ((plain.prices[0] | plain.prices[1] | plain.prices[2] | plain.prices[3]) == 0) continue;
+            if ((plain.prices[0] | plain.prices[1] | plain.prices[2] | plain.prices[3]) == 0)
+                continue;
             DailyBar& bar = sink.add();
             std::memcpy(bar.date, plain.date, plain.dateLength);
             bar.open = plain.prices[0];
@@ -218,13 +228,23 @@ std::string formatSeries(std::span<const DailyBar> bars) {
     return out;
 }
 
+int storedDaysMissing(std::span<const DailyBar> bars, std::span<const DailyBar> stored) {
+    std::vector<std::string_view> days;
+    days.reserve(bars.size());
+    for (const DailyBar& bar : bars)
+        if (!bar.provisional) days.push_back(bar.dateText());
+    std::sort(days.begin(), days.end());
+    int missing = 0;
+    for (const DailyBar& bar : stored) {
+        LocalDate date;
+        if (!parseDate8(bar.dateText(), date)) continue;
+        if (!std::binary_search(days.begin(), days.end(), bar.dateText())) ++missing;
+    }
+    return missing;
+}
+
 bool coversStoredBars(std::span<const DailyBar> bars, std::span<const DailyBar> stored) {
-    if (stored.empty()) return true;
-    auto last = std::find_if(bars.rbegin(), bars.rend(),
-                             [](const DailyBar& bar) { return !bar.provisional; });
-    if (last == bars.rend()) return false;
-    return bars.front().dateText() <= stored.front().dateText() &&
-           last->dateText() >= stored.back().dateText();
+    return storedDaysMissing(bars, stored) == 0;
 }
 
 bool saveIfChanged(const ProgramFolder& folder, BarSeries& series, StorageMode mode) {
@@ -265,9 +285,8 @@ bool isStorableDate(std::string_view date, const LocalDate& today) {
 }
 
 std::size_t dropImpossibleDates(std::vector<DailyBar>& bars, const LocalDate& today) {
-    return std::erase_if(bars, [&](const DailyBar& bar) {
-        return !isStorableDate(bar.dateText(), today);
-    });
+    return std::erase_if(
+        bars, [&](const DailyBar& bar) { return !isStorableDate(bar.dateText(), today); });
 }
 
 int firstDateDisorder(std::span<const DailyBar> bars) {

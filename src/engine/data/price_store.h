@@ -32,8 +32,12 @@ std::vector<DailyBar> loadSeries(const std::string& path);
 // written in full (a 64-bit column), so any volume reads back unchanged.
 std::string formatSeries(std::span<const DailyBar> bars);
 
-// True when the bars reach at least as far back and as far forward as the
-// stored ones (provisional bars do not count), so writing them loses no day.
+// How many days of the stored bars the bars lack (provisional bars do not
+// count; a stored line whose date is no calendar day is no day).
+int storedDaysMissing(std::span<const DailyBar> bars, std::span<const DailyBar> stored);
+
+// True when the bars hold every day of the stored ones, so writing them over
+// the file loses no day: not one at either end, nor one in between.
 bool coversStoredBars(std::span<const DailyBar> bars, std::span<const DailyBar> stored);
 
 // Writes the loaded series back to its file. In accumulate mode nothing is

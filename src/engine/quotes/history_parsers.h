@@ -22,6 +22,9 @@ struct PageParse {
     bool furtherPage = false;
     // The page's own "no data" text (UTF-8), for the failure text.
     std::optional<std::string> errorText;
+    // Rows of the table that could not be read (a date or cell cut short);
+    // rows the site marks as days without trading are not among them.
+    int unreadRows = 0;
 };
 
 PageParse parseYahooJapan(std::string_view page, StockCode code, PeriodMode period);

@@ -18,30 +18,32 @@ std::optional<std::string_view> cellText(std::string_view line) {
     return page::cellAt(line, gt + 1, "<", true)->text;
 }
 
-// One row from its seven lines; false when it is dropped.
-bool parseRow(const Layout& layout, const std::string_view (&cells)[kRowLines], StockCode code,
-              DailyBar& bar) {
+enum class RowRead { Bar, NoTrade, Unreadable };
+
+// One row from its seven lines.
+RowRead parseRow(const Layout& layout, const std::string_view (&cells)[kRowLines], StockCode code,
+                 DailyBar& bar) {
     const auto style = layout.forex ? page::NumberStyle::Points : page::NumberStyle::Japanese;
     const bool pad = layout.forex && code == 1022;
     std::size_t gt = cells[0].find('>');
-    if (gt == std::string_view::npos) return false;
+    if (gt == std::string_view::npos) return RowRead::Unreadable;
     auto dateCell = page::cellAt(cells[0], gt + 1, "</td>");
-    if (!dateCell) return false;
+    if (!dateCell) return RowRead::Unreadable;
     auto date = slashDateText(page::cut(dateCell->text));
-    if (!date) return false;
+    if (!date) return RowRead::Unreadable;
 
     auto closeText = cellText(cells[1]);
-    if (!closeText) return false;
+    if (!closeText) return RowRead::Unreadable;
     int64_t close = closeText->starts_with('-') ? 0 : page::cleanNumber(*closeText, style, pad);
-    if (close == 0 && layout.zeroCloseDropsRow) return false;
+    if (close == 0 && layout.zeroCloseDropsRow) return RowRead::NoTrade;
     int64_t prices[3] = {};
     for (int i = 0; i < 3; ++i) {
         auto text = cellText(cells[2 + i]);
-        if (!text) return false;
+        if (!text) return RowRead::Unreadable;
         prices[i] = text->starts_with('-') ? close : page::cleanNumber(*text, style, pad);
     }
     auto volumeText = cellText(cells[5]);
-    if (!volumeText) return false;
+    if (!volumeText) return RowRead::Unreadable;
     int64_t volume = volumeText->starts_with('-')
                          ? 0
                          : page::cleanNumber(*volumeText, page::NumberStyle::Japanese);
@@ -52,7 +54,7 @@ bool parseRow(const Layout& layout, const std::string_view (&cells)[kRowLines], 
     bar.low = page::priceValue(prices[2]);
     bar.close = page::priceValue(close);
     bar.volume = layout.forex ? page::kPlaceholderVolume : page::indexVolume(code, volume);
-    return true;
+    return RowRead::Bar;
 }
 
 }  // namespace
@@ -89,7 +91,12 @@ PageParse parseTable(const Layout& layout, std::string_view pageText, StockCode 
             cell = *next;
         }
         DailyBar bar{};
-        if (rows.size() < kRows && parseRow(layout, cells, code, bar)) rows.push_back(bar);
+        if (rows.size() >= kRows) continue;
+        RowRead read = parseRow(layout, cells, code, bar);
+        if (read == RowRead::Bar)
+            rows.push_back(bar);
+        else if (read == RowRead::Unreadable)
+            ++result.unreadRows;
     }
     return result;
 }

@@ -33,8 +33,10 @@ PageRequest historyPageRequest(const QuoteContext& context, const HistoryRequest
 }
 
 std::vector<DailyBar> fetchHistory(QuoteContext& context, const HistoryRequest& request,
-                                   bool* walkComplete) {
+                                   bool* walkComplete, BarRejections* rejected) {
     const PageRequest pageRequest = historyPageRequest(context, request);
+    const LocalDate today = request.today.value_or(request.span.end);
+    BarRejections refused;
     std::vector<DailyBar> collected;
     if (walkComplete) *walkComplete = false;
     for (int n = 0; n < kMaxHistoryPages; ++n) {
@@ -48,6 +50,16 @@ std::vector<DailyBar> fetchHistory(QuoteContext& context, const HistoryRequest& 
         PageParse parsed =
             parseHistoryPage(pageRequest.site, *pageText, request.code, request.period);
         if (parsed.errorText) context.failure = *parsed.errorText;
+        for (int row = 0; row < parsed.unreadRows; ++row)
+            refused.add(BarFault::BadDate);
+        // An impossible bar neither enters the batch nor steers the walk.
+        bool pageHadBars = !parsed.bars.empty();
+        std::erase_if(parsed.bars, [&](const DailyBar& bar) {
+            BarFault fault = checkBar(bar, today);
+            refused.add(fault);
+            return fault != BarFault::None;
+        });
+        if (pageHadBars && parsed.bars.empty() && parsed.furtherPage) continue;
         if (parsed.bars.empty()) {
             // A later page where the site says it has no data ends the span
             // as surely as a last page does.
@@ -68,6 +80,7 @@ std::vector<DailyBar> fetchHistory(QuoteContext& context, const HistoryRequest& 
             break;
         }
     }
+    if (rejected) rejected->add(refused);
     return collected;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <optional>
 #include <vector>
 
+#include "core/bar_check.h"
 #include "core/daily_bar.h"
 #include "core/period_mode.h"
 #include "data/stock_master.h"
@@ -21,6 +23,9 @@ struct HistoryRequest {
     // Progress is shown as pages * 5000 / requestedBars percent when set.
     bool showProgress = false;
     int requestedBars = 0;
+    // Rows dated after this day are refused with the other impossible bars;
+    // unset, the span's end stands for it.
+    std::optional<LocalDate> today = std::nullopt;
 };
 
 // The page request of a code's first page on its site.
@@ -32,8 +37,10 @@ PageRequest historyPageRequest(const QuoteContext& context, const HistoryRequest
 // the bars collected so far are kept. Page failures leave their text in
 // context.failure. walkComplete, when given, tells whether the walk reached the
 // end of the span (a page without a further page, or nothing older) rather
-// than stopping at a failing or empty page.
+// than stopping at a failing or empty page. Every row passes checkBar before
+// it is collected; the rows refused, and those a page could not read (as bad
+// dates), are counted into `rejected` when given.
 std::vector<DailyBar> fetchHistory(QuoteContext& context, const HistoryRequest& request,
-                                   bool* walkComplete = nullptr);
+                                   bool* walkComplete = nullptr, BarRejections* rejected = nullptr);
 
 }  // namespace tav

@@ -148,7 +148,10 @@ PageParse parseYahooJapan(std::string_view pageText, StockCode code, PeriodMode 
                 split = mark;
             }
         }
-        if (counted) rows.push_back(bar);
+        if (counted)
+            rows.push_back(bar);
+        else if (line->find(kSplit) == std::string_view::npos)
+            ++result.unreadRows;
     }
     return result;
 }

@@ -80,7 +80,11 @@ PageParse parseYahooUS(std::string_view pageText, StockCode code) {
         if (!volume) break;
         offset = volume->endPos;
         auto date = usDateText(page::cut(dateCell->text));
-        if (!date || rows.size() >= kRows) continue;
+        if (rows.size() >= kRows) continue;
+        if (!date) {
+            ++result.unreadRows;
+            continue;
+        }
         DailyBar bar{};
         setBarDate(bar, *date);
         bar.open = page::priceValue(number(*open));

@@ -99,19 +99,55 @@ DayOutcome downloadDay(ArchiveTools& tools, std::string_view day, SourceMode mod
 
 }  // namespace
 
-std::string lastStoredDate(const ProgramFolder& folder) {
-    auto bars =
-        loadSeries(dataFilePath(folder, kDefaultCode, PeriodMode::Daily, StorageMode::Accumulate));
+namespace {
+
+std::string lastBarDate(const ProgramFolder& folder, StockCode code) {
+    auto bars = loadSeries(dataFilePath(folder, code, PeriodMode::Daily, StorageMode::Accumulate));
     return bars.empty() ? std::string() : std::string(bars.back().dateText());
 }
 
-std::string lastStoredDate(const ProgramFolder& folder, SourceMode mode) {
-    std::string last = lastStoredDate(folder);
+// The last bar of the series that tell the store's day: 1010's, or for the
+// data API the later of 1010's and 1001's.
+std::string lastIndexDate(const ProgramFolder& folder, SourceMode mode) {
+    std::string last = lastBarDate(folder, kDefaultCode);
     if (mode != SourceMode::Api) return last;
-    auto topix = loadSeries(dataFilePath(folder, 1001, PeriodMode::Daily, StorageMode::Accumulate));
-    if (!topix.empty() && topix.back().dateText() > std::string_view(last))
-        last = std::string(topix.back().dateText());
-    return last;
+    std::string topix = lastBarDate(folder, 1001);
+    return topix > last ? topix : last;
+}
+
+// The recorded day; empty without a readable record.
+std::string recordedDay(const ProgramFolder& folder) {
+    auto bytes = fileio::readFile(folder.dataPath(kStoreClockName));
+    if (!bytes) return {};
+    std::string_view text(*bytes);
+    text = text.substr(0, text.find_first_of("\r\n"));
+    LocalDate date;
+    return parseDate8(text, date) ? std::string(text) : std::string();
+}
+
+bool recordDay(const ProgramFolder& folder, std::string_view day) {
+    return fileio::writeFileAtomic(folder.dataPath(kStoreClockName), std::string(day) + "\n");
+}
+
+}  // namespace
+
+std::string lastStoredDate(const ProgramFolder& folder) {
+    return lastStoredDate(folder, SourceMode::Net);
+}
+
+std::string lastStoredDate(const ProgramFolder& folder, SourceMode mode) {
+    std::string last = lastIndexDate(folder, mode);
+    if (last.empty()) return last;
+    std::string recorded = recordedDay(folder);
+    return !recorded.empty() && recorded < last ? recorded : last;
+}
+
+bool pinStoreClock(const ProgramFolder& folder, StockCode code, PeriodMode period) {
+    if ((code != kDefaultCode && code != 1001) || period != PeriodMode::Daily) return true;
+    if (!recordedDay(folder).empty()) return true;
+    std::string last = lastIndexDate(folder, SourceMode::Net);
+    if (last.empty()) last = lastIndexDate(folder, SourceMode::Api);
+    return last.empty() || recordDay(folder, last);
 }
 
 std::string dayArchiveAddress(const Endpoints& endpoints, std::string_view day, SourceMode mode) {
@@ -130,7 +166,8 @@ std::string dayArchiveAddress(const Endpoints& endpoints, std::string_view day, 
     return address;
 }
 
-DayOutcome importDay(ArchiveTools& tools, std::string_view day, SourceMode mode) {
+DayOutcome importDay(ArchiveTools& tools, std::string_view day, SourceMode mode,
+                     BarRejections* rejected) {
     LocalDate date;
     if (!parseDate8(day, date) || (!tools.today.empty() && day > std::string_view(tools.today))) {
         tools.prompter.message(bracketed(day, kInvalidDateMessage), MessageIcon::Warning);
@@ -157,14 +194,30 @@ DayOutcome importDay(ArchiveTools& tools, std::string_view day, SourceMode mode)
         // A line dated another day would move the store's last date.
         parsed = parseDayCsv(*csv, day);
     }
-    DayImportResult written = appendDayLines(tools.folder, parsed.lines, [&](StockCode code) {
-        tools.prompter.status(codeText(code));
-    });
+    // Lines that are no price line at all count without a fault.
+    BarRejections lines = parsed.faults;
+    lines.total = parsed.rejected;
+    if (rejected) rejected->add(lines);
+    if (parsed.lines.empty()) {
+        if (parsed.rejected == 0) return DayOutcome::Skipped;
+        tools.prompter.message(bracketed(day, "の株価データに取り込める行がありません。") + "\n\n" +
+                                   describeRejections(lines),
+                               MessageIcon::Stop);
+        return DayOutcome::Stop;
+    }
+    DayImportResult written = appendDayLines(
+        tools.folder, parsed.lines, [&](StockCode code) { tools.prompter.status(codeText(code)); });
     if (!written.ok) {
         tools.prompter.message(
             bracketed(day,
                       "の株価データを書き込めませんでした。\n\nこの日の追加は取り消されました。"),
             MessageIcon::Stop);
+        return DayOutcome::Stop;
+    }
+    // The day is in every file before the record says so; a record left
+    // behind only lists the day again, and its lines are not doubled.
+    if (std::string_view(day) > recordedDay(tools.folder) && !recordDay(tools.folder, day)) {
+        tools.prompter.message(bracketed(day, "の追加を記録できませんでした。"), MessageIcon::Stop);
         return DayOutcome::Stop;
     }
     return DayOutcome::Imported;
@@ -177,7 +230,9 @@ ArchiveRunResult importDays(ArchiveTools& tools, std::span<const std::string> da
     for (std::size_t i = 0; i < days.size(); ++i) {
         tools.prompter.progress(static_cast<int>(100 * i / days.size()));
         tools.prompter.status(days[i]);
-        DayOutcome outcome = importDay(tools, days[i], mode);
+        BarRejections rejected;
+        DayOutcome outcome = importDay(tools, days[i], mode, &rejected);
+        result.rejected.add(rejected);
         if (outcome == DayOutcome::Stop) {
             result.stopped = true;
             break;

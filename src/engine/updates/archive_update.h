@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/period_mode.h"
 #include "data/endpoints.h"
 #include "data/program_folder.h"
 #include "platform/http.h"
@@ -62,16 +63,31 @@ struct ArchiveTools {
     std::string today = std::string();
 };
 
-// The date of the last bar of code 1010's daily file: the store holds every
-// day up to it. Empty when there is none.
+// The record in "Data" of the last day a daily update (archive, disk or data
+// API) brought in. Only those updates write it, so that bars put into 1010 by
+// other means (a CSV import, a re-fetch from the quote pages) never move the
+// day the next update starts after.
+inline constexpr std::string_view kStoreClockName = "DailyUpdate.txt";
+
+// The last day the store holds every security for: the recorded day, but
+// never later than the last bar of code 1010's daily file (gone when the
+// daily files are set aside or deleted); without a record, that last bar, as
+// in stores written before the record. Empty when 1010 has no bars.
 std::string lastStoredDate(const ProgramFolder& folder);
+
+// Called before anything but a daily update writes a series file: when it
+// is the daily file of 1010 or 1001 and no record exists yet, records the
+// store's day as it stands, so the write cannot move it. False when the
+// record cannot be written.
+bool pinStoreClock(const ProgramFolder& folder, StockCode code, PeriodMode period);
 
 // The address of day D's archive: "/dataYYYY/D.LZH" on the public server,
 // "/data/D.LZH" on the member server.
 std::string dayArchiveAddress(const Endpoints& endpoints, std::string_view day, SourceMode mode);
 
 // The last day the store holds for a source: lastStoredDate, or for the data
-// API, which carries no series of 1010, the later of 1010's and 1001's.
+// API, which carries no series of 1010, bounded by the later of 1010's and
+// 1001's last bars instead of 1010's alone.
 std::string lastStoredDate(const ProgramFolder& folder, SourceMode mode);
 
 // Imports one day: a day the store already holds is skipped with a message;
@@ -80,13 +96,20 @@ std::string lastStoredDate(const ProgramFolder& folder, SourceMode mode);
 // cap, an archive that fails to unpack or lacks the day's CSV ("D.csv", any
 // case), or a failure to write the files, stops the run with its message and
 // leaves every file as it was before the day. Only the CSV is taken out of
-// the archive.
-DayOutcome importDay(ArchiveTools& tools, std::string_view day, SourceMode mode);
+// the archive. Lines that are no bar are left out and counted into
+// `rejected`; a day without a single bar is not added: skipped when its CSV
+// is empty, a stop when every line was refused (a damaged file, whose day
+// must not be passed over).
+DayOutcome importDay(ArchiveTools& tools, std::string_view day, SourceMode mode,
+                     BarRejections* rejected = nullptr);
 
 struct ArchiveRunResult {
     int imported = 0;
     int skipped = 0;
     bool stopped = false;
+    // Lines of the days' CSVs left out (total), by the fault the bar check
+    // found where it found one.
+    BarRejections rejected = {};
 };
 
 // The run over the day list: each day in order, with the day as the status

@@ -2,13 +2,12 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
-#include <cstdlib>
 #include <iterator>
 #include <limits>
 #include <map>
 #include <optional>
 
+#include "core/fields.h"
 #include "core/file_io.h"
 #include "core/text.h"
 
@@ -22,19 +21,39 @@ using ColumnMap = std::array<int, kColumnCount>;
 constexpr ColumnMap kYahooColumns{0, 1, 2, 3, 4, 6};
 constexpr ColumnMap kSixColumns{0, 1, 2, 3, 4, 5};
 
+std::string trimmed(std::string_view field) {
+    while (!field.empty() && field.front() == ' ')
+        field.remove_prefix(1);
+    while (!field.empty() && (field.back() == ' ' || field.back() == '\r'))
+        field.remove_suffix(1);
+    return std::string(field);
+}
+
+// Fields separated by ","; a field in double quotes may hold commas ("1,234")
+// and doubled quotes. A quote left open runs to the end of the line.
 std::vector<std::string> splitFields(std::string_view line) {
     std::vector<std::string> fields;
-    std::size_t start = 0;
-    while (true) {
-        std::size_t end = line.find(',', start);
-        std::string_view field = line.substr(start, end == std::string_view::npos ? end : end - start);
-        while (!field.empty() && (field.front() == ' ' || field.front() == '"')) field.remove_prefix(1);
-        while (!field.empty() && (field.back() == ' ' || field.back() == '"' || field.back() == '\r'))
-            field.remove_suffix(1);
-        fields.emplace_back(field);
-        if (end == std::string_view::npos) break;
-        start = end + 1;
+    std::string field;
+    bool quoted = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        char c = line[i];
+        if (quoted) {
+            if (c != '"')
+                field += c;
+            else if (i + 1 < line.size() && line[i + 1] == '"')
+                field += line[++i];
+            else
+                quoted = false;
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            fields.push_back(trimmed(field));
+            field.clear();
+        } else {
+            field += c;
+        }
     }
+    fields.push_back(trimmed(field));
     return fields;
 }
 
@@ -52,29 +71,59 @@ std::string dateOf(std::string_view text) {
     } else if (text.size() == 8) {
         date = text;
     }
-    if (date.size() != 8 || !std::all_of(date.begin(), date.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    if (date.size() != 8 ||
+        !std::all_of(date.begin(), date.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return {};
     return date;
 }
 
-// A decimal number cut to whole units, within limit; nullopt otherwise.
-std::optional<int64_t> wholeNumber(const std::string& text, int64_t limit) {
-    if (text.empty()) return std::nullopt;
-    char* end = nullptr;
-    double value = std::strtod(text.c_str(), &end);
-    if (end != text.c_str() + text.size() || !std::isfinite(value)) return std::nullopt;
-    // Only plain decimals: no hexadecimal, exponent or "inf" spelled out.
-    if (text.find_first_not_of("0123456789.-+") != std::string::npos) return std::nullopt;
-    double whole = std::trunc(value);
-    if (std::fabs(whole) > static_cast<double>(limit)) return std::nullopt;
-    return static_cast<int64_t>(whole);
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The digits of a whole part written with thousands separators ("1,234,567"):
+// groups of three after a first group of one to three. Empty when the commas
+// stand anywhere else, so "1,23" is refused rather than read as 123.
+std::string ungrouped(std::string_view whole) {
+    if (whole.find(',') == std::string_view::npos) return std::string(whole);
+    std::string digits;
+    std::size_t groupStart = 0;
+    for (std::size_t i = 0; i <= whole.size(); ++i) {
+        if (i < whole.size() && whole[i] != ',') continue;
+        std::size_t length = i - groupStart;
+        bool first = groupStart == 0;
+        if (first ? (length < 1 || length > 3) : length != 3) return {};
+        digits += whole.substr(groupStart, length);
+        groupStart = i + 1;
+    }
+    return digits;
+}
+
+// A plain decimal number (sign, digits with optional thousands separators,
+// optional decimal part) cut to whole units, saturated at the 64-bit limits
+// so that the bar check refuses a number too long for its field. nullopt for
+// anything else: no exponent, hexadecimal or "inf".
+std::optional<int64_t> wholeNumber(std::string_view text) {
+    bool negative = false;
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    std::size_t point = text.find('.');
+    std::string_view fraction = point == std::string_view::npos ? "" : text.substr(point + 1);
+    std::string digits = ungrouped(text.substr(0, point));
+    if (digits.empty() && fraction.empty()) return std::nullopt;
+    if (!std::all_of(digits.begin(), digits.end(), isDigit) ||
+        !std::all_of(fraction.begin(), fraction.end(), isDigit))
+        return std::nullopt;
+    return parseLeadingInt64((negative ? "-" : "") + digits);
 }
 
 std::optional<ColumnMap> columnsOfHeader(const std::vector<std::string>& names, bool& adjusted) {
     static const std::map<std::string, Column> kNames{
-        {"date", kDate},   {"日付", kDate},   {"open", kOpen},     {"始値", kOpen},
-        {"high", kHigh},   {"高値", kHigh},   {"low", kLow},       {"安値", kLow},
-        {"close", kClose}, {"終値", kClose},  {"volume", kVolume}, {"出来高", kVolume},
+        {"date", kDate},   {"日付", kDate},  {"open", kOpen},     {"始値", kOpen},
+        {"high", kHigh},   {"高値", kHigh},  {"low", kLow},       {"安値", kLow},
+        {"close", kClose}, {"終値", kClose}, {"volume", kVolume}, {"出来高", kVolume},
         {"vol", kVolume}};
     ColumnMap map;
     map.fill(-1);
@@ -83,7 +132,8 @@ std::optional<ColumnMap> columnsOfHeader(const std::vector<std::string>& names, 
         std::string name = lowered(names[i]);
         if (name == "adj close" || name == "adj. close" || name == "調整後終値") adjusted = true;
         auto found = kNames.find(name);
-        if (found != kNames.end() && map[found->second] < 0) map[found->second] = static_cast<int>(i);
+        if (found != kNames.end() && map[found->second] < 0)
+            map[found->second] = static_cast<int>(i);
     }
     for (int column = kDate; column < kVolume; ++column)
         if (map[column] < 0) return std::nullopt;
@@ -93,7 +143,11 @@ std::optional<ColumnMap> columnsOfHeader(const std::vector<std::string>& names, 
 bool isUtf8(std::string_view bytes) {
     for (std::size_t i = 0; i < bytes.size();) {
         auto byte = static_cast<unsigned char>(bytes[i]);
-        std::size_t length = byte < 0x80 ? 1 : (byte >> 5) == 6 ? 2 : (byte >> 4) == 14 ? 3 : (byte >> 3) == 30 ? 4 : 0;
+        std::size_t length = byte < 0x80         ? 1
+                             : (byte >> 5) == 6  ? 2
+                             : (byte >> 4) == 14 ? 3
+                             : (byte >> 3) == 30 ? 4
+                                                 : 0;
         if (length == 0 || i + length > bytes.size()) return false;
         for (std::size_t k = 1; k < length; ++k)
             if ((static_cast<unsigned char>(bytes[i + k]) >> 6) != 2) return false;
@@ -110,9 +164,9 @@ CsvBars parseBarCsv(std::string_view bytes, CsvLayout layout, const LocalDate& t
     std::string text = isUtf8(bytes) ? std::string(bytes) : text::utf8FromSjis(bytes);
 
     std::optional<ColumnMap> columns;
+    std::size_t fieldCount = 0;  // fields a line may have
     bool firstLine = true;
     std::map<std::string, DailyBar> byDate;
-    std::string todayText = formatDate(today);
     fileio::forEachLine(text, [&](std::string_view line) {
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (line.find_first_not_of(" \t") == std::string_view::npos) return;
@@ -123,37 +177,53 @@ CsvBars parseBarCsv(std::string_view bytes, CsvLayout layout, const LocalDate& t
                 bool adjusted = false;
                 columns = columnsOfHeader(fields, adjusted);
                 result.header = true;
+                fieldCount = fields.size();
                 if (!columns) {
                     result.message = "見出し行に日付・始値・高値・安値・終値の列が見つかりません。";
                     return;
                 }
-                if (layout == CsvLayout::Auto) layout = adjusted ? CsvLayout::Yahoo : CsvLayout::Stooq;
+                if (layout == CsvLayout::Auto)
+                    layout = adjusted ? CsvLayout::Yahoo : CsvLayout::Stooq;
                 return;
             }
             if (layout == CsvLayout::Auto) layout = CsvLayout::Plain;
             columns = layout == CsvLayout::Yahoo ? kYahooColumns : kSixColumns;
+            fieldCount = layout == CsvLayout::Yahoo ? kYahooColumns[kVolume] + 1 : kColumnCount;
         }
         if (!columns) return;
+        // More fields than columns: a number written with separators outside
+        // quotes, whose pieces would be read as the next columns.
+        while (fields.size() > fieldCount && fields.back().empty())
+            fields.pop_back();
+        if (fields.size() > fieldCount) {
+            ++result.rejected;
+            return;
+        }
         auto field = [&](Column column) -> std::string {
             int index = (*columns)[column];
-            return index >= 0 && static_cast<std::size_t>(index) < fields.size() ? fields[index] : std::string();
+            return index >= 0 && static_cast<std::size_t>(index) < fields.size() ? fields[index]
+                                                                                 : std::string();
         };
         std::string date = dateOf(field(kDate));
-        LocalDate parsed;
-        bool ok = !date.empty() && parseDate8(date, parsed) && date <= todayText;
         int64_t prices[4] = {};
+        bool ok = true;
         for (int column = kOpen; ok && column <= kClose; ++column) {
-            auto value = wholeNumber(field(static_cast<Column>(column)), std::numeric_limits<int32_t>::max());
-            ok = value && *value > 0;
+            auto value = wholeNumber(field(static_cast<Column>(column)));
+            ok = value.has_value();
             if (ok) prices[column - kOpen] = *value;
         }
         std::optional<int64_t> volume = int64_t{0};
         if (ok && (*columns)[kVolume] >= 0) {
-            volume = wholeNumber(field(kVolume), std::numeric_limits<int64_t>::max() / 2);
-            ok = volume && *volume >= 0;
+            volume = wholeNumber(field(kVolume));
+            ok = volume.has_value();
         }
-        if (!ok || byDate.count(date)) {
+        BarFault fault = BarFault::None;
+        if (ok)
+            fault =
+                checkBarValues(date, prices[0], prices[1], prices[2], prices[3], *volume, today);
+        if (!ok || fault != BarFault::None || byDate.count(date)) {
             ++result.rejected;
+            result.faults.add(fault);
             return;
         }
         DailyBar bar{};
@@ -167,7 +237,8 @@ CsvBars parseBarCsv(std::string_view bytes, CsvLayout layout, const LocalDate& t
     });
     result.layout = layout == CsvLayout::Auto ? CsvLayout::Plain : layout;
     if (!result.message.empty()) return result;
-    for (auto& [date, bar] : byDate) result.bars.push_back(bar);
+    for (auto& [date, bar] : byDate)
+        result.bars.push_back(bar);
     if (result.bars.empty() && result.message.empty())
         result.message = "取り込める株価の行がありません。";
     return result;
@@ -176,12 +247,14 @@ CsvBars parseBarCsv(std::string_view bytes, CsvLayout layout, const LocalDate& t
 std::vector<DailyBar> mergeByDate(std::span<const DailyBar> stored,
                                   std::span<const DailyBar> imported, int& alreadyStored) {
     std::map<std::string_view, const DailyBar*> byDate;
-    for (const DailyBar& bar : imported) byDate.emplace(bar.dateText(), &bar);
+    for (const DailyBar& bar : imported)
+        byDate.emplace(bar.dateText(), &bar);
     alreadyStored = 0;
     for (const DailyBar& bar : stored)
         if (byDate.erase(bar.dateText())) ++alreadyStored;
     std::vector<DailyBar> added;
-    for (const auto& [date, bar] : byDate) added.push_back(*bar);
+    for (const auto& [date, bar] : byDate)
+        added.push_back(*bar);
     // A merge keeps the stored bars in their file order among themselves.
     std::vector<DailyBar> merged;
     merged.reserve(stored.size() + added.size());

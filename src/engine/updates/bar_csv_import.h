@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/bar_check.h"
 #include "core/daily_bar.h"
 #include "core/local_date.h"
 
@@ -12,7 +13,8 @@
 // named by a header line or, without one, in the layout's order. Dates as
 // YYYY-MM-DD, YYYY/MM/DD or YYYYMMDD; text in UTF-8 or Shift-JIS (only the
 // header can hold anything but ASCII). Prices with a decimal part are cut to
-// whole units, as everywhere in the store.
+// whole units, as everywhere in the store; a field in double quotes may carry
+// thousands separators ("1,234").
 namespace tav {
 
 enum class CsvLayout {
@@ -26,10 +28,11 @@ struct CsvBars {
     CsvLayout layout = CsvLayout::Plain;  // the layout read (Auto resolved)
     bool header = false;
     std::vector<DailyBar> bars;  // oldest first, one per date (the first line of a date wins)
-    // Lines that are no bar: a date that is no calendar day or lies after
-    // today, a price that is not a positive number within 32 bits, a volume
-    // that is no number, missing columns, a date given twice.
+    // Lines that are no bar: a field that is no number, missing columns, a
+    // date given twice, and bars the bar check refuses (counted by fault in
+    // `faults` too).
     int rejected = 0;
+    BarRejections faults = {};
     std::string message;  // non-empty when the file cannot be read at all
 };
 

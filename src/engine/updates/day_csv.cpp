@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "core/fields.h"
 #include "core/file_io.h"
 #include "core/local_date.h"
 
@@ -27,8 +28,7 @@ bool allDigits(std::string_view text) {
 
 // The first N fields, empty ones included; the last one runs to the next
 // separator like the others. Returns how many non-empty fields lead the line.
-std::size_t splitColumns(std::string_view line,
-                         std::array<std::string_view, kFieldCount>& fields) {
+std::size_t splitColumns(std::string_view line, std::array<std::string_view, kFieldCount>& fields) {
     std::size_t count = 0;
     std::size_t start = 0;
     while (count < kFieldCount && start <= line.size()) {
@@ -41,22 +41,20 @@ std::size_t splitColumns(std::string_view line,
     return count;
 }
 
-// A price or volume text: digits with an optional sign and decimal part,
-// whose whole part is at most `limit`. Anything else would be appended to a
-// data file as it stands, or read back as another number.
-bool isNumberText(std::string_view text, uint64_t limit) {
+// The whole part of a price or volume text: digits with an optional sign and
+// decimal part, saturated at the 64-bit limits so that the bar check refuses
+// an overlong number. nullopt for anything else, which would be appended to
+// a data file as it stands, or read back as another number.
+std::optional<int64_t> numberValue(std::string_view text) {
+    const std::string_view signedText = text;
     if (!text.empty() && text.front() == '-') text.remove_prefix(1);
     std::string_view whole = text.substr(0, text.find('.'));
-    if (!allDigits(whole)) return false;
-    uint64_t value = 0;
-    for (char c : whole) {
-        auto digit = static_cast<uint64_t>(c - '0');
-        if (value > (limit - digit) / 10) return false;
-        value = value * 10 + digit;
+    if (!allDigits(whole)) return std::nullopt;
+    if (whole.size() < text.size()) {
+        std::string_view fraction = text.substr(whole.size() + 1);
+        if (!fraction.empty() && !allDigits(fraction)) return std::nullopt;
     }
-    if (whole.size() == text.size()) return true;
-    std::string_view fraction = text.substr(whole.size() + 1);
-    return fraction.empty() || allDigits(fraction);
+    return parseLeadingInt64(signedText);
 }
 
 std::string_view beforePoint(std::string_view price) {
@@ -65,7 +63,8 @@ std::string_view beforePoint(std::string_view price) {
 
 }  // namespace
 
-std::optional<DayLine> parseDayLine(std::string_view line) {
+std::optional<DayLine> parseDayLine(std::string_view line, BarFault* fault) {
+    if (fault) *fault = BarFault::None;
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
         line.remove_suffix(1);
     if (line.size() > kMaxLineLength) return std::nullopt;
@@ -81,25 +80,31 @@ std::optional<DayLine> parseDayLine(std::string_view line) {
         .append(dateField.substr(5, 2))
         .append(dateField.substr(8, 2));
     LocalDate parsed;
-    if (!parseDate8(date, parsed)) return std::nullopt;
+    if (!parseDate8(date, parsed)) {
+        if (fault) *fault = BarFault::BadDate;
+        return std::nullopt;
+    }
 
     std::string_view codeField = fields[1];
     const StockCode alphanumeric = parseCode(codeField).value_or(0);
-    if (!isAlphanumericCode(alphanumeric) && (!allDigits(codeField) || codeField.size() > kMaxCodeDigits))
+    if (!isAlphanumericCode(alphanumeric) &&
+        (!allDigits(codeField) || codeField.size() > kMaxCodeDigits))
         return std::nullopt;
     bool index = codeField == "1001" || codeField == "1002";
 
+    int64_t values[kFieldCount - 3] = {};
     for (std::size_t i = 3; i < kFieldCount; ++i) {
-        uint64_t limit = i + 1 == kFieldCount ? std::numeric_limits<int64_t>::max()
-                                              : std::numeric_limits<int32_t>::max();
-        if (!isNumberText(fields[i], limit)) return std::nullopt;
+        auto value = numberValue(fields[i]);
+        if (!value) return std::nullopt;
+        values[i - 3] = *value;
     }
 
     DayLine result;
     if (index)
         result.code = codeField == "1001" ? 1010 : 1001;
     else
-        result.code = isAlphanumericCode(alphanumeric) ? alphanumeric : std::stoi(std::string(codeField));
+        result.code =
+            isAlphanumericCode(alphanumeric) ? alphanumeric : std::stoi(std::string(codeField));
     if (result.code <= 0) return std::nullopt;
     result.date = date;
     result.text = date;
@@ -116,6 +121,13 @@ std::optional<DayLine> parseDayLine(std::string_view line) {
     }
     result.text += volume;
     result.text += '\n';
+    // The volume as it is stored: an index's loses its last digits.
+    int64_t storedVolume = index ? numberValue(volume).value_or(0) : values[4];
+    BarFault check = checkBarNumbers(values[0], values[1], values[2], values[3], storedVolume);
+    if (check != BarFault::None) {
+        if (fault) *fault = check;
+        return std::nullopt;
+    }
     return result;
 }
 
@@ -123,12 +135,15 @@ DayCsv parseDayCsv(std::string_view bytes, std::string_view day) {
     DayCsv csv;
     fileio::forEachLine(bytes, [&](std::string_view line) {
         if (line.empty() || line == "\r") return;
-        auto parsed = parseDayLine(line);
+        BarFault fault = BarFault::None;
+        auto parsed = parseDayLine(line, &fault);
         if (parsed && !day.empty() && parsed->date != day) parsed.reset();
-        if (parsed)
+        if (parsed) {
             csv.lines.push_back(std::move(*parsed));
-        else
-            ++csv.rejected;
+            return;
+        }
+        ++csv.rejected;
+        csv.faults.add(fault);
     });
     return csv;
 }

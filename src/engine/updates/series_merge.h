@@ -19,4 +19,12 @@ std::vector<DailyBar> barsAfter(std::span<const DailyBar> fetched, std::string_v
 std::vector<DailyBar> prependOlder(std::span<const DailyBar> fetched,
                                    std::span<const DailyBar> stored);
 
+// The fetched bars (oldest first) with every stored day they lack, older,
+// newer or in between, in date order; on a shared date the fetched bar wins.
+// A re-fetch through rows it could not read thus keeps those days as stored.
+// Stored lines whose date is no calendar day are left out. `filled`, when
+// given, counts the stored days taken in.
+std::vector<DailyBar> mergeKeepingStored(std::span<const DailyBar> fetched,
+                                         std::span<const DailyBar> stored, int* filled = nullptr);
+
 }  // namespace tav

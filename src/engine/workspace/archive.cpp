@@ -75,6 +75,18 @@ ArchiveRunResult runArchiveUpdate(Workspace& workspace, const ArchiveChoice& cho
     ArchiveTools tools = archiveTools(workspace);
     result = importDays(tools, choice.days, choice.mode);
     reloadDisplayed(workspace);
+    Prompter& prompter = workspace.prompter();
+    if (result.rejected.total > 0)
+        prompter.message("株価データの " + describeRejections(result.rejected) + "。",
+                         MessageIcon::Warning);
+    // Days were due and none came: the store ends before the last of them.
+    std::string last = lastStoredDate(workspace.folder(), choice.mode);
+    if (!result.stopped && result.imported == 0 && !choice.days.empty() &&
+        last < choice.days.back()) {
+        prompter.message("追加された日付はありません。\n\n株価データは [" +
+                             (last.empty() ? std::string("なし") : last) + "]　までです。",
+                         MessageIcon::Warning);
+    }
     return result;
 }
 

@@ -6,6 +6,7 @@
 
 #include "core/file_io.h"
 #include "data/price_store.h"
+#include "updates/archive_update.h"
 
 namespace tav {
 
@@ -27,10 +28,13 @@ const char* layoutName(CsvLayout layout) {
 }  // namespace
 
 std::string csvPreviewText(StockCode code, const CsvBars& parsed) {
-    std::string text = "[" + codeText(code) + "]　に CSV の株価を取り込みます。\n\n形式: " +
-                       layoutName(parsed.layout) + (parsed.header ? " (見出しあり)" : "") +
-                       "\n株価: " + std::to_string(parsed.bars.size()) + " 件\n不正な行: " +
-                       std::to_string(parsed.rejected) + " 行 (取り込みません)\n\n";
+    std::string text =
+        "[" + codeText(code) +
+        "]　に CSV の株価を取り込みます。\n\n形式: " + layoutName(parsed.layout) +
+        (parsed.header ? " (見出しあり)" : "") + "\n株価: " + std::to_string(parsed.bars.size()) +
+        " 件\n不正な行: " + std::to_string(parsed.rejected) + " 行 (取り込みません)\n";
+    if (parsed.faults.total > 0) text += "うち " + describeRejections(parsed.faults) + "\n";
+    text += "\n";
     int shown = 0;
     for (const DailyBar& bar : parsed.bars) {
         if (shown++ == kCsvPreviewRows) break;
@@ -77,10 +81,13 @@ bool mergeCsvBars(Workspace& workspace, StockCode code, const CsvBars& parsed) {
     Prompter& prompter = workspace.prompter();
     // The displayed series goes to its file first, so the merge starts from it.
     workspace.saveIfChanged();
-    std::string path = dataFilePath(workspace.folder(), code, PeriodMode::Daily, StorageMode::Accumulate);
+    std::string path =
+        dataFilePath(workspace.folder(), code, PeriodMode::Daily, StorageMode::Accumulate);
     int alreadyStored = 0;
     std::vector<DailyBar> merged = mergeByDate(loadSeries(path), parsed.bars, alreadyStored);
-    if (!fileio::writeFileAtomic(path, formatSeries(merged))) {
+    // Imported index bars do not tell which days the other securities have.
+    if (!pinStoreClock(workspace.folder(), code, PeriodMode::Daily) ||
+        !fileio::writeFileAtomic(path, formatSeries(merged))) {
         prompter.message("[" + path + "]　に書き込めませんでした。", MessageIcon::Stop);
         return false;
     }

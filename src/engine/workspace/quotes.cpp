@@ -49,8 +49,9 @@ SpanFetch fetchSpan(Workspace& workspace, StockCode code, std::string_view endDa
     request.span = spanEnding(dateOf(endDate, workspace), years, months);
     request.showProgress = true;
     request.requestedBars = requestedBars;
-    std::vector<DailyBar> batch = fetchHistory(context, request, &result.complete);
-    dropImpossibleDates(batch, workspace.platform().clock.today());
+    request.today = workspace.platform().clock.today();
+    std::vector<DailyBar> batch =
+        fetchHistory(context, request, &result.complete, &result.rejected);
     // Split adjustment reads the split marks of the Yahoo! Japan pages only.
     result.adjusted = normaliseBatch(batch, splitAdjust && !context.useInfoseek);
     workspace.splitAdjusted = result.adjusted;
@@ -68,10 +69,12 @@ FetchedBars fetchSince(Workspace& workspace, StockCode code, const DailyBar& las
     request.security = lookup(workspace, code);
     request.period = workspace.periodMode;
     request.span = {dateOf(last.dateText(), workspace), workspace.platform().clock.today()};
-    std::vector<DailyBar> batch = fetchHistory(context, request);
-    dropImpossibleDates(batch, workspace.platform().clock.today());
-    normaliseBatch(batch, false);
-    return {std::move(batch), std::move(context.failure)};
+    request.today = request.span.end;
+    FetchedBars fetched;
+    fetched.bars = fetchHistory(context, request, nullptr, &fetched.rejected);
+    normaliseBatch(fetched.bars, false);
+    fetched.failure = std::move(context.failure);
+    return fetched;
 }
 
 std::optional<QuoteRecord> fetchQuote(Workspace& workspace, StockCode code, bool pricesOnly,

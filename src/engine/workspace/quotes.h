@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/bar_check.h"
 #include "quotes/margin_pages.h"
 #include "quotes/page_fetch.h"
 #include "quotes/quote_page.h"
@@ -23,20 +24,23 @@ QuoteContext quoteContext(Workspace& workspace);
 // no bars. requestedBars is the divisor of the progress percentage. With
 // splitAdjust the batch is split-adjusted (`adjusted` tells whether it was).
 // `complete` as walkComplete of fetchHistory; `failure` the text of a page
-// that failed, if one did.
+// that failed, if one did; `rejected` the rows left out as unreadable or
+// impossible.
 struct SpanFetch {
     bool adjusted = false;
     bool complete = false;
     std::string failure;
+    BarRejections rejected = {};
 };
 SpanFetch fetchSpan(Workspace& workspace, StockCode code, std::string_view endDate, int years,
                     int months, int requestedBars, bool splitAdjust = false);
 
 // The bars from the date of `last` to today, oldest first; the first repeats
-// last's date. `failure` as for fetchSpan.
+// last's date. `failure` and `rejected` as for fetchSpan.
 struct FetchedBars {
     std::vector<DailyBar> bars;
     std::string failure;
+    BarRejections rejected = {};
 };
 FetchedBars fetchSince(Workspace& workspace, StockCode code, const DailyBar& last);
 

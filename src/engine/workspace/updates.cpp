@@ -23,6 +23,10 @@ constexpr const char* kCannotAdjustOlder =
 constexpr const char* kCannotWrite = "株価データを書き込めませんでした。";
 constexpr const char* kWouldLoseDays =
     "保存データにある日が取得したデータにないため、書き込みませんでした。";
+constexpr const char* kWouldLeaveGap = "\n\n日付が抜けないよう、新しいデータは追加しませんでした。";
+constexpr const char* kCannotAdjustGaps =
+    "保存データにある日が取得したデータにないため、分割調整できません。\n\n"
+    "保存データは変更しませんでした。";
 // Weekly and monthly batch updates fetch these last bars again.
 constexpr int kRefetchedPeriodBars = 3;
 // A batch run of this many entries asks once more.
@@ -60,25 +64,40 @@ struct FetchRules {
     bool quiet = false;            // batch runs: no message, no quote, no recompute
     bool requireComplete = false;  // a partial span counts as a failure
     int atLeastBars = 0;           // ask for no fewer bars than this
-    // Accumulate mode: the file's bars older than the fetched ones stay in
-    // front of them, so a re-fetch never reaches less far back than the file.
-    bool keepStoredOlder = false;
+    // Accumulate mode: every stored day the fetch lacks (older than its
+    // first bar, or a row it could not read) stays as stored, so a re-fetch
+    // never leaves the file with fewer days.
+    bool keepStoredDays = false;
 };
+
+// What a re-fetch left out and kept, for the note after it.
+struct RefetchNote {
+    BarRejections rejected;
+    int keptDays = 0;  // stored days the fetch lacked, kept as they were
+};
+
+// "取得したデータのうち 3 行を除外 (日付が不正 3)。" and the stored days kept.
+std::string noteText(const RefetchNote& note) {
+    std::string text;
+    if (note.rejected.total > 0)
+        text = "取得したデータのうち " + describeRejections(note.rejected) + "。";
+    if (note.keptDays > 0 && note.rejected.total > 0)
+        text += "\n\n保存済みの " + std::to_string(note.keptDays) + " 日分はそのまま残しました。";
+    return text;
+}
 
 // The bars of the code's accumulate-mode file in the current period.
 std::vector<DailyBar> storedBars(const Workspace& workspace, StockCode code) {
-    return loadSeries(dataFilePath(workspace.folder(), code, workspace.periodMode,
-                                   StorageMode::Accumulate));
+    return loadSeries(
+        dataFilePath(workspace.folder(), code, workspace.periodMode, StorageMode::Accumulate));
 }
 
-// Puts the stored bars older than the fetched ones in front of them; true
-// when there were any.
-bool mergeStoredOlder(Workspace& workspace) {
+// Takes every stored day the fetched series lacks into it; returns how many.
+int mergeStoredDays(Workspace& workspace) {
     BarSeries& series = workspace.series();
-    std::vector<DailyBar> merged = prependOlder(storedBars(workspace, series.code), series.bars);
-    if (merged.size() == series.bars.size()) return false;
-    series.bars = std::move(merged);
-    return true;
+    int filled = 0;
+    series.bars = mergeKeepingStored(series.bars, storedBars(workspace, series.code), &filled);
+    return filled;
 }
 
 // Whether the stored bars reach further back than the fetched ones.
@@ -91,7 +110,8 @@ bool storedReachesFurther(const Workspace& workspace) {
 
 // Fetches the displayed code in the current period over the requested span
 // and makes it the series; on failure the snapshot comes back.
-Outcome fetchReplacing(Workspace& workspace, const Snapshot& previous, const FetchRules& rules) {
+Outcome fetchReplacing(Workspace& workspace, const Snapshot& previous, const FetchRules& rules,
+                       RefetchNote* note = nullptr) {
     BarSeries& series = workspace.series();
     StockCode code = series.code;
     workspace.paging.pagesBack = 0;
@@ -101,21 +121,34 @@ Outcome fetchReplacing(Workspace& workspace, const Snapshot& previous, const Fet
     SpanLength span = spanForBars(requested, workspace.periodMode);
     SpanFetch fetched =
         fetchSpan(workspace, code, "", span.years, span.months, requested, rules.splitAdjust);
+    if (note) note->rejected = fetched.rejected;
     if (series.empty() || (rules.requireComplete && !fetched.complete)) {
         Outcome failed = fetchFailure(std::move(fetched.failure), kNoData);
         if (!rules.quiet) tell(workspace, failed);
         previous.restore(workspace);
         return failed;
     }
-    if (rules.keepStoredOlder && accumulating(workspace)) {
-        // Split-adjusted prices cannot be joined to unadjusted older ones.
-        if (rules.splitAdjust && storedReachesFurther(workspace)) {
-            Outcome refused = Outcome::failure(FailureKind::Refused, kCannotAdjustOlder);
-            if (!rules.quiet) tell(workspace, refused);
-            previous.restore(workspace);
-            return refused;
+    if (rules.keepStoredDays && accumulating(workspace)) {
+        // Split-adjusted prices cannot be joined to unadjusted stored ones.
+        if (rules.splitAdjust) {
+            const char* refusal = nullptr;
+            if (storedReachesFurther(workspace))
+                refusal = kCannotAdjustOlder;
+            else if (storedDaysMissing(series.bars, storedBars(workspace, code)) > 0)
+                refusal = kCannotAdjustGaps;
+            if (refusal) {
+                std::string text = refusal;
+                if (fetched.rejected.total > 0)
+                    text +=
+                        "\n\n取得したデータのうち " + describeRejections(fetched.rejected) + "。";
+                Outcome refused = Outcome::failure(FailureKind::Refused, std::move(text));
+                if (!rules.quiet) tell(workspace, refused);
+                previous.restore(workspace);
+                return refused;
+            }
         }
-        mergeStoredOlder(workspace);
+        int kept = mergeStoredDays(workspace);
+        if (note) note->keptDays = kept;
     }
     // None of these bars is known to be in the data file yet.
     series.savedCount = 0;
@@ -127,9 +160,15 @@ Outcome fetchReplacing(Workspace& workspace, const Snapshot& previous, const Fet
     return Outcome::success();
 }
 
+// Fetched index bars must not move the day the next daily update starts after.
+bool holdStoreClock(Workspace& workspace) {
+    const BarSeries& series = workspace.series();
+    return pinStoreClock(workspace.folder(), series.code, series.period);
+}
+
 // Writes the whole series over its file, atomically; savedCount follows.
 Outcome writeWhole(Workspace& workspace) {
-    if (!workspace.saveAll())
+    if (!holdStoreClock(workspace) || !workspace.saveAll())
         return Outcome::failure(FailureKind::Storage, kCannotWrite);
     workspace.series().savedCount = workspace.series().count();
     return Outcome::success();
@@ -175,15 +214,17 @@ Outcome fullFetch(Workspace& workspace, bool splitAdjust) {
     return fetchReplacing(workspace, Snapshot::of(workspace), rules);
 }
 
-Outcome batchRefetch(Workspace& workspace) {
+Outcome batchRefetch(Workspace& workspace, int* rejectedRows) {
     BarSeries& series = workspace.series();
     int requested = requestedBarCount(workspace);
     SpanLength span = spanForBars(requested, workspace.periodMode);
     SpanFetch fetched = fetchSpan(workspace, series.code, "", span.years, span.months, requested);
+    if (rejectedRows) *rejectedRows = fetched.rejected.total;
     series.savedCount = 0;
     // A partial span would replace a longer file by less.
-    if (series.empty() || !fetched.complete) return fetchFailure(std::move(fetched.failure), kNoData);
-    if (accumulating(workspace)) mergeStoredOlder(workspace);
+    if (series.empty() || !fetched.complete)
+        return fetchFailure(std::move(fetched.failure), kNoData);
+    if (accumulating(workspace)) mergeStoredDays(workspace);
     return writeWholeIfCovering(workspace);
 }
 
@@ -206,17 +247,27 @@ Outcome deleteAndRefetch(Workspace& workspace) {
         return Outcome::failure(FailureKind::Refused, workspace.refusalMessage());
     FetchRules rules;
     rules.requireComplete = true;
-    rules.keepStoredOlder = true;
+    rules.keepStoredDays = true;
     // The file is replaced, so the fetch reaches back as far as it does.
     rules.atLeastBars = workspace.series().count();
-    if (Outcome fetched = fetchReplacing(workspace, Snapshot::of(workspace), rules); !fetched)
+    RefetchNote note;
+    if (Outcome fetched = fetchReplacing(workspace, Snapshot::of(workspace), rules, &note);
+        !fetched)
         return fetched;
-    if (accumulating(workspace)) return writeWhole(workspace);
-    if (!workspace.saveIfChanged()) return Outcome::failure(FailureKind::Storage, kCannotWrite);
+    if (accumulating(workspace)) {
+        if (Outcome written = writeWholeIfCovering(workspace); !written) {
+            tell(workspace, written);
+            return written;
+        }
+    } else if (!workspace.saveIfChanged()) {
+        return Outcome::failure(FailureKind::Storage, kCannotWrite);
+    }
+    if (std::string text = noteText(note); !text.empty())
+        workspace.prompter().message(text, MessageIcon::Warning);
     return Outcome::success();
 }
 
-Outcome updateSeries(Workspace& workspace, bool interactive) {
+Outcome updateSeries(Workspace& workspace, bool interactive, int* rejectedRows) {
     BarSeries& series = workspace.series();
     if (workspace.checkLastDate() < 0) {
         if (interactive) workspace.prompter().message(kDateFault, MessageIcon::Warning);
@@ -239,6 +290,24 @@ Outcome updateSeries(Workspace& workspace, bool interactive) {
         return Outcome::failure(FailureKind::NoData, kNoData);
     }
     FetchedBars fetched = fetchSince(workspace, series.code, series.bars.back());
+    if (rejectedRows) *rejectedRows = fetched.rejected.total;
+    const std::string refusedRows =
+        fetched.rejected.total > 0
+            ? "取得したデータのうち " + describeRejections(fetched.rejected) + "。"
+            : std::string();
+    // A refused row may stand between the new days; appending the others
+    // would leave that day out for good, as the next update starts after
+    // them. Rows dated after today leave no gap.
+    const int gapRows =
+        fetched.rejected.total - fetched.rejected.byFault[static_cast<int>(BarFault::FutureDate)];
+    if (gapRows > 0) {
+        Outcome refused = Outcome::failure(FailureKind::Refused, refusedRows + kWouldLeaveGap);
+        if (interactive) tell(workspace, refused);
+        showDropped();
+        return refused;
+    }
+    if (interactive && !refusedRows.empty())
+        workspace.prompter().message(refusedRows, MessageIcon::Warning);
     if (fetched.bars.empty()) {
         showDropped();
         return fetchFailure(std::move(fetched.failure), kNoData);
@@ -261,7 +330,7 @@ Outcome updateSeries(Workspace& workspace, bool interactive) {
     if (!accumulating(workspace))
         written = workspace.saveIfChanged();
     else if (fileMatches && workspace.periodMode == PeriodMode::Daily)
-        written = workspace.appendBars(newer);
+        written = holdStoreClock(workspace) && workspace.appendBars(newer);
     else
         written = static_cast<bool>(writeWholeIfCovering(workspace));
     if (written) series.savedCount = series.count();
@@ -311,7 +380,7 @@ Outcome splitAdjustedRefetch(Workspace& workspace) {
     FetchRules rules;
     rules.splitAdjust = yahoo;
     rules.requireComplete = accumulating(workspace);
-    rules.keepStoredOlder = true;
+    rules.keepStoredDays = true;
     // The adjusted prices replace the stored ones, so reach as far back.
     rules.atLeastBars = workspace.series().count();
     if (Outcome fetched = fetchReplacing(workspace, Snapshot::of(workspace), rules); !fetched)
@@ -383,36 +452,46 @@ BatchStep batchUpdateSecurity(Workspace& workspace, StockCode code) {
     BarSeries& series = workspace.series();
     std::string path =
         dataFilePath(workspace.folder(), code, workspace.periodMode, StorageMode::Accumulate);
-    auto step = [](BatchOutcome done, Outcome outcome) {
+    int rejected = 0;
+    auto step = [&rejected](BatchOutcome done, Outcome outcome) {
+        BatchStep result{done, {}, rejected};
         // Nothing new since the last stored day is no failure.
-        if (outcome.kind() == FailureKind::NothingNew) return BatchStep{BatchOutcome::Skipped, {}};
-        return outcome ? BatchStep{done, {}} : BatchStep{BatchOutcome::Failed, std::move(outcome)};
+        if (outcome.kind() == FailureKind::NothingNew)
+            result.outcome = BatchOutcome::Skipped;
+        else if (!outcome)
+            result = {BatchOutcome::Failed, std::move(outcome), rejected};
+        return result;
     };
     if (!fileio::fileExists(path)) {
         series.bars.clear();
         series.code = code;
         series.period = workspace.periodMode;
-        return step(BatchOutcome::Refetched, batchRefetch(workspace));
+        return step(BatchOutcome::Refetched, batchRefetch(workspace, &rejected));
     }
     if (!workspace.loadStoredSeries(code)) return {BatchOutcome::Skipped, {}};
     if (workspace.periodMode != PeriodMode::Daily) {
         if (series.count() <= kRefetchedPeriodBars)
-            return step(BatchOutcome::Refetched, batchRefetch(workspace));
+            return step(BatchOutcome::Refetched, batchRefetch(workspace, &rejected));
         series.bars.resize(series.bars.size() - kRefetchedPeriodBars);
-        return step(BatchOutcome::Updated, updateSeries(workspace, false));
+        return step(BatchOutcome::Updated, updateSeries(workspace, false, &rejected));
     }
     if (workspace.checkLastDate() <= 0) return {BatchOutcome::Skipped, {}};
-    return step(BatchOutcome::Updated, updateSeries(workspace, false));
+    return step(BatchOutcome::Updated, updateSeries(workspace, false, &rejected));
 }
 
 namespace {
 
 // Counts one security's step into the summary.
 void count(BatchSummary& summary, const BatchStep& step, StockCode code) {
+    summary.rejectedRows += step.rejectedRows;
     switch (step.outcome) {
         case BatchOutcome::Updated:
-        case BatchOutcome::Refetched: ++summary.done; break;
-        case BatchOutcome::Skipped: ++summary.skipped; break;
+        case BatchOutcome::Refetched:
+            ++summary.done;
+            break;
+        case BatchOutcome::Skipped:
+            ++summary.skipped;
+            break;
         case BatchOutcome::Failed:
             if (summary.failed++ == 0) {
                 summary.firstFailedCode = code;
@@ -420,6 +499,15 @@ void count(BatchSummary& summary, const BatchStep& step, StockCode code) {
             }
             break;
     }
+}
+
+// Rows of the pages the run could not use, once at its end.
+void tellRejectedRows(Workspace& workspace, const BatchSummary& summary) {
+    if (summary.rejectedRows == 0) return;
+    workspace.prompter().message(
+        "取得したデータのうち " + std::to_string(summary.rejectedRows) +
+            " 行を読めなかったため除外しました。保存済みの日はそのまま残しました。",
+        MessageIcon::Warning);
 }
 
 void tellProgress(RunControl& control, std::size_t done, std::size_t total) {
@@ -504,7 +592,7 @@ BatchSummary runBatchDownload(Workspace& workspace, const BatchPlan& plan, RunCo
     FetchRules rules;
     rules.quiet = true;
     rules.requireComplete = true;
-    rules.keepStoredOlder = true;
+    rules.keepStoredDays = true;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         if (control.cancelled()) {
             summary.cancelled = true;
@@ -521,8 +609,10 @@ BatchSummary runBatchDownload(Workspace& workspace, const BatchPlan& plan, RunCo
                                                      StorageMode::Accumulate))
                                  .size());
         // The file is replaced whole and atomically, only once the whole span came.
-        Outcome written = fetchReplacing(workspace, Snapshot::of(workspace), rules);
-        if (written) written = writeWhole(workspace);
+        RefetchNote note;
+        Outcome written = fetchReplacing(workspace, Snapshot::of(workspace), rules, &note);
+        summary.rejectedRows += note.rejected.total;
+        if (written) written = writeWholeIfCovering(workspace);
         count(summary,
               written ? BatchStep{BatchOutcome::Refetched, {}}
                       : BatchStep{BatchOutcome::Failed, std::move(written)},
@@ -554,6 +644,7 @@ bool batchUpdateList(Workspace& workspace, int position) {
         workspace.prompter().progress(std::min(100 * done / std::max(total, 1), 100));
     };
     const BatchSummary summary = batchUpdateList(workspace, position, control);
+    tellRejectedRows(workspace, summary);
     return summary.ran && summary.failed == 0;
 }
 
@@ -572,6 +663,7 @@ bool batchDownload(Workspace& workspace, int watchlistNumber) {
         workspace.prompter().progress(100 * done / std::max(total, 1));
     };
     const BatchSummary summary = batchDownload(workspace, watchlistNumber, control);
+    tellRejectedRows(workspace, summary);
     return summary.ran && summary.failed == 0;
 }
 

@@ -21,12 +21,15 @@ int requestedBarCount(const Workspace& workspace);
 
 // Re-fetches the displayed code in the current period and replaces the
 // series; on failure shows the text of the page that failed (or
-// "データが見つかりません。"), keeps the previous one and gives that text back. Recorded in the history; not written here.
+// "データが見つかりません。"), keeps the previous one and gives that text back. Recorded in the
+// history; not written here.
 Outcome fullFetch(Workspace& workspace, bool splitAdjust = false);
 
 // The batch form: fetches the displayed code and, when the whole span came,
-// rewrites its data file. No message, no backup.
-Outcome batchRefetch(Workspace& workspace);
+// rewrites its data file, keeping every stored day the fetch lacks. No
+// message, no backup; `rejectedRows` receives the rows the pages could not
+// give.
+Outcome batchRefetch(Workspace& workspace, int* rejectedRows = nullptr);
 
 // Accumulate mode: reads the code's data file, or fetches and saves it when
 // the file gives no bars.
@@ -34,15 +37,19 @@ Outcome reloadFromFile(Workspace& workspace, StockCode code);
 
 // Re-fetches the displayed series, reaching back at least as many bars as it
 // holds, and replaces its file, atomically and only after the whole span
-// came, keeping the stored bars older than the fetched ones; otherwise the
-// file and the series stay.
+// came, keeping every stored day the fetch lacks (older ones, and days whose
+// rows could not be read, which are told of); otherwise the file and the
+// series stay.
 Outcome deleteAndRefetch(Workspace& workspace);
 
 // Appends the bars after the last stored one (a provisional last bar is
 // dropped first) and writes them: appended, or the whole file when the
 // series held unsaved bars or is weekly or monthly. Interactive runs show
-// their messages and recompute.
-Outcome updateSeries(Workspace& workspace, bool interactive);
+// their messages and recompute; rows of the pages that could not be used are
+// counted into `rejectedRows`, and when one of them may lie between the new
+// days nothing is added (a refusal that says how many), so no day goes
+// missing for good.
+Outcome updateSeries(Workspace& workspace, bool interactive, int* rejectedRows = nullptr);
 
 // The chart was paged back past the bars it has: prepends older bars so that
 // pagesBack + 1 screens fit. Not written until the next save.
@@ -82,7 +89,8 @@ Outcome switchPeriod(Workspace& workspace, PeriodMode period);
 enum class BatchOutcome { Updated, Refetched, Skipped, Failed };
 struct BatchStep {
     BatchOutcome outcome = BatchOutcome::Skipped;
-    Outcome failure;  // why it failed
+    Outcome failure;       // why it failed
+    int rejectedRows = 0;  // rows of the pages left out as unreadable or impossible
 };
 BatchStep batchUpdateSecurity(Workspace& workspace, StockCode code);
 
@@ -97,6 +105,7 @@ struct BatchSummary {
     int failed = 0;
     StockCode firstFailedCode = 0;
     std::string firstFailure;
+    int rejectedRows = 0;
 };
 
 // A batch run in two steps, so that a window can keep the second off its own

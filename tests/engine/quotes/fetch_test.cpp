@@ -227,7 +227,8 @@ TEST_F(QuoteFetch, FetchSinceRunsFromTheLastBarToToday) {
         {row("2024年6月14日", 3), row("2024年6月13日", 2), row("2024年6月12日", 1)}, false))};
     DailyBar last{};
     setBarDate(last, "20240612");
-    auto [bars, failure] = fetchSince(workspace, 7203, last);
+    auto [bars, failure, rejected] = fetchSince(workspace, 7203, last);
+    EXPECT_EQ(rejected.total, 0);
     EXPECT_EQ(failure, "");
     EXPECT_EQ(targets().back(), "/t?c=2024&a=6&b=12&f=2024&d=6&e=14&g=d&s=7203.t&y=0&z=");
     ASSERT_EQ(bars.size(), 3u);

@@ -21,32 +21,32 @@ TEST(DayCsv, LinesBecomeDataLinesAndIndexCodesAreMapped) {
     EXPECT_EQ(stock->text, "20240105,2500,2550,2490,2530,1234500\n");
 
     // The index: prices cut at the point, the volume without its last four digits.
-    auto index = parseDayLine("2024-01-05,1001,N225,33100.10,33200.5,33000,11500.25,123456789");
+    auto index = parseDayLine("2024-01-05,1001,N225,33100.10,33200.5,33000,33150.25,123456789");
     ASSERT_TRUE(index);
     EXPECT_EQ(index->code, 1010);
-    EXPECT_EQ(index->text, "20240105,33100,33200,33000,11500,12345\n");
+    EXPECT_EQ(index->text, "20240105,33100,33200,33000,33150,12345\n");
     auto second = parseDayLine("2024/01/05,1002,TOPIX,2400.1,2410.2,2390.3,2405.4,5000");
     ASSERT_TRUE(second);
     EXPECT_EQ(second->code, 1001);
     EXPECT_EQ(second->text, "20240105,2400,2410,2390,2405,0\n");
 
     // An empty field keeps its column, so the line is no price line.
-    EXPECT_FALSE(parseDayLine("2024/01/05,,7203,,name,1,2,3,4,5"));
+    EXPECT_FALSE(parseDayLine("2024/01/05,,7203,,name,2,4,1,3,5"));
     EXPECT_FALSE(parseDayLine("2024/01/05,7203,name,1,,2,3,4"));
 
     // Nothing that could leave "Data" or is no price line is taken.
-    EXPECT_FALSE(parseDayLine("2024/01/05,../../x,n,1,2,3,4,5"));
-    EXPECT_FALSE(parseDayLine("2024/01/05,123456,n,1,2,3,4,5"));
-    EXPECT_FALSE(parseDayLine("2024/01/05,0,n,1,2,3,4,5"));
+    EXPECT_FALSE(parseDayLine("2024/01/05,../../x,n,2,4,1,3,5"));
+    EXPECT_FALSE(parseDayLine("2024/01/05,123456,n,2,4,1,3,5"));
+    EXPECT_FALSE(parseDayLine("2024/01/05,0,n,2,4,1,3,5"));
     EXPECT_FALSE(parseDayLine("日付,コード,銘柄名,始値,高値,安値,終値,出来高"));
-    EXPECT_FALSE(parseDayLine("2024/02/30,7203,n,1,2,3,4,5"));
-    EXPECT_FALSE(parseDayLine("24/1/5,7203,n,1,2,3,4,5"));
+    EXPECT_FALSE(parseDayLine("2024/02/30,7203,n,2,4,1,3,5"));
+    EXPECT_FALSE(parseDayLine("24/1/5,7203,n,2,4,1,3,5"));
     EXPECT_FALSE(parseDayLine("2024/01/05,7203,n,1,2024/06/14,3,4,5"));
     EXPECT_FALSE(parseDayLine("2024/01/05,7203,n,1,2,3,4,x"));
     EXPECT_FALSE(parseDayLine("2024/01/05,1001,N225,1.2.3,2,3,4,50000"));
 
     DayCsv csv =
-        parseDayCsv("2024/01/05,7203,a,1,2,3,4,5\n\nheader\r\n2024/01/05,6758,b,1,2,3,4,5");
+        parseDayCsv("2024/01/05,7203,a,2,4,1,3,5\n\nheader\r\n2024/01/05,6758,b,2,4,1,3,5");
     ASSERT_EQ(csv.lines.size(), 2u);
     EXPECT_EQ(csv.lines[1].code, 6758);
     EXPECT_EQ(csv.rejected, 1);

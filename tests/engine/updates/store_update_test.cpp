@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -15,6 +16,7 @@
 #include "updates/trading_days.h"
 #include "watchlists/entry_lists.h"
 #include "workspace/archive.h"
+#include "workspace/csv_import.h"
 #include "workspace/quotes.h"
 #include "workspace/updates.h"
 
@@ -207,6 +209,74 @@ TEST_F(StoreUpdates, AnUpdateAddsOnlyTheDaysAfterTheLastStoredOne) {
     workspace->periodMode = PeriodMode::Weekly;
     EXPECT_FALSE(updateCommand(*workspace, false));
     EXPECT_EQ(tools.prompter.messages().back(), "更新処理は日足のみ可能です。");
+}
+
+TEST_F(StoreUpdates, IndexBarsFromElsewhereLeaveTheUpdateStartWhereItWas) {
+    // The index's later days, as a user's CSV file or its own pages give them.
+    std::string csv = "Date,Open,High,Low,Close,Volume\n";
+    for (const DailyBar& bar : marketBars(*market_, kDefaultCode, 20240531, 20240614)) {
+        std::string day(bar.dateText());
+        csv += day.substr(0, 4) + "-" + day.substr(4, 2) + "-" + day.substr(6, 2) + "," +
+               std::to_string(bar.open) + "," + std::to_string(bar.high) + "," +
+               std::to_string(bar.low) + "," + std::to_string(bar.close) + ",100000\n";
+    }
+    struct Case {
+        const char* name;
+        bool recordedBefore;  // false: a store written before the update record
+        std::function<bool()> addIndexBars;
+    } cases[] = {
+        {"csv import", true,
+         [&] {
+             return mergeCsvBars(*workspace, kDefaultCode,
+                                 parseBarCsv(csv, CsvLayout::Auto, kToday));
+         }},
+        {"csv import, older store", false,
+         [&] {
+             return mergeCsvBars(*workspace, kDefaultCode,
+                                 parseBarCsv(csv, CsvLayout::Auto, kToday));
+         }},
+        {"update from the pages", false,
+         [&] {
+             return workspace->loadStoredSeries(kDefaultCode) &&
+                    updateSeries(*workspace, false).ok();
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const auto& entry : fs::directory_iterator(root() / "Data"))
+            fs::remove(entry.path());
+        tools.clock.date = {2024, 5, 31};
+        ASSERT_TRUE(createFrom("20240401"));
+        tools.clock.date = kToday;
+        if (!c.recordedBefore) fs::remove(root() / "Data" / std::string(kStoreClockName));
+        ASSERT_TRUE(c.addIndexBars());
+        ASSERT_EQ(loadSeries(root().string() + "/Data/1010.txt").back().dateText(), "20240614");
+        EXPECT_EQ(lastStoredDate(workspace->folder()), "20240531");
+
+        // The next update adds the days every other security lacks, and the
+        // index's own days only once.
+        int before = archiveRequests();
+        ASSERT_TRUE(updateCommand(*workspace, false));
+        EXPECT_EQ(archiveRequests() - before, 10);
+        EXPECT_EQ(file(stocks[0]), prices(marketBars(*market_, stocks[0], 20240401, 20240614)));
+        EXPECT_EQ(loadSeries(root().string() + "/Data/1010.txt").size(),
+                  marketBars(*market_, kDefaultCode, 20240401, 20240614).size());
+        EXPECT_EQ(lastStoredDate(workspace->folder()), "20240614");
+    }
+}
+
+TEST_F(StoreUpdates, AnUpdateThatAddsNothingWhileDaysAreMissingSaysSo) {
+    tools.clock.date = {2024, 5, 31};
+    ASSERT_TRUE(createFrom("20240401"));
+    tools.clock.date = kToday;
+    pointAt(server_->host(), server_->host() + "/fault/notfound");
+    tools.prompter.calls.clear();
+    ArchiveRunResult result = runArchiveUpdate(*workspace, *proposeArchiveUpdate(*workspace));
+    EXPECT_FALSE(result.stopped);
+    EXPECT_EQ(result.imported, 0);
+    EXPECT_EQ(tools.prompter.messages(),
+              (std::vector<std::string>{
+                  "追加された日付はありません。\n\n株価データは [20240531]　までです。"}));
 }
 
 TEST_F(StoreUpdates, TheDisplayedSeriesIsSavedBeforeAndReadAfterTheImport) {
@@ -557,7 +627,7 @@ TEST_F(StoreUpdates, DaysFromDiskAndTheArchiveAddresses) {
     writeStored(kDefaultCode, 20240101, 20240612);
     test::writeFile(root() / "Source/20240614.csv",
                     "2024/06/14,1001,N225,100.5,110,90,105,1234567\n"
-                    "2024/06/14,../../escape,x,1,2,3,4,5\n2024/06/14,7203,x,1,2,3,4,5\n");
+                    "2024/06/14,../../escape,x,2,4,1,3,5\n2024/06/14,7203,x,2,4,1,3,5\n");
     int before = archiveRequests();
     ArchiveRunResult result =
         runArchiveUpdate(*workspace, {{"20240613", "20240614"}, SourceMode::Disk});
@@ -567,7 +637,7 @@ TEST_F(StoreUpdates, DaysFromDiskAndTheArchiveAddresses) {
     // The index line: prices cut at the point, the volume without four digits.
     EXPECT_EQ(file(kDefaultCode), prices(marketBars(*market_, kDefaultCode, 20240101, 20240612)) +
                                       "20240614,100,110,90,105,123\n");
-    EXPECT_EQ(file(7203), "20240614,1,2,3,4,5\n");
+    EXPECT_EQ(file(7203), "20240614,2,4,1,3,5\n");
     EXPECT_FALSE(fs::exists(temp.path() / "escape.txt"));
     EXPECT_EQ(workspace->options().updateOption, 0);
 }
