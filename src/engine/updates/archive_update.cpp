@@ -108,6 +108,13 @@ std::string lastStoredDate(const ProgramFolder& folder) {
 std::string lastStoredDate(const ProgramFolder& folder, SourceMode mode) {
     std::string last = lastStoredDate(folder);
     if (mode != SourceMode::Api) return last;
+    // A plan without index data moves neither 1010 nor 1001: the last day
+    // the API gave whole is kept apart.
+    if (auto marker = fileio::readFile(folder.dataPath(kApiLastDayFileName))) {
+        std::string day = marker->substr(0, 8);
+        LocalDate date;
+        if (parseDate8(day, date) && day > last) last = day;
+    }
     auto topix = loadSeries(dataFilePath(folder, 1001, PeriodMode::Daily, StorageMode::Accumulate));
     if (!topix.empty() && topix.back().dateText() > std::string_view(last))
         last = std::string(topix.back().dateText());
@@ -165,6 +172,12 @@ DayOutcome importDay(ArchiveTools& tools, std::string_view day, SourceMode mode)
             bracketed(day,
                       "の株価データを書き込めませんでした。\n\nこの日の追加は取り消されました。"),
             MessageIcon::Stop);
+        return DayOutcome::Stop;
+    }
+    if (mode == SourceMode::Api &&
+        !fileio::writeFileAtomic(tools.folder.dataPath(kApiLastDayFileName), std::string(day) + "\n")) {
+        tools.prompter.message(bracketed(day, "を追加しましたが、追加した日付を記録できませんでした。"),
+                               MessageIcon::Stop);
         return DayOutcome::Stop;
     }
     return DayOutcome::Imported;

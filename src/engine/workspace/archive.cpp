@@ -33,7 +33,7 @@ ArchiveTools archiveTools(Workspace& workspace) {
     ArchiveTools tools{workspace.folder(), platform.http, platform.lzh, platform.prompter,
                        workspace.endpoints()};
     tools.today = formatDate(platform.clock.today());
-    tools.fetchDay = apiDayFetcher(apiAccess(workspace));
+    tools.fetchDay = apiDayFetcher(apiAccess(workspace), storedDailyCode(workspace));
     return tools;
 }
 
@@ -72,8 +72,15 @@ ArchiveRunResult runArchiveUpdate(Workspace& workspace, const ArchiveChoice& cho
     // under it are not written over by a later save.
     workspace.saveIfChanged();
     ArchiveTools tools = archiveTools(workspace);
+    std::shared_ptr<ApiRunReport> report;
+    if (choice.mode == SourceMode::Api) {
+        ApiAccess access = apiAccess(workspace);
+        report = access.report;
+        tools.fetchDay = apiDayFetcher(std::move(access), storedDailyCode(workspace));
+    }
     result = importDays(tools, choice.days, choice.mode);
     reloadDisplayed(workspace);
+    if (report) showApiReport(workspace, *report);
     return result;
 }
 

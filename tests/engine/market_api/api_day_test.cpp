@@ -11,6 +11,7 @@
 #include "support/recording_prompter.h"
 #include "support/simulator_suite.h"
 #include "support/temp_folder.h"
+#include "support/virtual_pause.h"
 
 namespace tav {
 namespace {
@@ -52,10 +53,12 @@ class ApiDay : public test::SimulatorSuite<ApiDay> {
         ArchiveTools result{folder, http, lzh, prompter,
                             Endpoints::parse(Endpoints::fileTextForHost(server_->host()))};
         ApiClientOptions options;
-        options.wait = [this](std::chrono::seconds pause) { waits.push_back(pause); };
+        options.plan = ApiPlan::Premium;
+        options.pause = &pause;
         result.fetchDay = apiDayFetcher(
             ApiAccess{http, prompter, base.empty() ? server_->host() + "/v2" : base,
-                      [key] { return ApiKeyLookup{key, key.empty() ? "no key" : ""}; }, options});
+                      [key] { return ApiKeyLookup{key, key.empty() ? "no key" : ""}; }, options,
+                      kToday});
         return result;
     }
 
@@ -63,7 +66,14 @@ class ApiDay : public test::SimulatorSuite<ApiDay> {
     CurlHttp http{CurlHttp::Timeouts{2000ms, 1, 1000ms, 3000ms}};
     LhasaLzh lzh;
     test::RecordingPrompter prompter;
-    std::vector<std::chrono::seconds> waits;
+    test::VirtualPause pause;
+    // The waits of a second and more: retries, not the pacing between requests.
+    std::vector<std::chrono::milliseconds> retryWaits() const {
+        std::vector<std::chrono::milliseconds> waits;
+        for (auto sleep : pause.sleeps)
+            if (sleep >= 1s) waits.push_back(sleep);
+        return waits;
+    }
 };
 
 TEST_F(ApiDay, AWholeMarketDayEqualsTheArchiveDay) {
@@ -83,7 +93,11 @@ TEST_F(ApiDay, AWholeMarketDayEqualsTheArchiveDay) {
     expected.erase("1010.txt");
     expected.erase("1001.txt");
     got.erase("1001.txt");
-    EXPECT_EQ(got, expected);
+    // The API's own record of the last day it gave whole.
+    EXPECT_EQ(got["ApiLastDay.txt"], std::string(kDay) + "\n");
+    got.erase("ApiLastDay.txt");
+    EXPECT_EQ(got.size(), expected.size());
+    for (const auto& [name, bytes] : expected) EXPECT_EQ(got[name], bytes) << name;
 
     auto requests = server_->requests();
     EXPECT_TRUE(std::any_of(requests.begin(), requests.end(), [](const std::string& request) {
@@ -101,7 +115,7 @@ TEST_F(ApiDay, FailuresStopWithAMessageAndLeaveTheStoreAsItWas) {
         std::string message;
     };
     const std::vector<Case> cases{
-        {"", "wrong", "データAPIがキーを受け付けませんでした (HTTP 401)。"},
+        {"", "wrong", "データAPIがキーを受け付けませんでした (HTTP 403)。"},
         {"", "", "no key"},
         {"/fault/status-403", kKey, "データAPIがキーを受け付けませんでした (HTTP 403)。"},
         // The second page breaks: the first one must not be written either.
@@ -122,15 +136,15 @@ TEST_F(ApiDay, FailuresStopWithAMessageAndLeaveTheStoreAsItWas) {
         EXPECT_EQ(messages[0].substr(0, c.message.size()), c.message);
         EXPECT_EQ(snapshot(temp / "api" / "Data"), before);
     }
-    // Three waits of the server's Retry-After, then no more.
-    EXPECT_EQ(waits, std::vector<std::chrono::seconds>(3, 1s));
+    // Without a Retry-After, three waits of a minute each (counted by seconds), then no more.
+    EXPECT_EQ(retryWaits(), std::vector<std::chrono::milliseconds>(180, 1s));
 }
 
 TEST_F(ApiDay, TooManyRequestsIsWaitedOutWithinTheBound) {
     ProgramFolder api((temp / "api").string());
     ArchiveTools fromApi = tools(api, server_->host() + "/fault/busy-2/v2");
     EXPECT_EQ(importDay(fromApi, kDay, SourceMode::Api), DayOutcome::Imported);
-    EXPECT_EQ(waits, std::vector<std::chrono::seconds>(2, 1s));
+    EXPECT_EQ(retryWaits(), std::vector<std::chrono::milliseconds>(120, 1s));
     EXPECT_TRUE(fs::exists(temp / "api" / "Data" / "1001.txt"));
 }
 
