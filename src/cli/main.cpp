@@ -7,6 +7,7 @@
 #include <iostream>
 #include <map>
 
+#include "api_commands.h"
 #include "cli_context.h"
 #include "condition_commands.h"
 #include "core/file_io.h"
@@ -42,7 +43,8 @@ const std::map<std::string, Command>& commands() {
         {"lookup", {runLookup, false, "lookup CODE               show the master-list entry of a code"}},
         {"add", {runAdd, false, "add CODE NAME --market M --unit U   add a security to the master list"}},
         {"delete", {runDelete, false, "delete CODE               remove a security from the master list"}},
-        {"update-master", {runUpdateMaster, false, "update-master [--source api]   replace the master list from the archive or the data API's listed issues"}},
+        {"update-master", {runUpdateMaster, false, "update-master [--source api [--plan P]]   replace the master list from the archive or the data API's listed issues"}},
+        {"api-key", {runApiKey, true, "api-key set|test|remove [--plan P]   store the data API's key (read from standard input), try it, or remove it; --plan free|light|standard|premium is kept beside it"}},
         {"settings", {runSettings, false, "settings show | set NAME VALUE [--individual CODE]   print or change the settings files"}},
         {"watchlists", {runWatchlists, false, "watchlists list | add TITLE | rename N TITLE | delete N | move N up|down"}},
         {"watchlist", {runWatchlist, false, "watchlist N show | add CODE... | remove CODE | move CODE up|down | copy-to M [CODE] | move-to M [CODE] | clear | import FILE | paste | marks --range T | marks --strategy [K] | levels [--block 5|6] | update | download | strategy [K]   (marks: one line per entry, the mark last; levels: writes Layer.txt and prints its path)"}},
@@ -56,8 +58,8 @@ const std::map<std::string, Command>& commands() {
         {"evaluate", {runEvaluate, false, "evaluate CODE (--condition \"F1 ... F10\" | --capsule N) [--period P] [--format csv|json]   print DATE,1|0 per bar"}},
         {"text", {runText, false, "text --condition \"F1 ... F10\" [--context capsule|strategy]   print the sentence of a condition"}},
         {"show", {runShow, false, "show CODE [--period P]    show a security as the desktop does (file first, fetch when empty)"}},
-        {"update", {runUpdate, true, "update [--from YYYYMMDD] [--mode 0|1|2|3 | --source archive|api]   add the trading days since the last stored day from the daily archives or the data API"}},
-        {"refetch", {runRefetch, false, "refetch CODE [--period P] [--split-adjusted | --source api]   fetch a series afresh and replace its file (split-adjusted: with the site's split adjustment; api: the data API's split-adjusted daily bars)"}},
+        {"update", {runUpdate, true, "update [--from YYYYMMDD] [--mode 0|1|2|3 | --source archive|api] [--plan P]   add the trading days since the last stored day from the daily archives or the data API"}},
+        {"refetch", {runRefetch, false, "refetch CODE [--period P] [--split-adjusted | --source api [--plan P]]   fetch a series afresh and replace its file (split-adjusted: with the site's split adjustment; api: the data API's split-adjusted daily bars)"}},
         {"import", {runImport, false, "import CODE FILE [--format auto|yahoo|stooq|plain]   merge daily bars from a CSV file into the stored series (a preview and a question first)"}},
         {"update-list", {runUpdateList, false, "update-list N|MARKET [--download]   batch update of a watchlist or market"}},
         {"realtime", {runRealtime, false, "realtime [CODE]           add today's provisional bar from Realtime.txt or the quote page"}},
@@ -79,7 +81,7 @@ void printHelp() {
 
 // Options that take a value; every other --name is a flag.
 bool takesValue(const std::string& name) {
-    static const char* const kValued[] = {"folder", "period", "market", "unit", "individual", "years", "months", "end", "source", "category", "kind", "output", "condition", "capsule", "context", "from", "mode", "strategy", "format", "item", "value", "margin", "liquidity", "multiple", "trading-value", "input", "threads", "by", "top", "report", "range", "block"};
+    static const char* const kValued[] = {"folder", "period", "market", "unit", "individual", "years", "months", "end", "source", "category", "kind", "output", "condition", "capsule", "context", "from", "mode", "strategy", "format", "item", "value", "margin", "liquidity", "multiple", "trading-value", "input", "threads", "by", "top", "report", "range", "block", "plan"};
     for (const char* valued : kValued)
         if (name == valued) return true;
     return false;
