@@ -16,9 +16,11 @@ namespace {
 TEST(ApiCodes, ArchiveLinesApiRowsAndListedIssuesTakeAlphanumericCodes) {
     const StockCode alpha = *parseCode("130A");
     const std::pair<const char*, std::optional<StockCode>> apiCodes[] = {
-        {"72030", 7203}, {"130A0", alpha}, {"12990", std::nullopt}, {"ABCD0", std::nullopt}, {"130", std::nullopt},
-        {"7203", std::nullopt}, {"25935", std::nullopt}};
-    for (const auto& [text, code] : apiCodes) EXPECT_EQ(stockCodeOfApiCode(text), code) << text;
+        {"72030", 7203},         {"130A0", alpha},      {"12990", std::nullopt},
+        {"ABCD0", std::nullopt}, {"130", std::nullopt}, {"7203", std::nullopt},
+        {"25935", std::nullopt}};
+    for (const auto& [text, code] : apiCodes)
+        EXPECT_EQ(stockCodeOfApiCode(text), code) << text;
     auto archive = parseDayLine("2024/06/13,130A,新規,500,520,490,510,12000");
     ASSERT_TRUE(archive);
     EXPECT_EQ(archive->code, alpha);
@@ -31,7 +33,8 @@ TEST(ApiCodes, ArchiveLinesApiRowsAndListedIssuesTakeAlphanumericCodes) {
     EXPECT_EQ(day.csv.lines[0].code, alpha);
     test::TempFolder temp;
     std::filesystem::create_directories(temp / "Data");
-    ASSERT_TRUE(appendDayLines(ProgramFolder(temp.str()), std::vector{*archive, day.csv.lines[0]}).ok);
+    ASSERT_TRUE(
+        appendDayLines(ProgramFolder(temp.str()), std::vector{*archive, day.csv.lines[0]}).ok);
     EXPECT_EQ(test::readFile(temp / "Data/130A.txt"),
               "20240613,500,520,490,510,12000\n20240614,501,530,500,525,8000\n");
     auto master = apiMasterList(rows, "1010,N225,-,0,-\n130A,old,-,1,-\n");
