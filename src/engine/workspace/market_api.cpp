@@ -1,5 +1,6 @@
 #include "workspace/market_api.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "core/file_io.h"
@@ -28,6 +29,20 @@ std::function<bool(StockCode)> storedDailyCode(const Workspace& workspace) {
         return std::filesystem::exists(
             dataFilePath(folder, code, PeriodMode::Daily, StorageMode::Accumulate), error);
     };
+}
+
+ApiConnectionTest testApiKey(Workspace& workspace, const std::string& typedKey, ApiPlan plan) {
+    ApiAccess access = apiAccess(workspace);
+    access.options.plan = plan;
+    if (!typedKey.empty()) {
+        // The key goes into a request header: one line of visible characters only.
+        bool oneLine = std::none_of(typedKey.begin(), typedKey.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
+        });
+        if (!oneLine) return {false, "APIキーは1行の文字列で入力してください。"};
+        access.findKey = [typedKey] { return ApiKeyLookup{typedKey, {}}; };
+    }
+    return testApiConnection(access);
 }
 
 void showApiReport(Workspace& workspace, const ApiRunReport& report) {

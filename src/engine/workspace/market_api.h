@@ -18,6 +18,10 @@ ApiAccess apiAccess(Workspace& workspace);
 // Whether the store holds a daily file of code.
 std::function<bool(StockCode)> storedDailyCode(const Workspace& workspace);
 
+// The settings' connection test: one small request with typedKey when it is
+// not empty (before it is stored), else with the key found as for an update.
+ApiConnectionTest testApiKey(Workspace& workspace, const std::string& typedKey, ApiPlan plan);
+
 // Shows what a run over the API left to say (rejected rows, splits), if anything.
 void showApiReport(Workspace& workspace, const ApiRunReport& report);
 
