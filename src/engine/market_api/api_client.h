@@ -52,7 +52,7 @@ struct ApiClientOptions {
     std::size_t maxPageBytes = std::size_t{16} << 20;
     // All pages of one answer together; a server that keeps sending pages
     // ends here long before memory does.
-    std::size_t maxTotalBytes = std::size_t{96} << 20;
+    std::size_t maxTotalBytes = std::size_t{32} << 20;
     int maxPages = 500;
     // Further attempts of one request after a 429 or a passing server failure.
     int maxRetries = 3;

@@ -1,6 +1,7 @@
 #include "workspace/archive.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 
 #include "core/file_io.h"
@@ -117,6 +118,10 @@ bool discardAndRebuild(Workspace& workspace, const ArchiveDialog& dialog) {
     // The displayed series is rebuilt with the rest; its old bars must not be
     // written back into the emptied folder before the import.
     workspace.series().savedCount = workspace.series().count();
+    // The data API's last whole day goes with the files it dates.
+    const std::string apiMarker = workspace.folder().dataPath(kApiLastDayFileName);
+    const auto apiLastDay = fileio::readFile(apiMarker);
+    std::remove(apiMarker.c_str());
     bool rebuilt =
         dailyArchiveUpdate(workspace, dialog) && !lastStoredDate(workspace.folder()).empty();
     if (rebuilt) {
@@ -124,6 +129,7 @@ bool discardAndRebuild(Workspace& workspace, const ArchiveDialog& dialog) {
         return true;
     }
     restoreDailyFiles(workspace.folder(), *aside);
+    if (apiLastDay) fileio::writeFileAtomic(apiMarker, *apiLastDay);
     reloadDisplayed(workspace);
     return false;
 }
