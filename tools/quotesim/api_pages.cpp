@@ -93,7 +93,8 @@ nlohmann::json untradedRow(StockCode code, int32_t date) {
 nlohmann::json preferredRow(StockCode code, int32_t date) {
     std::string preferred = codeText(code) + "5";
     nlohmann::json row{{"Date", dashedDate(date)}, {"Code", preferred}};
-    for (const char* field : {"O", "H", "L", "C", "AdjO", "AdjH", "AdjL", "AdjC"}) row[field] = 1.0;
+    for (const char* field : {"O", "H", "L", "C", "AdjO", "AdjH", "AdjL", "AdjC"})
+        row[field] = 1.0;
     row["Vo"] = 1.0;
     row["AdjVo"] = 1.0;
     row["AdjFactor"] = 1.0;
@@ -104,8 +105,10 @@ nlohmann::json preferredRow(StockCode code, int32_t date) {
 // rows have no code.
 nlohmann::json indexRow(const PriceBar& bar, bool withCode) {
     auto level = [](int32_t value) { return value + (value % 97) / 100.0; };
-    nlohmann::json row{{"Date", dashedDate(bar.date)}, {"O", level(bar.open)},
-                       {"H", level(bar.high)},         {"L", level(bar.low)},
+    nlohmann::json row{{"Date", dashedDate(bar.date)},
+                       {"O", level(bar.open)},
+                       {"H", level(bar.high)},
+                       {"L", level(bar.low)},
                        {"C", level(bar.close)}};
     if (withCode) row["Code"] = "0000";
     return row;
@@ -116,7 +119,9 @@ int32_t lastMarketDay(const Market& market) {
     return topix && !topix->bars.empty() ? topix->bars.back().date : 0;
 }
 
-int32_t yearsBefore(int32_t date, int years) { return date - years * 10000; }
+int32_t yearsBefore(int32_t date, int years) {
+    return date - years * 10000;
+}
 
 // The first day of the span a plan covers, and the last; {0, 0} for all.
 std::pair<int32_t, int32_t> planSpan(const Market& market, const ApiPlanRules& rules) {
@@ -197,7 +202,9 @@ SiteResponse apiResponse(const Market& market, std::string_view path, const Quer
     if (to == 0) to = 99991231;
     if (bars) {
         auto [first, last] = planSpan(market, rules);
-        bool outside = first != 0 && (day ? (day < first || day > last) : (from != 0 && from < first) || (to != 99991231 && to > last));
+        bool outside =
+            first != 0 && (day ? (day < first || day > last)
+                               : (from != 0 && from < first) || (to != 99991231 && to > last));
         if (outside)
             return apiError(400, "Your plan covers data from " + dashedDate(first) + " ~ " +
                                      dashedDate(last) + " only; other plans cover more.");
@@ -208,7 +215,9 @@ SiteResponse apiResponse(const Market& market, std::string_view path, const Quer
     }
     if (path == "/equities/bars/daily") {
         StockCode code = stockParam(params);
-        if (day == 0 && code == 0) return apiError(400, "This API requires at least 1 parameter as follows; 'date','code'.");
+        if (day == 0 && code == 0)
+            return apiError(400,
+                            "This API requires at least 1 parameter as follows; 'date','code'.");
         bool preferredDone = code != 0;
         for (StockCode each : market.codes()) {
             if (!isStock(each) || (code != 0 && each != code)) continue;
@@ -228,6 +237,13 @@ SiteResponse apiResponse(const Market& market, std::string_view path, const Quer
             if (day && !traded && !security->bars.empty() && security->bars.front().date > day)
                 rows.push_back(untradedRow(each, day));
         }
+        // A listed issue without a trade that day: the first free code from 1300.
+        if (day && code == 0) {
+            StockCode idle = 1300;
+            while (market.find(idle))
+                ++idle;
+            rows.push_back(untradedRow(idle, day));
+        }
         return pageOf(std::move(rows), offset, badDate);
     }
     if (path == "/indices/bars/daily" || path == "/indices/bars/daily/topix") {
@@ -236,7 +252,9 @@ SiteResponse apiResponse(const Market& market, std::string_view path, const Quer
                              rules.plan == "premium" || (topixPath && rules.plan == "light");
         if (!allowed) return apiError(403, "This API is not available on your subscription plan.");
         std::string code = param(params, "code");
-        if (!topixPath && day == 0 && code.empty()) return apiError(400, "This API requires at least 1 parameter as follows; 'date','code'.");
+        if (!topixPath && day == 0 && code.empty())
+            return apiError(400,
+                            "This API requires at least 1 parameter as follows; 'date','code'.");
         const SimulatedSecurity* topix = market.find(1001);
         if (topix && (topixPath || code.empty() || code == "0000")) {
             for (const PriceBar& bar : topix->bars)
