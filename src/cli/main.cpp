@@ -8,6 +8,7 @@
 #include <map>
 #include <sstream>
 
+#include "api_commands.h"
 #include "cli_context.h"
 #include "condition_commands.h"
 #include "core/file_io.h"
@@ -53,6 +54,8 @@ constexpr OptionHelp kMultipleOption{"multiple", "X",
                                      "the liquidity filter's multiple of the unit"};
 constexpr OptionHelp kInputOption{"input", "W", "read watchlist W instead of the master list"};
 constexpr OptionHelp kThreadsOption{"threads", "N", "worker threads (0: one per core)"};
+constexpr OptionHelp kPlanOption{"plan", "free|light|standard|premium",
+                                 "the data API plan, whose request rate paces the run (kept)"};
 
 struct Command {
     std::function<int(CommandContext&)> run;
@@ -96,9 +99,15 @@ const std::map<std::string, Command>& commands() {
         {"update-master",
          {runUpdateMaster,
           false,
-          "update-master [--source api]   replace the master list from the archive or the data "
-          "API's listed issues",
-          {{"source", "api", "the data API's listed issues instead of the archive"}}}},
+          "update-master [--source api [--plan P]]   replace the master list from the archive or "
+          "the data API's listed issues",
+          {{"source", "api", "the data API's listed issues instead of the archive"}, kPlanOption}}},
+        {"api-key",
+         {runApiKey,
+          true,
+          "api-key set|test|remove [--plan P]   store the data API's key (read from standard "
+          "input), try it, or remove it",
+          {kPlanOption}}},
         {"settings",
          {runSettings,
           false,
@@ -190,9 +199,10 @@ const std::map<std::string, Command>& commands() {
         {"update",
          {runUpdate,
           true,
-          "update [--from YYYYMMDD] [--mode 0|1|2|3 | --source archive|api]   add the trading days "
-          "since the last stored day from the daily archives or the data API",
+          "update [--from YYYYMMDD] [--mode 0|1|2|3 | --source archive|api] [--plan P]   add the "
+          "trading days since the last stored day from the daily archives or the data API",
           {kFromOption,
+           kPlanOption,
            {"mode", "0|1|2|3", "where the archives come from: disk, net, member server, data API"},
            {"source", "archive|api", "the daily archives or the data API"},
            {"period", "daily|weekly|monthly",
@@ -200,10 +210,11 @@ const std::map<std::string, Command>& commands() {
         {"refetch",
          {runRefetch,
           false,
-          "refetch CODE [--period P] [--split-adjusted | --source api]   fetch a series afresh and "
-          "replace its file (split-adjusted: with the site's split adjustment; api: the data API's "
-          "split-adjusted daily bars)",
+          "refetch CODE [--period P] [--split-adjusted | --source api [--plan P]]   fetch a series "
+          "afresh and replace its file (split-adjusted: with the site's split adjustment; api: the "
+          "data API's split-adjusted daily bars)",
           {kPeriodOption,
+           kPlanOption,
            {"split-adjusted", "", "with the site's split adjustment"},
            {"source", "api", "the data API's split-adjusted daily bars"}}}},
         {"import",
@@ -334,11 +345,11 @@ std::optional<Arity> optionArity(const std::string& name) {
              {"yes", "help", "summary", "trades", "equity", "download", "split-adjusted"})
             arities[flag] = Arity::Flag;
         for (const char* valued :
-             {"folder",    "period",  "market",  "unit",      "individual", "years",
-              "months",    "end",     "source",  "category",  "kind",       "output",
-              "condition", "capsule", "context", "from",      "mode",       "format",
-              "item",      "value",   "margin",  "liquidity", "multiple",   "input",
-              "threads",   "by",      "top",     "report",    "range",      "block"})
+             {"folder",    "period",   "market",   "unit",    "individual", "years",     "months",
+              "end",       "source",   "category", "kind",    "output",     "condition", "capsule",
+              "context",   "from",     "mode",     "format",  "item",       "value",     "margin",
+              "liquidity", "multiple", "input",    "threads", "by",         "top",       "report",
+              "range",     "block",    "plan"})
             arities[valued] = Arity::Value;
         // "--strategy" alone means the list's own or the selected strategy.
         arities["strategy"] = Arity::OptionalValue;

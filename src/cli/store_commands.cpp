@@ -8,6 +8,7 @@
 #include "update_commands.h"
 #include "workspace/updates.h"
 
+#include "api_commands.h"
 #include "workspace/market_api.h"
 
 namespace tav::cli {
@@ -102,6 +103,7 @@ int runUpdateMaster(CommandContext& context) {
     if (context.line.words.size() != 1) return usageError("usage: update-master [--source api]");
     if (auto source = context.line.option("source")) {
         if (*source != "api") return usageError("usage: update-master [--source api]");
+        if (!applyApiPlanOption(context)) return kExitUsage;
         return updateMasterFromApi(context.workspace) ? kExitOk : kExitFailed;
     }
     return context.workspace.updateMasterFromArchive(false) ? kExitOk : kExitFailed;

@@ -6,6 +6,7 @@
 #include <iostream>
 #include <iterator>
 
+#include "api_commands.h"
 #include "core/file_io.h"
 #include "updates/archive_update.h"
 #include "watchlists/entry_lists.h"
@@ -121,6 +122,7 @@ int runUpdate(CommandContext& context) {
         return usageError(
             "--mode must be 0 (disk), 1 (net), 2 (member server) or 3 (data API); "
             "--source archive or api, not both");
+    if (!applyApiPlanOption(context)) return kExitUsage;
     Workspace& workspace = context.workspace;
     workspace.initProgramFolder();
     if (workspace.periodMode != PeriodMode::Daily) return exitCode(updateCommand(workspace, false));
@@ -155,6 +157,7 @@ int runRefetch(CommandContext& context) {
     if (auto source = context.line.option("source")) {
         if (*source != "api" || workspace.periodMode != PeriodMode::Daily)
             return usageError("--source api re-fetches the daily series from the data API");
+        if (!applyApiPlanOption(context)) return kExitUsage;
         bool fetched = refetchFromApi(workspace, *code) && workspace.loadStoredSeries(*code);
         if (fetched) printSummary(workspace);
         return exitCode(fetched);

@@ -109,39 +109,60 @@ TEST_F(UpdateCli, TheApiDaysAndACsvFileKeepTheKeyOutOfEverything) {
     ASSERT_GT(api.start(0), 0);
     std::string folder = emptyFolder("K");
     writeFile(folder + "/Endpoints.lst", Endpoints::fileTextForHost(api.host()));
+    // The plan and the key live in a config folder of the test's own.
+    ::setenv("XDG_CONFIG_HOME", (temp / "config").c_str(), 1);
     ::setenv("TAVRENTO_JQUANTS_KEY", key.c_str(), 1);
     int32_t before = 0;
     std::vector<int32_t> days = lastDays(5, before);
-    CliResult result =
-        runCli({"--folder", folder, "--yes", "update", "--from", std::to_string(before), "--source", "api"});
+    CliResult result = runCli({"--folder", folder, "--yes", "update", "--from",
+                               std::to_string(before), "--source", "api", "--plan", "premium"});
     ::unsetenv("TAVRENTO_JQUANTS_KEY");
     ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(readFile(temp / "config" / "tavrento" / "jquants.plan"), "premium\n");
     EXPECT_NE(result.out.find("days added: 5"), std::string::npos) << result.out;
 
     // A CSV of older days goes in front of the stored ones.
-    writeFile(folder + "/old.csv", "Date,Open,High,Low,Close,Volume\n2001-02-05,10,12,9,11,100\n"
-                                   "2001-02-30,1,1,1,1,1\n");
+    writeFile(folder + "/old.csv",
+              "Date,Open,High,Low,Close,Volume\n2001-02-05,10,12,9,11,100\n"
+              "2001-02-30,1,1,1,1,1\n");
     StockCode stock = market_->codes().back();
     for (StockCode listed : market_->codes())
         if (securityKind(listed) == SecurityKind::JapaneseStock) stock = listed;
-    result = runCli({"--folder", folder, "--yes", "import", std::to_string(stock), folder + "/old.csv"});
+    result =
+        runCli({"--folder", folder, "--yes", "import", std::to_string(stock), folder + "/old.csv"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_NE(result.err.find("不正な行: 1 行"), std::string::npos) << result.err;
     EXPECT_NE(result.out.find("bars: 6 (20010205 - "), std::string::npos) << result.out;
 
     // Without the key the API refuses, and says so.
-    ::setenv("XDG_CONFIG_HOME", (temp / "config").c_str(), 1);
-    result = runCli({"--folder", folder, "--yes", "refetch", std::to_string(stock), "--source", "api"});
-    ::unsetenv("XDG_CONFIG_HOME");
+    result =
+        runCli({"--folder", folder, "--yes", "refetch", std::to_string(stock), "--source", "api"});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_NE(result.err.find("TAVRENTO_JQUANTS_KEY"), std::string::npos) << result.err;
+
+    // The key from standard input; the re-fetch then replaces the API's days
+    // and keeps the CSV's older one in front.
+    result = runCli({"--folder", folder, "api-key", "set"}, key + "\n");
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(runCli({"--folder", folder, "api-key", "test"}).exitCode, 0);
+    result =
+        runCli({"--folder", folder, "--yes", "refetch", std::to_string(stock), "--source", "api"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const std::size_t apiBars = market_->find(stock)->bars.size();
+    EXPECT_NE(result.out.find("bars: " + std::to_string(apiBars + 1) + " (20010205 - "),
+              std::string::npos)
+        << result.out;
+    EXPECT_EQ(runCli({"--folder", folder, "api-key", "remove"}).exitCode, 0);
+    EXPECT_EQ(runCli({"--folder", folder, "api-key", "test"}).exitCode, 1);
+    ::unsetenv("XDG_CONFIG_HOME");
 
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
         if (entry.is_regular_file()) {
             EXPECT_EQ(readFile(entry.path()).find(key), std::string::npos) << entry.path();
         }
     }
-    for (const std::string& request : api.requests()) EXPECT_EQ(request.find(key), std::string::npos);
+    for (const std::string& request : api.requests())
+        EXPECT_EQ(request.find(key), std::string::npos);
 }
 
 }  // namespace

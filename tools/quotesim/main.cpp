@@ -2,6 +2,9 @@
 // the system reads, for tests and for the demo market.
 #include <signal.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include <filesystem>
 #include <cstdlib>
 #include <iostream>
@@ -42,6 +45,9 @@ int usage() {
            "                      capitals), optionally @PAGE\n"
            "                      (also per request: a path starting /fault/FAULT/)\n"
            "  --refuse-after N    stop listening after N requests (later ones are refused)\n"
+           "  --plan PLAN         the data API answers as for a key of PLAN (free, light,\n"
+           "                      standard, premium): its dates, its indices and its rate\n"
+           "                      (5, 60, 120 or 500 requests a minute, then 429)\n"
            "The data API under /v2 takes the key in TAVRENTO_QUOTESIM_API_KEY, else in\n"
            "TAVRENTO_JQUANTS_KEY; without either it takes any key.\n";
     return 2;
@@ -130,6 +136,15 @@ int main(int argc, char** argv) {
         } else if (word == "--fault") {
             options.fault = quotesim::parseFault(value());
             if (!options.fault) return usage();
+        } else if (word == "--plan") {
+            static const std::pair<const char*, int> kPlans[] = {
+                {"free", 5}, {"light", 60}, {"standard", 120}, {"premium", 500}};
+            std::string plan = value();
+            auto found = std::find_if(std::begin(kPlans), std::end(kPlans),
+                                      [&](const auto& entry) { return plan == entry.first; });
+            if (found == std::end(kPlans)) return usage();
+            options.apiPlan = plan;
+            options.apiRequestsPerMinute = found->second;
         } else if (word == "--refuse-after" && parseNumber(value(), number) && number > 0) {
             options.refuseAfter = static_cast<int>(number);
         } else {

@@ -74,7 +74,7 @@ std::optional<Fault> parseFault(std::string_view text) {
         {"size", Fault::Kind::Size, true},          {"drip", Fault::Kind::Drip, true},
         {"status", Fault::Kind::Status, true},      {"bomb", Fault::Kind::Bomb, true},
         {"upper", Fault::Kind::Upper, false},       {"busy", Fault::Kind::Busy, true},
-        {"baddate", Fault::Kind::BadDate, false}};
+        {"baddate", Fault::Kind::BadDate, false},   {"redirect", Fault::Kind::Redirect, true}};
     for (const Name& name : kNames) {
         if (name.name != text) continue;
         if (name.needsArgument == argument.empty()) return std::nullopt;
@@ -131,6 +131,11 @@ std::vector<std::string> SimServer::requests() const {
     return requests_;
 }
 
+std::vector<std::string> SimServer::apiKeysSeen() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return apiKeysSeen_;
+}
+
 void SimServer::handle(const httplib::Request& request, httplib::Response& response) {
     std::string line = request.target;
     if (line.empty()) {
@@ -140,6 +145,7 @@ void SimServer::handle(const httplib::Request& request, httplib::Response& respo
     {
         std::lock_guard<std::mutex> lock(mutex_);
         requests_.push_back(line);
+        apiKeysSeen_.push_back(request.get_header_value("x-api-key"));
         if (options_.log) *options_.log << "GET " << line << std::endl;
     }
 
@@ -164,15 +170,30 @@ void SimServer::handle(const httplib::Request& request, httplib::Response& respo
             std::lock_guard<std::mutex> lock(mutex_);
             busy = ++busyAnswers_[fault->argument] <= fault->argument;
         }
+        if (options_.apiRequestsPerMinute > 0) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            auto now = std::chrono::steady_clock::now();
+            std::erase_if(apiAnswered_, [&](auto at) { return now - at >= std::chrono::minutes(1); });
+            if (static_cast<int>(apiAnswered_.size()) >= options_.apiRequestsPerMinute)
+                busy = true;
+            else
+                apiAnswered_.push_back(now);
+        }
         if (request.get_header_value("x-api-key").empty() ||
             (!options_.apiKey.empty() && request.get_header_value("x-api-key") != options_.apiKey)) {
-            page = apiError(401, "The incoming token is invalid or expired.");
+            page = apiError(403, "The incoming key is invalid or expired.");
+        } else if (fault && fault->kind == Fault::Kind::Redirect) {
+            page = apiError(302, "Found");
+            std::string query = queryText(request.params);
+            response.set_header("Location", "http://127.0.0.1:" + std::to_string(fault->argument) +
+                                                std::string(path) + (query.empty() ? "" : "?" + query));
         } else if (busy) {
+            // No Retry-After: the real API promises none.
             page = apiError(429, "Too Many Requests");
-            response.set_header("Retry-After", "1");
         } else {
             page = apiResponse(market_, path, request.params,
-                               fault && fault->kind == Fault::Kind::BadDate);
+                               fault && fault->kind == Fault::Kind::BadDate,
+                               ApiPlanRules{options_.apiPlan});
         }
     } else if (fault && fault->kind == Fault::Kind::NotFound) {
         page = respond(market_, "/fault/notfound", {});
@@ -183,6 +204,7 @@ void SimServer::handle(const httplib::Request& request, httplib::Response& respo
     if (fault) {
         switch (fault->kind) {
             case Fault::Kind::Busy:
+            case Fault::Kind::Redirect:
             case Fault::Kind::BadDate:
             case Fault::Kind::NotFound:
             case Fault::Kind::Bomb:

@@ -3,6 +3,7 @@
 #include <httplib.h>
 
 #include <atomic>
+#include <chrono>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -30,13 +31,16 @@ namespace tav::quotesim {
 //                 MIB MiB each, the last under the real entry's name
 //   upper         archives whose entry names are in capitals ("20050315.CSV")
 //   busy-N        the data API answers the first N requests that carry this
-//                 fault (counted apart for each N) with 429 and "Retry-After: 1"
+//                 fault (counted apart for each N) with 429, without Retry-After
+//                 as the real API does
+//   redirect-PORT the data API answers 302 to the same path and query on
+//                 127.0.0.1:PORT (another server)
 //   baddate       the data API's rows carry an impossible date
 // "@PAGE" limits the fault to pages from that index on (the row offset of the
 // query y= or st= divided by the rows per page), so a fetch can fail on its
 // third page after two good ones.
 struct Fault {
-    enum class Kind { NotFound, Slow, Stall, Truncate, Size, Drip, Status, Bomb, Upper, Busy, BadDate };
+    enum class Kind { NotFound, Slow, Stall, Truncate, Size, Drip, Status, Bomb, Upper, Busy, BadDate, Redirect };
     Kind kind = Kind::NotFound;
     long argument = 0;
     int fromPage = 0;
@@ -49,8 +53,13 @@ struct ServerOptions {
     // later connections are refused.
     int refuseAfter = 0;
     std::ostream* log = nullptr;  // one line per request when set
-    // The data API's key: requests under "/v2" without it in x-api-key get 401.
+    // The data API's key: requests under "/v2" without it in x-api-key get 403.
     std::string apiKey = {};
+    // The key's plan ("free", "light", "standard", "premium"; empty: no limits
+    // of a plan): the dates and indices it covers.
+    std::string apiPlan = {};
+    // Requests a minute the data API answers before 429 (0: no limit).
+    int apiRequestsPerMinute = 0;
 };
 
 // The sites on 127.0.0.1. A path that starts with "/fault/FAULT" gets that
@@ -75,6 +84,8 @@ class SimServer {
     std::string host() const { return "http://127.0.0.1:" + std::to_string(port_); }
     // Every request so far as sent ("path?query"), in arrival order.
     std::vector<std::string> requests() const;
+    // The x-api-key header of every request so far ("" when it had none).
+    std::vector<std::string> apiKeysSeen() const;
 
   private:
     void handle(const httplib::Request& request, httplib::Response& response);
@@ -88,6 +99,8 @@ class SimServer {
     std::vector<std::string> requests_;
     std::atomic<int> answered_{0};
     std::map<long, int> busyAnswers_;  // requests that met busy-N, by N
+    std::vector<std::string> apiKeysSeen_;
+    std::vector<std::chrono::steady_clock::time_point> apiAnswered_;  // within the last minute
     std::atomic<bool> stopping_{false};  // ends the responses that drip
 };
 

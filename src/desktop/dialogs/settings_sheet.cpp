@@ -112,7 +112,11 @@ void ColourSwatches::mousePressEvent(QMouseEvent* event) {
 
 SettingsSheetDialog::SettingsSheetDialog(SettingsSheet& sheet, Prompter& prompter,
                                          const SettingsStore& store, QWidget* parent)
-    : QDialog(parent), sheet_(sheet), prompter_(prompter), store_(store), tabs_(new QTabWidget(this)) {
+    : QDialog(parent),
+      sheet_(sheet),
+      prompter_(prompter),
+      store_(store),
+      tabs_(new QTabWidget(this)) {
     setWindowTitle(QStringLiteral("Tavrento"));
     chart_.page = &sheet.chart;
     indicator_.page = &sheet.indicator;
@@ -167,7 +171,8 @@ QWidget* SettingsSheetDialog::generalPage() {
     numberRow("表示銘柄の履歴採取数", SheetField::historyLength, "");
     parabolic_ = check("パラボリックを終値ベース（独自仕様）にする", sheet_.parabolicOnClose);
     turnMarks_ = check("指数のグラフに転換マークを表示する", sheet_.showTurnMarks);
-    alternative_ = check("infoseekサイトの株価データを使用する（通常はyahoo）", sheet_.alternativeQuotes);
+    alternative_ =
+        check("infoseekサイトの株価データを使用する（通常はyahoo）", sheet_.alternativeQuotes);
     const int yearsRow = row;
     QLabel* yearsUnit =
         numberRow("蓄積モードのデータ取込み期間", SheetField::accumulateYears, "年（０：最低限）");
@@ -183,9 +188,66 @@ QWidget* SettingsSheetDialog::generalPage() {
         grid->itemAtPosition(yearsRow, 0)->widget()->setEnabled(false);
         yearsUnit->setEnabled(false);
     }
+    addApiRows(page, grid, row);
     grid->setColumnStretch(3, 1);
     grid->setRowStretch(row, 1);
     return page;
+}
+
+// The data source, the API plan and its key: the key is typed masked, stored
+// on OK and never shown back; only whether one is stored is.
+void SettingsSheetDialog::addApiRows(QWidget* page, QGridLayout* grid, int& row) {
+    const auto choice = [&](const char* label, const auto& items, int current) {
+        grid->addWidget(new QLabel(QString::fromUtf8(label), page), row, 0);
+        auto* box = new QComboBox(page);
+        for (std::string_view item : items)
+            box->addItem(qt(item));
+        box->setCurrentIndex(current);
+        grid->addWidget(box, row++, 1, 1, 2);
+        return box;
+    };
+    dataSource_ = choice("株価データの取得元", kDataSourceLabels, sheet_.dataFromApi ? 1 : 0);
+    apiPlan_ = choice("データAPIのプラン", kApiPlanLabels, sheet_.apiPlan);
+
+    grid->addWidget(new QLabel(QStringLiteral("データAPIのキー"), page), row, 0);
+    apiKey_ = new QLineEdit(page);
+    apiKey_->setEchoMode(QLineEdit::Password);
+    apiKey_->setObjectName(QStringLiteral("apiKey"));
+    grid->addWidget(apiKey_, row, 1, 1, 2);
+    apiKeyState_ = new QLabel(page);
+    grid->addWidget(apiKeyState_, row, 3);
+    apiKeyRemove_ = new QPushButton(QStringLiteral("削除"), page);
+    grid->addWidget(apiKeyRemove_, row++, 4);
+    connectionTest_ = new QPushButton(QStringLiteral("接続テスト"), page);
+    grid->addWidget(connectionTest_, row, 1, 1, 2);
+    connectionResult_ = new QLabel(page);
+    connectionResult_->setWordWrap(true);
+    grid->addWidget(connectionResult_, row++, 3, 1, 2);
+    showKeyState();
+
+    connect(apiKeyRemove_, &QPushButton::clicked, this, [this] {
+        if (!removeKey || !prompter_.askYesNo("保存したAPIキーを削除します。\n\nよろしいですか？",
+                                              QuestionKind::Destructive))
+            return;
+        if (removeKey())
+            sheet_.apiKeyStored = false;
+        else
+            prompter_.message("APIキーを削除できませんでした。", MessageIcon::Stop);
+        showKeyState();
+    });
+    connect(connectionTest_, &QPushButton::clicked, this, [this] {
+        if (!testConnection) return;
+        connectionResult_->setText(QStringLiteral("接続中…"));
+        connectionResult_->repaint();
+        connectionResult_->setText(
+            qt(testConnection(apiKey_->text().trimmed().toStdString(), apiPlan_->currentIndex())));
+    });
+}
+
+void SettingsSheetDialog::showKeyState() {
+    apiKeyState_->setText(sheet_.apiKeyStored ? QStringLiteral("設定済み")
+                                              : QStringLiteral("未設定"));
+    apiKeyRemove_->setEnabled(sheet_.apiKeyStored);
 }
 
 QWidget* SettingsSheetDialog::colourPage() {
@@ -306,9 +368,8 @@ QWidget* SettingsSheetDialog::parameterPage(ParameterWidgets& widgets, Parameter
             [this, &widgets](int index) { periodChosen(widgets, index); });
     connect(reset, &QPushButton::clicked, this, [this, &widgets] {
         takeParameterFields(widgets);
-        const bool changed = sheet_.individual()
-                                 ? widgets.page->syncWithCommon(prompter_, store_)
-                                 : widgets.page->resetToDefaults(prompter_);
+        const bool changed = sheet_.individual() ? widgets.page->syncWithCommon(prompter_, store_)
+                                                 : widgets.page->resetToDefaults(prompter_);
         if (changed) showParameterFields(widgets);
     });
     return widget;
@@ -352,6 +413,9 @@ void SettingsSheetDialog::takeTexts() {
     sheet_.parabolicOnClose = parabolic_->isChecked();
     sheet_.showTurnMarks = turnMarks_->isChecked();
     sheet_.alternativeQuotes = alternative_->isChecked();
+    sheet_.dataFromApi = dataSource_->currentIndex() == 1;
+    sheet_.apiPlan = apiPlan_->currentIndex();
+    sheet_.apiKeyTyped = apiKey_->text().trimmed().toStdString();
     takeParameterFields(chart_);
     takeParameterFields(indicator_);
 }

@@ -11,9 +11,11 @@
 
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QPushButton;
 class QTabWidget;
 
 namespace tav {
@@ -55,6 +57,19 @@ class SettingsSheetDialog : public QDialog {
     QLineEdit* parameterEdit(ParameterGroup group, int field) const;
     QComboBox* periodChoice(ParameterGroup group) const;
     QListWidget* orderList() const { return orderList_; }
+    QComboBox* dataSourceChoice() const { return dataSource_; }
+    QComboBox* apiPlanChoice() const { return apiPlan_; }
+    QLineEdit* apiKeyEdit() const { return apiKey_; }
+    QLabel* apiKeyState() const { return apiKeyState_; }
+    QPushButton* apiKeyRemoveButton() const { return apiKeyRemove_; }
+    QPushButton* connectionTestButton() const { return connectionTest_; }
+    QLabel* connectionTestResult() const { return connectionResult_; }
+
+    // The data API's key actions of the 全般 page, given by the window:
+    // the connection test (the typed key, else the stored one; the plan's
+    // index) in plain words, and the removal of the stored key.
+    std::function<std::string(const std::string& typedKey, int plan)> testConnection;
+    std::function<bool()> removeKey;
 
     void accept() override;
 
@@ -72,6 +87,8 @@ class SettingsSheetDialog : public QDialog {
     QWidget* displayPage();
     QWidget* parameterPage(ParameterWidgets& widgets, ParameterPage& page);
     QLineEdit* numberEdit(SheetField field, QWidget* parent);
+    void addApiRows(QWidget* page, QGridLayout* grid, int& row);
+    void showKeyState();
 
     void takeTexts();
     void showParameterFields(ParameterWidgets& widgets);
@@ -90,6 +107,13 @@ class SettingsSheetDialog : public QDialog {
     QCheckBox* turnMarks_ = nullptr;
     QCheckBox* alternative_ = nullptr;
     QListWidget* orderList_ = nullptr;
+    QComboBox* dataSource_ = nullptr;
+    QComboBox* apiPlan_ = nullptr;
+    QLineEdit* apiKey_ = nullptr;
+    QLabel* apiKeyState_ = nullptr;
+    QPushButton* apiKeyRemove_ = nullptr;
+    QPushButton* connectionTest_ = nullptr;
+    QLabel* connectionResult_ = nullptr;
     ParameterWidgets chart_;
     ParameterWidgets indicator_;
 };

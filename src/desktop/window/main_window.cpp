@@ -46,6 +46,7 @@
 #include "workspace/archive.h"
 #include "workspace/quotes.h"
 #include "workspace/screening.h"
+#include "workspace/market_api.h"
 #include "workspace/settings.h"
 #include "workspace/updates.h"
 #include "workspace/workspace.h"
@@ -1038,6 +1039,10 @@ void MainWindow::paintEvent(QPaintEvent*) {
 void MainWindow::openSettings() {
     const std::unique_ptr<SettingsSheet> sheet = openSettingsSheet(workspace_);
     SettingsSheetDialog dialog(*sheet, workspace_.prompter(), workspace_.settingsStore(), this);
+    dialog.testConnection = [this](const std::string& key, int plan) {
+        return testApiKey(workspace_, key, static_cast<ApiPlan>(plan)).text;
+    };
+    dialog.removeKey = [] { return removeApiKey(currentUserConfigFolder()); };
     if (dialog.exec() != QDialog::Accepted) return;
     const SheetChanges changes = applySettingsSheet(workspace_, *sheet);
     if (changes.quoteIntervalChanged) {

@@ -39,8 +39,10 @@ std::string noKeyMessage(const std::string& path) {
 
 std::string userConfigFolder(std::optional<std::string> xdgConfigHome,
                              std::optional<std::string> home) {
-    if (xdgConfigHome && !xdgConfigHome->empty()) return fileio::joinPath(*xdgConfigHome, "tavrento");
-    if (home && !home->empty()) return fileio::joinPath(fileio::joinPath(*home, ".config"), "tavrento");
+    if (xdgConfigHome && !xdgConfigHome->empty())
+        return fileio::joinPath(*xdgConfigHome, "tavrento");
+    if (home && !home->empty())
+        return fileio::joinPath(fileio::joinPath(*home, ".config"), "tavrento");
     return {};
 }
 
@@ -64,15 +66,22 @@ ApiKeyLookup findApiKey(std::optional<std::string> environmentValue,
         lookup.message = noKeyMessage("~/.config/tavrento/" + std::string(kApiKeyFileName));
         return lookup;
     }
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
+    // Non-blocking, so that a FIFO in its place cannot hang the open.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
-        lookup.message = noKeyMessage(path);
+        lookup.message = errno == ENOENT
+                             ? noKeyMessage(path)
+                             : path + " を読めません。\n\nファイルの権限を確認してください。";
         return lookup;
     }
     struct stat info {};
     std::string bytes;
-    bool exposed = ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
-                   (info.st_mode & (S_IRWXG | S_IRWXO)) != 0;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        lookup.message = path + " は通常のファイルではないため使いません。";
+        return lookup;
+    }
+    bool exposed = (info.st_mode & (S_IRWXG | S_IRWXO)) != 0;
     if (!exposed) {
         char buffer[512];
         ssize_t got = 0;
@@ -86,18 +95,27 @@ ApiKeyLookup findApiKey(std::optional<std::string> environmentValue,
                          "chmod 600 でモードを600にしてください。";
         return lookup;
     }
-    std::string_view firstLine = std::string_view(bytes).substr(0, bytes.find('\n'));
+    std::string_view content = bytes;
+    if (content.starts_with("\xEF\xBB\xBF")) content.remove_prefix(3);
+    content = trimmed(content);
+    std::string_view firstLine = content.substr(0, content.find('\n'));
     lookup.key = std::string(trimmed(firstLine));
     if (lookup.key.empty()) lookup.message = noKeyMessage(path);
     return lookup;
 }
 
 ApiKeyLookup currentApiKey() {
-    return findApiKey(environment(kApiKeyVariable.data()), currentUserConfigFolder());
+    auto value = environment(kApiKeyVariable.data());
+    if (!value || trimmed(*value).empty()) value = environment(kExchangeKeyVariable.data());
+    return findApiKey(value, currentUserConfigFolder());
 }
 
 bool storeApiKey(const std::string& configFolder, std::string_view key) {
+    if (key.starts_with("\xEF\xBB\xBF")) key.remove_prefix(3);
     key = trimmed(key);
+    // A key is one line of visible characters.
+    for (char c : key)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) return false;
     if (configFolder.empty() || key.empty() || key.size() > kMaxKeyBytes) return false;
     std::error_code error;
     std::filesystem::create_directories(configFolder, error);
@@ -107,6 +125,7 @@ bool storeApiKey(const std::string& configFolder, std::string_view key) {
     // Created owner-only, so the key is never readable by others, not even for a moment.
     int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0) return false;
+    ::fchmod(fd, 0600);  // whatever the umask left
     std::string line = std::string(key) + "\n";
     bool written = ::write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size());
     written = ::fsync(fd) == 0 && written;
@@ -116,6 +135,34 @@ bool storeApiKey(const std::string& configFolder, std::string_view key) {
         return false;
     }
     return true;
+}
+
+bool removeApiKey(const std::string& configFolder) {
+    if (configFolder.empty()) return true;
+    std::string path = fileio::joinPath(configFolder, kApiKeyFileName);
+    return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+}
+
+bool hasStoredApiKey(const std::string& configFolder) {
+    if (configFolder.empty()) return false;
+    struct stat info {};
+    return ::stat(fileio::joinPath(configFolder, kApiKeyFileName).c_str(), &info) == 0 &&
+           S_ISREG(info.st_mode) && info.st_size > 0;
+}
+
+std::string storedApiPlanName(const std::string& configFolder) {
+    if (configFolder.empty()) return {};
+    auto bytes = fileio::readFile(fileio::joinPath(configFolder, kApiPlanFileName));
+    if (!bytes || bytes->size() > 64) return {};
+    return std::string(trimmed(*bytes));
+}
+
+bool storeApiPlanName(const std::string& configFolder, std::string_view name) {
+    if (configFolder.empty()) return false;
+    std::error_code error;
+    std::filesystem::create_directories(configFolder, error);
+    return fileio::writeFileAtomic(fileio::joinPath(configFolder, kApiPlanFileName),
+                                   std::string(name) + "\n");
 }
 
 }  // namespace tav

@@ -11,7 +11,11 @@
 namespace tav {
 
 inline constexpr std::string_view kApiKeyVariable = "TAVRENTO_JQUANTS_KEY";
+// The variable the exchange's own client reads, taken after ours.
+inline constexpr std::string_view kExchangeKeyVariable = "JQUANTS_API_KEY";
 inline constexpr std::string_view kApiKeyFileName = "jquants.key";
+// The subscription plan beside the key ("free", "light", ...).
+inline constexpr std::string_view kApiPlanFileName = "jquants.plan";
 
 // $XDG_CONFIG_HOME/tavrento, else $HOME/.config/tavrento; empty when neither is set.
 std::string userConfigFolder(std::optional<std::string> xdgConfigHome,
@@ -25,8 +29,10 @@ struct ApiKeyLookup {
 };
 
 // The environment's value when set and not blank, else the key file's first
-// line. A key file that group or others may read is refused: the key would
-// no longer be the user's alone.
+// line (a UTF-8 byte-order mark and surrounding blanks stripped). A symbolic
+// link is followed and its target checked: anything but a regular file, or a
+// file that group or others may read, is refused (the key would no longer
+// be the user's alone).
 ApiKeyLookup findApiKey(std::optional<std::string> environmentValue,
                         const std::string& configFolder);
 // The same from this process's environment and config folder.
@@ -34,5 +40,13 @@ ApiKeyLookup currentApiKey();
 
 // Writes the key file (mode 0600 from its creation, replacing an older one).
 bool storeApiKey(const std::string& configFolder, std::string_view key);
+// Removes the key file; true when none is left.
+bool removeApiKey(const std::string& configFolder);
+// Whether a key file is there (its content is never shown).
+bool hasStoredApiKey(const std::string& configFolder);
+
+// The plan stored beside the key; its name, empty when none is stored.
+std::string storedApiPlanName(const std::string& configFolder);
+bool storeApiPlanName(const std::string& configFolder, std::string_view name);
 
 }  // namespace tav

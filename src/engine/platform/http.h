@@ -30,6 +30,12 @@ struct HttpResponse {
 // implementation never logs them).
 using HttpHeaders = std::vector<std::pair<std::string, std::string>>;
 
+struct HttpRequestOptions {
+    // Off: a redirect is answered as it came (HttpError with its 3xx code), so
+    // that credentials in the headers never travel to another address.
+    bool followRedirects = true;
+};
+
 // HTTP GET. Every request sends the user agent "Agent". Every transfer ends
 // by a deadline of the implementation's, whatever the server does.
 class Http {
@@ -40,6 +46,9 @@ public:
     // The same with extra request headers.
     virtual HttpResponse get(const std::string& url, std::size_t maxBytes,
                              const HttpHeaders& headers) = 0;
+    // The same with the request's options.
+    virtual HttpResponse get(const std::string& url, std::size_t maxBytes,
+                             const HttpHeaders& headers, const HttpRequestOptions& options) = 0;
     // Streams a success answer into a file of at most maxBytes. The file is
     // created (or truncated) at the first byte of that answer, so CannotConnect
     // and HttpError leave whatever was at path; a failure after that removes

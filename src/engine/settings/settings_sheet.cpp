@@ -158,6 +158,7 @@ SettingsSheet::SettingsSheet(const OptionsRecord& options, const DisplaySwitches
     : parabolicOnClose(switches.parabolicOnClose != 0),
       showTurnMarks(switches.showTurnMarks != 0),
       alternativeQuotes(options.quoteSource != 0),
+      dataFromApi(options.updateOption == kApiSourceMode),
       colours(options.colours),
       order(options.indicatorOrder),
       block(parameters),
@@ -223,6 +224,11 @@ SheetChanges SettingsSheet::apply(OptionsRecord& options, DisplaySwitches& switc
     options.parabolicOnClose = parabolicOnClose ? 1 : 0;
     options.showTurnMarks = showTurnMarks ? 1 : 0;
     options.quoteSource = alternativeQuotes ? 1 : 0;
+    // Back from the API to the archives: the public server, as a first start has it.
+    if (dataFromApi)
+        options.updateOption = kApiSourceMode;
+    else if (options.updateOption == kApiSourceMode)
+        options.updateOption = 1;
     if (options.accumulateMode)
         options.accumulateYears = static_cast<uint8_t>(value(SheetField::accumulateYears));
     const auto interval = static_cast<int16_t>(value(SheetField::quoteInterval));

@@ -44,6 +44,15 @@ std::string rangeMessage(FieldRange range);
 // The number a field's text stands for, when it is a whole number in range.
 std::optional<int> parseInRange(std::string_view text, FieldRange range);
 
+// The 全般 page's data source and data API plan, in list order. The plan
+// names are the API's own; the store of the plan lies with the data API code.
+inline constexpr std::array<std::string_view, 2> kDataSourceLabels = {"株価アーカイブ",
+                                                                      "データAPI"};
+inline constexpr std::array<std::string_view, 4> kApiPlanLabels = {"Free", "Light", "Standard",
+                                                                   "Premium"};
+// The stored source mode that means the data API.
+inline constexpr uint8_t kApiSourceMode = 3;
+
 // The colour page: 17 labelled rows of swatches holding the colour table in
 // table order.
 struct ColourRow {
@@ -96,9 +105,9 @@ std::optional<int> swatchAt(int x, int y);
 
 // The names of the 17 indicators by id, as the display-order list shows them.
 inline constexpr std::array<std::string_view, kIndicatorCount> kIndicatorNames = {
-    "RSI",       "RCI",      "ROC",        "乖離度", "ｽﾄｷｬｽﾃｨｸｽ", "Williams%R",
-    "MACD",      "MACDﾋｽﾄｸﾞﾗﾑ", "DMI",    "ｻｲｺﾛｼﾞｶﾙﾗｲﾝ", "勢力指数", "VR",
-    "和光VR",    "PVR",      "ﾏﾙﾁRSI",     "ﾏﾙﾁRCI", "VLRSI"};
+    "RSI",    "RCI",         "ROC",    "乖離度",      "ｽﾄｷｬｽﾃｨｸｽ", "Williams%R",
+    "MACD",   "MACDﾋｽﾄｸﾞﾗﾑ", "DMI",    "ｻｲｺﾛｼﾞｶﾙﾗｲﾝ", "勢力指数",  "VR",
+    "和光VR", "PVR",         "ﾏﾙﾁRSI", "ﾏﾙﾁRCI",      "VLRSI"};
 
 enum class ParameterGroup : uint8_t { Chart, Indicator };
 
@@ -158,8 +167,8 @@ struct RefusedField {
 // taken when it opens; nothing outside changes until apply().
 class SettingsSheet {
   public:
-    SettingsSheet(const OptionsRecord& options, const DisplaySwitches& switches,
-                  int historyLength, const AnalysisParameters& block, PeriodMode shown);
+    SettingsSheet(const OptionsRecord& options, const DisplaySwitches& switches, int historyLength,
+                  const AnalysisParameters& block, PeriodMode shown);
     SettingsSheet(const SettingsSheet&) = delete;
     SettingsSheet& operator=(const SettingsSheet&) = delete;
 
@@ -171,6 +180,15 @@ class SettingsSheet {
     bool parabolicOnClose;
     bool showTurnMarks;
     bool alternativeQuotes;
+
+    // The data source of the update: the daily archives or the data API.
+    bool dataFromApi;
+    // The plan by its index in kApiPlanLabels; the caller fills and stores it.
+    int apiPlan = 0;
+    // A key typed to be stored on OK (never filled from the stored one), and
+    // whether one is stored: the page shows only that.
+    std::string apiKeyTyped;
+    bool apiKeyStored = false;
 
     std::array<ColourRef, kColourCount> colours;
     // Asks, then puts back every default colour.

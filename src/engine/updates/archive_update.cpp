@@ -107,12 +107,20 @@ std::string lastBarDate(const ProgramFolder& folder, StockCode code) {
 }
 
 // The last bar of the series that tell the store's day: 1010's, or for the
-// data API the later of 1010's and 1001's.
+// data API the latest of 1010's and 1001's and the last day the API gave whole.
 std::string lastIndexDate(const ProgramFolder& folder, SourceMode mode) {
     std::string last = lastBarDate(folder, kDefaultCode);
     if (mode != SourceMode::Api) return last;
     std::string topix = lastBarDate(folder, 1001);
-    return topix > last ? topix : last;
+    if (topix > last) last = topix;
+    // A plan without index data moves neither 1010 nor 1001: the last day
+    // the API gave whole is kept apart.
+    if (auto marker = fileio::readFile(folder.dataPath(kApiLastDayFileName))) {
+        std::string day = marker->substr(0, 8);
+        LocalDate date;
+        if (parseDate8(day, date) && day > last) last = day;
+    }
+    return last;
 }
 
 // The recorded day; empty without a readable record.
@@ -211,6 +219,14 @@ DayOutcome importDay(ArchiveTools& tools, std::string_view day, SourceMode mode,
         tools.prompter.message(
             bracketed(day,
                       "の株価データを書き込めませんでした。\n\nこの日の追加は取り消されました。"),
+            MessageIcon::Stop);
+        return DayOutcome::Stop;
+    }
+    if (mode == SourceMode::Api &&
+        !fileio::writeFileAtomic(tools.folder.dataPath(kApiLastDayFileName),
+                                 std::string(day) + "\n")) {
+        tools.prompter.message(
+            bracketed(day, "を追加しましたが、追加した日付を記録できませんでした。"),
             MessageIcon::Stop);
         return DayOutcome::Stop;
     }

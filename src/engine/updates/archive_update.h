@@ -85,9 +85,12 @@ bool pinStoreClock(const ProgramFolder& folder, StockCode code, PeriodMode perio
 // "/data/D.LZH" on the member server.
 std::string dayArchiveAddress(const Endpoints& endpoints, std::string_view day, SourceMode mode);
 
+// The file in "Data" that holds the last day the data API gave whole.
+inline constexpr std::string_view kApiLastDayFileName = "ApiLastDay.txt";
+
 // The last day the store holds for a source: lastStoredDate, or for the data
-// API, which carries no series of 1010, bounded by the later of 1010's and
-// 1001's last bars instead of 1010's alone.
+// API, which carries no series of 1010, bounded by the latest of 1010's and
+// 1001's last bars and the last day the API gave whole instead of 1010's alone.
 std::string lastStoredDate(const ProgramFolder& folder, SourceMode mode);
 
 // Imports one day: a day the store already holds is skipped with a message;

@@ -1,6 +1,7 @@
 #include "workspace/archive.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 
 #include "core/file_io.h"
@@ -34,7 +35,7 @@ ArchiveTools archiveTools(Workspace& workspace) {
     ArchiveTools tools{workspace.folder(), platform.http, platform.lzh, platform.prompter,
                        workspace.endpoints()};
     tools.today = formatDate(platform.clock.today());
-    tools.fetchDay = apiDayFetcher(apiAccess(workspace));
+    tools.fetchDay = apiDayFetcher(apiAccess(workspace), storedDailyCode(workspace));
     return tools;
 }
 
@@ -73,6 +74,12 @@ ArchiveRunResult runArchiveUpdate(Workspace& workspace, const ArchiveChoice& cho
     // under it are not written over by a later save.
     workspace.saveIfChanged();
     ArchiveTools tools = archiveTools(workspace);
+    std::shared_ptr<ApiRunReport> report;
+    if (choice.mode == SourceMode::Api) {
+        ApiAccess access = apiAccess(workspace);
+        report = access.report;
+        tools.fetchDay = apiDayFetcher(std::move(access), storedDailyCode(workspace));
+    }
     result = importDays(tools, choice.days, choice.mode);
     reloadDisplayed(workspace);
     Prompter& prompter = workspace.prompter();
@@ -87,6 +94,7 @@ ArchiveRunResult runArchiveUpdate(Workspace& workspace, const ArchiveChoice& cho
                              (last.empty() ? std::string("なし") : last) + "]　までです。",
                          MessageIcon::Warning);
     }
+    if (report) showApiReport(workspace, *report);
     return result;
 }
 
@@ -128,6 +136,10 @@ bool discardAndRebuild(Workspace& workspace, const ArchiveDialog& dialog) {
     // The displayed series is rebuilt with the rest; its old bars must not be
     // written back into the emptied folder before the import.
     workspace.series().savedCount = workspace.series().count();
+    // The data API's last whole day goes with the files it dates.
+    const std::string apiMarker = workspace.folder().dataPath(kApiLastDayFileName);
+    const auto apiLastDay = fileio::readFile(apiMarker);
+    std::remove(apiMarker.c_str());
     bool rebuilt =
         dailyArchiveUpdate(workspace, dialog) && !lastStoredDate(workspace.folder()).empty();
     if (rebuilt) {
@@ -135,6 +147,7 @@ bool discardAndRebuild(Workspace& workspace, const ArchiveDialog& dialog) {
         return true;
     }
     restoreDailyFiles(workspace.folder(), *aside);
+    if (apiLastDay) fileio::writeFileAtomic(apiMarker, *apiLastDay);
     reloadDisplayed(workspace);
     return false;
 }

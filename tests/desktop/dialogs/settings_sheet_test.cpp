@@ -63,6 +63,47 @@ TEST_F(SheetDialogTest, FivePagesInTabOrderWithTheirModeAndPeriod) {
     EXPECT_EQ(dialog.orderList()->item(7)->text(), QString::fromUtf8("MACDﾋｽﾄｸﾞﾗﾑ"));
 }
 
+TEST_F(SheetDialogTest, TheApiKeyIsTypedMaskedNeverShownBackAndTestedAsTyped) {
+    EXPECT_EQ(dialog.apiKeyEdit()->echoMode(), QLineEdit::Password);
+    EXPECT_TRUE(dialog.apiKeyEdit()->text().isEmpty());
+    EXPECT_EQ(dialog.apiKeyState()->text(), QString::fromUtf8("未設定"));
+    EXPECT_FALSE(dialog.apiKeyRemoveButton()->isEnabled());
+
+    std::vector<std::pair<std::string, int>> tested;
+    dialog.testConnection = [&](const std::string& key, int plan) {
+        tested.emplace_back(key, plan);
+        return std::string("データAPIに接続できました。");
+    };
+    dialog.apiKeyEdit()->setText(QStringLiteral("  typed-key "));
+    dialog.apiPlanChoice()->setCurrentIndex(1);
+    dialog.connectionTestButton()->click();
+    ASSERT_EQ(tested.size(), 1u);
+    EXPECT_EQ(tested[0], (std::pair<std::string, int>{"typed-key", 1}));
+    EXPECT_EQ(dialog.connectionTestResult()->text(), QString::fromUtf8("データAPIに接続できました。"));
+
+    dialog.dataSourceChoice()->setCurrentIndex(1);
+    dialog.accept();
+    EXPECT_TRUE(sheet.dataFromApi);
+    EXPECT_EQ(sheet.apiPlan, 1);
+    EXPECT_EQ(sheet.apiKeyTyped, "typed-key");
+}
+
+TEST_F(SheetDialogTest, AStoredKeyShowsOnlyThatAndIsRemovedAfterAsking) {
+    sheet.apiKeyStored = true;
+    SettingsSheetDialog stored{sheet, prompter, store};
+    EXPECT_EQ(stored.apiKeyState()->text(), QString::fromUtf8("設定済み"));
+    int removed = 0;
+    stored.removeKey = [&] { return ++removed > 0; };
+    prompter.answers.push_back(Answer::No);
+    stored.apiKeyRemoveButton()->click();
+    EXPECT_EQ(removed, 0);
+    prompter.answers.push_back(Answer::Yes);
+    stored.apiKeyRemoveButton()->click();
+    EXPECT_EQ(removed, 1);
+    EXPECT_EQ(stored.apiKeyState()->text(), QString::fromUtf8("未設定"));
+    EXPECT_FALSE(stored.apiKeyRemoveButton()->isEnabled());
+}
+
 TEST_F(SheetDialogTest, SwatchesSitAtTheirPixelsAndAClickChoosesAColour) {
     sheet.colours[0] = 0x0000FF;
     sheet.colours[43] = 0x00FF00;

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 
 #include "market_api/api_source.h"
@@ -11,6 +12,7 @@
 #include "support/recording_prompter.h"
 #include "support/simulator_suite.h"
 #include "support/temp_folder.h"
+#include "support/virtual_pause.h"
 
 namespace tav {
 namespace {
@@ -47,15 +49,18 @@ class ApiDay : public test::SimulatorSuite<ApiDay> {
         }
     }
     // The tools of a folder whose API endpoint is base (the host when empty).
-    ArchiveTools tools(const ProgramFolder& folder, std::string base = {},
-                       std::string key = kKey) {
+    ArchiveTools tools(const ProgramFolder& folder, std::string base = {}, std::string key = kKey) {
         ArchiveTools result{folder, http, lzh, prompter,
                             Endpoints::parse(Endpoints::fileTextForHost(server_->host()))};
         ApiClientOptions options;
-        options.wait = [this](std::chrono::seconds pause) { waits.push_back(pause); };
-        result.fetchDay = apiDayFetcher(
-            ApiAccess{http, prompter, base.empty() ? server_->host() + "/v2" : base,
-                      [key] { return ApiKeyLookup{key, key.empty() ? "no key" : ""}; }, options});
+        options.plan = ApiPlan::Premium;
+        options.pause = &pause;
+        result.fetchDay =
+            apiDayFetcher(ApiAccess{http, prompter, base.empty() ? server_->host() + "/v2" : base,
+                                    [key] {
+                                        return ApiKeyLookup{key, key.empty() ? "no key" : ""};
+                                    },
+                                    options, kToday});
         return result;
     }
 
@@ -63,7 +68,14 @@ class ApiDay : public test::SimulatorSuite<ApiDay> {
     CurlHttp http{CurlHttp::Timeouts{2000ms, 1, 1000ms, 3000ms}};
     LhasaLzh lzh;
     test::RecordingPrompter prompter;
-    std::vector<std::chrono::seconds> waits;
+    test::VirtualPause pause;
+    // The waits of a second and more: retries, not the pacing between requests.
+    std::vector<std::chrono::milliseconds> retryWaits() const {
+        std::vector<std::chrono::milliseconds> waits;
+        for (auto sleep : pause.sleeps)
+            if (sleep >= 1s) waits.push_back(sleep);
+        return waits;
+    }
 };
 
 TEST_F(ApiDay, AWholeMarketDayEqualsTheArchiveDay) {
@@ -83,7 +95,12 @@ TEST_F(ApiDay, AWholeMarketDayEqualsTheArchiveDay) {
     expected.erase("1010.txt");
     expected.erase("1001.txt");
     got.erase("1001.txt");
-    EXPECT_EQ(got, expected);
+    // The API's own record of the last day it gave whole.
+    EXPECT_EQ(got["ApiLastDay.txt"], std::string(kDay) + "\n");
+    got.erase("ApiLastDay.txt");
+    EXPECT_EQ(got.size(), expected.size());
+    for (const auto& [name, bytes] : expected)
+        EXPECT_EQ(got[name], bytes) << name;
 
     auto requests = server_->requests();
     EXPECT_TRUE(std::any_of(requests.begin(), requests.end(), [](const std::string& request) {
@@ -101,12 +118,13 @@ TEST_F(ApiDay, FailuresStopWithAMessageAndLeaveTheStoreAsItWas) {
         std::string message;
     };
     const std::vector<Case> cases{
-        {"", "wrong", "データAPIがキーを受け付けませんでした (HTTP 401)。"},
+        {"", "wrong", "データAPIがキーを受け付けませんでした (HTTP 403)。"},
         {"", "", "no key"},
         {"/fault/status-403", kKey, "データAPIがキーを受け付けませんでした (HTTP 403)。"},
         // The second page breaks: the first one must not be written either.
         {"/fault/truncate@1", kKey, "データAPIの応答が途中で切れました。"},
-        {"/fault/baddate@1", kKey, "[20240613]　のデータに別の日付 (2023-02-30) の行がありました。"},
+        {"/fault/baddate@1", kKey,
+         "[20240613]　のデータに別の日付 (2023-02-30) の行がありました。"},
         {"/fault/busy-9", kKey, "データAPIの利用回数の上限に達しました。"},
     };
     ProgramFolder api((temp / "api").string());
@@ -122,15 +140,15 @@ TEST_F(ApiDay, FailuresStopWithAMessageAndLeaveTheStoreAsItWas) {
         EXPECT_EQ(messages[0].substr(0, c.message.size()), c.message);
         EXPECT_EQ(snapshot(temp / "api" / "Data"), before);
     }
-    // Three waits of the server's Retry-After, then no more.
-    EXPECT_EQ(waits, std::vector<std::chrono::seconds>(3, 1s));
+    // Without a Retry-After, three waits of a minute each (counted by seconds), then no more.
+    EXPECT_EQ(retryWaits(), std::vector<std::chrono::milliseconds>(180, 1s));
 }
 
 TEST_F(ApiDay, TooManyRequestsIsWaitedOutWithinTheBound) {
     ProgramFolder api((temp / "api").string());
     ArchiveTools fromApi = tools(api, server_->host() + "/fault/busy-2/v2");
     EXPECT_EQ(importDay(fromApi, kDay, SourceMode::Api), DayOutcome::Imported);
-    EXPECT_EQ(waits, std::vector<std::chrono::seconds>(2, 1s));
+    EXPECT_EQ(retryWaits(), std::vector<std::chrono::milliseconds>(120, 1s));
     EXPECT_TRUE(fs::exists(temp / "api" / "Data" / "1001.txt"));
 }
 
@@ -154,6 +172,60 @@ TEST(ApiKey, EnvironmentFirstThenAnOwnerOnlyFile) {
     EXPECT_TRUE(exposed.key.empty());
     EXPECT_NE(exposed.message.find("chmod 600"), std::string::npos);
     EXPECT_EQ(exposed.message.find("file-key"), std::string::npos);
+}
+
+TEST(ApiKey, AKeyFileMustBeARegularFileOfItsOwnerWhereverItsLinkPoints) {
+    struct Case {
+        const char* what;
+        std::function<void(const fs::path&)> make;  // makes jquants.key in the folder
+        std::string key;
+        std::string message;
+    };
+    auto ownerOnly = [](const fs::path& path, const std::string& bytes) {
+        test::writeFile(path, bytes);
+        fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    };
+    const std::vector<Case> cases{
+        {"byte-order mark and blanks",
+         [&](const fs::path& folder) {
+             ownerOnly(folder / "jquants.key", "\xEF\xBB\xBF  bom-key \r\n");
+         },
+         "bom-key", ""},
+        {"a link to an owner-only file",
+         [&](const fs::path& folder) {
+             ownerOnly(folder / "real.key", "linked-key\n");
+             fs::create_symlink(folder / "real.key", folder / "jquants.key");
+         },
+         "linked-key", ""},
+        {"a link to a file others may read",
+         [&](const fs::path& folder) {
+             test::writeFile(folder / "open.key", "open-key\n");
+             fs::permissions(folder / "open.key", fs::perms::others_read, fs::perm_options::add);
+             fs::create_symlink(folder / "open.key", folder / "jquants.key");
+         },
+         "", "chmod 600"},
+        // A FIFO would block a plain open until a writer came.
+        {"a FIFO", [](const fs::path& folder) { ::mkfifo((folder / "jquants.key").c_str(), 0600); },
+         "", "通常のファイルではない"},
+        {"a folder", [](const fs::path& folder) { fs::create_directory(folder / "jquants.key"); },
+         "", "通常のファイルではない"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempFolder temp;
+        c.make(temp.path());
+        ApiKeyLookup found = findApiKey(std::nullopt, temp.str());
+        EXPECT_EQ(found.key, c.key);
+        EXPECT_NE(found.message.find(c.message), std::string::npos) << found.message;
+    }
+    test::TempFolder temp;
+    EXPECT_FALSE(storeApiKey(temp.str(), "two\nlines"));
+    ASSERT_TRUE(storeApiKey(temp.str(), "\xEF\xBB\xBFstored"));
+    EXPECT_TRUE(hasStoredApiKey(temp.str()));
+    EXPECT_EQ(findApiKey(std::nullopt, temp.str()).key, "stored");
+    EXPECT_TRUE(removeApiKey(temp.str()));
+    EXPECT_FALSE(hasStoredApiKey(temp.str()));
+    EXPECT_TRUE(removeApiKey(temp.str()));
 }
 
 }  // namespace

@@ -41,6 +41,24 @@ TEST_F(Sheet, EditsStayOnTheCopiesUntilApplied) {
     EXPECT_EQ(block.chart(ChartParam::spTurnPercent, PeriodMode::Weekly), 10);
 }
 
+TEST_F(Sheet, TheDataSourceChoiceKeepsTheArchiveModeUnlessTheApiIsChosen) {
+    struct Case {
+        uint8_t stored;
+        bool api;
+        uint8_t after;
+    };
+    // Disk, net, member server, API.
+    for (const Case& c : {Case{0, false, 0}, Case{2, false, 2}, Case{2, true, 3}, Case{3, true, 3},
+                          Case{3, false, 1}}) {
+        options.updateOption = c.stored;
+        SettingsSheet choice{options, switches, 20, block, PeriodMode::Daily};
+        EXPECT_EQ(choice.dataFromApi, c.stored == 3);
+        choice.dataFromApi = c.api;
+        choice.apply(options, switches, block);
+        EXPECT_EQ(options.updateOption, c.after) << int(c.stored) << " " << c.api;
+    }
+}
+
 TEST_F(Sheet, EveryFieldIsRefusedOutsideItsRange) {
     struct Case {
         SheetField field;

@@ -270,16 +270,34 @@ TEST(SimServerRefusal, StopsListeningAfterTheGivenRequests) {
     EXPECT_EQ(server.requests().size(), 2u);
 }
 
+TEST(SimServerApi, ABadKeyIs403AndTheRateOfThePlanEndsIn429WithoutRetryAfter) {
+    Market market(generateMarket({2, 1, 1, kEnd}));
+    ServerOptions options;
+    options.apiKey = "good";
+    options.apiRequestsPerMinute = 5;
+    SimServer server(market, options);
+    ASSERT_GT(server.start(0), 0);
+    CurlHttp http;
+    const std::string url = server.host() + "/v2/equities/master";
+    EXPECT_EQ(http.get(url, 1 << 20, {{"x-api-key", "bad"}}).httpCode, 403);
+    for (int request = 2; request <= 5; ++request)
+        EXPECT_EQ(http.get(url, 1 << 20, {{"x-api-key", "good"}}).status, HttpStatus::Ok) << request;
+    HttpResponse refused = http.get(url, 1 << 20, {{"x-api-key", "good"}});
+    EXPECT_EQ(refused.httpCode, 429);
+    EXPECT_TRUE(refused.retryAfter.empty());
+    EXPECT_EQ(server.apiKeysSeen(), (std::vector<std::string>{"bad", "good", "good", "good", "good", "good"}));
+}
+
 TEST(SimServerFaults, SpecsParseOrAreRefused) {
     auto fault = parseFault("size-65536@3");
     ASSERT_TRUE(fault);
     EXPECT_EQ(fault->kind, Fault::Kind::Size);
     EXPECT_EQ(fault->argument, 65536);
     EXPECT_EQ(fault->fromPage, 3);
-    for (const char* good : {"truncate", "drip-900", "status-404", "bomb-1023", "upper@1"})
+    for (const char* good : {"truncate", "drip-900", "status-404", "bomb-1023", "upper@1", "redirect-8080"})
         EXPECT_TRUE(parseFault(good)) << good;
     for (const char* bad : {"", "slow", "truncate-5", "size-", "size-12x", "notfound@", "nothing",
-                            "status-99", "status-600", "upper-1", "bomb", "drip"})
+                            "status-99", "status-600", "upper-1", "bomb", "drip", "redirect"})
         EXPECT_FALSE(parseFault(bad)) << bad;
 }
 

@@ -120,7 +120,7 @@ struct SlistDeleter {
 };
 
 Outcome perform(const std::string& url, const CurlHttp::Timeouts& timeouts, BodySink sink,
-                const HttpHeaders& headers = {}) {
+                const HttpHeaders& headers = {}, const HttpRequestOptions& options = {}) {
     initCurlOnce();
     Outcome outcome;
     std::unique_ptr<CURL, CurlDeleter> handle(curl_easy_init());
@@ -135,7 +135,7 @@ Outcome perform(const std::string& url, const CurlHttp::Timeouts& timeouts, Body
 
     curl_easy_setopt(h, CURLOPT_URL, url.c_str());
     curl_easy_setopt(h, CURLOPT_USERAGENT, "Agent");
-    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, options.followRedirects ? 1L : 0L);
     curl_easy_setopt(h, CURLOPT_MAXREDIRS, 5L);
 #if LIBCURL_VERSION_NUM >= 0x075500
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -221,6 +221,11 @@ HttpResponse CurlHttp::get(const std::string& url, std::size_t maxBytes) {
 
 HttpResponse CurlHttp::get(const std::string& url, std::size_t maxBytes,
                            const HttpHeaders& headers) {
+    return get(url, maxBytes, headers, HttpRequestOptions{});
+}
+
+HttpResponse CurlHttp::get(const std::string& url, std::size_t maxBytes,
+                           const HttpHeaders& headers, const HttpRequestOptions& options) {
     HttpResponse response;
     bool tooLarge = false;
     Outcome outcome = perform(url, timeouts_, [&](long, const char* data, std::size_t size) {
@@ -232,7 +237,7 @@ HttpResponse CurlHttp::get(const std::string& url, std::size_t maxBytes,
         }
         response.body.append(data, size);
         return true;
-    }, headers);
+    }, headers, options);
     if (!tooLarge) {
         response.status = statusOf(outcome);
     } else {

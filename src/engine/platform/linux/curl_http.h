@@ -30,6 +30,8 @@ class CurlHttp : public Http {
     HttpResponse get(const std::string& url, std::size_t maxBytes) override;
     HttpResponse get(const std::string& url, std::size_t maxBytes,
                      const HttpHeaders& headers) override;
+    HttpResponse get(const std::string& url, std::size_t maxBytes, const HttpHeaders& headers,
+                     const HttpRequestOptions& options) override;
     HttpStatus getToFile(const std::string& url, const std::string& path,
                          std::uint64_t maxBytes) override;
 
