@@ -51,32 +51,11 @@ uint64_t mixed(uint64_t x) {
     return x ^ (x >> 31);
 }
 
-// A fill of the security's own run, dated by its bar.
-struct Signal {
-    int32_t date = 0;
-    FillKind kind = FillKind::Open;
-    uint8_t side = 1;
-    int16_t tactic = 0;
-    ExitReason reason = ExitReason::Signal;
-    int64_t units = 0;
-    int32_t price = 0;
-    int64_t score = 0;
-};
-
-struct DayClose {
-    int32_t date;
-    int32_t close;
-};
-
 enum class LineResult : uint8_t { NotRun, Ran, NoData, Unreadable };
 
 struct SecurityRun {
     LineResult result = LineResult::NotRun;
-    StockCode code = 0;
-    std::string name;
-    int32_t unitShares = 1;
-    std::vector<Signal> signals;
-    std::vector<DayClose> closes;  // the run's bars, only when it signalled
+    SecuritySignals security;
 };
 
 struct Worker {
@@ -128,9 +107,10 @@ SecurityRun runSecurity(const PortfolioJob& job, Worker& worker, int index) {
     }
     if (!passesLiquidity(scan.filters, security, entry.unit)) return out;
     out.result = LineResult::Ran;
-    out.code = entry.code;
-    out.name = security.security.name;
-    out.unitShares = std::max(security.security.unit, 1);
+    SecuritySignals& signals = out.security;
+    signals.code = entry.code;
+    signals.name = security.security.name;
+    signals.unitShares = std::max(security.security.unit, 1);
 
     std::span<DailyBar> bars = security.series.bars;
     const ConditionInputs inputs = security.conditionInputs(scan.switches, scan.capsules);
@@ -141,26 +121,27 @@ SecurityRun runSecurity(const PortfolioJob& job, Worker& worker, int index) {
     runSimulation(bars, simulation, window, RunKind::Statistics);
     if (worker.journal.fills.empty()) return out;
 
-    out.signals.reserve(worker.journal.fills.size());
+    signals.signals.reserve(worker.journal.fills.size());
     for (const Fill& fill : worker.journal.fills) {
         const DailyBar& bar = bars[static_cast<std::size_t>(fill.bar)];
-        out.signals.push_back(
+        signals.signals.push_back(
             {dateNumber(bar), fill.kind, fill.side, fill.tactic, fill.reason, fill.units,
              fill.price,
              fill.kind == FillKind::Open ? scoreOf(job, entry.code, bars, fill.bar) : 0});
     }
-    out.closes.reserve(static_cast<std::size_t>(window.end - window.start));
+    signals.closes.reserve(static_cast<std::size_t>(window.end - window.start));
     for (int j = window.start; j < window.end; ++j)
-        out.closes.push_back({dateNumber(bars[static_cast<std::size_t>(j)]),
-                              bars[static_cast<std::size_t>(j)].close});
+        signals.closes.push_back({dateNumber(bars[static_cast<std::size_t>(j)]),
+                                  bars[static_cast<std::size_t>(j)].close});
     return out;
 }
 
 // The account's walk over the merged signals, one day at a time.
 class Account {
   public:
-    Account(const PortfolioJob& job, std::vector<SecurityRun>& runs, PortfolioOutcome& out)
-        : job_(job), s_(job.settings), runs_(runs), out_(out), cash_(job.settings.capital) {
+    Account(const PortfolioSettings& settings, const SimulationSettings& simulation,
+            std::span<const SecuritySignals> runs, PortfolioOutcome& out)
+        : s_(settings), simulation_(simulation), runs_(runs), out_(out), cash_(settings.capital) {
         held_.assign(runs.size(), -1);
         cursor_.assign(runs.size(), 0);
         lastClose_.assign(runs.size(), 0);
@@ -168,7 +149,7 @@ class Account {
 
     void walk() {
         std::vector<int32_t> dates;
-        for (const SecurityRun& run : runs_)
+        for (const SecuritySignals& run : runs_)
             for (const DayClose& day : run.closes)
                 dates.push_back(day.date);
         std::sort(dates.begin(), dates.end());
@@ -271,7 +252,7 @@ class Account {
         t.reason = e.signal->reason;
         t.profit = valuation(t, t.exitPrice);
         const int64_t fee =
-            commissionFor(job_.simulation, int64_t{t.exitPrice} * shareCount(e.run, t.units));
+            commissionFor(simulation_, int64_t{t.exitPrice} * shareCount(e.run, t.units));
         t.commission += fee;
         cash_ += costOf(t) + t.profit - fee;
         open_.erase(std::find(open_.begin(), open_.end(), index));
@@ -283,7 +264,7 @@ class Account {
         if (index < 0 || e.signal->units <= 0) return;
         PortfolioTrade& t = out_.trades[static_cast<std::size_t>(index)];
         const int64_t amount = int64_t{e.signal->price} * shareCount(e.run, e.signal->units);
-        const int64_t fee = commissionFor(job_.simulation, amount);
+        const int64_t fee = commissionFor(simulation_, amount);
         if (amount + fee > cash_) {
             ++out_.skippedCash;
             return;
@@ -333,8 +314,8 @@ class Account {
             t.score = signal.score;
             t.units = unitsFor(e, equity);
             const int64_t amount = costOf(t);
-            const int64_t fee = commissionFor(job_.simulation, amount);
-            if (static_cast<int>(open_.size()) >= s_.maxPositions) {
+            const int64_t fee = commissionFor(simulation_, amount);
+            if (s_.maxPositions > 0 && static_cast<int>(open_.size()) >= s_.maxPositions) {
                 t.outcome = EntryOutcome::SkippedLimit;
                 ++out_.skippedLimit;
             } else if (t.units <= 0) {
@@ -387,8 +368,8 @@ class Account {
         for (const int index : open_)
             heldCost += costOf(out_.trades[static_cast<std::size_t>(index)]);
         r.equity = cash_ + heldCost;
-        if (job_.simulation.taxKind == 1 && r.totalProfit > 0)
-            r.tax = r.totalProfit * job_.simulation.taxRate / 10000;
+        if (simulation_.taxKind == 1 && r.totalProfit > 0)
+            r.tax = r.totalProfit * simulation_.taxRate / 10000;
         if (r.grossProfit != 0 && r.grossLoss != 0)
             r.profitFactor = static_cast<float>(static_cast<double>(r.grossProfit) /
                                                 static_cast<double>(-r.grossLoss));
@@ -398,9 +379,9 @@ class Account {
         if (r.totalProfit != 0 && r.trades != 0) r.averageProfit = r.totalProfit / r.trades;
     }
 
-    const PortfolioJob& job_;
     const PortfolioSettings& s_;
-    std::vector<SecurityRun>& runs_;
+    const SimulationSettings& simulation_;
+    std::span<const SecuritySignals> runs_;
     PortfolioOutcome& out_;
     int64_t cash_;
     std::vector<int> held_;  // per security: its open trade, -1 none
@@ -429,27 +410,26 @@ std::optional<PortfolioOutcome> runPortfolio(const PortfolioJob& job, RunControl
         [&](Worker& worker, int index) { return runSecurity(job, worker, index); }, control);
     if (!results) return std::nullopt;
 
-    PortfolioOutcome outcome;
-    std::vector<SecurityRun> runs;
+    ScanCounts counts;
+    std::vector<SecuritySignals> runs;
     for (SecurityRun& run : *results) {
-        switch (run.result) {
-            case LineResult::Ran:
-                ++outcome.counts.selected;
-                break;
-            case LineResult::NoData:
-                ++outcome.counts.skipped;
-                break;
-            case LineResult::Unreadable:
-                ++outcome.counts.failed;
-                break;
-            case LineResult::NotRun:
-                break;
-        }
-        if (run.signals.empty()) continue;
-        outcome.securities.push_back({run.code, run.name, run.unitShares, 0, 0});
-        runs.push_back(std::move(run));
+        if (run.result == LineResult::Ran) ++counts.selected;
+        if (run.result == LineResult::NoData) ++counts.skipped;
+        if (run.result == LineResult::Unreadable) ++counts.failed;
+        if (!run.security.signals.empty()) runs.push_back(std::move(run.security));
     }
-    Account(job, runs, outcome).walk();
+    PortfolioOutcome outcome = walkAccount(job.settings, job.simulation, runs);
+    outcome.counts = counts;
+    return outcome;
+}
+
+PortfolioOutcome walkAccount(const PortfolioSettings& settings,
+                             const SimulationSettings& simulation,
+                             std::span<const SecuritySignals> securities) {
+    PortfolioOutcome outcome;
+    for (const SecuritySignals& security : securities)
+        outcome.securities.push_back({security.code, security.name, security.unitShares, 0, 0});
+    Account(settings, simulation, securities, outcome).walk();
     return outcome;
 }
 

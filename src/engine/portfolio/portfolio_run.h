@@ -34,7 +34,7 @@ enum class PositionScore : uint8_t {
 
 struct PortfolioSettings {
     int64_t capital = 1'000'000;
-    int maxPositions = 10;
+    int maxPositions = 10;  // 0: no limit
     PositionSizing sizing = PositionSizing::Strategy;
     int64_t sizeValue = 0;  // Fixed: yen; EquityShare: percent
     PositionScore score = PositionScore::TradingValue;
@@ -112,6 +112,33 @@ struct PortfolioOutcome {
     ScanCounts counts;  // selected: securities run
 };
 
+// A fill of a security's own run, dated by its bar: the signal the account
+// may follow. score: the entry's position score (openings only).
+struct Signal {
+    int32_t date = 0;
+    FillKind kind = FillKind::Open;
+    uint8_t side = 1;
+    int16_t tactic = 0;
+    ExitReason reason = ExitReason::Signal;
+    int64_t units = 0;
+    int32_t price = 0;
+    int64_t score = 0;
+};
+
+struct DayClose {
+    int32_t date = 0;
+    int32_t close = 0;
+};
+
+// What one security's run gave the account.
+struct SecuritySignals {
+    StockCode code = 0;
+    std::string name;
+    int32_t unitShares = 1;
+    std::vector<Signal> signals;   // in the order of the run
+    std::vector<DayClose> closes;  // every bar of the run, for valuation
+};
+
 struct PortfolioJob {
     MarketScan scan;
     Strategy strategy;
@@ -126,6 +153,11 @@ struct PortfolioJob {
 // order) while positions and cash allow; a day trade closes after the entries.
 // The outcome is the same for any number of threads. Nothing when cancelled.
 std::optional<PortfolioOutcome> runPortfolio(const PortfolioJob& job, RunControl& control);
+
+// The account's walk alone, over signals already gathered (input order).
+PortfolioOutcome walkAccount(const PortfolioSettings& settings,
+                             const SimulationSettings& simulation,
+                             std::span<const SecuritySignals> securities);
 
 // The note pane's lines for the account, then its own figures.
 std::vector<NoteLine> portfolioNoteLines(const PortfolioOutcome& outcome);
