@@ -51,10 +51,8 @@ uint64_t mixed(uint64_t x) {
     return x ^ (x >> 31);
 }
 
-enum class LineResult : uint8_t { NotRun, Ran, NoData, Unreadable };
-
 struct SecurityRun {
-    LineResult result = LineResult::NotRun;
+    LineRun result = LineRun::NotRun;
     SecuritySignals security;
 };
 
@@ -97,16 +95,9 @@ SecurityRun runSecurity(const PortfolioJob& job, Worker& worker, int index) {
     const MarketScan& scan = job.scan;
     SecurityRun out;
     const ScanEntry entry = scan.entry(scan.lines[static_cast<std::size_t>(index)]);
-    if (!scan.passesListFilters(entry)) return out;
     LoadedSecurity& security = worker.security;
-    if (!scan.load(entry, security)) {
-        out.result = loadFailure(scan, entry.code) == LoadFailure::Unreadable
-                         ? LineResult::Unreadable
-                         : LineResult::NoData;
-        return out;
-    }
-    if (!passesLiquidity(scan.filters, security, entry.unit)) return out;
-    out.result = LineResult::Ran;
+    out.result = loadForRun(scan, entry, security);
+    if (out.result != LineRun::Ran) return out;
     SecuritySignals& signals = out.security;
     signals.code = entry.code;
     signals.name = security.security.name;
@@ -368,15 +359,7 @@ class Account {
         for (const int index : open_)
             heldCost += costOf(out_.trades[static_cast<std::size_t>(index)]);
         r.equity = cash_ + heldCost;
-        if (simulation_.taxKind == 1 && r.totalProfit > 0)
-            r.tax = r.totalProfit * simulation_.taxRate / 10000;
-        if (r.grossProfit != 0 && r.grossLoss != 0)
-            r.profitFactor = static_cast<float>(static_cast<double>(r.grossProfit) /
-                                                static_cast<double>(-r.grossLoss));
-        if (r.grossProfit != 0 && r.wins != 0) r.averageWin = r.grossProfit / r.wins;
-        if (r.grossLoss != 0 && r.trades != r.wins)
-            r.averageLoss = r.grossLoss / (r.trades - r.wins);
-        if (r.totalProfit != 0 && r.trades != 0) r.averageProfit = r.totalProfit / r.trades;
+        finishStatistics(r, simulation_);
     }
 
     const PortfolioSettings& s_;
@@ -413,9 +396,7 @@ std::optional<PortfolioOutcome> runPortfolio(const PortfolioJob& job, RunControl
     ScanCounts counts;
     std::vector<SecuritySignals> runs;
     for (SecurityRun& run : *results) {
-        if (run.result == LineResult::Ran) ++counts.selected;
-        if (run.result == LineResult::NoData) ++counts.skipped;
-        if (run.result == LineResult::Unreadable) ++counts.failed;
+        countLine(counts, run.result);
         if (!run.security.signals.empty()) runs.push_back(std::move(run.security));
     }
     PortfolioOutcome outcome = walkAccount(job.settings, job.simulation, runs);
