@@ -102,20 +102,6 @@ std::string dateText(int32_t date) {
     return date == 0 ? std::string() : std::to_string(date);
 }
 
-std::string_view outcomeLabel(EntryOutcome outcome) {
-    switch (outcome) {
-        case EntryOutcome::Taken:
-            return "";
-        case EntryOutcome::SkippedCash:
-            return "見送り（資金不足）";
-        case EntryOutcome::SkippedLimit:
-            return "見送り（建玉上限）";
-        case EntryOutcome::SkippedLot:
-            return "見送り（単元未満）";
-    }
-    return "";
-}
-
 Table tradeTable(const PortfolioOutcome& out, bool japanese) {
     Table table;
     for (const char* name :
@@ -139,7 +125,7 @@ Table tradeTable(const PortfolioOutcome& out, bool japanese) {
              taken ? std::to_string(t.exitPrice) : "", std::to_string(t.units),
              taken ? std::to_string(t.profit) : "", taken ? std::to_string(t.commission) : "",
              taken ? std::to_string(t.net()) : "", closed || taken ? reason : "",
-             std::string(japanese ? outcomeLabel(t.outcome) : entryOutcomeName(t.outcome)),
+             std::string(japanese ? entryOutcomeLabel(t.outcome) : entryOutcomeName(t.outcome)),
              std::to_string(t.score)});
     }
     return table;

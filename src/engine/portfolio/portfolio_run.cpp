@@ -35,6 +35,17 @@ constexpr ScoreSlot kScoreSlots[] = {
     {"volume", [](const DailyBar& b) -> int64_t { return b.volume; }},
 };
 
+// Export names and list labels, in the order of EntryOutcome.
+constexpr struct {
+    std::string_view name;
+    std::string_view label;
+} kEntryOutcomeTexts[] = {
+    {"taken", ""},
+    {"skipped-cash", "見送り（資金不足）"},
+    {"skipped-limit", "見送り（建玉上限）"},
+    {"skipped-lot", "見送り（単元未満）"},
+};
+
 int32_t dateNumber(const DailyBar& bar) {
     int32_t value = 0;
     for (char c : bar.dateText().substr(0, 8)) {
@@ -421,24 +432,21 @@ std::vector<NoteLine> portfolioNoteLines(const PortfolioOutcome& outcome) {
     lines.push_back({"最大ドローダウン", amountText(outcome.maxDrawdown) + " (" + percent + ")"});
     std::snprintf(percent, sizeof percent, "%.1f%%", outcome.exposure * 100);
     lines.push_back({"平均投資比率", percent});
-    lines.push_back({"見送り（資金不足）", std::to_string(outcome.skippedCash)});
-    lines.push_back({"見送り（建玉上限）", std::to_string(outcome.skippedLimit)});
-    lines.push_back({"見送り（単元未満）", std::to_string(outcome.skippedLot)});
+    lines.push_back({std::string(entryOutcomeLabel(EntryOutcome::SkippedCash)),
+                     std::to_string(outcome.skippedCash)});
+    lines.push_back({std::string(entryOutcomeLabel(EntryOutcome::SkippedLimit)),
+                     std::to_string(outcome.skippedLimit)});
+    lines.push_back({std::string(entryOutcomeLabel(EntryOutcome::SkippedLot)),
+                     std::to_string(outcome.skippedLot)});
     return lines;
 }
 
 std::string_view entryOutcomeName(EntryOutcome outcome) {
-    switch (outcome) {
-        case EntryOutcome::Taken:
-            return "taken";
-        case EntryOutcome::SkippedCash:
-            return "skipped-cash";
-        case EntryOutcome::SkippedLimit:
-            return "skipped-limit";
-        case EntryOutcome::SkippedLot:
-            return "skipped-lot";
-    }
-    return "";
+    return kEntryOutcomeTexts[static_cast<std::size_t>(outcome)].name;
+}
+
+std::string_view entryOutcomeLabel(EntryOutcome outcome) {
+    return kEntryOutcomeTexts[static_cast<std::size_t>(outcome)].label;
 }
 
 }  // namespace tav

@@ -162,6 +162,9 @@ PortfolioOutcome walkAccount(const PortfolioSettings& settings,
 // The note pane's lines for the account, then its own figures.
 std::vector<NoteLine> portfolioNoteLines(const PortfolioOutcome& outcome);
 
+// "taken", "skipped-cash", ... for exports; the trade list's labels (empty
+// for a taken entry).
 std::string_view entryOutcomeName(EntryOutcome outcome);
+std::string_view entryOutcomeLabel(EntryOutcome outcome);
 
 }  // namespace tav
