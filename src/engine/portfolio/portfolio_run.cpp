@@ -109,10 +109,10 @@ SecurityRun runSecurity(const PortfolioJob& job, Worker& worker, int index) {
     LoadedSecurity& security = worker.security;
     out.result = loadForRun(scan, entry, security);
     if (out.result != LineRun::Ran) return out;
-    SecuritySignals& signals = out.security;
-    signals.code = entry.code;
-    signals.name = security.security.name;
-    signals.unitShares = std::max(security.security.unit, 1);
+    SecuritySignals& found = out.security;
+    found.code = entry.code;
+    found.name = security.security.name;
+    found.unitShares = std::max(security.security.unit, 1);
 
     std::span<DailyBar> bars = security.series.bars;
     const ConditionInputs inputs = security.conditionInputs(scan.switches, scan.capsules);
@@ -123,18 +123,18 @@ SecurityRun runSecurity(const PortfolioJob& job, Worker& worker, int index) {
     runSimulation(bars, simulation, window, RunKind::Statistics);
     if (worker.journal.fills.empty()) return out;
 
-    signals.signals.reserve(worker.journal.fills.size());
+    found.events.reserve(worker.journal.fills.size());
     for (const Fill& fill : worker.journal.fills) {
         const DailyBar& bar = bars[static_cast<std::size_t>(fill.bar)];
-        signals.signals.push_back(
+        found.events.push_back(
             {dateNumber(bar), fill.kind, fill.side, fill.tactic, fill.reason, fill.units,
              fill.price,
              fill.kind == FillKind::Open ? scoreOf(job, entry.code, bars, fill.bar) : 0});
     }
-    signals.closes.reserve(static_cast<std::size_t>(window.end - window.start));
+    found.closes.reserve(static_cast<std::size_t>(window.end - window.start));
     for (int j = window.start; j < window.end; ++j)
-        signals.closes.push_back({dateNumber(bars[static_cast<std::size_t>(j)]),
-                                  bars[static_cast<std::size_t>(j)].close});
+        found.closes.push_back({dateNumber(bars[static_cast<std::size_t>(j)]),
+                                bars[static_cast<std::size_t>(j)].close});
     return out;
 }
 
@@ -163,10 +163,10 @@ class Account {
         for (const int32_t date : dates) {
             today_.clear();
             for (std::size_t r = 0; r < runs_.size(); ++r) {
-                const auto& signals = runs_[r].signals;
+                const auto& events = runs_[r].events;
                 bool openedToday = false;
-                for (; next[r] < signals.size() && signals[next[r]].date <= date; ++next[r]) {
-                    const Signal& signal = signals[next[r]];
+                for (; next[r] < events.size() && events[next[r]].date <= date; ++next[r]) {
+                    const Signal& signal = events[next[r]];
                     if (signal.kind == FillKind::Open) openedToday = true;
                     today_.push_back({static_cast<int>(r), &signal, openedToday});
                 }
@@ -408,7 +408,7 @@ std::optional<PortfolioOutcome> runPortfolio(const PortfolioJob& job, RunControl
     std::vector<SecuritySignals> runs;
     for (SecurityRun& run : *results) {
         countLine(counts, run.result);
-        if (!run.security.signals.empty()) runs.push_back(std::move(run.security));
+        if (!run.security.events.empty()) runs.push_back(std::move(run.security));
     }
     PortfolioOutcome outcome = walkAccount(job.settings, job.simulation, runs);
     outcome.counts = counts;

@@ -135,7 +135,7 @@ struct SecuritySignals {
     StockCode code = 0;
     std::string name;
     int32_t unitShares = 1;
-    std::vector<Signal> signals;   // in the order of the run
+    std::vector<Signal> events;    // in the order of the run
     std::vector<DayClose> closes;  // every bar of the run, for valuation
 };
 
