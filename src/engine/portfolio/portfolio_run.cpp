@@ -90,7 +90,9 @@ int64_t scoreOf(const PortfolioJob& job, StockCode code, std::span<const DailyBa
         case PositionScore::TradingValue:
             return int64_t{bar.close} * bar.volume;
         case PositionScore::Slot:
-            return kScoreSlots[job.settings.slot].value(bar);
+            return job.settings.slot >= 0 && job.settings.slot < std::ssize(kScoreSlots)
+                       ? kScoreSlots[job.settings.slot].value(bar)
+                       : 0;
         case PositionScore::Bars:
             return at + 1;
         case PositionScore::Random:

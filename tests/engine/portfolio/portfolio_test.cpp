@@ -106,6 +106,29 @@ TEST(PortfolioWalk, AnExitPaysForAnEntryOfTheSameDay) {
     EXPECT_EQ(out.summary.openProfit, 5'000);
 }
 
+TEST(PortfolioWalk, ADayTradeClosesAfterTheEntriesAndAShortGainsOnAFall) {
+    Signal shortEntry = opening(kDay1, 1000, 1);
+    shortEntry.side = 2;
+    Signal cover = closing(kDay3, 900);
+    cover.side = 2;
+    const std::vector<SecuritySignals> market = {
+        security(1001, 1050, {opening(kDay1, 1000, 1), closing(kDay1, 1050)}),
+        security(1002, 950, {shortEntry, cover}),
+    };
+    const auto out = walkAccount(account(200'000, 2), SimulationSettings{}, market);
+    ASSERT_EQ(out.trades.size(), 2u);
+    EXPECT_EQ(out.trades[0].exitDate, kDay1);
+    EXPECT_EQ(out.trades[0].profit, 5'000);
+    EXPECT_EQ(out.trades[1].outcome, EntryOutcome::Taken);
+    EXPECT_EQ(out.trades[1].profit, 10'000);
+    const std::vector<PortfolioDay> days = {
+        {kDay1, 210'000, 105'000, 0, 1},
+        {kDay2, 210'000, 105'000, 0, 1},
+        {kDay3, 215'000, 215'000, 0, 0},
+    };
+    EXPECT_EQ(out.days, days);
+}
+
 TEST(PortfolioWalk, SizingInRoundLots) {
     const struct {
         PositionSizing sizing;
