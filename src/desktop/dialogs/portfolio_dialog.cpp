@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -253,13 +254,18 @@ PortfolioResultView::PortfolioResultView(std::string strategyName, PortfolioOutc
     auto* topLayout = new QHBoxLayout(top);
     topLayout->setContentsMargins(0, 0, 0, 0);
     topLayout->addWidget(new PortfolioPlot(outcome_.days, top), 1);
-    QString figures;
-    for (const NoteLine& line : portfolioNoteLines(outcome_))
-        figures += QString::fromStdString(line.label) + QStringLiteral("\t") +
-                   QString::fromStdString(line.value) + QStringLiteral("\n");
-    auto* label = new QLabel(figures.trimmed(), top);
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    topLayout->addWidget(label);
+    // The figures as the note pane lists them: labels left, values right.
+    auto* figures = new QWidget(top);
+    auto* grid = new QGridLayout(figures);
+    int line = 0;
+    for (const NoteLine& note : portfolioNoteLines(outcome_)) {
+        grid->addWidget(new QLabel(QString::fromStdString(note.label), figures), line, 0);
+        auto* value = new QLabel(QString::fromStdString(note.value), figures);
+        value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        grid->addWidget(value, line++, 1);
+    }
+    grid->setRowStretch(line, 1);
+    topLayout->addWidget(figures);
     splitter->addWidget(top);
 
     const QStringList headers = {"コード", "銘柄名",   "売買",   "仕掛日", "手仕舞日",
@@ -302,6 +308,7 @@ PortfolioResultView::PortfolioResultView(std::string strategyName, PortfolioOutc
         onShowTrade(outcome_.securities[static_cast<std::size_t>(t.security)].code, t.entryDate);
     });
     splitter->addWidget(table_);
+    splitter->setSizes({380, 320});
     layout->addWidget(splitter);
     resize(1000, 700);
 }

@@ -34,6 +34,7 @@ class PortfolioDialog : public QDialog {
     const PortfolioSettings& account() const { return account_; }
 
     QComboBox* strategy() const { return strategy_; }
+    const FilterFields& filters() const { return *filters_; }
     QComboBox* input() const { return input_; }
     QLineEdit* capital() const { return capital_; }
     QLineEdit* positions() const { return positions_; }
