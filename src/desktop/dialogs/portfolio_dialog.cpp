@@ -257,6 +257,7 @@ PortfolioResultView::PortfolioResultView(std::string strategyName, PortfolioOutc
     // The figures as the note pane lists them: labels left, values right.
     auto* figures = new QWidget(top);
     auto* grid = new QGridLayout(figures);
+    grid->setVerticalSpacing(0);
     int line = 0;
     for (const NoteLine& note : portfolioNoteLines(outcome_)) {
         grid->addWidget(new QLabel(QString::fromStdString(note.label), figures), line, 0);
