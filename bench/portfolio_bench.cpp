@@ -1,8 +1,8 @@
 // The portfolio account over a generated market the size of the full listing
 // (1,000 securities × 2,450 daily bars; TAV_BENCH_SECURITIES / TAV_BENCH_BARS
 // change it): the market's three-tactic strategy run on every security, then
-// one account of ten positions at a fifth of its equity each, on one and two
-// threads. The walk alone is measured beside it.
+// one account of ten positions at a tenth of its equity each, on one and two
+// threads.
 #include <benchmark/benchmark.h>
 
 #include "bench_market.h"
