@@ -17,6 +17,7 @@
 #include "platform/linux/desktop_shell.h"
 #include "platform/linux/lhasa_lzh.h"
 #include "platform/linux/system_clock.h"
+#include "portfolio_command.h"
 #include "quote_commands.h"
 #include "screening_commands.h"
 #include "settings_commands.h"
@@ -293,6 +294,31 @@ const std::map<std::string, Command>& commands() {
            kThreadsOption,
            kPeriodOption,
            kFormatOption}}},
+        {"portfolio",
+         {runPortfolioCommand,
+          false,
+          "portfolio --strategy N [--watchlist W | --market [M]] --capital Y --max-positions K "
+          "--size fixed:Y|equity:P|strategy --score value|slot:NAME|bars|random:SEED [--from D "
+          "--to D] [--trades] [--equity] [--format text|csv|json] [--threads T]   back-test "
+          "strategy N with one account over many securities",
+          {{"strategy", "N", "the strategy whose signals the account follows"},
+           {"watchlist", "W", "the securities of watchlist W"},
+           {"market", "[M]", "the master list (the default), or only its market M"},
+           {"capital", "Y", "the account's starting cash in yen"},
+           {"max-positions", "K", "positions held at once (0: no limit)"},
+           {"size", "fixed:Y|equity:P|strategy",
+            "per position: Y yen, P % of the equity, or the strategy's own units"},
+           {"score", "value|slot:NAME|bars|random:SEED",
+            "the order of a day's entries: trading value, an indicator slot, bars of history or "
+            "a seeded random order (highest first)"},
+           {"from", "YYYYMMDD", "the first day the account trades"},
+           {"to", "YYYYMMDD", "the last day the account trades"},
+           {"trades", "", "print the trade list, skipped entries included"},
+           {"equity", "", "print the daily equity and drawdown"},
+           {"format", "text|csv|json",
+            "text (the default): the summary and the securities; csv or json: one table"},
+           kThreadsOption,
+           kPeriodOption}}},
         {"strategies",
          {runStrategies,
           false,
@@ -345,14 +371,18 @@ std::optional<Arity> optionArity(const std::string& name) {
              {"yes", "help", "summary", "trades", "equity", "download", "split-adjusted"})
             arities[flag] = Arity::Flag;
         for (const char* valued :
-             {"folder",    "period",   "market",   "unit",    "individual", "years",     "months",
-              "end",       "source",   "category", "kind",    "output",     "condition", "capsule",
-              "context",   "from",     "mode",     "format",  "item",       "value",     "margin",
-              "liquidity", "multiple", "input",    "threads", "by",         "top",       "report",
-              "range",     "block",    "plan"})
+             {"folder",    "period",  "market",        "unit",      "individual", "years",
+              "months",    "end",     "source",        "category",  "kind",       "output",
+              "condition", "capsule", "context",       "from",      "mode",       "format",
+              "item",      "value",   "margin",        "liquidity", "multiple",   "input",
+              "threads",   "by",      "top",           "report",    "range",      "block",
+              "watchlist", "capital", "max-positions", "size",      "score",      "to",
+              "plan"})
             arities[valued] = Arity::Value;
         // "--strategy" alone means the list's own or the selected strategy.
         arities["strategy"] = Arity::OptionalValue;
+        // "--market" alone means the whole master list (portfolio).
+        arities["market"] = Arity::OptionalValue;
         arities["trading-value"] = Arity::TwoValues;
         return arities;
     }();

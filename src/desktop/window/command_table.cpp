@@ -218,7 +218,8 @@ const std::unordered_map<int, MainWindow::CommandHandler>& MainWindow::commandTa
         {cmd::Settings, [](W& w, bool) { w.openSettings(); }},
         {cmd::RankingDownload, [](W& w, bool) { w.rankingDownload(); }},
         {cmd::Screening, [](W& w, bool) { w.screening(); }},
-        {cmd::Simulation, [](W& w, bool) { w.simulation(); }},
+        // With Shift or Ctrl: the portfolio back-test of one account.
+        {cmd::Simulation, [](W& w, bool alternate) { alternate ? w.portfolio() : w.simulation(); }},
         // The user guide installed beside the program, when there is one.
         {cmd::Help,
          [](W& w, bool) {

@@ -202,6 +202,8 @@ class MainWindow : public QWidget {
     void thawAfterStoreRun();
     void screening();
     void simulation();
+    // The simulation's alternate: one account over the same securities.
+    void portfolio();
     // Starts `work` on the worker with the progress bar and the cancel
     // button; `done` runs on this thread once it has ended.
     // `display`: the window's bar or the watchlist pane's panel.

@@ -10,6 +10,7 @@
 
 #include "core/text.h"
 #include "dialogs/multi_run_dialog.h"
+#include "dialogs/portfolio_dialog.h"
 #include "dialogs/screening_dialog.h"
 #include "dialogs/simulation_result_dialog.h"
 #include "panes/batch_progress.h"
@@ -205,6 +206,46 @@ void MainWindow::simulation() {
                 storeReportName(options, *name);
             if (storeRanking(workspace_, chosen.outputWatchlist, (*outcome)->rows))
                 watchlist_->reload();
+        });
+}
+
+void MainWindow::portfolio() {
+    if (marketRunGoing()) return;
+    PortfolioDialog dialog(MultiRunSettings::from(workspace_.options()), workspace_.folder().root(),
+                           workspace_.storageMode == StorageMode::Accumulate,
+                           workspace_.watchlists().titles(), workspace_.prompter(), this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    auto prepared = prepareMultiRun(workspace_, dialog.selection());
+    watchlist_->reload();
+    view_.strategyShown = workspace_.options().selectedStrategy != 0;
+    requestRepaint();
+    if (!prepared) return;
+    const std::string strategyName = prepared->strategyName;
+    const auto job = std::make_shared<const PortfolioJob>(
+        PortfolioJob{std::move(prepared->scan), std::move(prepared->strategy.strategy),
+                     prepared->simulation, prepared->currentYear, dialog.account()});
+    const auto outcome = std::make_shared<std::optional<PortfolioOutcome>>();
+    startMarketRun(
+        [job, outcome](RunControl& control) { *outcome = runPortfolio(*job, control); },
+        [this, outcome, strategyName] {
+            if (!*outcome) {
+                showStatus(kCancelledStatus);
+                return;
+            }
+            showStatus(summaryText((*outcome)->counts));
+            auto* view = new PortfolioResultView(strategyName, std::move(**outcome), this);
+            view->setAttribute(Qt::WA_DeleteOnClose);
+            // The security of a trade, with its entry day in view.
+            view->onShowTrade = [this](StockCode code, int32_t date) {
+                showSecurity(code);
+                const auto& bars = workspace_.series().bars;
+                const std::string day = std::to_string(date);
+                const auto at = std::find_if(bars.begin(), bars.end(), [&](const DailyBar& bar) {
+                    return bar.dateText() >= day;
+                });
+                if (at != bars.end()) showBar(static_cast<int>(at - bars.begin()));
+            };
+            view->show();
         });
 }
 

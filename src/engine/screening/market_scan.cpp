@@ -25,7 +25,9 @@ std::array<std::string_view, N> commaFields(std::string_view line) {
     return fields;
 }
 
-bool unknownMark(std::string_view field) { return field == "-" || field == "0"; }
+bool unknownMark(std::string_view field) {
+    return field == "-" || field == "0";
+}
 
 // The stored per-code file; runs read it in either storage mode and never fetch.
 std::string seriesPath(const MarketScan& scan, StockCode code) {
@@ -36,7 +38,8 @@ std::string seriesPath(const MarketScan& scan, StockCode code) {
 
 MasterIndex::MasterIndex(std::string_view listBytes) {
     fileio::forEachLine(listBytes, [&](std::string_view line) {
-        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+            line.remove_suffix(1);
         const MasterLine parsed = parseMasterLine(line);
         if (parsed.code <= 0 || entries_.contains(parsed.code)) return;
         SecurityInfo info;
@@ -58,8 +61,8 @@ SecurityInfo MasterIndex::lookUp(StockCode code) const {
 
 AnalysisParameters ParameterSource::forCode(StockCode code) const {
     if (!individual) return common;
-    const std::string path = fileio::joinPath(fileio::joinPath(folderRoot, "Config"),
-                                              codeText(code) + ".cfg");
+    const std::string path =
+        fileio::joinPath(fileio::joinPath(folderRoot, "Config"), codeText(code) + ".cfg");
     if (auto bytes = fileio::readFile(path)) return parametersFromSettingsFile(*bytes);
     return common;
 }
@@ -88,10 +91,17 @@ bool MarketScan::passesListFilters(const ScanEntry& entry) const {
         entry.market != kMarketLabels[static_cast<std::size_t>(filters.market)])
         return false;
     switch (filters.unit) {
-        case 1: if (entry.unit != 1000) return false; break;
-        case 2: if (entry.unit < 100 || entry.unit > 500) return false; break;
-        case 3: if (entry.unit > 50) return false; break;
-        default: break;
+        case 1:
+            if (entry.unit != 1000) return false;
+            break;
+        case 2:
+            if (entry.unit < 100 || entry.unit > 500) return false;
+            break;
+        case 3:
+            if (entry.unit > 50) return false;
+            break;
+        default:
+            break;
     }
     if (filters.marginType > 0 && filters.marginType < static_cast<int>(kMarginLabels.size()) &&
         entry.margin != kMarginLabels[static_cast<std::size_t>(filters.marginType)])
@@ -122,6 +132,20 @@ LoadFailure loadFailure(const MarketScan& scan, StockCode code) {
     return fileio::fileExists(seriesPath(scan, code)) && !fileio::readFile(seriesPath(scan, code))
                ? LoadFailure::Unreadable
                : LoadFailure::NoData;
+}
+
+LineRun loadForRun(const MarketScan& scan, const ScanEntry& entry, LoadedSecurity& security) {
+    if (!scan.passesListFilters(entry)) return LineRun::NotRun;
+    if (!scan.load(entry, security))
+        return loadFailure(scan, entry.code) == LoadFailure::Unreadable ? LineRun::Unreadable
+                                                                        : LineRun::NoData;
+    return passesLiquidity(scan.filters, security, entry.unit) ? LineRun::Ran : LineRun::NotRun;
+}
+
+void countLine(ScanCounts& counts, LineRun result) {
+    if (result == LineRun::Ran) ++counts.selected;
+    if (result == LineRun::NoData) ++counts.skipped;
+    if (result == LineRun::Unreadable) ++counts.failed;
 }
 
 std::string watchlistLineOf(std::string_view line) {

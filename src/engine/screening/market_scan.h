@@ -21,13 +21,13 @@ namespace tav {
 // The master list read once, indexed by code (the first line of a code wins,
 // as in a lookup), so that workers look codes up without touching the file.
 class MasterIndex {
-public:
+  public:
     MasterIndex() = default;
     explicit MasterIndex(std::string_view listBytes);
     // A code not in the list: name "-----", market "---", unit 0.
     SecurityInfo lookUp(StockCode code) const;
 
-private:
+  private:
     std::unordered_map<StockCode, SecurityInfo> entries_;
 };
 
@@ -85,6 +85,13 @@ bool passesLiquidity(const SecurityFilters& filters, const LoadedSecurity& secur
 enum class LoadFailure { None, NoData, Unreadable };
 LoadFailure loadFailure(const MarketScan& scan, StockCode code);
 
+// What became of an input line of a back-test over many securities.
+enum class LineRun : uint8_t { NotRun, Ran, NoData, Unreadable };
+// Loads the line's security into `security` for a back-test: Ran when it
+// passes the list and liquidity filters and has bars, NotRun when a filter
+// leaves it out.
+LineRun loadForRun(const MarketScan& scan, const ScanEntry& entry, LoadedSecurity& security);
+
 // A selected input line as the output watchlist keeps it: cut at its second
 // comma, its first comma replaced by a blank ("1301,極洋,東証1部" -> "1301 極洋").
 std::string watchlistLineOf(std::string_view line);
@@ -96,6 +103,8 @@ struct ScanCounts {
     int failed = 0;   // a file that is there but cannot be read
     friend bool operator==(const ScanCounts&, const ScanCounts&) = default;
 };
+// Counts the line in `counts` (selected when it ran).
+void countLine(ScanCounts& counts, LineRun result);
 // "抽出 3 件、スキップ 1 件、失敗 0 件".
 std::string summaryText(const ScanCounts& counts, bool ranking = false);
 

@@ -8,10 +8,8 @@ namespace tav {
 
 namespace {
 
-enum class LineResult : uint8_t { NotRun, Ran, NoData, Unreadable };
-
 struct LineOutcome {
-    LineResult result = LineResult::NotRun;
+    LineRun result = LineRun::NotRun;
     ResultRow row;
 };
 
@@ -34,7 +32,8 @@ void rankRows(std::vector<ResultRow>& rows, int kind, int length) {
     }
     if (length >= 0 && rows.size() > static_cast<std::size_t>(length))
         rows.resize(static_cast<std::size_t>(length));
-    for (std::size_t r = 0; r < rows.size(); ++r) rows[r].rank = static_cast<int16_t>(r + 1);
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        rows[r].rank = static_cast<int16_t>(r + 1);
 }
 
 std::optional<MultiRunOutcome> runMultiSimulation(const MultiRunJob& job, RunControl& control) {
@@ -43,14 +42,8 @@ std::optional<MultiRunOutcome> runMultiSimulation(const MultiRunJob& job, RunCon
         const std::string& line = scan.lines[static_cast<std::size_t>(index)];
         LineOutcome out;
         const ScanEntry entry = scan.entry(line);
-        if (!scan.passesListFilters(entry)) return out;
-        if (!scan.load(entry, security)) {
-            out.result = loadFailure(scan, entry.code) == LoadFailure::Unreadable
-                             ? LineResult::Unreadable
-                             : LineResult::NoData;
-            return out;
-        }
-        if (!passesLiquidity(scan.filters, security, entry.unit)) return out;
+        out.result = loadForRun(scan, entry, security);
+        if (out.result != LineRun::Ran) return out;
         const ConditionInputs inputs = security.conditionInputs(scan.switches, scan.capsules);
         const SimulationInputs simulation{job.strategy.strategy, job.simulation,
                                           security.security.unit, inputs, nullptr};
@@ -58,7 +51,6 @@ std::optional<MultiRunOutcome> runMultiSimulation(const MultiRunJob& job, RunCon
             runWindow(security.series.bars, job.simulation, ChartView{}, job.currentYear);
         const RunOutcome run =
             runSimulation(security.series.bars, simulation, window, RunKind::Statistics);
-        out.result = LineResult::Ran;
         out.row = ResultRow::from(run.result);
         out.row.code = entry.code;
         out.row.name = security.security.name;
@@ -73,15 +65,8 @@ std::optional<MultiRunOutcome> runMultiSimulation(const MultiRunJob& job, RunCon
 
     MultiRunOutcome outcome;
     for (LineOutcome& line : *results) {
-        switch (line.result) {
-            case LineResult::Ran:
-                outcome.rows.push_back(std::move(line.row));
-                ++outcome.counts.selected;
-                break;
-            case LineResult::NoData: ++outcome.counts.skipped; break;
-            case LineResult::Unreadable: ++outcome.counts.failed; break;
-            case LineResult::NotRun: break;
-        }
+        countLine(outcome.counts, line.result);
+        if (line.result == LineRun::Ran) outcome.rows.push_back(std::move(line.row));
     }
     rankRows(outcome.rows, job.settings.rankingKind, job.settings.rankingLength);
     return outcome;
@@ -90,7 +75,8 @@ std::optional<MultiRunOutcome> runMultiSimulation(const MultiRunJob& job, RunCon
 std::vector<std::string> rankingLines(std::span<const ResultRow> rows) {
     std::vector<std::string> lines;
     lines.reserve(rows.size());
-    for (const ResultRow& row : rows) lines.push_back(codeText(row.code) + ' ' + row.name);
+    for (const ResultRow& row : rows)
+        lines.push_back(codeText(row.code) + ' ' + row.name);
     return lines;
 }
 

@@ -96,8 +96,8 @@ class Run {
         if (journal_) {
             journal_->fills.clear();
             journal_->start = std::max(window_.start, 0);
-            journal_->end = std::max(journal_->start,
-                                     std::min(window_.end, static_cast<int>(bars_.size())));
+            journal_->end =
+                std::max(journal_->start, std::min(window_.end, static_cast<int>(bars_.size())));
             journal_->capital = settings_.capital;
             journal_->unitShares = unitShares_;
         }
@@ -443,7 +443,8 @@ class Run {
         result_.totalProfit += profit;
         const int64_t fee = chargeCommission(units_);
         equity_ += profit;
-        record(FillKind::Close, m, units_, fee, profit, bySignal ? ExitReason::Signal : stopReason());
+        record(FillKind::Close, m, units_, fee, profit,
+               bySignal ? ExitReason::Signal : stopReason());
         DailyBar& today = bar(j_);
         const int64_t perShareTraded = isLong ? trade_ - entryPrice_ : entryPrice_ - trade_;
         today.tradePerShare = static_cast<int32_t>(bySignal ? perShareTraded : perShareSettled);
@@ -473,15 +474,7 @@ class Run {
         r.equity = equity_;
         r.bars =
             std::max(0, std::min<int>(window_.end, static_cast<int>(bars_.size())) - window_.start);
-        if (settings_.taxKind == 1 && r.totalProfit > 0)
-            r.tax = r.totalProfit * settings_.taxRate / 10000;
-        if (r.grossProfit != 0 && r.grossLoss != 0)
-            r.profitFactor = static_cast<float>(static_cast<double>(r.grossProfit) /
-                                                static_cast<double>(-r.grossLoss));
-        if (r.grossProfit != 0 && r.wins != 0) r.averageWin = r.grossProfit / r.wins;
-        if (r.grossLoss != 0 && r.trades != r.wins)
-            r.averageLoss = r.grossLoss / (r.trades - r.wins);
-        if (r.totalProfit != 0 && r.trades != 0) r.averageProfit = r.totalProfit / r.trades;
+        finishStatistics(r, settings_);
         r.position = position_;
         r.entryPrice = entryPrice_;
         r.units = units_;
@@ -533,6 +526,17 @@ class Run {
 
 }  // namespace
 
+void finishStatistics(SimulationResult& r, const SimulationSettings& settings) {
+    if (settings.taxKind == 1 && r.totalProfit > 0)
+        r.tax = r.totalProfit * settings.taxRate / 10000;
+    if (r.grossProfit != 0 && r.grossLoss != 0)
+        r.profitFactor = static_cast<float>(static_cast<double>(r.grossProfit) /
+                                            static_cast<double>(-r.grossLoss));
+    if (r.grossProfit != 0 && r.wins != 0) r.averageWin = r.grossProfit / r.wins;
+    if (r.grossLoss != 0 && r.trades != r.wins) r.averageLoss = r.grossLoss / (r.trades - r.wins);
+    if (r.totalProfit != 0 && r.trades != 0) r.averageProfit = r.totalProfit / r.trades;
+}
+
 RunWindow runWindow(std::span<const DailyBar> bars, const SimulationSettings& settings,
                     const ChartView& view, int currentYear) {
     RunWindow window;
@@ -558,8 +562,8 @@ RunWindow runWindow(std::span<const DailyBar> bars, const SimulationSettings& se
                 dateText(target, lastMonth - months, twoDigits(date, 6));
                 start = lastBarBefore(bars, target);
             } else {
-                const int firstMonth = monthIndex(currentYear - (settings.startYear - 1),
-                                                  settings.startMonth + 1);
+                const int firstMonth =
+                    monthIndex(currentYear - (settings.startYear - 1), settings.startMonth + 1);
                 dateText(target, firstMonth, 1);
                 start = lastBarBefore(bars, target);
                 char endTarget[12];

@@ -78,6 +78,9 @@ struct SimulationResult {
     friend bool operator==(const SimulationResult&, const SimulationResult&) = default;
 };
 
+// The tax, profit factor and averages from the trade counts and sums.
+void finishStatistics(SimulationResult& result, const SimulationSettings& settings);
+
 // What a run needs besides the bars. `conditions` must read the same bars the
 // run writes its trade slots into.
 struct SimulationInputs {

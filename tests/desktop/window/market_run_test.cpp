@@ -10,6 +10,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTableWidget>
 #include <QTimer>
 #include <QTreeWidget>
 #include <filesystem>
@@ -20,6 +21,7 @@
 #include "desktop/dialogs/dialog_driving.h"
 #include "dialogs/market_run_fields.h"
 #include "dialogs/multi_run_dialog.h"
+#include "dialogs/portfolio_dialog.h"
 #include "dialogs/profit_view.h"
 #include "dialogs/screening_dialog.h"
 #include "dialogs/simulation_result_dialog.h"
@@ -183,6 +185,47 @@ TEST_F(MarketRunWindow, CancelledScreeningWritesNothing) {
     EXPECT_EQ(fileio::readFile((temp.path() / "Focus2.lst").string()),
               text::sjisFromUtf8("2000 前回\n"));
     EXPECT_NE(workspace.watchlists().displayedWatchlist(), 2);
+}
+
+TEST_F(MarketRunWindow, TheAlternateSimulationRunsOneAccountAndShowsATradesSecurity) {
+    test::GeneratedMarket{24, 400, 5}.writeTo(temp.str());
+    writeListedMaster(24);
+    auto window = open(2000);
+    test::whenOpen<PortfolioDialog>([](PortfolioDialog& d) {
+        d.filters().market()->setCurrentIndex(0);
+        d.filters().unit()->setCurrentIndex(0);
+        d.filters().liquidity()->setCurrentIndex(0);
+        d.input()->setCurrentIndex(0);
+        d.capital()->setText("3000000");
+        d.positions()->setText("3");
+        d.sizing()->setCurrentIndex(1);  // a share of the equity
+        d.sizeValue()->setText("30");
+        d.accept();
+    });
+    window->runCommand(cmd::Simulation, true);
+    PortfolioResultView* view = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            view = window->findChild<PortfolioResultView*>();
+            return view && !window->marketRunGoing();
+        },
+        20000));
+    test::shoot(*view, "portfolio_window");
+    EXPECT_EQ(window->statusText(), QStringLiteral("抽出 24 件、スキップ 0 件、失敗 0 件"));
+    const PortfolioOutcome& outcome = view->outcome();
+    EXPECT_GT(outcome.summary.trades, 5);
+    EXPECT_GT(outcome.skippedLimit, 0);
+    for (const PortfolioDay& day : outcome.days)
+        EXPECT_LE(day.positions, 3);
+
+    // The last trade's security comes on the chart with its entry in view.
+    QTableWidget& table = view->table();
+    const int row = table.rowCount() - 1;
+    ASSERT_GE(row, 0);
+    emit table.cellDoubleClicked(row, 0);
+    EXPECT_EQ(QString::fromStdString(codeText(workspace.series().code)),
+              table.item(row, 0)->text());
+    view->close();
 }
 
 TEST_F(MarketRunWindow, SimulationRanksShowsASecurityAndStoresTheChoices) {
