@@ -16,6 +16,7 @@
 #include "dialogs/labels_combo.h"
 #include "dialogs/market_run_fields.h"
 #include "simulation/strategy_file.h"
+#include "window/ui_font.h"
 #include "workspace/screening.h"
 
 namespace tav::desktop {
@@ -75,7 +76,11 @@ ScreeningDialog::ScreeningDialog(const ScreeningSettings& initial, const std::st
     auto* capsuleRow = new QHBoxLayout;
     capsuleRow->addWidget(capsule_, 1);
     capsuleRow->addWidget(capsuleButton_);
-    form->addRow(QStringLiteral("条件ｶﾌﾟｾﾙ"), capsuleRow);
+    // The label is drawn with its kana composed, wider than it measures.
+    auto* capsuleLabel = new QLabel(QStringLiteral("条件ｶﾌﾟｾﾙ"), this);
+    capsuleLabel->setMinimumWidth(
+        capsuleLabel->fontMetrics().horizontalAdvance(composedKana(capsuleLabel->text())));
+    form->addRow(capsuleLabel, capsuleRow);
     filters_->addRows(form);
     auto* trading = new QHBoxLayout;
     // The value of one trading unit at the last close.

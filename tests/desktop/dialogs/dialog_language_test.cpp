@@ -46,6 +46,7 @@
 #include "simulation/strategy_file.h"
 #include "support/temp_folder.h"
 #include "support/test_platform.h"
+#include "window/ui_font.h"
 
 namespace tav::desktop {
 namespace {
@@ -89,7 +90,9 @@ QStringList cutLabels(QWidget& dialog, const char* name) {
         if (!label->isVisible() || label->wordWrap() || text.isEmpty() ||
             text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('<')))
             continue;
-        if (label->fontMetrics().horizontalAdvance(text) > label->contentsRect().width())
+        // Labels are drawn with their kana composed, which is wider.
+        if (label->fontMetrics().horizontalAdvance(composedKana(text)) >
+            label->contentsRect().width())
             cut << QStringLiteral("%1: %2").arg(name, text);
     }
     dialog.hide();
