@@ -4,6 +4,7 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -75,6 +76,9 @@ PortfolioDialog::PortfolioDialog(const MultiRunSettings& initial, const std::str
       positions_(integerEdit(kPositionsField, 10, this)),
       sizing_(new QComboBox(this)),
       sizeValue_(integerEdit(kShareField, 10, this)),
+      sizeUnit_(new QLabel(this)),
+      sizeTexts_{QStringLiteral("1000000"), QStringLiteral("10")},
+      sizeTextKind_(static_cast<int>(PositionSizing::EquityShare)),
       score_(new QComboBox(this)),
       slot_(new QComboBox(this)),
       seed_(integerEdit(kSeedField, 1, this)),
@@ -100,17 +104,30 @@ PortfolioDialog::PortfolioDialog(const MultiRunSettings& initial, const std::str
     form->addRow(QStringLiteral("売買戦略"), strategy_);
     filters_->addRows(form);
     form->addRow(QStringLiteral("入力先"), input_);
-    form->addRow(QStringLiteral("資金"), capital_);
-    form->addRow(QStringLiteral("最大建玉数"), positions_);
+    const auto withUnit = [this](QWidget* field, QLabel* unit) {
+        auto* row = new QHBoxLayout;
+        row->addWidget(field);
+        row->addWidget(unit);
+        row->addStretch();
+        return row;
+    };
+    form->addRow(QStringLiteral("資金"),
+                 withUnit(capital_, new QLabel(QStringLiteral("円"), this)));
+    form->addRow(QStringLiteral("最大建玉数"),
+                 withUnit(positions_, new QLabel(QStringLiteral("銘柄（0は制限なし）"), this)));
     form->addRow(QStringLiteral("建玉サイズ"), sizing_);
-    form->addRow(QStringLiteral("金額・比率"), sizeValue_);
+    sizeUnit_->setObjectName(QStringLiteral("sizeUnit"));
+    form->addRow(QStringLiteral("金額・比率"), withUnit(sizeValue_, sizeUnit_));
     form->addRow(QStringLiteral("優先順位"), score_);
     form->addRow(QStringLiteral("指標"), slot_);
     form->addRow(QStringLiteral("乱数の種"), seed_);
     form->addRow(QStringLiteral("開始日"), from_);
     form->addRow(QStringLiteral("終了日"), to_);
     layout->addLayout(form);
-    connect(sizing_, &QComboBox::currentIndexChanged, this, [this] { updateFields(); });
+    connect(sizing_, &QComboBox::currentIndexChanged, this, [this] {
+        sizingChanged();
+        updateFields();
+    });
     connect(score_, &QComboBox::currentIndexChanged, this, [this] { updateFields(); });
     updateFields();
 
@@ -127,7 +144,12 @@ PortfolioDialog::PortfolioDialog(const MultiRunSettings& initial, const std::str
 PortfolioDialog::~PortfolioDialog() = default;
 
 void PortfolioDialog::updateFields() {
-    sizeValue_->setEnabled(sizing_->currentIndex() != 2);
+    const int sizing = sizing_->currentIndex();
+    sizeValue_->setEnabled(sizing != static_cast<int>(PositionSizing::Strategy));
+    sizeUnit_->setText(sizing == static_cast<int>(PositionSizing::Fixed) ? QStringLiteral("円")
+                       : sizing == static_cast<int>(PositionSizing::EquityShare)
+                           ? QStringLiteral("％")
+                           : QString());
     slot_->setEnabled(score_->currentIndex() == 1);
     seed_->setEnabled(score_->currentIndex() == 3);
 }
@@ -171,6 +193,17 @@ void PortfolioDialog::accept() {
     selection_ = chosen;
     account_ = account;
     QDialog::accept();
+}
+
+void PortfolioDialog::sizingChanged() {
+    const int sizing = sizing_->currentIndex();
+    if (sizing != static_cast<int>(PositionSizing::Fixed) &&
+        sizing != static_cast<int>(PositionSizing::EquityShare))
+        return;
+    if (sizing == sizeTextKind_) return;
+    sizeTexts_[sizeTextKind_] = sizeValue_->text();
+    sizeTextKind_ = sizing;
+    sizeValue_->setText(sizeTexts_[sizing]);
 }
 
 PortfolioPlot::PortfolioPlot(const std::vector<PortfolioDay>& days, QWidget* parent)

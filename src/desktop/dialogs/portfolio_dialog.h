@@ -40,6 +40,7 @@ class PortfolioDialog : public QDialog {
     QLineEdit* positions() const { return positions_; }
     QComboBox* sizing() const { return sizing_; }
     QLineEdit* sizeValue() const { return sizeValue_; }
+    QLabel* sizeUnit() const { return sizeUnit_; }
     QComboBox* score() const { return score_; }
     QComboBox* slot() const { return slot_; }
     QLineEdit* seed() const { return seed_; }
@@ -50,6 +51,7 @@ class PortfolioDialog : public QDialog {
 
   private:
     void updateFields();
+    void sizingChanged();
 
     Prompter& prompter_;
     MultiRunSettings selection_;
@@ -61,6 +63,11 @@ class PortfolioDialog : public QDialog {
     QLineEdit* positions_;
     QComboBox* sizing_;
     QLineEdit* sizeValue_;
+    QLabel* sizeUnit_;
+    // The text typed for the fixed amount and for the share, so that a
+    // switch never reads yen as percent or the other way round.
+    QString sizeTexts_[2];
+    int sizeTextKind_;
     QComboBox* score_;
     QComboBox* slot_;
     QLineEdit* seed_;

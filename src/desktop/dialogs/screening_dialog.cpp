@@ -16,6 +16,7 @@
 #include "dialogs/labels_combo.h"
 #include "dialogs/market_run_fields.h"
 #include "simulation/strategy_file.h"
+#include "window/ui_font.h"
 #include "workspace/screening.h"
 
 namespace tav::desktop {
@@ -39,6 +40,7 @@ ScreeningDialog::ScreeningDialog(const ScreeningSettings& initial, const std::st
       settings_(initial),
       item_(new QComboBox(this)),
       value_(integerEdit(kValueField, initial.value, this)),
+      valueUnit_(new QLabel(this)),
       strategy_(new QComboBox(this)),
       capsule_(new QComboBox(this)),
       capsuleButton_(new QPushButton(QStringLiteral("条件ｶﾌﾟｾﾙ設定"), this)),
@@ -64,17 +66,28 @@ ScreeningDialog::ScreeningDialog(const ScreeningSettings& initial, const std::st
     }
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("検索項目"), item_);
-    form->addRow(QStringLiteral("値"), value_);
+    auto* valueRow = new QHBoxLayout;
+    valueRow->addWidget(value_);
+    valueRow->addWidget(valueUnit_);
+    valueRow->addStretch();
+    valueUnit_->setObjectName(QStringLiteral("valueUnit"));
+    form->addRow(QStringLiteral("値"), valueRow);
     form->addRow(QStringLiteral("売買戦略"), strategy_);
     auto* capsuleRow = new QHBoxLayout;
     capsuleRow->addWidget(capsule_, 1);
     capsuleRow->addWidget(capsuleButton_);
-    form->addRow(QStringLiteral("条件ｶﾌﾟｾﾙ"), capsuleRow);
+    // The label is drawn with its kana composed, wider than it measures.
+    auto* capsuleLabel = new QLabel(QStringLiteral("条件ｶﾌﾟｾﾙ"), this);
+    capsuleLabel->setMinimumWidth(
+        capsuleLabel->fontMetrics().horizontalAdvance(composedKana(capsuleLabel->text())));
+    form->addRow(capsuleLabel, capsuleRow);
     filters_->addRows(form);
     auto* trading = new QHBoxLayout;
+    // The value of one trading unit at the last close.
     trading->addWidget(tradingMin_);
-    trading->addWidget(new QLabel(QStringLiteral("～"), this));
+    trading->addWidget(new QLabel(QStringLiteral("円 ～"), this));
     trading->addWidget(tradingMax_);
+    trading->addWidget(new QLabel(QStringLiteral("円"), this));
     trading->addStretch();
     form->addRow(QStringLiteral("売買金額"), trading);
     form->addRow(QStringLiteral("入力先"), input_);
@@ -99,7 +112,12 @@ ScreeningDialog::ScreeningDialog(const ScreeningSettings& initial, const std::st
 ScreeningDialog::~ScreeningDialog() = default;
 
 void ScreeningDialog::itemChanged(int item) {
-    value_->setEnabled(searchItemTakesValue(item));
+    const bool takesValue = searchItemTakesValue(item);
+    value_->setEnabled(takesValue);
+    // Rate items compare a percentage; the others an indicator's own value.
+    const bool rate = takesValue && kSearchItemLabels[static_cast<std::size_t>(item)].find(
+                                        "[％]") != std::string_view::npos;
+    valueUnit_->setText(rate ? QStringLiteral("％") : QString());
     strategy_->setEnabled(item == kSearchStrategy);
     capsule_->setEnabled(item == kSearchCapsule);
 }

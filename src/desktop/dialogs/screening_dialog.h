@@ -37,6 +37,7 @@ class ScreeningDialog : public QDialog {
 
     QComboBox* searchItem() const { return item_; }
     QLineEdit* value() const { return value_; }
+    QLabel* valueUnit() const { return valueUnit_; }
     QComboBox* strategy() const { return strategy_; }
     QComboBox* capsule() const { return capsule_; }
     QPushButton* capsuleButton() const { return capsuleButton_; }
@@ -61,6 +62,7 @@ class ScreeningDialog : public QDialog {
     QLabel* warning_ = nullptr;
     QComboBox* item_;
     QLineEdit* value_;
+    QLabel* valueUnit_;
     QComboBox* strategy_;
     QComboBox* capsule_;
     QPushButton* capsuleButton_;

@@ -8,6 +8,7 @@
 #include "platform/prompter.h"
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 
 namespace tav::desktop {
@@ -24,6 +25,7 @@ class StopDialog : public QDialog {
     QComboBox* kindList() const { return kind_; }
     QComboBox* itemList() const { return item_; }
     QLineEdit* valueEdit() const { return value_; }
+    QLabel* valueUnit() const { return unit_; }
 
     static constexpr IntegerField kValueField{"値", 0, 32767};
 
@@ -31,6 +33,7 @@ class StopDialog : public QDialog {
     void accept() override;
 
   private:
+    void showUnit();
 
     Condition rule_;
     bool short_;
@@ -38,6 +41,7 @@ class StopDialog : public QDialog {
     QComboBox* kind_;
     QComboBox* item_;
     QLineEdit* value_;
+    QLabel* unit_;
 };
 
 }  // namespace tav::desktop

@@ -16,6 +16,7 @@ constexpr int InvestmentLinks = 117;
 constexpr int CompanyInfo = 118;
 constexpr int Screening = 119;
 constexpr int Simulation = 120;
+constexpr int Portfolio = 9201;  // beside ｼﾐｭﾚｰｼｮﾝ, a later addition
 constexpr int RankingDownload = 148;
 constexpr int ListSelector = 123;
 constexpr int StrategySelector = 175;

@@ -220,6 +220,7 @@ const std::unordered_map<int, MainWindow::CommandHandler>& MainWindow::commandTa
         {cmd::Screening, [](W& w, bool) { w.screening(); }},
         // With Shift or Ctrl: the portfolio back-test of one account.
         {cmd::Simulation, [](W& w, bool alternate) { alternate ? w.portfolio() : w.simulation(); }},
+        {cmd::Portfolio, [](W& w, bool) { w.portfolio(); }},
         // The user guide installed beside the program, when there is one.
         {cmd::Help,
          [](W& w, bool) {

@@ -44,9 +44,9 @@
 #include "window/toolbar.h"
 #include "window/ui_font.h"
 #include "workspace/archive.h"
+#include "workspace/market_api.h"
 #include "workspace/quotes.h"
 #include "workspace/screening.h"
-#include "workspace/market_api.h"
 #include "workspace/settings.h"
 #include "workspace/updates.h"
 #include "workspace/workspace.h"
@@ -70,7 +70,6 @@ constexpr int kPlacementDelay = 1000;  // ms
 constexpr const char* kNoStrategy =
     "戦略が設定されていません。\n\n戦略を選択するか、注目銘柄の名前を右クリックして固有の設定を"
     "してください。";
-
 
 bool alternateHeld() {
     return QApplication::keyboardModifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
@@ -140,8 +139,7 @@ MainWindow::MainWindow(Workspace& workspace, QWidget* parent)
         runCommand(id, alternateHeld());
     });
     // The sort setting is read at start-up only.
-    connect(watchlist_, &WatchlistPane::quitRequested, this, &QWidget::close,
-            Qt::QueuedConnection);
+    connect(watchlist_, &WatchlistPane::quitRequested, this, &QWidget::close, Qt::QueuedConnection);
     connect(watchlist_, &WatchlistPane::strategyChanged, this, [this] {
         view_.strategyShown = workspace_.options().selectedStrategy != 0;
         workspace_.seriesChanged();
@@ -152,8 +150,7 @@ MainWindow::MainWindow(Workspace& workspace, QWidget* parent)
     connect(cancelRun_, &QPushButton::clicked, this, [this] { cancelMarketRun(); });
     connect(marketRun_, &BackgroundRun::progressed, this, &MainWindow::runProgressed);
     connect(marketRun_, &BackgroundRun::finished, this, [this] { marketRunEnded(); });
-    connect(watchlist_->progress(), &BatchProgress::cancelled, this,
-            [this] { cancelMarketRun(); });
+    connect(watchlist_->progress(), &BatchProgress::cancelled, this, [this] { cancelMarketRun(); });
     wirePaneActions();
     // Typed codes reach the window wherever its focus is (see eventFilter).
     qApp->installEventFilter(this);
@@ -1025,12 +1022,18 @@ void MainWindow::paintEvent(QPaintEvent*) {
     if (QAbstractButton* last = toolbar_->button(cmd::StrategyDialog))
         headerX = std::max(headerX, last->geometry().right() + 12);
     const int headerBaseline = kHeaderY + metrics.ascent() / 2 + 4;
-    const QString header = composedKana(headerLine());
+    // A narrow window shows the start of the line and an ellipsis rather than
+    // half a character.
+    const int headerRoom = std::max(width() - headerX - 5, 0);
+    const QString header =
+        metrics.elidedText(composedKana(headerLine()), Qt::ElideRight, headerRoom);
     painter.drawText(headerX, headerBaseline, header);
-    if (workspace_.strategyDisplay.shortOfData) {
+    const int noteX = headerX + metrics.horizontalAdvance(header) + 20;
+    const QString shortNote = QStringLiteral("シミュレーションデータ不足");
+    if (workspace_.strategyDisplay.shortOfData &&
+        noteX + metrics.horizontalAdvance(shortNote) <= width() - 5) {
         painter.setPen(QColor(0xFF, 0, 0));
-        painter.drawText(headerX + metrics.horizontalAdvance(header) + 20, headerBaseline,
-                         QStringLiteral("シミュレーションデータ不足"));
+        painter.drawText(noteX, headerBaseline, shortNote);
     }
 }
 

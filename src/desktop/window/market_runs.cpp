@@ -32,9 +32,9 @@ constexpr const char* kCancelledStatus = "中止しました。";
 // files, the master list or watchlists, start another run, or change the
 // settings the run's end stores into.
 constexpr int kOffDuringMarketRun[] = {
-    cmd::UpdateMaster, cmd::DiscardStore, cmd::BulkUpdate,      cmd::RefetchNewest, cmd::ListUpdate,
-    cmd::Screening,    cmd::Simulation,   cmd::RankingDownload, cmd::Settings,
-    cmd::ListRange,    cmd::ListSignals,
+    cmd::UpdateMaster,    cmd::DiscardStore, cmd::BulkUpdate, cmd::RefetchNewest,
+    cmd::ListUpdate,      cmd::Screening,    cmd::Simulation, cmd::Portfolio,
+    cmd::RankingDownload, cmd::Settings,     cmd::ListRange,  cmd::ListSignals,
 };
 
 }  // namespace
@@ -119,10 +119,9 @@ void MainWindow::marketRunEnded() {
 void MainWindow::screening() {
     if (marketRunGoing()) return;
     const ScreeningSettings initial = ScreeningSettings::from(workspace_.options());
-    ScreeningDialog dialog(initial, workspace_.folder().root(),
-                           workspace_.storageMode == StorageMode::Accumulate,
-                           workspace_.watchlists().titles(), workspace_.prompter(),
-                           workspace_.platform().shell, this);
+    ScreeningDialog dialog(
+        initial, workspace_.folder().root(), workspace_.storageMode == StorageMode::Accumulate,
+        workspace_.watchlists().titles(), workspace_.prompter(), workspace_.platform().shell, this);
     const bool accepted = dialog.exec() == QDialog::Accepted;
     // The capsule button may have changed the rule files.
     workspace_.ruleFilesWritten();

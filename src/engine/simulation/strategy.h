@@ -114,6 +114,9 @@ Labels stopKinds();
 Labels splitMethods();
 // The stop items of a kind for the position the rule applies to; out of range: empty.
 Labels stopItems(int kind, bool shortPosition);
+// The unit of a stop rule's value: ％ for the rates, 円 for the price
+// ranges, 日 for the days held; empty outside the lists.
+std::string_view stopValueUnit(int kind, int item);
 // Whether the stop lists of a tactic are the short ones: mode 1, and sell
 // tactics in mode 3.
 bool showsShortStops(uint8_t tradingMode, const Tactic& tactic);

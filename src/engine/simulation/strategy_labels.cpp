@@ -67,6 +67,13 @@ Labels stopItems(int kind, bool shortPosition) {
     }
 }
 
+std::string_view stopValueUnit(int kind, int item) {
+    if (kind == kStopTimeOver) return item == 0 ? "日" : "";
+    if (kind < kStopLoss || kind > kStopTrailing || item < 0 || item > 3) return "";
+    // Even items are rates, odd ones price ranges, in every price-based list.
+    return item % 2 == 0 ? "％" : "円";
+}
+
 bool showsShortStops(uint8_t tradingMode, const Tactic& tactic) {
     return tradingMode == kModeShort || (tradingMode == kModeMixed && tactic.side == kSellTactic);
 }

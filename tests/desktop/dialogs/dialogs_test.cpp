@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QFontMetrics>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -15,7 +16,10 @@
 #include "dialogs/archive_days_dialog.h"
 #include "dialogs/margin_dialog.h"
 #include "dialogs/quote_entry_dialog.h"
+#include "dialogs/stop_dialog.h"
 #include "dialogs/tactic_dialog.h"
+#include "simulation/strategy.h"
+#include "support/recording_prompter.h"
 
 namespace tav::desktop {
 namespace {
@@ -100,6 +104,27 @@ TEST(TacticDialog, OkKeepsTheStateAndSideItOpenedWith) {
             side->click();
     EXPECT_TRUE(dialog.disabled());
     test::shoot(dialog, "tactic_disabled_after_side_clicks");
+}
+
+// The unit beside a stop's value follows the kind and item chosen.
+TEST(StopDialog, TheValueUnitFollowsKindAndItem) {
+    test::RecordingPrompter prompter;
+    StopDialog dialog(stopRule(kStopLoss, 0, 5), true, false, prompter);
+    EXPECT_EQ(dialog.valueUnit()->text(), QStringLiteral("％"));
+    const struct {
+        int kind, item;
+        const char* unit;
+    } steps[] = {{kStopLoss, 1, "円"},
+                 {kStopTrailing, 1, "円"},
+                 {kStopTrailing, 2, "％"},
+                 {kStopTimeOver, 0, "日"},
+                 {kStopProfit, 3, "円"}};
+    for (const auto& step : steps) {
+        dialog.kindList()->setCurrentIndex(step.kind);
+        dialog.itemList()->setCurrentIndex(step.item);
+        EXPECT_EQ(dialog.valueUnit()->text(), QString::fromUtf8(step.unit))
+            << step.kind << "/" << step.item;
+    }
 }
 
 TEST(QuoteEntryDialog, EditedValuesGoBackIntoTheRecord) {

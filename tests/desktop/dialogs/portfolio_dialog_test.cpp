@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTableWidget>
 
@@ -56,6 +57,28 @@ TEST_F(PortfolioDialogs, TheChoicesBecomeTheAccountsSettings) {
     EXPECT_EQ(scoreSlots()[static_cast<std::size_t>(s.slot)].name, "rsi");
     EXPECT_EQ(s.from, 20240105);
     EXPECT_EQ(s.to, 0);
+}
+
+// Yen and percent never stand for each other: each sizing keeps its own
+// text and shows its unit.
+TEST_F(PortfolioDialogs, SwitchingTheSizingKeepsEachKindsTextAndUnit) {
+    PortfolioDialog dialog({}, temp.str(), true, {"入力"}, prompter);
+    dialog.sizing()->setCurrentIndex(1);
+    EXPECT_EQ(dialog.sizeUnit()->text(), QStringLiteral("％"));
+    dialog.sizeValue()->setText("25");
+    dialog.sizing()->setCurrentIndex(0);
+    EXPECT_EQ(dialog.sizeUnit()->text(), QStringLiteral("円"));
+    EXPECT_NE(dialog.sizeValue()->text(), QStringLiteral("25"));
+    dialog.sizeValue()->setText("500000");
+    dialog.sizing()->setCurrentIndex(2);
+    EXPECT_FALSE(dialog.sizeValue()->isEnabled());
+    EXPECT_TRUE(dialog.sizeUnit()->text().isEmpty());
+    dialog.sizing()->setCurrentIndex(1);
+    EXPECT_EQ(dialog.sizeValue()->text(), QStringLiteral("25"));
+    dialog.sizing()->setCurrentIndex(0);
+    dialog.accept();
+    EXPECT_EQ(dialog.account().sizing, PositionSizing::Fixed);
+    EXPECT_EQ(dialog.account().sizeValue, 500'000);
 }
 
 TEST_F(PortfolioDialogs, ATradeRowShowsItsSecurityAndDoubleClickAsksForIt) {

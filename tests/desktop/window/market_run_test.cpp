@@ -9,8 +9,8 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTest>
 #include <QTableWidget>
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 #include <filesystem>
@@ -52,8 +52,8 @@ void whenItOpens(std::function<void(D&)> act, int triesLeft = 500) {
 std::string twoBars(int before, int after) {
     return "20240604," + std::to_string(before) + ',' + std::to_string(before) + ',' +
            std::to_string(before) + ',' + std::to_string(before) + ",1000\n20240605," +
-           std::to_string(after) + ',' + std::to_string(after) + ',' + std::to_string(after) +
-           ',' + std::to_string(after) + ",2000\n";
+           std::to_string(after) + ',' + std::to_string(after) + ',' + std::to_string(after) + ',' +
+           std::to_string(after) + ",2000\n";
 }
 
 class MarketRunWindow : public ::testing::Test {
@@ -128,8 +128,8 @@ TEST_F(MarketRunWindow, ScreeningRunsBesideTheWindowAndEndsOnTheOutputWatchlist)
 
     // Its end comes through the event loop, so the run is still going here.
     ASSERT_TRUE(window->marketRunGoing());
-    for (int id : {cmd::Screening, cmd::Simulation, cmd::BulkUpdate, cmd::DiscardStore,
-                   cmd::UpdateMaster, cmd::RankingDownload})
+    for (int id : {cmd::Screening, cmd::Simulation, cmd::Portfolio, cmd::BulkUpdate,
+                   cmd::DiscardStore, cmd::UpdateMaster, cmd::RankingDownload})
         EXPECT_FALSE(window->toolbar().button(id)->isEnabled()) << id;
     EXPECT_TRUE(window->toolbar().button(cmd::ZoomIn)->isEnabled());
     EXPECT_FALSE(window->watchlistPane().selector()->isEnabled());
@@ -165,7 +165,8 @@ TEST_F(MarketRunWindow, CancelledScreeningWritesNothing) {
     // The longest input there is, one security over and over: the run takes
     // far longer than the click that cancels it.
     std::string input;
-    for (int line = 0; line < kMaxInputLines; ++line) input += "2001 銘柄2001\n";
+    for (int line = 0; line < kMaxInputLines; ++line)
+        input += "2001 銘柄2001\n";
     test::writeFile(temp / "Focus1.lst", text::sjisFromUtf8(input));
     test::writeFile(temp / "Focus2.lst", text::sjisFromUtf8("2000 前回\n"));
     auto window = open(2000);
@@ -185,6 +186,44 @@ TEST_F(MarketRunWindow, CancelledScreeningWritesNothing) {
     EXPECT_EQ(fileio::readFile((temp.path() / "Focus2.lst").string()),
               text::sjisFromUtf8("2000 前回\n"));
     EXPECT_NE(workspace.watchlists().displayedWatchlist(), 2);
+}
+
+// The account back-test has a button of its own next to ｼﾐｭﾚｰｼｮﾝ; the
+// modifier route stays and its tooltip says so.
+TEST_F(MarketRunWindow, ThePortfolioButtonAndTheModifierRouteOpenThePortfolioDialog) {
+    auto window = open(2000);
+    QAbstractButton* simulation = window->toolbar().button(cmd::Simulation);
+    QAbstractButton* portfolio = window->toolbar().button(cmd::Portfolio);
+    ASSERT_NE(portfolio, nullptr);
+    EXPECT_EQ(portfolio->text(), QStringLiteral("ポートフォリオ"));
+    EXPECT_TRUE(portfolio->isVisible());
+    EXPECT_TRUE(portfolio->isEnabled());
+    EXPECT_EQ(portfolio->geometry().top(), simulation->geometry().top());
+    EXPECT_EQ(portfolio->geometry().left(), simulation->geometry().right() + 1);
+    EXPECT_TRUE(simulation->toolTip().contains(QStringLiteral("ポートフォリオ")));
+
+    int opened = 0;
+    const auto expectPortfolio = [&opened] {
+        test::whenOpen<PortfolioDialog>([&opened](PortfolioDialog& d) {
+            ++opened;
+            d.reject();
+        });
+    };
+    expectPortfolio();
+    portfolio->click();
+    EXPECT_EQ(opened, 1);
+    expectPortfolio();
+    window->runCommand(cmd::Simulation, true);
+    EXPECT_EQ(opened, 2);
+    // Without a modifier ｼﾐｭﾚｰｼｮﾝ stays the ranking run.
+    bool multi = false;
+    test::whenOpen<MultiRunDialog>([&multi](MultiRunDialog& d) {
+        multi = true;
+        d.reject();
+    });
+    window->runCommand(cmd::Simulation);
+    EXPECT_TRUE(multi);
+    EXPECT_EQ(opened, 2);
 }
 
 TEST_F(MarketRunWindow, TheAlternateSimulationRunsOneAccountAndShowsATradesSecurity) {

@@ -8,8 +8,8 @@
 #include "core/text.h"
 #include "simulation/strategy_list.h"
 #include "support/recording_prompter.h"
-#include "support/test_platform.h"
 #include "support/temp_folder.h"
+#include "support/test_platform.h"
 
 namespace tav {
 namespace {
@@ -257,6 +257,24 @@ TEST(StrategyLabels, StopListsAndSummaries) {
     EXPECT_EQ(
         strategy_labels::splitSummary(SplitSettings{kSplitYen, 300000, -50000, 1}, titles),
         (std::vector<std::string>{"定額法：[ 300000 ]円", "増減率：[ -50000 ]円", "分割条件：二"}));
+}
+
+// The unit beside a stop value follows what its item measures, on both sides.
+TEST(StrategyLabels, StopValueUnitMatchesItemWording) {
+    for (int kind = kStopLoss; kind <= kStopTimeOver; ++kind)
+        for (bool shortPosition : {false, true}) {
+            const auto items = strategy_labels::stopItems(kind, shortPosition);
+            for (int item = 0; item < static_cast<int>(items.size()); ++item) {
+                const std::string_view label = items[static_cast<std::size_t>(item)];
+                const std::string_view expected = label.find("率") != std::string_view::npos ? "％"
+                                                  : label.find("値幅") != std::string_view::npos
+                                                      ? "円"
+                                                      : "日";
+                EXPECT_EQ(strategy_labels::stopValueUnit(kind, item), expected) << label;
+            }
+        }
+    EXPECT_EQ(strategy_labels::stopValueUnit(kStopLoss, 4), "");
+    EXPECT_EQ(strategy_labels::stopValueUnit(kStopTimeOver, 1), "");
 }
 
 }  // namespace
