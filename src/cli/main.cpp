@@ -65,6 +65,8 @@ struct Command {
     const char* help;
     // The options the command reads; --folder, --yes and --help go with every command.
     std::vector<OptionHelp> options;
+    // More than a line can say, shown by 'help COMMAND' after the options.
+    const char* details = nullptr;
 };
 
 const std::map<std::string, Command>& commands() {
@@ -326,15 +328,7 @@ const std::map<std::string, Command>& commands() {
           "optimize --strategy N --param SPEC ... --objective O [--min-trades K] [--code C | "
           "--watchlist W | --market] [--search grid|evolve --budget B --seed S] [--walk-forward "
           "IS:OOS[:anchored]] [--pbo S] [--monte-carlo R] [--threads T] [--format text|csv|json]   "
-          "sweep strategy N's numbers and rank the combinations by the objective\n\n"
-          "example: optimize --strategy 1 --param maShortPeriod=3..9/3 --param "
-          "maMidPeriod=10,13,16 --objective sharpe --min-trades 5 --code 1301 --pbo 8\n"
-          "  --param takes ADDRESS=FROM..TO/STEP or ADDRESS=V1,V2,... with ADDRESS one of\n"
-          "    T.buy.R.FIELD, T.sell.R.FIELD  a condition row (tactic T, row R from 1; FIELD n, "
-          "value, range, day, percent or ticks)\n"
-          "    T.stop.R.value                 a stop's value\n"
-          "    split.amount, split.step       the split's numbers\n"
-          "    NAME                           an analysis parameter (rsiPeriod, maShortPeriod, ...)",
+          "sweep strategy N's numbers and rank the combinations by the objective",
           {{"strategy", "N", "the strategy to sweep"},
            {"param", "SPEC", "a parameter and its values (repeat for more)"},
            {"objective", "O",
@@ -353,7 +347,15 @@ const std::map<std::string, Command>& commands() {
            {"monte-carlo", "R", "R draws of the best combination's trades"},
            kThreadsOption,
            kPeriodOption,
-           {"format", "text|csv|json", "text (the default), or the tables as CSV or JSON"}}}},
+           {"format", "text|csv|json", "text (the default), or the tables as CSV or JSON"}},
+          "example: optimize --strategy 1 --param rsiPeriod=6..14/4 --param maShortPeriod=3,6 "
+          "--objective sharpe --min-trades 5 --code 7203 --pbo 6\n"
+          "  --param takes ADDRESS=FROM..TO/STEP or ADDRESS=V1,V2,... with ADDRESS one of\n"
+          "    T.buy.R.FIELD, T.sell.R.FIELD  a condition row (tactic T, row R from 1; FIELD n, "
+          "value, range, day, percent or ticks)\n"
+          "    T.stop.R.value                 a stop's value\n"
+          "    split.amount, split.step       the split's numbers\n"
+          "    NAME                           an analysis parameter (rsiPeriod, maShortPeriod, ...)"}},
         {"strategies",
          {runStrategies,
           false,
@@ -394,6 +396,7 @@ void printCommandHelp(const Command& command) {
     print("folder", "DIR", "the program folder");
     print("yes", "", "answer yes to every question");
     print("help", "", "this text");
+    if (command.details) std::cout << '\n' << command.details << '\n';
 }
 
 enum class Arity { Flag, Value, OptionalValue, TwoValues };
