@@ -297,8 +297,8 @@ int runOptimizeCommand(CommandContext& context) {
         const double base = static_cast<double>(std::max<int64_t>(1, data->capital));
         for (const PointRun& run : data->points) {
             std::vector<double>& column = returns.emplace_back();
-            for (int64_t pnl : run.daily)
-                column.push_back(static_cast<double>(pnl) / base);
+            for (const DayResult& day : run.days)
+                column.push_back(static_cast<double>(day.net) / base);
         }
     }
     if (blocks > 0) {
@@ -315,8 +315,13 @@ int runOptimizeCommand(CommandContext& context) {
     }
     std::optional<TradeMonteCarlo> mc;
     if (monteCarlo > 0 && bestQualifies) {
+        // The best point once more, keeping its trades one by one.
+        RunControl quiet;
+        const auto again =
+            runPoints(job, {data->points[static_cast<std::size_t>(best)].point}, quiet, true);
+        if (!again) return kExitFailed;
         std::vector<int64_t> trades;
-        for (const ClosedTrade& t : data->points[static_cast<std::size_t>(best)].trades)
+        for (const ClosedTrade& t : again->points.front().trades)
             trades.push_back(t.net);
         mc = tradeMonteCarlo(trades, data->capital, static_cast<int>(monteCarlo),
                              static_cast<uint64_t>(seed));

@@ -58,9 +58,11 @@ struct WorkerState {
 
 }  // namespace
 
-std::optional<ResearchData> runPoints(const ResearchJob& job,
-                                      const std::vector<ParameterPoint>& points,
-                                      RunControl& control) {
+namespace {
+
+std::optional<ResearchData> runBatch(const ResearchJob& job,
+                                     const std::vector<ParameterPoint>& points, RunControl& control,
+                                     bool keepTrades) {
     const MarketScan& scan = job.scan;
     const auto securities = static_cast<int>(scan.lines.size());
 
@@ -178,7 +180,7 @@ std::optional<ResearchData> runPoints(const ResearchJob& job,
     data.points.resize(points.size());
     for (std::size_t p = 0; p < points.size(); ++p) {
         data.points[p].point = points[p];
-        data.points[p].daily.assign(data.dates.size(), 0);
+        data.points[p].days.assign(data.dates.size(), DayResult{});
     }
     auto dayOf = [&](int32_t date) {
         return static_cast<int32_t>(std::lower_bound(data.dates.begin(), data.dates.end(), date) -
@@ -195,8 +197,16 @@ std::optional<ResearchData> runPoints(const ResearchJob& job,
             run.netProfit += out.netProfit[k];
             for (const DatedTrade& trade : out.trades[k]) {
                 const int32_t day = dayOf(trade.date);
-                run.trades.push_back({day, trade.net});
-                run.daily[static_cast<std::size_t>(day)] += trade.net;
+                if (keepTrades) run.trades.push_back({day, trade.net});
+                DayResult& result = run.days[static_cast<std::size_t>(day)];
+                result.net += trade.net;
+                ++result.trades;
+                if (trade.net > 0) {
+                    ++result.wins;
+                    result.grossProfit += trade.net;
+                } else {
+                    result.grossLoss -= trade.net;
+                }
             }
         }
     }
@@ -204,6 +214,46 @@ std::optional<ResearchData> runPoints(const ResearchJob& job,
         std::stable_sort(run.trades.begin(), run.trades.end(),
                          [](const ClosedTrade& a, const ClosedTrade& b) { return a.day < b.day; });
     return data;
+}
+
+}  // namespace
+
+std::optional<ResearchData> runPoints(const ResearchJob& job,
+                                      const std::vector<ParameterPoint>& points,
+                                      RunControl& control, bool keepTrades) {
+    // Each batch loads every security again, a small cost next to its runs.
+    constexpr std::size_t kBatch = 128;
+    if (points.size() <= kBatch) return runBatch(job, points, control, keepTrades);
+    std::optional<ResearchData> all;
+    const int total = static_cast<int>(points.size());
+    auto progress = control.progress;
+    for (std::size_t first = 0; first < points.size(); first += kBatch) {
+        const std::vector<ParameterPoint> batch(
+            points.begin() + static_cast<std::ptrdiff_t>(first),
+            points.begin() + static_cast<std::ptrdiff_t>(std::min(points.size(), first + kBatch)));
+        // Progress in points over the whole sweep, not items of the batch.
+        if (progress)
+            control.progress = [&, first](int done, int items) {
+                progress(
+                    static_cast<int>(first) +
+                        static_cast<int>(static_cast<int64_t>(done) *
+                                         static_cast<int64_t>(batch.size()) / std::max(1, items)),
+                    total);
+            };
+        auto data = runBatch(job, batch, control, keepTrades);
+        if (!data) {
+            control.progress = progress;
+            return std::nullopt;
+        }
+        if (!all) {
+            all = std::move(data);
+        } else {
+            for (PointRun& run : data->points)
+                all->points.push_back(std::move(run));
+        }
+    }
+    control.progress = progress;
+    return all;
 }
 
 namespace {
@@ -227,16 +277,15 @@ std::string_view objectiveName(Objective objective) {
 Metrics measure(const PointRun& run, int first, int last, int64_t capital) {
     Metrics m;
     int64_t grossProfit = 0, grossLoss = 0;
-    for (const ClosedTrade& trade : run.trades) {
-        if (trade.day < first || trade.day >= last) continue;
-        ++m.trades;
-        m.net += trade.net;
-        if (trade.net > 0) {
-            ++m.wins;
-            grossProfit += trade.net;
-        } else {
-            grossLoss -= trade.net;
-        }
+    first = std::max(first, 0);
+    last = std::min(last, static_cast<int>(run.days.size()));
+    for (int d = first; d < last; ++d) {
+        const DayResult& day = run.days[static_cast<std::size_t>(d)];
+        m.trades += day.trades;
+        m.wins += day.wins;
+        m.net += day.net;
+        grossProfit += day.grossProfit;
+        grossLoss += day.grossLoss;
     }
     m.profitFactor =
         grossLoss > 0 ? static_cast<double>(grossProfit) / static_cast<double>(grossLoss) : 0;
@@ -248,7 +297,7 @@ Metrics measure(const PointRun& run, int first, int last, int64_t capital) {
     const int days = std::max(0, last - first);
     const double base = static_cast<double>(std::max<int64_t>(1, capital));
     for (int d = first; d < last; ++d) {
-        const int64_t pnl = run.daily[static_cast<std::size_t>(d)];
+        const int64_t pnl = run.days[static_cast<std::size_t>(d)].net;
         cumulative += pnl;
         peak = std::max(peak, cumulative);
         m.maxDrawdown = std::max(m.maxDrawdown, peak - cumulative);

@@ -30,16 +30,28 @@ struct ClosedTrade {
     int64_t net = 0;
 };
 
+// The trades of a point closed on one day of the date axis, summed.
+struct DayResult {
+    int64_t net = 0;
+    int64_t grossProfit = 0;
+    int64_t grossLoss = 0;  // >= 0
+    int32_t trades = 0;
+    int32_t wins = 0;
+    friend bool operator==(const DayResult&, const DayResult&) = default;
+};
+
 // What one point did over every security of the scope.
 struct PointRun {
     ParameterPoint point;
     // Summed over the securities as a multi-security run sums them: profit
     // after commission and tax, open positions included.
     int64_t netProfit = 0;
-    // The closed trades of all securities by closing day (securities in scan
-    // order within a day), and their sum per day of the date axis.
+    // The closed trades of all securities per day of the date axis.
+    std::vector<DayResult> days;
+    // The trades one by one, by closing day (securities in scan order within
+    // a day); only when asked for, as a thousand points over the market hold
+    // a hundred million of them.
     std::vector<ClosedTrade> trades;
-    std::vector<int64_t> daily;
 };
 
 struct ResearchData {
@@ -54,9 +66,10 @@ struct ResearchData {
 // combination of analysis parameters; points that differ only in rule values
 // reuse them. The outcome is the same for any number of threads. Nothing when
 // cancelled.
+// Points run in batches, so that memory stays bounded however many there are.
 std::optional<ResearchData> runPoints(const ResearchJob& job,
                                       const std::vector<ParameterPoint>& points,
-                                      RunControl& control);
+                                      RunControl& control, bool keepTrades = false);
 
 enum class Objective : uint8_t {
     NetProfit,

@@ -17,7 +17,7 @@ WalkForward walkForward(const ResearchData& data, int inMonths, int outMonths, b
                         Objective objective, int minTrades) {
     WalkForward out;
     const auto days = static_cast<int>(data.dates.size());
-    out.stitched.daily.assign(data.dates.size(), 0);
+    out.stitched.days.assign(data.dates.size(), DayResult{});
     if (days == 0 || inMonths <= 0 || outMonths <= 0 || data.points.empty()) return out;
     // The first day of every month from the first.
     auto firstDayOf = [&](int month) {
@@ -49,8 +49,8 @@ WalkForward walkForward(const ResearchData& data, int inMonths, int outMonths, b
                 if (trade.day >= window.outFirst && trade.day < window.outLast)
                     out.stitched.trades.push_back(trade);
             for (int d = window.outFirst; d < window.outLast; ++d)
-                out.stitched.daily[static_cast<std::size_t>(d)] =
-                    run.daily[static_cast<std::size_t>(d)];
+                out.stitched.days[static_cast<std::size_t>(d)] =
+                    run.days[static_cast<std::size_t>(d)];
         }
         out.windows.push_back(window);
     }

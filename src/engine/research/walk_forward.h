@@ -20,8 +20,8 @@ struct WalkForwardWindow {
 
 struct WalkForward {
     std::vector<WalkForwardWindow> windows;
-    // The out-of-sample spans stitched: the chosen point's trades and daily
-    // results on them, every other day empty.
+    // The out-of-sample spans stitched: the chosen point's daily results (and
+    // trades, when the points kept them) on them, every other day empty.
     PointRun stitched;
     int stitchedFirst = 0, stitchedLast = 0;
     Metrics outOfSample;

@@ -141,8 +141,8 @@ TEST_F(GeneratedMarketSweep, EveryPointAsItsOwnRunAndTheSameForAnyThreads) {
     const ResearchJob one = job(specs, 1);
     const ResearchJob two = job(specs, 2);
     RunControl control;
-    const auto a = runPoints(one, grid(one), control);
-    const auto b = runPoints(two, grid(two), control);
+    const auto a = runPoints(one, grid(one), control, true);
+    const auto b = runPoints(two, grid(two), control, true);
     ASSERT_TRUE(a && b);
     ASSERT_EQ(a->points.size(), 16u);
     EXPECT_GT(a->counts.selected, 20);
@@ -154,12 +154,15 @@ TEST_F(GeneratedMarketSweep, EveryPointAsItsOwnRunAndTheSameForAnyThreads) {
         const PointRun& y = b->points[p];
         EXPECT_EQ(x.netProfit, plainNetProfit(one, x.point)) << p;
         EXPECT_EQ(x.netProfit, y.netProfit);
-        EXPECT_EQ(x.daily, y.daily);
+        EXPECT_EQ(x.days, y.days);
         ASSERT_EQ(x.trades.size(), y.trades.size());
+        int64_t sum = 0;
         for (std::size_t t = 0; t < x.trades.size(); ++t) {
             EXPECT_EQ(x.trades[t].day, y.trades[t].day);
             EXPECT_EQ(x.trades[t].net, y.trades[t].net);
+            sum += x.trades[t].net;
         }
+        EXPECT_EQ(sum, measure(x, 0, static_cast<int>(a->dates.size()), a->capital).net);
         distinct.insert(x.netProfit);
     }
     EXPECT_GT(distinct.size(), 3u);  // the values do reach the runs
@@ -207,6 +210,17 @@ TEST_F(GeneratedMarketSweep, TheBestOfTheGridAndARepeatableEvolution) {
         const auto index = static_cast<std::size_t>(point[0] * 3 + point[1]);
         EXPECT_EQ(e1->points[p].netProfit, data->points[index].netProfit);
     }
+    // Many points run in batches give what a few run alone give.
+    ResearchJob many = job({"1.stop.1.value=1..140"}, 2);
+    const auto batched = runPoints(many, grid(many), control);
+    const auto alone = runPoints(many, {{3}, {135}}, control);
+    ASSERT_TRUE(batched && alone);
+    ASSERT_EQ(batched->points.size(), 140u);
+    EXPECT_EQ(batched->dates, alone->dates);
+    EXPECT_EQ(batched->points[3].days, alone->points[0].days);
+    EXPECT_EQ(batched->points[135].days, alone->points[1].days);
+    EXPECT_EQ(batched->points[135].netProfit, alone->points[1].netProfit);
+
     // A budget beyond the grid runs the grid once.
     settings.budget = 100;
     EXPECT_EQ(evolve(sweep, settings, Objective::NetProfit, 1, control)->points.size(), 12u);

@@ -113,12 +113,11 @@ ResearchData alternatingMonths() {
     for (int p = 0; p < 2; ++p) {
         PointRun run;
         run.point = {p};
-        run.daily.assign(data.dates.size(), 0);
         for (int d = 0; d < static_cast<int>(data.dates.size()); ++d) {
             const int month = d / 3 + 1;
-            const int64_t net = (month % 2 == 1) == (p == 0) ? 1000 : -100;
-            run.trades.push_back({d, net});
-            run.daily[static_cast<std::size_t>(d)] = net;
+            const bool good = (month % 2 == 1) == (p == 0);
+            run.days.push_back(good ? DayResult{1000, 1000, 0, 1, 1}
+                                    : DayResult{-100, 0, 100, 1, 0});
         }
         data.points.push_back(run);
     }
