@@ -26,14 +26,6 @@ constexpr const char* kOptimizeUsage =
 // Grids above this are refused for an exhaustive search: evolve them.
 constexpr int64_t kMaxGrid = 1000000;
 
-std::optional<int64_t> wholeNumber(std::string_view text) {
-    int64_t value = 0;
-    const char* end = text.data() + text.size();
-    auto [ptr, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || ptr != end) return std::nullopt;
-    return value;
-}
-
 bool numberOption(const CommandLine& line, const char* name, int64_t low, int64_t high,
                   int64_t& value) {
     const auto word = line.option(name);
@@ -152,17 +144,6 @@ Table windowTable(const ResearchJob& job, const ResearchData& data, const WalkFo
         table.rows.push_back(std::move(row));
     }
     return table;
-}
-
-void printText(const Table& table) {
-    for (std::size_t c = 0; c < table.columns.size(); ++c)
-        std::cout << (c ? "\t" : "") << table.columns[c].name;
-    std::cout << '\n';
-    for (const auto& row : table.rows) {
-        for (std::size_t c = 0; c < row.size(); ++c)
-            std::cout << (c ? "\t" : "") << row[c];
-        std::cout << '\n';
-    }
 }
 
 }  // namespace
@@ -333,10 +314,11 @@ int runOptimizeCommand(CommandContext& context) {
                   << "組合せ\t" << data->points.size() << '\n'
                   << "日数\t" << days << '\n'
                   << '\n';
-        printText(pointTable(job, *data, metrics, order, static_cast<int>(minTrades), true));
+        std::cout << tabText(
+            pointTable(job, *data, metrics, order, static_cast<int>(minTrades), true));
         if (wf) {
             std::cout << "\nウォークフォワード\n";
-            printText(windowTable(job, *data, *wf, true));
+            std::cout << tabText(windowTable(job, *data, *wf, true));
             std::cout << "OOS損益\t" << wf->outOfSample.net << '\n'
                       << "OOS取引数\t" << wf->outOfSample.trades << '\n'
                       << "OOS最大DD\t" << wf->outOfSample.maxDrawdown << '\n'
