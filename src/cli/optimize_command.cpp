@@ -166,6 +166,8 @@ int runOptimizeCommand(CommandContext& context) {
     for (const char* scope : {"code", "watchlist", "market"})
         scopes += line.option(scope) ? 1 : 0;
     if (scopes > 1) return usageError("--code, --watchlist and --market exclude each other");
+    if (const auto market = line.option("market"); market && !market->empty())
+        return usageError("--market takes no value here (the whole master list): " + *market);
     const std::string search = line.option("search").value_or("grid");
     if (search != "grid" && search != "evolve")
         return usageError("--search must be grid or evolve");

@@ -44,6 +44,7 @@ TEST_F(OptimizeCli, RefusesBadSweepsBeforeRunning) {
         {with({"--walk-forward", "12"}), "--walk-forward"},
         {with({"--code", "2000", "--market"}), "exclude"},
         {with({"--budget", "5"}), "--search evolve"},
+        {with({"--market", "1"}), "no value"},
         {{"--param", "1.buy.1.day=0..2000", "--param", "1.stop.1.value=0..999", "--objective",
           "sharpe"},
          "--search evolve"},
