@@ -1,5 +1,6 @@
 #include "json_output.h"
 
+#include <charconv>
 #include <nlohmann/json.hpp>
 
 namespace tav::cli {
@@ -146,6 +147,32 @@ std::string csvToJson(std::string_view csv) {
 
 std::string formatTable(std::string_view csv, OutputFormat format) {
     return format == OutputFormat::Json ? csvToJson(csv) : std::string(csv);
+}
+
+std::string tabText(const Table& table, const std::vector<std::string_view>& headers) {
+    std::string out;
+    const std::size_t count = headers.empty() ? table.columns.size() : headers.size();
+    for (std::size_t c = 0; c < count; ++c) {
+        if (c) out += '\t';
+        out += headers.empty() ? std::string_view(table.columns[c].name) : headers[c];
+    }
+    out += '\n';
+    for (const auto& row : table.rows) {
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            if (c) out += '\t';
+            out += row[c];
+        }
+        out += '\n';
+    }
+    return out;
+}
+
+std::optional<int64_t> wholeNumber(std::string_view text) {
+    int64_t value = 0;
+    const char* end = text.data() + text.size();
+    auto [ptr, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || ptr != end) return std::nullopt;
+    return value;
 }
 
 }  // namespace tav::cli

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,6 +37,13 @@ std::string formatTable(const Table& table, OutputFormat format);
 // A CSV text (header line first) as JSON. Fields that read as numbers become
 // numbers, except in columns named "date" or "code", which stay text.
 std::string csvToJson(std::string_view csv);
+
+// A table as lines of tab-separated cells, headed by `headers` (the column
+// names when empty).
+std::string tabText(const Table& table, const std::vector<std::string_view>& headers = {});
+
+// A whole decimal number (sign allowed), nothing else.
+std::optional<int64_t> wholeNumber(std::string_view text);
 
 // The CSV as is, or as JSON.
 std::string formatTable(std::string_view csv, OutputFormat format);

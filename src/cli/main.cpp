@@ -17,6 +17,7 @@
 #include "platform/linux/desktop_shell.h"
 #include "platform/linux/lhasa_lzh.h"
 #include "platform/linux/system_clock.h"
+#include "optimize_command.h"
 #include "portfolio_command.h"
 #include "quote_commands.h"
 #include "screening_commands.h"
@@ -64,6 +65,8 @@ struct Command {
     const char* help;
     // The options the command reads; --folder, --yes and --help go with every command.
     std::vector<OptionHelp> options;
+    // More than a line can say, shown by 'help COMMAND' after the options.
+    const char* details = nullptr;
 };
 
 const std::map<std::string, Command>& commands() {
@@ -319,6 +322,40 @@ const std::map<std::string, Command>& commands() {
             "text (the default): the summary and the securities; csv or json: one table"},
            kThreadsOption,
            kPeriodOption}}},
+        {"optimize",
+         {runOptimizeCommand,
+          false,
+          "optimize --strategy N --param SPEC ... --objective O [--min-trades K] [--code C | "
+          "--watchlist W | --market] [--search grid|evolve --budget B --seed S] [--walk-forward "
+          "IS:OOS[:anchored]] [--pbo S] [--monte-carlo R] [--threads T] [--format text|csv|json]   "
+          "sweep strategy N's numbers and rank the combinations by the objective",
+          {{"strategy", "N", "the strategy to sweep"},
+           {"param", "SPEC", "a parameter and its values (repeat for more)"},
+           {"objective", "O",
+            "net-profit, profit-factor, win-rate, expectancy, max-drawdown (minimised), "
+            "recovery-factor, sharpe or sortino"},
+           {"min-trades", "K", "combinations with fewer trades rank last"},
+           {"code", "C", "one security"},
+           {"watchlist", "W", "the securities of watchlist W"},
+           {"market", "", "the master list (the default)"},
+           {"search", "grid|evolve", "every combination, or an evolutionary search"},
+           {"budget", "B", "evolve: the combinations to run (200)"},
+           {"seed", "S", "evolve and the Monte Carlo: the seed (1)"},
+           {"walk-forward", "IS:OOS[:anchored]",
+            "in-sample and out-of-sample months, rolling or anchored"},
+           {"pbo", "S", "the probability of backtest overfitting over S time blocks (even)"},
+           {"monte-carlo", "R", "R draws of the best combination's trades"},
+           kThreadsOption,
+           kPeriodOption,
+           {"format", "text|csv|json", "text (the default), or the tables as CSV or JSON"}},
+          "example: optimize --strategy 1 --param rsiPeriod=6..14/4 --param maShortPeriod=3,6 "
+          "--objective sharpe --min-trades 5 --code 7203 --pbo 6\n"
+          "  --param takes ADDRESS=FROM..TO/STEP or ADDRESS=V1,V2,... with ADDRESS one of\n"
+          "    T.buy.R.FIELD, T.sell.R.FIELD  a condition row (tactic T, row R from 1; FIELD n, "
+          "value, range, day, percent or ticks)\n"
+          "    T.stop.R.value                 a stop's value\n"
+          "    split.amount, split.step       the split's numbers\n"
+          "    NAME                           an analysis parameter (rsiPeriod, maShortPeriod, ...)"}},
         {"strategies",
          {runStrategies,
           false,
@@ -359,6 +396,7 @@ void printCommandHelp(const Command& command) {
     print("folder", "DIR", "the program folder");
     print("yes", "", "answer yes to every question");
     print("help", "", "this text");
+    if (command.details) std::cout << '\n' << command.details << '\n';
 }
 
 enum class Arity { Flag, Value, OptionalValue, TwoValues };
@@ -377,7 +415,8 @@ std::optional<Arity> optionArity(const std::string& name) {
               "item",      "value",   "margin",        "liquidity", "multiple",   "input",
               "threads",   "by",      "top",           "report",    "range",      "block",
               "watchlist", "capital", "max-positions", "size",      "score",      "to",
-              "plan"})
+              "plan",      "param",   "objective",     "min-trades", "code",      "search",
+              "budget",    "seed",    "walk-forward",  "pbo",       "monte-carlo"})
             arities[valued] = Arity::Value;
         // "--strategy" alone means the list's own or the selected strategy.
         arities["strategy"] = Arity::OptionalValue;

@@ -20,14 +20,6 @@ constexpr const char* kPortfolioUsage =
     "--size fixed:Y|equity:P|strategy --score value|slot:NAME|bars|random:SEED [--from D --to D] "
     "[--trades] [--equity] [--format text|csv|json] [--threads T]";
 
-std::optional<int64_t> wholeNumber(std::string_view text) {
-    int64_t value = 0;
-    const char* end = text.data() + text.size();
-    auto [ptr, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || ptr != end) return std::nullopt;
-    return value;
-}
-
 // A number option within [low, high]; nothing after a usage error.
 std::optional<int64_t> numberOption(const CommandLine& line, const char* name, int64_t low,
                                     int64_t high) {
@@ -149,18 +141,6 @@ Table securityTable(const PortfolioOutcome& out) {
     return table;
 }
 
-// A table as lines of tab-separated cells, headed by its column names.
-void printText(const Table& table, const std::vector<std::string_view>& headers) {
-    for (std::size_t c = 0; c < headers.size(); ++c)
-        std::cout << (c ? "\t" : "") << headers[c];
-    std::cout << '\n';
-    for (const auto& row : table.rows) {
-        for (std::size_t c = 0; c < row.size(); ++c)
-            std::cout << (c ? "\t" : "") << row[c];
-        std::cout << '\n';
-    }
-}
-
 }  // namespace
 
 int runPortfolioCommand(CommandContext& context) {
@@ -244,16 +224,18 @@ int runPortfolioCommand(CommandContext& context) {
         for (const NoteLine& note : portfolioNoteLines(*outcome))
             std::cout << note.label << '\t' << note.value << '\n';
         std::cout << '\n';
-        printText(securityTable(*outcome), {"コード", "銘柄名", "取引数", "損益"});
+        std::cout << tabText(securityTable(*outcome), {"コード", "銘柄名", "取引数", "損益"});
         if (trades) {
             std::cout << '\n';
-            printText(tradeTable(*outcome, true),
-                      {"コード", "銘柄名", "売買", "仕掛日", "手仕舞日", "仕掛値", "手仕舞値",
-                       "単元数", "損益", "手数料", "純損益", "理由", "結果", "スコア"});
+            std::cout << tabText(
+                tradeTable(*outcome, true),
+                {"コード", "銘柄名", "売買", "仕掛日", "手仕舞日", "仕掛値", "手仕舞値", "単元数",
+                 "損益", "手数料", "純損益", "理由", "結果", "スコア"});
         }
         if (equity) {
             std::cout << '\n';
-            printText(equityTable(*outcome), {"日付", "資産", "現金", "ドローダウン", "建玉数"});
+            std::cout << tabText(equityTable(*outcome),
+                                 {"日付", "資産", "現金", "ドローダウン", "建玉数"});
         }
     } else {
         const OutputFormat as = format == "csv" ? OutputFormat::Csv : OutputFormat::Json;

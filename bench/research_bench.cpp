@@ -1,0 +1,58 @@
+// A thousand combinations of the three-tactic strategy's stop values (ten per
+// tactic) over a generated market the size of the full listing (1,000
+// securities × 2,450 daily bars; TAV_BENCH_SECURITIES / TAV_BENCH_BARS change
+// it), on one and two threads. Reports bar-steps per second per core.
+#include <benchmark/benchmark.h>
+
+#include "bench_market.h"
+#include "research/research_run.h"
+#include "workspace/screening.h"
+
+namespace {
+
+struct Market : tav::bench::BenchMarket {
+    Market() : BenchMarket("tav-research-bench", 1000, 2450) {}
+
+    tav::ResearchJob job(int threads) {
+        auto prepared = tav::prepareMultiRun(*workspace, tav::MultiRunSettings{}, threads);
+        tav::ResearchJob out{std::move(prepared->scan),
+                             prepared->strategy.strategy,
+                             prepared->simulation,
+                             prepared->currentYear,
+                             {}};
+        for (const char* spec :
+             {"1.stop.1.value=1..10", "2.stop.1.value=1..10", "3.stop.1.value=1..10"}) {
+            std::string error;
+            out.sweeps.push_back(*tav::parseSweep(spec, out.strategy, error));
+        }
+        return out;
+    }
+};
+
+Market& market() {
+    static Market shared;
+    return shared;
+}
+
+void BM_ThousandCombinations(benchmark::State& state) {
+    const auto threads = static_cast<int>(state.range(0));
+    const tav::ResearchJob job = market().job(threads);
+    std::vector<tav::ParameterPoint> points;
+    for (int64_t i = 0; i < tav::gridSize(job.sweeps); ++i)
+        points.push_back(tav::gridPoint(job.sweeps, i));
+    std::size_t days = 0;
+    for (auto _ : state) {
+        tav::RunControl control;
+        auto data = tav::runPoints(job, points, control);
+        days = data->dates.size();
+        benchmark::DoNotOptimize(data);
+    }
+    const double barSteps = static_cast<double>(points.size()) *
+                            static_cast<double>(job.scan.lines.size()) * static_cast<double>(days);
+    state.counters["combinations"] = static_cast<double>(points.size());
+    state.counters["barStepsPerCore"] =
+        benchmark::Counter(barSteps / threads, benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_ThousandCombinations)->Arg(1)->Arg(2)->Unit(benchmark::kSecond)->UseRealTime();
+
+}  // namespace
