@@ -8,6 +8,7 @@
 
 #include "api_commands.h"
 #include "core/file_io.h"
+#include "interrupt.h"
 #include "updates/archive_update.h"
 #include "watchlists/entry_lists.h"
 #include "workspace/archive.h"
@@ -134,7 +135,13 @@ int runUpdate(CommandContext& context) {
     if (mode) workspace.options().updateOption = static_cast<uint8_t>(*mode);
     auto proposal = proposeArchiveUpdate(workspace);
     if (!proposal) return kExitFailed;
-    ArchiveRunResult result = runArchiveUpdate(workspace, *proposal);
+    ArchiveRunResult result;
+    {
+        InterruptGuard guard;
+        workspace.stopRequested = InterruptGuard::asker();
+        result = runArchiveUpdate(workspace, *proposal);
+        workspace.stopRequested = nullptr;
+    }
     std::cout << "days added: " << result.imported << ", skipped: " << result.skipped;
     if (result.rejected.total > 0) std::cout << ", rejected lines: " << result.rejected.total;
     std::string last = lastStoredDate(workspace.folder(), proposal->mode);
@@ -142,6 +149,10 @@ int runUpdate(CommandContext& context) {
     std::cout << '\n';
     // The source mode of the run is kept, as the dialog's run button does.
     workspace.saveSettings();
+    if (result.cancelled) {
+        std::cerr << "tavrento-cli: update stopped on request; the days added before it are kept\n";
+        return kExitInterrupted;
+    }
     return exitCode(!result.stopped);
 }
 

@@ -10,7 +10,8 @@
 
 namespace tav::test {
 
-CliResult runCli(const std::vector<std::string>& arguments, const std::string& input) {
+CliResult runCli(const std::vector<std::string>& arguments, const std::string& input,
+                 const std::function<void(int pid)>& meanwhile) {
     TempFolder io;
     std::string inPath = (io / "in").string();
     std::string outPath = (io / "out").string();
@@ -33,6 +34,7 @@ CliResult runCli(const std::vector<std::string>& arguments, const std::string& i
         ::execv(program.c_str(), argv.data());
         ::_exit(127);
     }
+    if (meanwhile) meanwhile(pid);
     int status = 0;
     ::waitpid(pid, &status, 0);
     CliResult result;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,7 +13,10 @@ struct CliResult {
 };
 
 // Runs tavrento-cli with the arguments (each passed as one word) and stdin from
-// the given text; captures both output streams.
-CliResult runCli(const std::vector<std::string>& arguments, const std::string& input = "");
+// the given text; captures both output streams. `meanwhile` is called with the
+// child's process id while it runs (to signal it). The exit code is -1 when a
+// signal ended the child.
+CliResult runCli(const std::vector<std::string>& arguments, const std::string& input = "",
+                 const std::function<void(int pid)>& meanwhile = {});
 
 }  // namespace tav::test

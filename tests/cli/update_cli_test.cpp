@@ -2,8 +2,11 @@
 // machine's own date as the command line sees it.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 
 #include "cli_support.h"
 #include "data/endpoints.h"
@@ -163,6 +166,46 @@ TEST_F(UpdateCli, TheApiDaysAndACsvFileKeepTheKeyOutOfEverything) {
     }
     for (const std::string& request : api.requests())
         EXPECT_EQ(request.find(key), std::string::npos);
+}
+
+// Ctrl-C during the Free plan's wait between two days: the run stops within
+// moments, says so and exits 130 with the first day kept.
+TEST_F(UpdateCli, CtrlCStopsAnApiUpdateBetweenItsDays) {
+    quotesim::SimServer api(*market_, quotesim::ServerOptions{});
+    ASSERT_GT(api.start(0), 0);
+    ::setenv("XDG_CONFIG_HOME", (temp / "config").c_str(), 1);
+    ::setenv("TAVRENTO_JQUANTS_KEY", "k", 1);
+    int32_t before = 0;
+    std::vector<int32_t> days = lastDays(5, before);
+    std::string folder = emptyFolder("C");
+    writeFile(folder + "/Endpoints.lst", Endpoints::fileTextForHost(api.host()));
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point sent;
+    // SIGINT once the first day is stored, during the wait before the second.
+    auto interrupt = [&](int pid) {
+        const std::string marker = folder + "/Data/ApiLastDay.txt";
+        for (int i = 0; i < 100 && !std::filesystem::exists(marker); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        sent = Clock::now();
+        ::kill(pid, SIGINT);
+    };
+    CliResult result = runCli({"--folder", folder, "--yes", "update", "--from",
+                               std::to_string(before), "--source", "api", "--plan", "free"},
+                              "", interrupt);
+    EXPECT_LT(Clock::now() - sent, std::chrono::seconds(3));
+    EXPECT_EQ(result.exitCode, 130) << result.err;
+    EXPECT_NE(result.err.find("株価データの更新を中止しました。"), std::string::npos) << result.err;
+    EXPECT_NE(result.out.find("days added: 1,"), std::string::npos) << result.out;
+    EXPECT_EQ(readFile(folder + "/Data/ApiLastDay.txt").substr(0, 8), std::to_string(days[0]));
+    // The store goes on from there.
+    result =
+        runCli({"--folder", folder, "--yes", "update", "--source", "api", "--plan", "premium"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.out.find("days added: 4,"), std::string::npos) << result.out;
+
+    ::unsetenv("TAVRENTO_JQUANTS_KEY");
+    ::unsetenv("XDG_CONFIG_HOME");
 }
 
 }  // namespace

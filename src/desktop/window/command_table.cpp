@@ -87,11 +87,11 @@ const std::unordered_map<int, MainWindow::CommandHandler>& MainWindow::commandTa
          }},
         {cmd::DiscardStore,
          [](W& w, bool) {
-             w.runSeriesOperation([&] { discardAndRebuild(w.workspace_, w.archiveDialog()); });
+             w.runStoppableUpdate([&] { discardAndRebuild(w.workspace_, w.archiveDialog()); });
          }},
         {cmd::BulkUpdate,
          [](W& w, bool alternate) {
-             w.runSeriesOperation(
+             w.runStoppableUpdate(
                  [&] { updateCommand(w.workspace_, alternate, w.archiveDialog()); });
          }},
         {cmd::RefetchNewest,

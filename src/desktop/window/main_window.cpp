@@ -147,7 +147,13 @@ MainWindow::MainWindow(Workspace& workspace, QWidget* parent)
     });
     cancelRun_->hide();
     cancelRun_->setFocusPolicy(Qt::NoFocus);
-    connect(cancelRun_, &QPushButton::clicked, this, [this] { cancelMarketRun(); });
+    connect(cancelRun_, &QPushButton::clicked, this, [this] {
+        if (updateRunning_)
+            askUpdateStop();
+        else
+            cancelMarketRun();
+    });
+    workspace_.offerSplitRefetch = true;
     connect(marketRun_, &BackgroundRun::progressed, this, &MainWindow::runProgressed);
     connect(marketRun_, &BackgroundRun::finished, this, [this] { marketRunEnded(); });
     connect(watchlist_->progress(), &BatchProgress::cancelled, this, [this] { cancelMarketRun(); });
@@ -366,6 +372,31 @@ void MainWindow::runSeriesOperation(const std::function<void()>& operation) {
     busy_ = false;
     seriesReplaced();
     watchlist_->showEntries();
+}
+
+void MainWindow::runStoppableUpdate(const std::function<void()>& operation) {
+    updateRunning_ = true;
+    updateStopAsked_ = false;
+    cancelRun_->setEnabled(true);
+    cancelRun_->show();
+    placeStatus();
+    // Asked between days and many times a second during the data API's
+    // waits: the click on 中止 is taken here, nothing else in the window is.
+    workspace_.stopRequested = [this] {
+        QApplication::processEvents(QEventLoop::AllEvents);
+        return updateStopAsked_;
+    };
+    runSeriesOperation(operation);
+    workspace_.stopRequested = nullptr;
+    updateRunning_ = false;
+    cancelRun_->hide();
+    placeStatus();
+}
+
+void MainWindow::askUpdateStop() {
+    updateStopAsked_ = true;
+    cancelRun_->setEnabled(false);
+    showStatus("中止しています");
 }
 
 ArchiveDialog MainWindow::archiveDialog() {
@@ -784,6 +815,19 @@ bool MainWindow::typeCode(const QKeyEvent& event) {
 // and show another security: in this window, outside text fields, the
 // typed characters are a code.
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // During an update on this thread only 中止 takes input here; closing
+    // the window asks the update to stop instead. Dialogs keep their input.
+    if (updateRunning_) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget != cancelRun_ && widget->window() == this) {
+            if (event->type() == QEvent::Close) {
+                askUpdateStop();
+                event->ignore();
+                return true;
+            }
+            if (event->isInputEvent()) return true;
+        }
+    }
     if (event->type() == QEvent::KeyPress && watched != this && !frozen_) {
         auto* widget = qobject_cast<QWidget*>(watched);
         const auto* combo = qobject_cast<QComboBox*>(watched);

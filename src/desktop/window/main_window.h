@@ -218,6 +218,10 @@ class MainWindow : public QWidget {
     // Runs a long engine operation that may replace the series, then shows
     // whatever series it left.
     void runSeriesOperation(const std::function<void()>& operation);
+    // The daily update as runSeriesOperation runs it, with 中止 shown: a
+    // click stops it at the next day or wait, the days before kept.
+    void runStoppableUpdate(const std::function<void()>& operation);
+    void askUpdateStop();
 
     // Pop-up menus at their buttons.
     void searchMenu();
@@ -266,6 +270,8 @@ class MainWindow : public QWidget {
     // Set while a long engine operation runs: its progress lets timers fire,
     // but the series may be another security's meanwhile.
     bool busy_ = false;
+    bool updateRunning_ = false;
+    bool updateStopAsked_ = false;
     bool placed_ = false;
     bool started_ = false;
     bool unattended_ = false;

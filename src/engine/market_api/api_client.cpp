@@ -198,13 +198,18 @@ std::string ApiClient::address(std::string_view path, const ApiQuery& query,
 bool ApiClient::wait(std::chrono::milliseconds duration) {
     using std::chrono::milliseconds;
     const bool shown = duration >= std::chrono::seconds(1) && options_.status;
+    // A wait that can be cancelled is slept in short steps, so that 中止 or
+    // Ctrl-C ends it at once rather than after the second under way.
+    const milliseconds slice(options_.cancelled ? 100 : 1000);
+    long long shownSeconds = -1;
     while (duration.count() > 0) {
         if (options_.cancelled && options_.cancelled()) return false;
-        if (shown) {
-            auto seconds = (duration.count() + 999) / 1000;
+        const long long seconds = (duration.count() + 999) / 1000;
+        if (shown && seconds != shownSeconds) {
             options_.status("待機中 " + std::to_string(seconds) + " 秒");
+            shownSeconds = seconds;
         }
-        milliseconds step = std::min(duration, milliseconds(1000));
+        milliseconds step = std::min(duration, slice);
         pause_.sleep(step);
         traffic_.waited += step;
         duration -= step;

@@ -102,8 +102,10 @@ DayFetcher apiDayFetcher(ApiAccess access, std::function<bool(StockCode)> stored
         access.prompter.status("接続");
         const ApiQuery query{{"date", std::string(day)}};
         ApiRows equities = client.fetchAll("/equities/bars/daily", query);
+        // A wait the user ended stops the run without a failure to show.
         if (!equities.ok) {
-            access.prompter.message(refusalText(equities, day), MessageIcon::Stop);
+            if (!equities.cancelled)
+                access.prompter.message(refusalText(equities, day), MessageIcon::Stop);
             return finish(fetched);
         }
         if (equities.rows.empty()) {
@@ -124,7 +126,8 @@ DayFetcher apiDayFetcher(ApiAccess access, std::function<bool(StockCode)> stored
                     "を取得できません。この更新では指数を取得しません。",
                     MessageIcon::Warning);
             } else {
-                access.prompter.message(refusalText(topixRows, day), MessageIcon::Stop);
+                if (!topixRows.cancelled)
+                    access.prompter.message(refusalText(topixRows, day), MessageIcon::Stop);
                 return finish(fetched);
             }
         }

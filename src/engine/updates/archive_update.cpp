@@ -243,14 +243,21 @@ ArchiveRunResult importDays(ArchiveTools& tools, std::span<const std::string> da
                             SourceMode mode) {
     ArchiveRunResult result;
     recoverInterruptedImport(tools.folder);
+    auto stopRequested = [&] { return tools.stopRequested && tools.stopRequested(); };
     for (std::size_t i = 0; i < days.size(); ++i) {
+        if (stopRequested()) {
+            result.stopped = result.cancelled = true;
+            break;
+        }
         tools.prompter.progress(static_cast<int>(100 * i / days.size()));
         tools.prompter.status(days[i]);
         BarRejections rejected;
         DayOutcome outcome = importDay(tools, days[i], mode, &rejected);
         result.rejected.add(rejected);
         if (outcome == DayOutcome::Stop) {
+            // A day the user broke off is not written: it comes again next time.
             result.stopped = true;
+            result.cancelled = stopRequested();
             break;
         }
         ++(outcome == DayOutcome::Imported ? result.imported : result.skipped);

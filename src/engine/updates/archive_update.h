@@ -61,6 +61,8 @@ struct ArchiveTools {
     DayFetcher fetchDay = {};
     // Today as YYYYMMDD: no later day is imported. Empty: no such check.
     std::string today = std::string();
+    // Asked before each day; true ends the run there (cancelled).
+    std::function<bool()> stopRequested = {};
 };
 
 // The record in "Data" of the last day a daily update (archive, disk or data
@@ -110,6 +112,7 @@ struct ArchiveRunResult {
     int imported = 0;
     int skipped = 0;
     bool stopped = false;
+    bool cancelled = false;  // stopped because the user asked, not by a failure
     // Lines of the days' CSVs left out (total), by the fault the bar check
     // found where it found one.
     BarRejections rejected = {};

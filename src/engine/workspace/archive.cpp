@@ -36,6 +36,7 @@ ArchiveTools archiveTools(Workspace& workspace) {
                        workspace.endpoints()};
     tools.today = formatDate(platform.clock.today());
     tools.fetchDay = apiDayFetcher(apiAccess(workspace), storedDailyCode(workspace));
+    tools.stopRequested = workspace.stopRequested;
     return tools;
 }
 
@@ -83,6 +84,13 @@ ArchiveRunResult runArchiveUpdate(Workspace& workspace, const ArchiveChoice& cho
     result = importDays(tools, choice.days, choice.mode);
     reloadDisplayed(workspace);
     Prompter& prompter = workspace.prompter();
+    if (result.cancelled) {
+        std::string last = lastStoredDate(workspace.folder(), choice.mode);
+        prompter.message("株価データの更新を中止しました。\n\n" + std::to_string(result.imported) +
+                             " 日分を追加しました。株価データは [" +
+                             (last.empty() ? std::string("なし") : last) + "]　までです。",
+                         MessageIcon::Information);
+    }
     if (result.rejected.total > 0)
         prompter.message("株価データの " + describeRejections(result.rejected) + "。",
                          MessageIcon::Warning);
@@ -94,7 +102,12 @@ ArchiveRunResult runArchiveUpdate(Workspace& workspace, const ArchiveChoice& cho
                              (last.empty() ? std::string("なし") : last) + "]　までです。",
                          MessageIcon::Warning);
     }
-    if (report) showApiReport(workspace, *report);
+    if (report) {
+        showApiReport(workspace, *report);
+        // Stopped by the user: no more questions or requests.
+        if (workspace.offerSplitRefetch && !result.cancelled)
+            offerSplitRefetch(workspace, report->splits);
+    }
     return result;
 }
 

@@ -19,6 +19,7 @@ ApiAccess apiAccess(Workspace& workspace) {
                      workspace.endpoints().address(Endpoints::kMarketApi)};
     access.options.plan = currentApiPlan();
     access.today = platform.clock.today();
+    access.options.cancelled = workspace.stopRequested;
     return access;
 }
 
@@ -48,6 +49,29 @@ ApiConnectionTest testApiKey(Workspace& workspace, const std::string& typedKey, 
 void showApiReport(Workspace& workspace, const ApiRunReport& report) {
     std::string text = report.describe();
     if (!text.empty()) workspace.prompter().message(text, MessageIcon::Warning);
+}
+
+int offerSplitRefetch(Workspace& workspace, const std::vector<ApiSplit>& splits) {
+    std::vector<StockCode> codes;
+    std::string listed;
+    for (const ApiSplit& split : splits) {
+        if (std::find(codes.begin(), codes.end(), split.code) != codes.end()) continue;
+        codes.push_back(split.code);
+        std::string date = split.date;
+        if (date.size() == 8)
+            date = date.substr(0, 4) + "-" + date.substr(4, 2) + "-" + date.substr(6);
+        listed += "\n" + codeText(split.code) + " (" + date + ")";
+    }
+    if (codes.empty()) return 0;
+    if (!workspace.prompter().askYesNo("次の銘柄に株式分割・併合がありました。" + listed +
+                                       "\n\n保存した株価を分割調整済みの株価で取り直しますか？"))
+        return 0;
+    int refetched = 0;
+    for (StockCode code : codes) {
+        if (workspace.stopRequested && workspace.stopRequested()) break;
+        if (refetchFromApi(workspace, code)) ++refetched;
+    }
+    return refetched;
 }
 
 bool refetchFromApi(Workspace& workspace, StockCode code) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include "market_api/api_source.h"
 #include "workspace/workspace.h"
@@ -30,6 +31,11 @@ void showApiReport(Workspace& workspace, const ApiRunReport& report);
 // file never reaches less far back. The displayed series is read again when
 // it is this code's. True when the file was written.
 bool refetchFromApi(Workspace& workspace, StockCode code);
+
+// Asks once, listing the securities split or consolidated (each once),
+// whether to re-fetch them split-adjusted; on yes re-fetches each as
+// refetchFromApi does. Returns how many files were written.
+int offerSplitRefetch(Workspace& workspace, const std::vector<ApiSplit>& splits);
 
 // Replaces "Stock.lst" by the API's listed issues (indices, US listings and
 // currency pairs of the current list kept), the old list kept as "Stock.bak";

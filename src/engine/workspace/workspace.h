@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -114,6 +115,15 @@ public:
     // security's own) and the display switches.
     AnalysisParameters& analysisParameters = loaded_.parameters;
     DisplaySwitches displaySwitches;
+
+    // Asked by the daily update between days and during the data API's
+    // waits: true stops the run there, the days before kept (the window's
+    // 中止, the command line's Ctrl-C). Unset: the run goes to its end.
+    std::function<bool()> stopRequested;
+    // After an update over the data API that met splits of stored securities,
+    // ask whether to re-fetch them split-adjusted (the window does; the
+    // command line prints the command instead).
+    bool offerSplitRefetch = false;
 
     // Start-up: reads "Option.cfg" into the options and the fields above, and
     // the parameter block of the start security. A command-line code becomes

@@ -6,14 +6,21 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 
 #include "data/endpoints.h"
 #include "data/price_store.h"
+#include "settings/settings_sheet.h"
 #include "support/simulator_suite.h"
 #include "support/temp_folder.h"
 #include "support/test_platform.h"
+#include "window/command_ids.h"
 #include "window/main_window.h"
 #include "workspace/archive.h"
 
@@ -83,6 +90,51 @@ TEST_F(FirstStart, BuildsTheStoreShowsTheIndexAndPagesIntoThePast) {
                                       StorageMode::Accumulate))
                   .size(),
               static_cast<std::size_t>(extended));
+}
+
+// 中止 during the data API's wait between two days ends the update at once:
+// the first day stays, the message says the update was stopped, and the
+// window takes input again.
+TEST_F(FirstStart, CancelEndsAnApiUpdateDuringItsWait) {
+    MainWindow window(*workspace);
+    window.setUnattended(true);
+    ASSERT_TRUE(workspace->initProgramFolder());
+    tools.clock.date = LocalDate{2024, 6, 7};
+    tools.prompter.inputs = {std::string("20240401")};
+    ASSERT_TRUE(createStoreFromArchives(*workspace, window.archiveDialog()));
+    tools.clock.date = kToday;
+    // The Free plan (no plan stored) spaces its requests 13.2 s apart.
+    ::setenv("XDG_CONFIG_HOME", (temp.path() / "config").c_str(), 1);
+    ::setenv("TAVRENTO_JQUANTS_KEY", "k", 1);
+    window.start(workspace->loadSettings(std::nullopt));
+    window.resize(1000, 700);
+    window.show();
+    workspace->options().updateOption = kApiSourceMode;
+    tools.prompter.calls.clear();
+
+    const std::string marker = workspace->folder().dataPath(kApiLastDayFileName);
+    QTimer clicker;
+    clicker.setInterval(20);
+    QObject::connect(&clicker, &QTimer::timeout, [&] {
+        if (!std::filesystem::exists(marker) || !window.cancelRunButton()->isVisible()) return;
+        clicker.stop();
+        QTest::mouseClick(window.cancelRunButton(), Qt::LeftButton);
+    });
+    clicker.start();
+    const auto started = std::chrono::steady_clock::now();
+    window.runCommand(cmd::BulkUpdate);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+    ::unsetenv("TAVRENTO_JQUANTS_KEY");
+    ::unsetenv("XDG_CONFIG_HOME");
+
+    EXPECT_FALSE(clicker.isActive());
+    EXPECT_EQ(test::readFile(marker).substr(0, 8), "20240610");
+    auto messages = tools.prompter.messages();
+    ASSERT_FALSE(messages.empty());
+    EXPECT_NE(messages[0].find("株価データの更新を中止しました。"), std::string::npos)
+        << messages[0];
+    EXPECT_FALSE(window.cancelRunButton()->isVisible());
+    EXPECT_FALSE(workspace->stopRequested);
 }
 
 }  // namespace

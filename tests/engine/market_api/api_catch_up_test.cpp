@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <span>
 
 #include "market_api/api_source.h"
 #include "platform/linux/curl_http.h"
@@ -11,8 +12,10 @@
 #include "support/recording_prompter.h"
 #include "support/simulator_suite.h"
 #include "support/temp_folder.h"
+#include "support/test_platform.h"
 #include "support/virtual_pause.h"
 #include "updates/trading_days.h"
+#include "workspace/archive.h"
 
 namespace tav {
 namespace {
@@ -52,6 +55,18 @@ class ApiCatchUp : public test::SimulatorSuite<ApiCatchUp> {
             return fs::exists(temp / "Data" / (codeText(code) + ".txt"));
         });
         return result;
+    }
+    // A stored security split or consolidated on a day of the simulated
+    // market's last months, and that day.
+    std::pair<StockCode, int32_t> recentSplit() const {
+        for (StockCode code : market_->codes()) {
+            const auto* security = market_->find(code);
+            int32_t day = 0;
+            for (const auto& each : security->splits)
+                if (each.date > 20231201 && each.date <= 20240614 && code < 10000) day = each.date;
+            if (day != 0) return {code, day};
+        }
+        return {0, 0};
     }
     static long count(const std::vector<std::string>& requests, const std::string& part) {
         return std::count_if(requests.begin(), requests.end(), [&](const std::string& request) {
@@ -165,6 +180,81 @@ TEST_F(ApiCatchUp, ASplitOfAStoredSecurityIsNamedWithTheCommandThatRefetchesIt) 
     // The stored series is taken as traded: nothing before the split day changed.
     EXPECT_EQ(test::readFile(temp / "Data" / (codeText(split->code) + ".txt")).substr(0, 19),
               "20231130,1,1,1,1,1\n");
+}
+
+TEST_F(ApiCatchUp, AStopDuringAWaitEndsItAtOnceAndKeepsTheDaysBefore) {
+    auto server = serverFor("");
+    std::vector<std::string> days = tradingDaysAfter("20240425", kToday);
+    days.resize(5);
+    ArchiveTools free = tools(server->host(), ApiPlan::Free);
+    // The user stops five seconds into the 13.2 s wait before the second day.
+    auto stop = [this] { return pause.elapsed() >= 5000ms; };
+    free.stopRequested = stop;
+    // The fetcher was made with the options: make it again with the stop.
+    ApiClientOptions options;
+    options.pause = &pause;
+    options.cancelled = stop;
+    ApiAccess access{
+        http,    prompter, server->host() + "/v2", [] { return ApiKeyLookup{"k", ""}; },
+        options, kToday};
+    free.fetchDay = apiDayFetcher(std::move(access));
+    ArchiveRunResult result = importDays(free, days, SourceMode::Api);
+    EXPECT_TRUE(result.stopped);
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_EQ(result.imported, 1);
+    EXPECT_LT(pause.elapsed(), 5200ms);
+    EXPECT_EQ(server->requests().size(), 1u);
+    // No failure is shown for a stop the user asked for.
+    EXPECT_TRUE(prompter.messages().empty()) << prompter.messages()[0];
+    EXPECT_EQ(lastStoredDate(folder, SourceMode::Api), days[0]);
+
+    // The next run starts at the day that was broken off.
+    ArchiveTools again = tools(server->host(), ApiPlan::Free);
+    ArchiveRunResult rest = importDays(again, std::span(days).subspan(1), SourceMode::Api);
+    EXPECT_FALSE(rest.stopped);
+    EXPECT_EQ(rest.imported, 4);
+    EXPECT_EQ(lastStoredDate(folder, SourceMode::Api), days.back());
+}
+
+// The window's update: after the summary, one question for the splits met;
+// yes re-fetches each split-adjusted, no leaves the stored series as traded.
+TEST_F(ApiCatchUp, TheUpdateOffersTheSplitAdjustedRefetch) {
+    auto [code, day] = recentSplit();
+    ASSERT_NE(code, 0) << "the generated market has no split in its last months";
+    fs::create_directories(temp / "config" / "tavrento");
+    test::writeFile(temp / "config" / "tavrento" / "jquants.plan", "premium\n");
+    ::setenv("XDG_CONFIG_HOME", (temp / "config").c_str(), 1);
+    ::setenv("TAVRENTO_JQUANTS_KEY", "k", 1);
+    const std::string date = std::to_string(day);
+    for (bool yes : {false, true}) {
+        SCOPED_TRACE(yes ? "yes" : "no");
+        const fs::path root = temp / (yes ? "Y" : "N");
+        fs::create_directories(root / "Data");
+        test::writeFile(root / "Endpoints.lst", Endpoints::fileTextForHost(server_->host()));
+        const fs::path stored = root / "Data" / (codeText(code) + ".txt");
+        test::writeFile(stored, "20231130,1,1,1,1,1\n");
+        test::TestPlatform platform;
+        platform.prompter.answers = {yes ? Answer::Yes : Answer::No};
+        Workspace workspace(ProgramFolder(root.string()), platform.platform());
+        workspace.offerSplitRefetch = true;
+        runArchiveUpdate(workspace, ArchiveChoice{{date}, SourceMode::Api});
+        auto questions = platform.prompter.questions();
+        ASSERT_EQ(questions.size(), 1u);
+        EXPECT_NE(questions[0].find(codeText(code) + " (" + date.substr(0, 4) + "-"),
+                  std::string::npos)
+            << questions[0];
+        const std::string bars = test::readFile(stored);
+        if (yes) {
+            // The whole history as adjusted replaced the traded bar in front.
+            EXPECT_EQ(bars.find(",1,1,1,1,1\n"), std::string::npos);
+            EXPECT_GT(std::count(bars.begin(), bars.end(), '\n'), 20);
+        } else {
+            EXPECT_EQ(bars.substr(0, 19), "20231130,1,1,1,1,1\n");
+            EXPECT_EQ(std::count(bars.begin(), bars.end(), '\n'), 2);
+        }
+    }
+    ::unsetenv("TAVRENTO_JQUANTS_KEY");
+    ::unsetenv("XDG_CONFIG_HOME");
 }
 
 }  // namespace
