@@ -20,10 +20,10 @@ struct Market : tav::bench::BenchMarket {
                              prepared->simulation,
                              prepared->currentYear,
                              {}};
-        for (const char* spec :
+        for (const char* sweepText :
              {"1.stop.1.value=1..10", "2.stop.1.value=1..10", "3.stop.1.value=1..10"}) {
             std::string error;
-            out.sweeps.push_back(*tav::parseSweep(spec, out.strategy, error));
+            out.sweeps.push_back(*tav::parseSweep(sweepText, out.strategy, error));
         }
         return out;
     }

@@ -340,7 +340,7 @@ const std::map<std::string, Command>& commands() {
            {"market", "", "the master list (the default)"},
            {"search", "grid|evolve", "every combination, or an evolutionary search"},
            {"budget", "B", "evolve: the combinations to run (200)"},
-           {"seed", "S", "evolve and the Monte Carlo: the seed (1)"},
+           {"seed", "S", "evolve and the Monte Carlo: where their random draws start (1)"},
            {"walk-forward", "IS:OOS[:anchored]",
             "in-sample and out-of-sample months, rolling or anchored"},
            {"pbo", "S", "the probability of backtest overfitting over S time blocks (even)"},

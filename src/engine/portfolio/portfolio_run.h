@@ -29,7 +29,7 @@ enum class PositionScore : uint8_t {
     TradingValue,  // close × volume of the signal bar
     Slot,          // an indicator slot of the signal bar
     Bars,          // bars of history up to the signal
-    Random,        // a seeded order, the same for every run with the seed
+    Random,        // a pseudo-random order: the same number, the same order in every run
 };
 
 struct PortfolioSettings {

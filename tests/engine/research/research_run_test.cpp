@@ -82,7 +82,7 @@ class GeneratedMarketSweep : public ::testing::Test {
         test::GeneratedMarket{40, 400, 5}.writeTo(temp.str());
         workspace.loadSettings(std::nullopt);
     }
-    ResearchJob job(const std::vector<std::string>& specs, int threads) {
+    ResearchJob job(const std::vector<std::string>& sweepTexts, int threads) {
         auto prepared = prepareMultiRun(workspace, MultiRunSettings{}, threads);
         EXPECT_TRUE(prepared);
         ResearchJob out{std::move(prepared->scan),
@@ -92,9 +92,9 @@ class GeneratedMarketSweep : public ::testing::Test {
                         {}};
         // The first tactic enters on the RSI crossing a level.
         out.strategy.tactics[0].buy.conditions[0] = Condition{2, 0, 0, 2, 30, 0, 0, 0, 0, 0};
-        for (const std::string& spec : specs) {
+        for (const std::string& sweepText : sweepTexts) {
             std::string error;
-            auto sweep = parseSweep(spec, out.strategy, error);
+            auto sweep = parseSweep(sweepText, out.strategy, error);
             EXPECT_TRUE(sweep) << error;
             if (sweep) out.sweeps.push_back(*sweep);
         }
@@ -136,10 +136,10 @@ class GeneratedMarketSweep : public ::testing::Test {
 
 TEST_F(GeneratedMarketSweep, EveryPointAsItsOwnRunAndTheSameForAnyThreads) {
     // Stop values and an analysis period: indicators shared within a period.
-    const std::vector<std::string> specs = {"1.buy.1.value=30,50", "2.stop.1.value=1,50",
+    const std::vector<std::string> sweepTexts = {"1.buy.1.value=30,50", "2.stop.1.value=1,50",
                                             "rsiPeriod=6,14", "maLongPeriod=20,26"};
-    const ResearchJob one = job(specs, 1);
-    const ResearchJob two = job(specs, 2);
+    const ResearchJob one = job(sweepTexts, 1);
+    const ResearchJob two = job(sweepTexts, 2);
     RunControl control;
     const auto a = runPoints(one, grid(one), control, true);
     const auto b = runPoints(two, grid(two), control, true);
