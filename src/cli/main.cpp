@@ -13,11 +13,11 @@
 #include "condition_commands.h"
 #include "core/file_io.h"
 #include "dump_command.h"
+#include "optimize_command.h"
 #include "platform/linux/curl_http.h"
 #include "platform/linux/desktop_shell.h"
 #include "platform/linux/lhasa_lzh.h"
 #include "platform/linux/system_clock.h"
-#include "optimize_command.h"
 #include "portfolio_command.h"
 #include "quote_commands.h"
 #include "screening_commands.h"
@@ -355,7 +355,8 @@ const std::map<std::string, Command>& commands() {
           "value, range, day, percent or ticks)\n"
           "    T.stop.R.value                 a stop's value\n"
           "    split.amount, split.step       the split's numbers\n"
-          "    NAME                           an analysis parameter (rsiPeriod, maShortPeriod, ...)"}},
+          "    NAME                           an analysis parameter (rsiPeriod, maShortPeriod, "
+          "...)"}},
         {"strategies",
          {runStrategies,
           false,
@@ -409,14 +410,14 @@ std::optional<Arity> optionArity(const std::string& name) {
              {"yes", "help", "summary", "trades", "equity", "download", "split-adjusted"})
             arities[flag] = Arity::Flag;
         for (const char* valued :
-             {"folder",    "period",  "market",        "unit",      "individual", "years",
-              "months",    "end",     "source",        "category",  "kind",       "output",
-              "condition", "capsule", "context",       "from",      "mode",       "format",
-              "item",      "value",   "margin",        "liquidity", "multiple",   "input",
-              "threads",   "by",      "top",           "report",    "range",      "block",
-              "watchlist", "capital", "max-positions", "size",      "score",      "to",
-              "plan",      "param",   "objective",     "min-trades", "code",      "search",
-              "budget",    "seed",    "walk-forward",  "pbo",       "monte-carlo"})
+             {"folder",    "period",  "market",        "unit",       "individual", "years",
+              "months",    "end",     "source",        "category",   "kind",       "output",
+              "condition", "capsule", "context",       "from",       "mode",       "format",
+              "item",      "value",   "margin",        "liquidity",  "multiple",   "input",
+              "threads",   "by",      "top",           "report",     "range",      "block",
+              "watchlist", "capital", "max-positions", "size",       "score",      "to",
+              "plan",      "param",   "objective",     "min-trades", "code",       "search",
+              "budget",    "seed",    "walk-forward",  "pbo",        "monte-carlo"})
             arities[valued] = Arity::Value;
         // "--strategy" alone means the list's own or the selected strategy.
         arities["strategy"] = Arity::OptionalValue;
