@@ -1,7 +1,8 @@
 // A thousand combinations of the three-tactic strategy's stop values (ten per
 // tactic) over a generated market the size of the full listing (1,000
 // securities × 2,450 daily bars; TAV_BENCH_SECURITIES / TAV_BENCH_BARS change
-// it), on one and two threads. Reports bar-steps per second per core.
+// it; TAV_BENCH_FOLDER runs on a program folder of recorded prices instead),
+// on one and two threads. Reports bar-steps per second per core.
 #include <benchmark/benchmark.h>
 
 #include "bench_market.h"

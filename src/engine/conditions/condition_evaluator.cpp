@@ -786,14 +786,33 @@ bool Evaluation::indicatorMovement() const {
     }
 }
 
-bool Evaluation::capsuleReference() {
-    const int index = c_.item;
-    // A capsule that does not exist is empty: no rows, OR logic, false.
+// The capsule a category 5 row names. One that does not exist is empty: no
+// rows, OR logic, false.
+const ConditionCapsule& capsuleNamed(const ConditionInputs& inputs, int index) {
     static constexpr ConditionCapsule kEmpty{};
-    const ConditionCapsule& capsule = index >= 0 && index < static_cast<int>(in_.capsules.size())
-                                          ? in_.capsules[static_cast<std::size_t>(index)]
-                                          : kEmpty;
-    return evaluateCapsule(in_, context_, capsule);
+    return index >= 0 && index < static_cast<int>(inputs.capsules.size())
+               ? inputs.capsules[static_cast<std::size_t>(index)]
+               : kEmpty;
+}
+
+bool Evaluation::capsuleReference() {
+    return evaluateCapsule(in_, context_, capsuleNamed(in_, c_.item));
+}
+
+// Kept wide on purpose: a code that cannot reach the position (an entry-price
+// target code on an item without targets) still counts as reading it.
+bool rowReadsPosition(const Condition& c) {
+    constexpr int kFirstPositionTarget = 8;  // entry price, then the high and low since the entry
+    constexpr int kLastPositionTarget = 11;
+    switch (c.category) {
+        case kPriceComparison:
+            return c.item == kLimitItem ||
+                   (c.p1 >= kFirstPositionTarget && c.p1 <= kLastPositionTarget);
+        case kValueComparison:
+            return c.item == 0 || c.item == 1;  // days since the exit or the entry
+        default:
+            return false;
+    }
 }
 
 bool evaluate(const ConditionInputs& inputs, EvaluationContext& context, const Condition& c,
@@ -810,6 +829,16 @@ bool evaluate(const ConditionInputs& inputs, EvaluationContext& context, const C
 bool evaluateCondition(const ConditionInputs& inputs, EvaluationContext& context,
                        const Condition& condition) {
     return evaluate(inputs, context, condition, false);
+}
+
+bool conditionReadsPosition(const ConditionInputs& inputs, const Condition& condition) {
+    if (condition.category != kCapsuleReference) return rowReadsPosition(condition);
+    // Every row counts, whatever its role; a reference inside is false.
+    const ConditionCapsule& capsule = capsuleNamed(inputs, condition.item);
+    const int rows = std::clamp<int>(capsule.rowCount, 0, kMaxCapsuleRows);
+    for (int i = 0; i < rows; ++i)
+        if (rowReadsPosition(capsule.rows[static_cast<std::size_t>(i)])) return true;
+    return false;
 }
 
 bool evaluateCapsule(const ConditionInputs& inputs, EvaluationContext& context,

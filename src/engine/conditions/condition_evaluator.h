@@ -52,6 +52,13 @@ struct ConditionInputs {
 bool evaluateCondition(const ConditionInputs& inputs, EvaluationContext& context,
                        const Condition& condition);
 
+// Whether evaluating the condition may read or write the position fields of
+// the context: the entry price, the entry bar, the exit bar or the limit fill
+// (a capsule reference when any row of its capsule does). A condition that
+// does not holds or fails on a bar whatever the position, and evaluating it
+// changes nothing but the inputs' Bollinger memo.
+bool conditionReadsPosition(const ConditionInputs& inputs, const Condition& condition);
+
 // Combines the capsule's rows by their roles and its logic. A category 5 row
 // inside a capsule is false, so capsules naming capsules always end.
 bool evaluateCapsule(const ConditionInputs& inputs, EvaluationContext& context,

@@ -54,6 +54,12 @@ struct WorkerState {
     AnalysisParameters ownParameters;
     Strategy strategy;
     TradeJournal journal;
+    // The rows that read no position, over the window of one security and
+    // analysis group, shared by the points run on it.
+    ConditionBits rowBits;
+    int bitsSecurity = -1;
+    int bitsGroup = -1;
+    PrecomputedRows precomputed;
 };
 
 }  // namespace
@@ -134,6 +140,11 @@ std::optional<ResearchData> runBatch(const ResearchJob& job,
         if (firstOfSecurity)
             for (int b = window.start; b < window.end; ++b)
                 out.dates.push_back(dateNumber(bars[static_cast<std::size_t>(b)]));
+        if (state.bitsSecurity != item.security || state.bitsGroup != item.group) {
+            state.rowBits.reset(window.start, window.end);
+            state.bitsSecurity = item.security;
+            state.bitsGroup = item.group;
+        }
         for (int k = item.first; k < item.last; ++k) {
             const ParameterPoint& point =
                 points[static_cast<std::size_t>(group[static_cast<std::size_t>(k)])];
@@ -144,8 +155,14 @@ std::optional<ResearchData> runBatch(const ResearchJob& job,
                     applyParameter(job.sweeps[s].address,
                                    job.sweeps[s].values[static_cast<std::size_t>(point[s])],
                                    state.strategy, unused, scan.period);
-            const SimulationInputs simulation{state.strategy, job.simulation,
-                                              security.security.unit, inputs, &state.journal};
+            const PrecomputedRows* precomputed = nullptr;
+            if (job.precomputeRows) {
+                state.precomputed.bind(state.strategy, inputs, state.rowBits);
+                precomputed = &state.precomputed;
+            }
+            const SimulationInputs simulation{state.strategy,          job.simulation,
+                                              security.security.unit, inputs,
+                                              &state.journal,         precomputed};
             const RunOutcome run = runSimulation(bars, simulation, window, RunKind::Statistics);
             out.netProfit.push_back(tav::netProfit(run.result));
             std::vector<DatedTrade>& trades = out.trades.emplace_back();

@@ -21,6 +21,10 @@ struct ResearchJob {
     SimulationSettings simulation;
     int currentYear = 0;
     std::vector<ParameterSweep> sweeps;
+    // The rows that read no position are worked out once per security and
+    // analysis group and shared by the points; false evaluates them in every
+    // run, the plain way (same results, slower).
+    bool precomputeRows = true;
 };
 
 // A closed trade of a point: the day (index into the date axis) it closed on

@@ -90,7 +90,8 @@ class Run {
           window_(window),
           kind_(kind),
           exitSignals_(exitSignals),
-          journal_(inputs.journal) {
+          journal_(inputs.journal),
+          precomputed_(covering(inputs.precomputed, bars, inputs.strategy, window)) {
         result_.capital = settings_.capital;
         equity_ = settings_.capital;
         if (journal_) {
@@ -119,6 +120,27 @@ class Run {
 
   private:
     DailyBar& bar(int j) { return bars_[static_cast<std::size_t>(j)]; }
+
+    // The precomputed rows when they cover every bar the run visits.
+    static const PrecomputedRows* covering(const PrecomputedRows* rows,
+                                           std::span<const DailyBar> bars,
+                                           const Strategy& strategy, const RunWindow& window) {
+        if (!rows) return nullptr;
+        const int first = std::max(window.start, 0);
+        const int end = std::min(window.end, static_cast<int>(bars.size()));
+        const std::size_t tableSize = strategy.tactics.size() * 2 * kMaxColumnConditions;
+        if (rows->rows.size() < tableSize) return nullptr;
+        return end <= first || (rows->start <= first && end <= rows->end) ? rows : nullptr;
+    }
+
+    // The precomputed words of the rows of one column of tactic m, or nullptr.
+    const uint64_t* const* columnWords(int m, const TacticColumns& columns) const {
+        if (!precomputed_) return nullptr;
+        const Tactic& tactic = strategy_.tactics[static_cast<std::size_t>(m)];
+        const std::size_t column = &columns == &tactic.buy ? 0 : 1;
+        return precomputed_->rows.data() +
+               (2 * static_cast<std::size_t>(m) + column) * kMaxColumnConditions;
+    }
 
     void runBar(int j) {
         j_ = j;
@@ -248,12 +270,13 @@ class Run {
         context_.entryBar = entryBar_;
         context_.exitBar = exitBar_;
         const auto rows = columns.rows();
-        for (const Condition& row : rows)
-            if (row.role == kRoleFilter && !holds(row)) return false;
+        const uint64_t* const* words = columnWords(m, columns);
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            if (rows[i].role == kRoleFilter && !holds(rows[i], words, i)) return false;
         int trigger = 0;
-        for (const Condition& row : rows) {
-            if (row.role != kRoleTrigger) continue;
-            if (holds(row)) {
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            if (rows[i].role != kRoleTrigger) continue;
+            if (holds(rows[i], words, i)) {
                 trigger = 1;
                 break;
             }
@@ -265,7 +288,7 @@ class Run {
             pending_ = 0;
             return true;
         }
-        if (!normalHolds(columns)) return false;
+        if (!normalHolds(columns, words)) return false;
         const uint8_t ownerlessMode = longSide ? kModeShort : kModeLong;
         if (mode_ != ownerlessMode && position_ == kFlat) owner_ = m + 1;
         if (trigger == 0) return true;
@@ -273,22 +296,24 @@ class Run {
         return false;
     }
 
-    bool normalHolds(const TacticColumns& columns) {
+    bool normalHolds(const TacticColumns& columns, const uint64_t* const* words) {
         const auto rows = columns.rows();
         if (rows.empty()) return false;
         if (columns.logic == kLogicAnd) {
-            for (const Condition& row : rows)
-                if (row.role == kRoleNormal && !holds(row)) return false;
+            for (std::size_t i = 0; i < rows.size(); ++i)
+                if (rows[i].role == kRoleNormal && !holds(rows[i], words, i)) return false;
             return true;
         }
-        for (const Condition& row : rows)
-            if (row.role == kRoleNormal && holds(row)) return true;
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            if (rows[i].role == kRoleNormal && holds(rows[i], words, i)) return true;
         return false;
     }
 
-    // A limit-price row that holds leaves its price for the fill of the
-    // column's signal.
-    bool holds(const Condition& row) {
+    // Row i of a column whose precomputed words are `words` (or nullptr). A
+    // limit-price row that holds leaves its price for the fill of the
+    // column's signal; precomputed rows have none.
+    bool holds(const Condition& row, const uint64_t* const* words, std::size_t i) {
+        if (words && words[i]) return ConditionBits::test(words[i], j_ - precomputed_->start);
         const bool held = evaluateCondition(conditions_, context_, row);
         if (held && context_.limitFill != 0) signalLimit_ = context_.limitFill;
         return held;
@@ -303,6 +328,8 @@ class Run {
     bool addAllowed() {
         const SplitSettings& split = strategy_.split;
         if (position_ == kFlat || split.method == kSplitNone) return false;
+        if (precomputed_ && precomputed_->split)
+            return ConditionBits::test(precomputed_->split, j_ - precomputed_->start);
         context_.evaluationBar = j_;
         context_.entryPrice = entryPrice_;
         context_.entryBar = entryBar_;
@@ -493,6 +520,7 @@ class Run {
     const RunKind kind_;
     const bool exitSignals_;
     TradeJournal* const journal_;
+    const PrecomputedRows* const precomputed_;
 
     EvaluationContext context_;
     SimulationResult result_;
@@ -589,6 +617,36 @@ RunWindow runWindow(std::span<const DailyBar> bars, const SimulationSettings& se
         window.end = view.selectedEnd + 1;
     window.end = std::max(window.end, window.start);
     return window;
+}
+
+void PrecomputedRows::bind(const Strategy& strategy, const ConditionInputs& inputs,
+                           ConditionBits& bits) {
+    start = bits.start();
+    end = bits.end();
+    rows.assign(strategy.tactics.size() * 2 * kMaxColumnConditions, nullptr);
+    for (std::size_t m = 0; m < strategy.tactics.size(); ++m) {
+        const Tactic& tactic = strategy.tactics[m];
+        if (tactic.disabled) continue;
+        const TacticColumns* columns[] = {&tactic.buy, &tactic.sell};
+        for (std::size_t c = 0; c < 2; ++c) {
+            const auto tacticRows = columns[c]->rows();
+            for (std::size_t i = 0; i < tacticRows.size(); ++i) {
+                const Condition& row = tacticRows[i];
+                // Disabled rows are never evaluated: nothing to work out.
+                if (row.role != kRoleNormal && row.role != kRoleFilter && row.role != kRoleTrigger)
+                    continue;
+                rows[(2 * m + c) * kMaxColumnConditions + i] = bits.bits(inputs, row);
+            }
+        }
+    }
+    // Adding tests the split capsule as a reference to it on the bar itself.
+    split = nullptr;
+    if (strategy.split.method != kSplitNone) {
+        Condition reference;
+        reference.category = kCapsuleReference;
+        reference.item = strategy.split.capsule;
+        split = bits.bits(inputs, reference);
+    }
 }
 
 RunOutcome runSimulation(std::span<DailyBar> bars, const SimulationInputs& inputs,
