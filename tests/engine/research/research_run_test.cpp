@@ -168,6 +168,48 @@ TEST_F(GeneratedMarketSweep, EveryPointAsItsOwnRunAndTheSameForAnyThreads) {
     EXPECT_GT(distinct.size(), 3u);  // the values do reach the runs
 }
 
+TEST_F(GeneratedMarketSweep, SharedRowTruthsGiveWhatEveryRunEvaluatingGives) {
+    // Swept rows that read no position beside ones that do, a split capsule
+    // and two analysis groups.
+    const std::vector<std::string> sweepTexts = {"1.buy.1.value=30,50", "1.buy.1.day=0,2",
+                                                 "2.stop.1.value=1,50", "split.amount=1,2",
+                                                 "rsiPeriod=6,14"};
+    ResearchJob fast = job({}, 2);
+    fast.strategy.split = {kSplitUnits, 1, 0, 0};
+    Tactic& second = fast.strategy.tactics[1];
+    second.sell.conditions[second.sell.count++] = Condition{0, 0, 0, 0, 8, 2, 0, 3, 0, 0};
+    second.buy.conditions[second.buy.count++] = Condition{2, 0, 0, 1, 4, 0, 0, 0, 0, 0};
+    for (const std::string& sweepText : sweepTexts) {
+        std::string error;
+        fast.sweeps.push_back(*parseSweep(sweepText, fast.strategy, error));
+    }
+    ResearchJob plain = fast;
+    plain.precomputeRows = false;
+    RunControl control;
+    const auto a = runPoints(fast, grid(fast), control, true);
+    const auto b = runPoints(plain, grid(plain), control, true);
+    ASSERT_TRUE(a && b);
+    EXPECT_EQ(a->counts, b->counts);
+    EXPECT_EQ(a->dates, b->dates);
+    EXPECT_EQ(a->capital, b->capital);
+    ASSERT_EQ(a->points.size(), 32u);
+    int trades = 0;
+    for (std::size_t p = 0; p < a->points.size(); ++p) {
+        const PointRun& x = a->points[p];
+        const PointRun& y = b->points[p];
+        EXPECT_EQ(x.point, y.point);
+        EXPECT_EQ(x.netProfit, y.netProfit) << p;
+        EXPECT_EQ(x.days, y.days) << p;
+        ASSERT_EQ(x.trades.size(), y.trades.size()) << p;
+        for (std::size_t t = 0; t < x.trades.size(); ++t) {
+            EXPECT_EQ(x.trades[t].day, y.trades[t].day);
+            EXPECT_EQ(x.trades[t].net, y.trades[t].net);
+        }
+        trades += static_cast<int>(x.trades.size());
+    }
+    EXPECT_GT(trades, 1000);
+}
+
 TEST_F(GeneratedMarketSweep, TheBestOfTheGridAndARepeatableEvolution) {
     // Day offsets of the entry row and stop values: twelve different runs.
     ResearchJob sweep = job({"1.buy.1.day=0..3", "1.stop.1.value=3..9/3"}, 2);
