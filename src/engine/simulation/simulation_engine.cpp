@@ -128,18 +128,17 @@ class Run {
         if (!rows) return nullptr;
         const int first = std::max(window.start, 0);
         const int end = std::min(window.end, static_cast<int>(bars.size()));
-        const std::size_t tableSize = strategy.tactics.size() * 2 * kMaxColumnConditions;
-        if (rows->rows.size() < tableSize) return nullptr;
+        const std::size_t columns = strategy.tactics.size() * 2;
+        if (rows->rows.size() < columns * kMaxColumnConditions || rows->columns.size() < columns ||
+            rows->triggers.size() < columns)
+            return nullptr;
         return end <= first || (rows->start <= first && end <= rows->end) ? rows : nullptr;
     }
 
-    // The precomputed words of the rows of one column of tactic m, or nullptr.
-    const uint64_t* const* columnWords(int m, const TacticColumns& columns) const {
-        if (!precomputed_) return nullptr;
+    // 2 m + c for column c (0 buy, 1 sell) of tactic m.
+    std::size_t columnIndex(int m, const TacticColumns& columns) const {
         const Tactic& tactic = strategy_.tactics[static_cast<std::size_t>(m)];
-        const std::size_t column = &columns == &tactic.buy ? 0 : 1;
-        return precomputed_->rows.data() +
-               (2 * static_cast<std::size_t>(m) + column) * kMaxColumnConditions;
+        return 2 * static_cast<std::size_t>(m) + (&columns == &tactic.buy ? 0 : 1);
     }
 
     void runBar(int j) {
@@ -265,22 +264,34 @@ class Run {
     // buySignal (longSide) or sellSignal of tactic m on the current bar.
     bool signal(int m, const TacticColumns& columns, bool longSide) {
         signalLimit_ = 0;
-        context_.evaluationBar = j_;
-        context_.entryPrice = entryPrice_;
-        context_.entryBar = entryBar_;
-        context_.exitBar = exitBar_;
-        const auto rows = columns.rows();
-        const uint64_t* const* words = columnWords(m, columns);
-        for (std::size_t i = 0; i < rows.size(); ++i)
-            if (rows[i].role == kRoleFilter && !holds(rows[i], words, i)) return false;
+        const std::size_t column = columnIndex(m, columns);
+        // A combined column answers all at once; otherwise rows are evaluated
+        // in order, precomputed ones read.
+        const uint64_t* combined = precomputed_ ? precomputed_->columns[column] : nullptr;
+        const uint64_t* const* words = nullptr;
+        const int at = precomputed_ ? j_ - precomputed_->start : 0;
         int trigger = 0;
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            if (rows[i].role != kRoleTrigger) continue;
-            if (holds(rows[i], words, i)) {
-                trigger = 1;
-                break;
+        if (combined) {
+            if (!ConditionBits::test(combined, at)) return false;
+            if (precomputed_->triggers[column])
+                trigger = ConditionBits::test(combined + precomputed_->words, at) ? 1 : -1;
+        } else {
+            context_.evaluationBar = j_;
+            context_.entryPrice = entryPrice_;
+            context_.entryBar = entryBar_;
+            context_.exitBar = exitBar_;
+            if (precomputed_) words = precomputed_->rows.data() + column * kMaxColumnConditions;
+            const auto rows = columns.rows();
+            for (std::size_t i = 0; i < rows.size(); ++i)
+                if (rows[i].role == kRoleFilter && !holds(rows[i], words, i)) return false;
+            for (std::size_t i = 0; i < rows.size(); ++i) {
+                if (rows[i].role != kRoleTrigger) continue;
+                if (holds(rows[i], words, i)) {
+                    trigger = 1;
+                    break;
+                }
+                trigger = -1;
             }
-            trigger = -1;
         }
         const uint8_t waiting = longSide ? kPendingBuy : kPendingSell;
         if (pending_ == waiting) {
@@ -288,7 +299,10 @@ class Run {
             pending_ = 0;
             return true;
         }
-        if (!normalHolds(columns, words)) return false;
+        const bool normal = combined
+                                ? ConditionBits::test(combined + 2 * precomputed_->words, at)
+                                : normalHolds(columns, words);
+        if (!normal) return false;
         const uint8_t ownerlessMode = longSide ? kModeShort : kModeLong;
         if (mode_ != ownerlessMode && position_ == kFlat) owner_ = m + 1;
         if (trigger == 0) return true;
@@ -623,20 +637,58 @@ void PrecomputedRows::bind(const Strategy& strategy, const ConditionInputs& inpu
                            ConditionBits& bits) {
     start = bits.start();
     end = bits.end();
-    rows.assign(strategy.tactics.size() * 2 * kMaxColumnConditions, nullptr);
+    words = static_cast<std::size_t>(end - start + 63) / 64;
+    const std::size_t columnCount = strategy.tactics.size() * 2;
+    rows.assign(columnCount * kMaxColumnConditions, nullptr);
+    columns.assign(columnCount, nullptr);
+    triggers.assign(columnCount, 0);
+    combined_.resize(columnCount * 3 * words);
     for (std::size_t m = 0; m < strategy.tactics.size(); ++m) {
         const Tactic& tactic = strategy.tactics[m];
         if (tactic.disabled) continue;
-        const TacticColumns* columns[] = {&tactic.buy, &tactic.sell};
+        const TacticColumns* sides[] = {&tactic.buy, &tactic.sell};
         for (std::size_t c = 0; c < 2; ++c) {
-            const auto tacticRows = columns[c]->rows();
-            for (std::size_t i = 0; i < tacticRows.size(); ++i) {
-                const Condition& row = tacticRows[i];
+            const std::size_t column = 2 * m + c;
+            const auto columnRows = sides[c]->rows();
+            const uint64_t** rowWords = rows.data() + column * kMaxColumnConditions;
+            bool whole = true;
+            for (std::size_t i = 0; i < columnRows.size(); ++i) {
+                const Condition& row = columnRows[i];
                 // Disabled rows are never evaluated: nothing to work out.
                 if (row.role != kRoleNormal && row.role != kRoleFilter && row.role != kRoleTrigger)
                     continue;
-                rows[(2 * m + c) * kMaxColumnConditions + i] = bits.bits(inputs, row);
+                rowWords[i] = bits.bits(inputs, row);
+                if (!rowWords[i]) whole = false;
             }
+            if (!whole || words == 0) continue;
+            // As the run combines them: every filter, any trigger, and the
+            // normal rows by the column's logic (none at all never hold).
+            uint64_t* filters = combined_.data() + column * 3 * words;
+            uint64_t* anyTrigger = filters + words;
+            uint64_t* normal = anyTrigger + words;
+            const bool isAnd = sides[c]->logic == kLogicAnd;
+            std::fill(filters, anyTrigger, ~uint64_t{0});
+            std::fill(anyTrigger, normal, uint64_t{0});
+            std::fill(normal, normal + words,
+                      isAnd && !columnRows.empty() ? ~uint64_t{0} : uint64_t{0});
+            for (std::size_t i = 0; i < columnRows.size(); ++i) {
+                const uint64_t* row = rowWords[i];
+                if (!row) continue;
+                const int16_t role = columnRows[i].role;
+                for (std::size_t w = 0; w < words; ++w) {
+                    if (role == kRoleFilter) {
+                        filters[w] &= row[w];
+                    } else if (role == kRoleTrigger) {
+                        anyTrigger[w] |= row[w];
+                    } else if (isAnd) {
+                        normal[w] &= row[w];
+                    } else {
+                        normal[w] |= row[w];
+                    }
+                }
+                if (role == kRoleTrigger) triggers[column] = 1;
+            }
+            columns[column] = filters;
         }
     }
     // Adding tests the split capsule as a reference to it on the bar itself.

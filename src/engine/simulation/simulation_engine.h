@@ -94,10 +94,20 @@ struct PrecomputedRows {
     int end = 0;
     std::vector<const uint64_t*> rows;
     const uint64_t* split = nullptr;
+    // A column none of whose rows is evaluated, by 2 m + c, is combined ahead:
+    // three runs of `words` words, the bars where its filter rows all hold,
+    // where one of its trigger rows holds and where its normal rows decide
+    // for it; null for the others. triggers: whether it has trigger rows.
+    std::vector<const uint64_t*> columns;
+    std::vector<uint8_t> triggers;
+    std::size_t words = 0;
 
     // Points the strategy's rows at their words in `bits`, which works out the
     // rows it does not hold yet with `inputs`; the words last until bits resets.
     void bind(const Strategy& strategy, const ConditionInputs& inputs, ConditionBits& bits);
+
+  private:
+    std::vector<uint64_t> combined_;  // the words `columns` points into
 };
 
 // What a run needs besides the bars. `conditions` must read the same bars the
