@@ -2,7 +2,8 @@
 // tactic) over a generated market the size of the full listing (1,000
 // securities × 2,450 daily bars; TAV_BENCH_SECURITIES / TAV_BENCH_BARS change
 // it; TAV_BENCH_FOLDER runs on a program folder of recorded prices instead),
-// on one and two threads. Reports bar-steps per second per core.
+// on one and two threads, with the rows that read no position precomputed and
+// every row evaluated. Reports bar-steps per second per core.
 #include <benchmark/benchmark.h>
 
 #include "bench_market.h"
@@ -14,15 +15,16 @@ namespace {
 struct Market : tav::bench::BenchMarket {
     Market() : BenchMarket("tav-research-bench", 1000, 2450) {}
 
-    tav::ResearchJob job(int threads) {
+    tav::ResearchJob job(int threads, std::vector<const char*> sweepTexts = {
+                                          "1.stop.1.value=1..10", "2.stop.1.value=1..10",
+                                          "3.stop.1.value=1..10"}) {
         auto prepared = tav::prepareMultiRun(*workspace, tav::MultiRunSettings{}, threads);
         tav::ResearchJob out{std::move(prepared->scan),
                              prepared->strategy.strategy,
                              prepared->simulation,
                              prepared->currentYear,
                              {}};
-        for (const char* sweepText :
-             {"1.stop.1.value=1..10", "2.stop.1.value=1..10", "3.stop.1.value=1..10"}) {
+        for (const char* sweepText : sweepTexts) {
             std::string error;
             out.sweeps.push_back(*tav::parseSweep(sweepText, out.strategy, error));
         }
@@ -37,7 +39,8 @@ Market& market() {
 
 void BM_ThousandCombinations(benchmark::State& state) {
     const auto threads = static_cast<int>(state.range(0));
-    const tav::ResearchJob job = market().job(threads);
+    tav::ResearchJob job = market().job(threads);
+    job.precomputeRows = state.range(1) != 0;
     std::vector<tav::ParameterPoint> points;
     for (int64_t i = 0; i < tav::gridSize(job.sweeps); ++i)
         points.push_back(tav::gridPoint(job.sweeps, i));
@@ -54,6 +57,36 @@ void BM_ThousandCombinations(benchmark::State& state) {
     state.counters["barStepsPerCore"] =
         benchmark::Counter(barSteps / threads, benchmark::Counter::kIsIterationInvariantRate);
 }
-BENCHMARK(BM_ThousandCombinations)->Arg(1)->Arg(2)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(BM_ThousandCombinations)
+    ->ArgsProduct({{1, 2}, {1, 0}})
+    ->ArgNames({"threads", "precomputed"})
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
+
+// A hundred day offsets of one entry row on one thread: every point has a row
+// of its own beside the rows all share.
+void BM_HundredEntryDays(benchmark::State& state) {
+    tav::ResearchJob job = market().job(1, {"3.buy.1.day=0..99"});
+    job.precomputeRows = state.range(0) != 0;
+    std::vector<tav::ParameterPoint> points;
+    for (int64_t i = 0; i < tav::gridSize(job.sweeps); ++i)
+        points.push_back(tav::gridPoint(job.sweeps, i));
+    std::size_t days = 0;
+    for (auto _ : state) {
+        tav::RunControl control;
+        auto data = tav::runPoints(job, points, control);
+        days = data->dates.size();
+        benchmark::DoNotOptimize(data);
+    }
+    state.counters["barStepsPerCore"] = benchmark::Counter(
+        static_cast<double>(points.size() * job.scan.lines.size() * days),
+        benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_HundredEntryDays)
+    ->Arg(1)
+    ->Arg(0)
+    ->ArgName("precomputed")
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
 
 }  // namespace

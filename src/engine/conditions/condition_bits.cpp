@@ -17,16 +17,20 @@ std::size_t ConditionBits::RowHash::operator()(const Condition& row) const {
     return static_cast<std::size_t>(hash);
 }
 
-void ConditionBits::reset(int start, int end) {
+void ConditionBits::reset(int start, int end, int asks) {
     start_ = std::max(start, 0);
     end_ = std::max(end, start_);
+    asks_ = asks;
     known_.clear();
     used_ = 0;
 }
 
 const uint64_t* ConditionBits::bits(const ConditionInputs& inputs, const Condition& row) {
-    if (auto found = known_.find(row); found != known_.end()) return words_[found->second].data();
-    if (conditionReadsPosition(inputs, row)) return nullptr;
+    auto [found, added] = known_.try_emplace(row);
+    Seen& seen = found->second;
+    if (seen.words != kNone) return words_[seen.words].data();
+    if (added) seen.readsPosition = conditionReadsPosition(inputs, row);
+    if (seen.readsPosition || ++seen.asks < asks_) return nullptr;
     if (used_ == words_.size()) words_.emplace_back();
     std::vector<uint64_t>& words = words_[used_];
     words.assign(static_cast<std::size_t>(end_ - start_ + 63) / 64, 0);
@@ -39,7 +43,7 @@ const uint64_t* ConditionBits::bits(const ConditionInputs& inputs, const Conditi
             words[index / 64] |= uint64_t{1} << (index % 64);
         }
     }
-    known_.emplace(row, used_);
+    seen.words = used_;
     return words_[used_++].data();
 }
 

@@ -116,9 +116,10 @@ TEST(PrecomputedRows, RunsAsEveryRowEvaluated) {
         const ConditionInputs inputs{bars, state.values.volumeGuide, settings.bollingerPeriod,
                                      settings.envelopePercent, settings.maBandPercent, capsules};
         const RunWindow window{pick(-2, 10), pick(0, count + 3), false};
-        // One set of rows per series, shared by every strategy on it.
+        // One set of rows per series, shared by every strategy on it; rows
+        // worked out when first asked for, or when asked for again.
         ConditionBits bits;
-        bits.reset(window.start, window.end);
+        bits.reset(window.start, window.end, 1 + series % 2);
         PrecomputedRows precomputed;
         for (int s = 0; s < 40; ++s) {
             Strategy strategy;
@@ -181,8 +182,8 @@ TEST(PrecomputedRows, RunsAsEveryRowEvaluated) {
 }
 
 // Rows that read the position are left to evaluation, a capsule by its rows;
-// the others hold as evaluation says on every bar of the window, past the
-// series false.
+// the others, once asked for often enough, hold as evaluation says on every
+// bar of the window, past the series false.
 TEST(PrecomputedRows, WhichRowsAreWorkedOut) {
     std::mt19937_64 random(7);
     std::vector<DailyBar> bars = test::randomBars(random, 60);
@@ -214,9 +215,11 @@ TEST(PrecomputedRows, WhichRowsAreWorkedOut) {
         {{5, 0, 0, 9, 0, 0, 0, 0, 0, 0}, true},    // no such capsule: false
     };
     ConditionBits bits;
-    bits.reset(-4, 70);
+    bits.reset(-4, 70, 3);
     EXPECT_EQ(bits.start(), 0);
     for (const auto& c : cases) {
+        EXPECT_EQ(bits.bits(inputs, c.row), nullptr);
+        EXPECT_EQ(bits.bits(inputs, c.row), nullptr);
         const uint64_t* words = bits.bits(inputs, c.row);
         ASSERT_EQ(words != nullptr, c.worked) << c.row.category << "/" << c.row.item;
         if (!words) continue;
