@@ -264,45 +264,89 @@ class Run {
     // buySignal (longSide) or sellSignal of tactic m on the current bar.
     bool signal(int m, const TacticColumns& columns, bool longSide) {
         signalLimit_ = 0;
+        if (precomputed_) return precomputedSignal(m, columns, longSide);
+        return evaluatedSignal(m, columns, longSide,
+                               [&](const Condition& row, std::size_t) { return holds(row); });
+    }
+
+    // Out of line, so that runs without precomputed rows test their signals
+    // as leanly as before.
+    [[gnu::noinline]] bool precomputedSignal(int m, const TacticColumns& columns, bool longSide) {
         const std::size_t column = columnIndex(m, columns);
-        // A combined column answers all at once; otherwise rows are evaluated
-        // in order, precomputed ones read.
-        const uint64_t* combined = precomputed_ ? precomputed_->columns[column] : nullptr;
-        const uint64_t* const* words = nullptr;
-        const int at = precomputed_ ? j_ - precomputed_->start : 0;
-        int trigger = 0;
-        if (combined) {
-            if (!ConditionBits::test(combined, at)) return false;
-            if (precomputed_->triggers[column])
-                trigger = ConditionBits::test(combined + precomputed_->words, at) ? 1 : -1;
-        } else {
-            context_.evaluationBar = j_;
-            context_.entryPrice = entryPrice_;
-            context_.entryBar = entryBar_;
-            context_.exitBar = exitBar_;
-            if (precomputed_) words = precomputed_->rows.data() + column * kMaxColumnConditions;
-            const auto rows = columns.rows();
-            for (std::size_t i = 0; i < rows.size(); ++i)
-                if (rows[i].role == kRoleFilter && !holds(rows[i], words, i)) return false;
-            for (std::size_t i = 0; i < rows.size(); ++i) {
-                if (rows[i].role != kRoleTrigger) continue;
-                if (holds(rows[i], words, i)) {
+        const int at = j_ - precomputed_->start;
+        // A combined column answers with three bits.
+        if (const uint64_t* combined = precomputed_->columns[column]) {
+            const std::size_t words = precomputed_->words;
+            const bool triggers = precomputed_->triggers[column] != 0;
+            return decide(
+                m, longSide,
+                [&](int& trigger) {
+                    if (!ConditionBits::test(combined, at)) return false;
+                    if (triggers) trigger = ConditionBits::test(combined + words, at) ? 1 : -1;
+                    return true;
+                },
+                [&] { return ConditionBits::test(combined + 2 * words, at); });
+        }
+        const uint64_t* const* rowWords =
+            precomputed_->rows.data() + column * kMaxColumnConditions;
+        return evaluatedSignal(m, columns, longSide, [&](const Condition& row, std::size_t i) {
+            return rowWords[i] ? ConditionBits::test(rowWords[i], at) : holds(row);
+        });
+    }
+
+    // The signal from its rows, row i of the column holding when
+    // holds(row, i) says so.
+    template <typename Holds>
+    bool evaluatedSignal(int m, const TacticColumns& columns, bool longSide, Holds holds) {
+        context_.evaluationBar = j_;
+        context_.entryPrice = entryPrice_;
+        context_.entryBar = entryBar_;
+        context_.exitBar = exitBar_;
+        const auto rows = columns.rows();
+        auto rowHolds = [&](const Condition& row) {
+            return holds(row, static_cast<std::size_t>(&row - rows.data()));
+        };
+        auto filters = [&](int& trigger) {
+            for (const Condition& row : rows)
+                if (row.role == kRoleFilter && !rowHolds(row)) return false;
+            for (const Condition& row : rows) {
+                if (row.role != kRoleTrigger) continue;
+                if (rowHolds(row)) {
                     trigger = 1;
                     break;
                 }
                 trigger = -1;
             }
-        }
+            return true;
+        };
+        auto normal = [&] {
+            if (rows.empty()) return false;
+            if (columns.logic == kLogicAnd) {
+                for (const Condition& row : rows)
+                    if (row.role == kRoleNormal && !rowHolds(row)) return false;
+                return true;
+            }
+            for (const Condition& row : rows)
+                if (row.role == kRoleNormal && rowHolds(row)) return true;
+            return false;
+        };
+        return decide(m, longSide, filters, normal);
+    }
+
+    // filters(trigger): whether every filter row holds, and then the trigger
+    // rows' verdict (0 none, 1 one holds, -1 none holds). normal(): whether
+    // the normal rows hold, asked only when a waiting trigger does not decide.
+    template <typename Filters, typename Normal>
+    bool decide(int m, bool longSide, Filters filters, Normal normal) {
+        int trigger = 0;
+        if (!filters(trigger)) return false;
         const uint8_t waiting = longSide ? kPendingBuy : kPendingSell;
         if (pending_ == waiting) {
             if (trigger != 1) return false;
             pending_ = 0;
             return true;
         }
-        const bool normal = combined
-                                ? ConditionBits::test(combined + 2 * precomputed_->words, at)
-                                : normalHolds(columns, words);
-        if (!normal) return false;
+        if (!normal()) return false;
         const uint8_t ownerlessMode = longSide ? kModeShort : kModeLong;
         if (mode_ != ownerlessMode && position_ == kFlat) owner_ = m + 1;
         if (trigger == 0) return true;
@@ -310,24 +354,9 @@ class Run {
         return false;
     }
 
-    bool normalHolds(const TacticColumns& columns, const uint64_t* const* words) {
-        const auto rows = columns.rows();
-        if (rows.empty()) return false;
-        if (columns.logic == kLogicAnd) {
-            for (std::size_t i = 0; i < rows.size(); ++i)
-                if (rows[i].role == kRoleNormal && !holds(rows[i], words, i)) return false;
-            return true;
-        }
-        for (std::size_t i = 0; i < rows.size(); ++i)
-            if (rows[i].role == kRoleNormal && holds(rows[i], words, i)) return true;
-        return false;
-    }
-
-    // Row i of a column whose precomputed words are `words` (or nullptr). A
-    // limit-price row that holds leaves its price for the fill of the
-    // column's signal; precomputed rows have none.
-    bool holds(const Condition& row, const uint64_t* const* words, std::size_t i) {
-        if (words && words[i]) return ConditionBits::test(words[i], j_ - precomputed_->start);
+    // A limit-price row that holds leaves its price for the fill of the
+    // column's signal.
+    bool holds(const Condition& row) {
         const bool held = evaluateCondition(conditions_, context_, row);
         if (held && context_.limitFill != 0) signalLimit_ = context_.limitFill;
         return held;
