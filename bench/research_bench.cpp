@@ -78,9 +78,9 @@ void BM_HundredEntryDays(benchmark::State& state) {
         days = data->dates.size();
         benchmark::DoNotOptimize(data);
     }
-    state.counters["barStepsPerCore"] = benchmark::Counter(
-        static_cast<double>(points.size() * job.scan.lines.size() * days),
-        benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["barStepsPerCore"] =
+        benchmark::Counter(static_cast<double>(points.size() * job.scan.lines.size() * days),
+                           benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_HundredEntryDays)
     ->Arg(1)

@@ -160,7 +160,7 @@ std::optional<ResearchData> runBatch(const ResearchJob& job,
                 state.precomputed.bind(state.strategy, inputs, state.rowBits);
                 precomputed = &state.precomputed;
             }
-            const SimulationInputs simulation{state.strategy,          job.simulation,
+            const SimulationInputs simulation{state.strategy,         job.simulation,
                                               security.security.unit, inputs,
                                               &state.journal,         precomputed};
             const RunOutcome run = runSimulation(bars, simulation, window, RunKind::Statistics);

@@ -123,8 +123,8 @@ class Run {
 
     // The precomputed rows when they cover every bar the run visits.
     static const PrecomputedRows* covering(const PrecomputedRows* rows,
-                                           std::span<const DailyBar> bars,
-                                           const Strategy& strategy, const RunWindow& window) {
+                                           std::span<const DailyBar> bars, const Strategy& strategy,
+                                           const RunWindow& window) {
         if (!rows) return nullptr;
         const int first = std::max(window.start, 0);
         const int end = std::min(window.end, static_cast<int>(bars.size()));
@@ -287,8 +287,7 @@ class Run {
                 },
                 [&] { return ConditionBits::test(combined + 2 * words, at); });
         }
-        const uint64_t* const* rowWords =
-            precomputed_->rows.data() + column * kMaxColumnConditions;
+        const uint64_t* const* rowWords = precomputed_->rows.data() + column * kMaxColumnConditions;
         return evaluatedSignal(m, columns, longSide, [&](const Condition& row, std::size_t i) {
             return rowWords[i] ? ConditionBits::test(rowWords[i], at) : holds(row);
         });

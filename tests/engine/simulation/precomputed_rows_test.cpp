@@ -24,8 +24,8 @@ Condition randomRow(std::mt19937_64& random) {
     };
     Condition row;
     row.category = pick(0, 9) == 0 ? pick(5, 7) : pick(0, 4);
-    const int16_t roles[] = {kRoleNormal, kRoleNormal, kRoleNormal, kRoleFilter, kRoleTrigger,
-                             kRoleStrategyDisabled};
+    const int16_t roles[] = {kRoleNormal, kRoleNormal,  kRoleNormal,
+                             kRoleFilter, kRoleTrigger, kRoleStrategyDisabled};
     row.role = roles[pick(0, 5)];
     row.dayOffset = pick(0, 9) == 0 ? pick(-2, 70) : pick(0, 2);
     switch (pick(0, 9)) {
@@ -109,12 +109,16 @@ TEST(PrecomputedRows, RunsAsEveryRowEvaluated) {
     for (int series = 0; series < 12; ++series) {
         std::vector<DailyBar> bars = test::randomBars(random, pick(5, 400));
         AnalysisState state;
-        const AnalysisSettings settings = series % 3 == 0 ? test::randomSettings(random)
-                                                          : AnalysisSettings{};
+        const AnalysisSettings settings =
+            series % 3 == 0 ? test::randomSettings(random) : AnalysisSettings{};
         recomputeIndicators(bars, settings, state);
         const auto count = static_cast<int>(bars.size());
-        const ConditionInputs inputs{bars, state.values.volumeGuide, settings.bollingerPeriod,
-                                     settings.envelopePercent, settings.maBandPercent, capsules};
+        const ConditionInputs inputs{bars,
+                                     state.values.volumeGuide,
+                                     settings.bollingerPeriod,
+                                     settings.envelopePercent,
+                                     settings.maBandPercent,
+                                     capsules};
         const RunWindow window{pick(-2, 10), pick(0, count + 3), false};
         // One set of rows per series, shared by every strategy on it; rows
         // worked out when first asked for, or when asked for again.
@@ -151,8 +155,11 @@ TEST(PrecomputedRows, RunsAsEveryRowEvaluated) {
 
             std::vector<DailyBar> plainBars = bars;
             TradeJournal plainJournal, journal;
-            const ConditionInputs plainInputs{plainBars, inputs.volumeGuide, inputs.bollingerPeriod,
-                                              inputs.envelopePercent, inputs.maBandPercent,
+            const ConditionInputs plainInputs{plainBars,
+                                              inputs.volumeGuide,
+                                              inputs.bollingerPeriod,
+                                              inputs.envelopePercent,
+                                              inputs.maBandPercent,
                                               capsules};
             const RunOutcome plain = runSimulation(
                 plainBars, SimulationInputs{strategy, simulation, 100, plainInputs, &plainJournal},
