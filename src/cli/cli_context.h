@@ -8,6 +8,7 @@
 
 #include "conditions/condition.h"
 #include "core/period_mode.h"
+#include "research/work_sharing.h"
 #include "terminal_prompter.h"
 #include "workspace/workspace.h"
 
@@ -34,6 +35,9 @@ struct CommandContext {
     Workspace& workspace;
     TerminalPrompter& prompter;
     const CommandLine& line;
+    // The processes started with this one by mpirun, when more than one; only
+    // optimize shares its work.
+    WorkSharing* sharing = nullptr;
 };
 
 // Prints "tavrento-cli: message" to stderr and returns kExitUsage.

@@ -27,6 +27,9 @@
 #include "strategy_commands.h"
 #include "update_commands.h"
 #include "watchlist_commands.h"
+#ifdef TAV_MPI
+#include "mpi_work_sharing.h"
+#endif
 
 namespace tav::cli {
 
@@ -356,7 +359,10 @@ const std::map<std::string, Command>& commands() {
           "    T.stop.R.value                 a stop's value\n"
           "    split.amount, split.step       the split's numbers\n"
           "    NAME                           an analysis parameter (rsiPeriod, maShortPeriod, "
-          "...)"}},
+          "...)\n"
+          "  Under mpirun (mpirun -np P tavrento-cli optimize ...) the P processes share the\n"
+          "  runs, each on --threads T workers, and print what one process prints; only the\n"
+          "  first writes. The command needs a build with MPI (TAV_MPI)."}},
         {"strategies",
          {runStrategies,
           false,
@@ -534,7 +540,7 @@ std::string joinedWords(const std::vector<std::string>& words) {
     return joined;
 }
 
-int runCommand(const Command& command, const CommandLine& line) {
+int runCommand(const Command& command, const CommandLine& line, WorkSharing* sharing) {
     std::string root = locateProgramFolder(currentFolderLocation(line.folder));
     if (!command.createsFolder && !fileio::directoryExists(root))
         return usageError("no program folder at " + root + " (run init first)");
@@ -554,7 +560,7 @@ int runCommand(const Command& command, const CommandLine& line) {
     workspace.periodMode = line.period.value_or(PeriodMode::Daily);
     workspace.storageMode = StorageMode::Accumulate;
     workspace.keepStoredViewModes = true;
-    CommandContext context{workspace, prompter, line};
+    CommandContext context{workspace, prompter, line, sharing};
     return command.run(context);
 }
 
@@ -633,7 +639,7 @@ bool onlyOptions(const CommandLine& line, std::initializer_list<std::string_view
         where);
 }
 
-int run(int argc, char** argv) {
+int run(int argc, char** argv, WorkSharing* sharing) {
     auto line = parseCommandLine(argc, argv);
     if (!line) return kExitUsage;
     if (line->words.empty() || (line->words[0] == "help" && line->words.size() == 1)) {
@@ -655,9 +661,12 @@ int run(int argc, char** argv) {
                            [&](const OptionHelp& help) { return help.name == option; });
     };
     if (!acceptsOptions(*line, declared, name)) return kExitUsage;
+    // Every process would run the command in full, writing the same files.
+    if (sharing && name != "optimize")
+        return usageError(name + " runs in one process: only optimize shares its work over mpirun");
 
     StderrWatch watch;
-    const int status = runCommand(command, *line);
+    const int status = runCommand(command, *line, sharing);
     // Every failure says so, even where the operation itself was silent.
     if (status != kExitOk && !watch.written())
         std::cerr << "tavrento-cli: " << joinedWords(line->words) << ": failed\n";
@@ -667,5 +676,10 @@ int run(int argc, char** argv) {
 }  // namespace tav::cli
 
 int main(int argc, char** argv) {
-    return tav::cli::run(argc, argv);
+#ifdef TAV_MPI
+    tav::cli::MpiSession mpi(argc, argv);
+    return tav::cli::run(argc, argv, mpi.sharing());
+#else
+    return tav::cli::run(argc, argv, nullptr);
+#endif
 }

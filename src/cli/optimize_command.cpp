@@ -252,10 +252,10 @@ int runOptimizeCommand(CommandContext& context) {
         points.reserve(static_cast<std::size_t>(size));
         for (int64_t i = 0; i < size; ++i)
             points.push_back(gridPoint(job.sweeps, i));
-        data = runPoints(job, points, control);
+        data = runPoints(job, points, control, false, context.sharing);
     } else {
         data = evolve(job, {static_cast<int>(budget), static_cast<uint64_t>(seed), 20}, *objective,
-                      static_cast<int>(minTrades), control);
+                      static_cast<int>(minTrades), control, context.sharing);
     }
     if (control.progress) std::cerr << '\n';
     if (!data) return kExitFailed;
@@ -300,8 +300,8 @@ int runOptimizeCommand(CommandContext& context) {
     if (monteCarlo > 0 && bestQualifies) {
         // The best point once more, keeping its trades one by one.
         RunControl quiet;
-        const auto again =
-            runPoints(job, {data->points[static_cast<std::size_t>(best)].point}, quiet, true);
+        const auto again = runPoints(job, {data->points[static_cast<std::size_t>(best)].point},
+                                     quiet, true, context.sharing);
         if (!again) return kExitFailed;
         std::vector<int64_t> trades;
         for (const ClosedTrade& t : again->points.front().trades)
