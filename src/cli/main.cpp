@@ -360,9 +360,9 @@ const std::map<std::string, Command>& commands() {
           "    split.amount, split.step       the split's numbers\n"
           "    NAME                           an analysis parameter (rsiPeriod, maShortPeriod, "
           "...)\n"
-          "  Under mpirun (mpirun -np P tavrento-cli optimize ...) the P processes share the\n"
-          "  runs, each on --threads T workers, and print what one process prints; only the\n"
-          "  first writes. The command needs a build with MPI (TAV_MPI)."}},
+          "  Under mpirun (mpirun -np P tavrento-cli optimize ... --threads T) the P processes\n"
+          "  share the runs, each on T workers, and the first prints what one process alone\n"
+          "  prints (a build with TAV_MPI; other commands refuse to run under mpirun)."}},
         {"strategies",
          {runStrategies,
           false,
@@ -540,7 +540,7 @@ std::string joinedWords(const std::vector<std::string>& words) {
     return joined;
 }
 
-int runCommand(const Command& command, const CommandLine& line, WorkSharing* sharing) {
+int runCommand(const Command& command, const CommandLine& line, SharedProcesses* sharing) {
     std::string root = locateProgramFolder(currentFolderLocation(line.folder));
     if (!command.createsFolder && !fileio::directoryExists(root))
         return usageError("no program folder at " + root + " (run init first)");
@@ -639,7 +639,7 @@ bool onlyOptions(const CommandLine& line, std::initializer_list<std::string_view
         where);
 }
 
-int run(int argc, char** argv, WorkSharing* sharing) {
+int run(int argc, char** argv, SharedProcesses* sharing) {
     auto line = parseCommandLine(argc, argv);
     if (!line) return kExitUsage;
     if (line->words.empty() || (line->words[0] == "help" && line->words.size() == 1)) {

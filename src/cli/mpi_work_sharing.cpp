@@ -44,6 +44,11 @@ std::vector<std::vector<std::byte>> MpiWorkSharing::allGather(std::vector<std::b
     return all;
 }
 
+void MpiWorkSharing::abortAll(int status) {
+    MPI_Abort(MPI_COMM_WORLD, status);
+    std::_Exit(status);  // MPI_Abort does not come back
+}
+
 MpiSession::MpiSession(int& argc, char**& argv) {
     // MPI_Init in a process started alone makes OpenMPI start its runtime, half
     // a second for nothing: only a launched process joins a job.

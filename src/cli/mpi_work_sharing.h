@@ -2,18 +2,19 @@
 
 #include <memory>
 
-#include "research/work_sharing.h"
+#include "cli_context.h"
 
 namespace tav::cli {
 
 // The MPI processes of the job (MPI_COMM_WORLD) sharing a research run. Only
 // in a build with MPI.
-class MpiWorkSharing final : public WorkSharing {
+class MpiWorkSharing final : public SharedProcesses {
   public:
     MpiWorkSharing();
     int rank() const override { return rank_; }
     int size() const override { return size_; }
     std::vector<std::vector<std::byte>> allGather(std::vector<std::byte> mine) override;
+    [[noreturn]] void abortAll(int status) override;
 
   private:
     int rank_ = 0;
@@ -32,7 +33,7 @@ class MpiSession {
     MpiSession& operator=(const MpiSession&) = delete;
 
     // The processes of the job, when more than one shares it.
-    WorkSharing* sharing() { return sharing_ && sharing_->size() > 1 ? sharing_.get() : nullptr; }
+    SharedProcesses* sharing() { return sharing_ && sharing_->size() > 1 ? sharing_.get() : nullptr; }
 
   private:
     bool started_ = false;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "interrupt.h"
 #include "json_output.h"
 #include "research/overfitting.h"
 #include "research/research_run.h"
@@ -241,11 +242,23 @@ int runOptimizeCommand(CommandContext& context) {
                           " points, more than an exhaustive search takes (" +
                           std::to_string(kMaxGrid) + "): use --search evolve --budget B");
 
+    // Ctrl-C stops the run at the next item. Processes sharing it would each
+    // run their share of the current batch before they learn of it when the
+    // outcomes are exchanged: they all end at once instead. (Ctrl-C on mpirun
+    // itself ends them all in any case.)
+    InterruptGuard guard;
     RunControl control;
-    if (::isatty(STDERR_FILENO))
-        control.progress = [](int done, int total) {
-            std::cerr << "\r  " << done << " / " << total << std::flush;
-        };
+    const bool showProgress = ::isatty(STDERR_FILENO);
+    control.progress = [&](int done, int total) {
+        if (InterruptGuard::requested()) {
+            if (context.sharing) {
+                std::cerr << "tavrento-cli: optimize stopped on request\n" << std::flush;
+                context.sharing->abortAll(kExitInterrupted);
+            }
+            control.cancel();
+        }
+        if (showProgress) std::cerr << "\r  " << done << " / " << total << std::flush;
+    };
     std::optional<ResearchData> data;
     if (search == "grid") {
         std::vector<ParameterPoint> points;
@@ -257,8 +270,12 @@ int runOptimizeCommand(CommandContext& context) {
         data = evolve(job, {static_cast<int>(budget), static_cast<uint64_t>(seed), 20}, *objective,
                       static_cast<int>(minTrades), control, context.sharing);
     }
-    if (control.progress) std::cerr << '\n';
-    if (!data) return kExitFailed;
+    if (showProgress) std::cerr << '\n';
+    if (!data) {
+        if (!control.cancelled()) return kExitFailed;
+        std::cerr << "tavrento-cli: optimize stopped on request\n";
+        return kExitInterrupted;
+    }
 
     const int days = static_cast<int>(data->dates.size());
     std::vector<Metrics> metrics;
