@@ -33,7 +33,9 @@ class MpiSession {
     MpiSession& operator=(const MpiSession&) = delete;
 
     // The processes of the job, when more than one shares it.
-    SharedProcesses* sharing() { return sharing_ && sharing_->size() > 1 ? sharing_.get() : nullptr; }
+    SharedProcesses* sharing() {
+        return sharing_ && sharing_->size() > 1 ? sharing_.get() : nullptr;
+    }
 
   private:
     bool started_ = false;

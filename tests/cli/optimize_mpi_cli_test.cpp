@@ -23,7 +23,9 @@ class OptimizeMpiCli : public ::testing::Test {
             GTEST_SKIP() << "tavrento-cli is built without MPI, or mpirun is missing";
         GeneratedMarket{24, 400, 5}.writeTo(folder());
     }
-    std::string folder() const { return (temp / "folder").string(); }
+    std::string folder() const {
+        return (temp / "folder").string();
+    }
     std::vector<std::string> command(const std::vector<std::string>& words) const {
         std::vector<std::string> line = {"--folder", folder(), "optimize", "--strategy", "1"};
         line.insert(line.end(), words.begin(), words.end());
@@ -51,25 +53,27 @@ class OptimizeMpiCli : public ::testing::Test {
 TEST_F(OptimizeMpiCli, TheSameBytesAsOneProcess) {
     const std::vector<std::string> sweep = {
         "--param", "1.stop.1.value=2..8/3", "--param",     "kijunPeriod=20,26",
-        "--param", "1.buy.1.day=0,1",       "--objective", "net-profit",
-        "--min-trades", "3"};
+        "--param", "1.buy.1.day=0,1",       "--objective", "net-profit"};
     auto with = [&](std::vector<std::string> more) {
         more.insert(more.begin(), sweep.begin(), sweep.end());
+        more.insert(more.end(), {"--min-trades", "3"});
         return more;
     };
     const struct {
         std::vector<std::string> words;
         int processes;
+        const char* shows;  // the last part of the output
     } cases[] = {
-        {with({"--walk-forward", "6:3", "--pbo", "4", "--monte-carlo", "200"}), 2},
+        {with({"--walk-forward", "6:3", "--pbo", "4", "--monte-carlo", "200"}), 2, "モンテカルロ"},
         {with({"--format", "csv", "--search", "evolve", "--budget", "9", "--seed", "5",
                "--walk-forward", "6:3:anchored", "--monte-carlo", "50"}),
-         3},
-        {with({"--format", "json", "--pbo", "4"}), 2},
+         3, "monteCarloFinalEquity95"},
+        {with({"--format", "json", "--pbo", "4"}), 2, "\"pbo\""},
     };
     for (const auto& c : cases) {
         const CliResult one = alone(c.words, "1");
         ASSERT_EQ(one.exitCode, 0) << one.err;
+        EXPECT_NE(one.out.find(c.shows), std::string::npos) << one.out;
         EXPECT_EQ(alone(c.words, "2").out, one.out);
         const CliResult many = shared(c.words, c.processes, "1");
         EXPECT_EQ(many.exitCode, 0) << many.err;

@@ -66,7 +66,8 @@ class OutcomeWriter {
         put(static_cast<uint64_t>(values.size()));
         const auto at = bytes.size();
         bytes.resize(at + values.size() * sizeof(T));
-        if (!values.empty()) std::memcpy(bytes.data() + at, values.data(), values.size() * sizeof(T));
+        if (!values.empty())
+            std::memcpy(bytes.data() + at, values.data(), values.size() * sizeof(T));
     }
     void add(const ItemOutcome& out) {
         put(static_cast<uint8_t>(out.result));
@@ -329,8 +330,7 @@ std::optional<ResearchData> runBatch(const ResearchJob& job,
 
 std::optional<ResearchData> runPoints(const ResearchJob& job,
                                       const std::vector<ParameterPoint>& points,
-                                      RunControl& control, bool keepTrades,
-                                      WorkSharing* sharing) {
+                                      RunControl& control, bool keepTrades, WorkSharing* sharing) {
     // Each batch loads every security again, a small cost next to its runs.
     constexpr std::size_t kBatch = 128;
     if (points.size() <= kBatch) return runBatch(job, points, control, keepTrades, sharing);
