@@ -291,10 +291,11 @@ void expectSameData(const ResearchData& a, const ResearchData& b) {
 
 TEST_F(GeneratedMarketSweep, SharingProcessesEachGetTheWholeRun) {
     // An analysis period (items per period), trades kept; then enough points
-    // for two batches, each exchanged on its own.
+    // for two batches, each exchanged on its own, over a few securities.
     const ResearchJob small =
         job({"1.buy.1.value=30,50", "rsiPeriod=6,14", "1.stop.1.value=3..9/3"}, 1);
-    const ResearchJob many = job({"1.stop.1.value=1..140"}, 2);
+    ResearchJob many = job({"1.stop.1.value=1..130"}, 2);
+    many.scan.lines.resize(7);
     RunControl control;
     const auto smallAlone = runPoints(small, grid(small), control, true);
     const auto manyAlone = runPoints(many, grid(many), control);
