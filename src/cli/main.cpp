@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <iostream>
@@ -680,6 +681,13 @@ int main(int argc, char** argv) {
     tav::cli::MpiSession mpi(argc, argv);
     return tav::cli::run(argc, argv, mpi.sharing());
 #else
+    // Without MPI each process mpirun starts would run it all and print it.
+    if (const char* size = std::getenv("OMPI_COMM_WORLD_SIZE"); size && std::atoi(size) > 1) {
+        const char* rank = std::getenv("OMPI_COMM_WORLD_RANK");
+        if (rank == nullptr || std::atoi(rank) == 0)
+            std::cerr << "tavrento-cli: built without MPI (TAV_MPI): run it without mpirun\n";
+        return tav::cli::kExitUsage;
+    }
     return tav::cli::run(argc, argv, nullptr);
 #endif
 }
