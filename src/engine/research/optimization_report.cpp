@@ -37,8 +37,10 @@ std::optional<OptimizationReport> runOptimization(const ResearchJob& job,
                                          options.walkForward->outMonths,
                                          options.walkForward->anchored, options.objective,
                                          options.minTrades);
+    const int blocks =
+        options.pboBlocks == kPboBlocksByDays ? pboBlocksFor(days) : options.pboBlocks;
     std::vector<std::vector<double>> returns;
-    if (options.pboBlocks > 0 || report.bestQualifies) {
+    if (blocks > 0 || report.bestQualifies) {
         const double base = static_cast<double>(std::max<int64_t>(1, run.capital));
         for (const PointRun& point : run.points) {
             std::vector<double>& column = returns.emplace_back();
@@ -46,10 +48,8 @@ std::optional<OptimizationReport> runOptimization(const ResearchJob& job,
                 column.push_back(static_cast<double>(day.net) / base);
         }
     }
-    if (options.pboBlocks > 0) {
-        report.pbo = backtestOverfitting(returns, options.pboBlocks);
-        report.pboRefused = !report.pbo;
-    }
+    if (blocks > 0) report.pbo = backtestOverfitting(returns, blocks);
+    report.pboRefused = options.pboBlocks != 0 && !report.pbo;
     if (report.bestQualifies && run.points.size() > 1) {
         std::vector<double> sharpes;
         for (const auto& column : returns)

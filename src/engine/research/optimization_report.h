@@ -10,6 +10,8 @@
 
 namespace tav {
 
+inline constexpr int kPboBlocksByDays = -1;
+
 // How an optimisation runs and what it measures besides the points.
 struct OptimizationOptions {
     Objective objective = Objective::NetProfit;
@@ -23,7 +25,8 @@ struct OptimizationOptions {
         bool anchored = false;
     };
     std::optional<WalkForwardPlan> walkForward;
-    // Blocks of the cross-validation for PBO (even, 2 to 24); 0 skips it.
+    // Blocks of the cross-validation for PBO (even, 2 to 24); 0 skips it;
+    // kPboBlocksByDays leaves them to pboBlocksFor the days the run covered.
     int pboBlocks = 0;
     // Reshuffled runs of the best point's trades; 0 skips them.
     int monteCarloRuns = 0;
