@@ -56,7 +56,7 @@ struct HeatMapBox {
 constexpr int kHeatMargin = 6;
 constexpr int kHeatLegendBar = 14;    // width of the colour bar
 constexpr int kHeatCellPadding = 4;   // room a value keeps on each side in its cell
-constexpr int kHeatMaxCell = 90;      // cells grow no wider or taller than this
+constexpr int kHeatMaxCell = 120;     // cells grow no wider or taller than this
 
 // The layout of one paint. The grid sits left of the legend with the y
 // values at its left and the x values below it; row 0 (the first y value) is

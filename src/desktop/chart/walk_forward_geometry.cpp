@@ -32,30 +32,29 @@ int WalkForwardPlot::equityY(int64_t value) const {
 
 int WalkForwardPlot::windowAt(std::span<const WalkForwardWindow> windows, int px,
                               int py) const {
-    const bool inStrip = py >= inTop && py < inTop + stripHeight;
-    const bool outStrip = py >= outTop && py < outTop + stripHeight;
-    if (!inStrip && !outStrip) return -1;
-    // Rolling in-sample spans overlap: the latest one under the point wins.
-    for (std::size_t w = windows.size(); w-- > 0;) {
-        const WalkForwardWindow& window = windows[w];
-        const int first = inStrip ? window.inFirst : window.outFirst;
-        const int last = inStrip ? window.inLast : window.outLast;
-        if (px >= dayX(first) && px < std::max(dayX(last), dayX(first) + 1))
-            return static_cast<int>(w);
-    }
-    return -1;
+    if (lanes <= 0 || lanesHeight <= 0 || py < lanesTop) return -1;
+    // The last lane starting on this pixel row is the one painted on top.
+    const int offset = py - lanesTop;
+    const int lane = static_cast<int>(
+        (static_cast<int64_t>(offset + 1) * lanes + lanesHeight - 1) / lanesHeight - 1);
+    if (lane >= lanes || lane >= static_cast<int>(windows.size())) return -1;
+    const WalkForwardWindow& window = windows[static_cast<std::size_t>(lane)];
+    const int first = std::min(window.inFirst, window.outFirst);
+    const int last = std::max(window.inLast, window.outLast);
+    return px >= dayX(first) && px < std::max(dayX(last), dayX(first) + 1) ? lane : -1;
 }
 
-WalkForwardPlot layoutWalkForward(int days, std::span<const int64_t> equity, int width,
-                                  int height, int labelWidth, int lineHeight) {
+WalkForwardPlot layoutWalkForward(int days, int windows, std::span<const int64_t> equity,
+                                  int width, int height, int labelWidth, int lineHeight) {
     WalkForwardPlot plot;
     plot.days = days;
     plot.left = 8 + labelWidth + 6;
     plot.right = width - 12;
-    plot.stripHeight = lineHeight + 4;
-    plot.inTop = 6;
-    plot.outTop = plot.inTop + plot.stripHeight + 2;
-    plot.equityTop = plot.outTop + plot.stripHeight + lineHeight;
+    plot.legendTop = 4;
+    plot.lanes = std::max(windows, 0);
+    plot.lanesTop = plot.legendTop + lineHeight + 4;
+    plot.lanesHeight = std::min(plot.lanes * lineHeight, std::max(height / 3, plot.lanes > 0 ? 1 : 0));
+    plot.equityTop = plot.lanesTop + plot.lanesHeight + lineHeight;
     plot.equityBottom = height - lineHeight - 8;
     for (int64_t value : equity) {
         plot.low = std::min(plot.low, value);

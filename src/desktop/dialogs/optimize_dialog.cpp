@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <cstdlib>
 
 #include "dialogs/integer_edit.h"
 #include "dialogs/labels_combo.h"
@@ -47,6 +48,15 @@ QHBoxLayout* withUnit(QWidget* field, const QString& unit, QWidget* parent) {
     row->addWidget(new QLabel(unit, parent));
     row->addStretch();
     return row;
+}
+
+// A step of 1, 2 or 5 times a power of ten nearest to `raw`.
+int roundStep(int raw) {
+    int best = 1;
+    for (int power = 1; power <= 100'000'000; power *= 10)
+        for (int m : {1, 2, 5})
+            if (std::abs(m * power - raw) < std::abs(best - raw)) best = m * power;
+    return best;
 }
 
 // A whole number typed in a table cell.
@@ -100,12 +110,16 @@ OptimizeDialog::OptimizeDialog(int strategyIndex, std::string strategyName,
                 sameStrategy && found != initial.rows.end())
                 kept = found->second;
             else {
-                // A start around the value in use: half of it up to double.
-                const int low = std::max(parameter.range.min, parameter.current / 2);
-                const int high = std::min<int64_t>(parameter.range.max,
-                                                   std::max(parameter.current * 2LL, low + 4LL));
+                // A start around the value in use: half of it up to double,
+                // in about five round steps.
+                const int high = static_cast<int>(std::min<int64_t>(
+                    parameter.range.max,
+                    std::max(parameter.current * 2LL, parameter.current / 2 + 4LL)));
+                const int step = roundStep(std::max(1, (high - parameter.current / 2) / 4));
+                const int low = std::max(parameter.range.min,
+                                         parameter.current / 2 / step * step);
                 kept = {false, QString::number(low), QString::number(high),
-                        QString::number(std::max(1, (high - low) / 4))};
+                        QString::number(step)};
             }
             auto* use = item(QString(), false);
             use->setFlags(use->flags() | Qt::ItemIsUserCheckable);

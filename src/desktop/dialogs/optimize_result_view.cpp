@@ -11,6 +11,7 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QSplitter>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QToolTip>
@@ -64,8 +65,13 @@ std::string dateText(int32_t date) {
     return text;
 }
 
-std::string percentOf(double probability) {
-    return std::to_string(static_cast<int>(std::lround(probability * 100))) + "%";
+// "12% です", and at the ends "99% を超えます" / "1% 未満です" rather than a
+// rounded 100% or 0% that no finite test can give.
+std::string probabilityPhrase(double probability) {
+    const auto percent = static_cast<int>(std::lround(probability * 100));
+    if (percent >= 100 && probability < 1) return "99% を超えます";
+    if (percent <= 0 && probability > 0) return "1% 未満です";
+    return std::to_string(percent) + "% です";
 }
 
 // The values of a point, "戦術1 買い 1行目 n = 10、分析 ＲＳＩ期間 = 9".
@@ -80,9 +86,39 @@ std::string pointValues(const OptimizeOutcome& outcome, int point, const char* s
     return text;
 }
 
+// Each column as wide as its widest text, header included (with room for
+// the sort mark): a clipped number loses its minus sign without a trace.
+void fitColumns(QTableWidget& table) {
+    table.resizeColumnsToContents();
+    const QFontMetrics cells(table.font());
+    const QFontMetrics headers(table.horizontalHeader()->font());
+    QStyle* style = table.style();
+    const int headerPadding =
+        2 * style->pixelMetric(QStyle::PM_HeaderMargin, nullptr, table.horizontalHeader()) + 8 +
+        (table.isSortingEnabled()
+             ? style->pixelMetric(QStyle::PM_HeaderMarkSize, nullptr, table.horizontalHeader())
+             : 0);
+    const int cellPadding = 2 * style->pixelMetric(QStyle::PM_FocusFrameHMargin) + 10;
+    for (int c = 0; c < table.columnCount(); ++c) {
+        int width = table.columnWidth(c);
+        if (const QTableWidgetItem* header = table.horizontalHeaderItem(c))
+            width = std::max(width, headers.horizontalAdvance(header->text()) + headerPadding);
+        for (int r = 0; r < table.rowCount(); ++r)
+            if (const QTableWidgetItem* item = table.item(r, c))
+                width = std::max(width, cells.horizontalAdvance(item->text()) + cellPadding);
+        table.setColumnWidth(c, width);
+    }
+}
+
 constexpr const char* kMetricHeaders[] = {"純利益",   "取引数",   "勝率",       "PF",
                                           "期待値",   "最大DD",   "回復係数",   "シャープ",
                                           "ソルティノ", "最低取引数"};
+
+// The metric column an objective ranks by.
+std::size_t objectiveColumn(Objective objective) {
+    constexpr std::size_t kColumns[] = {0, 3, 2, 4, 5, 6, 7, 8};
+    return kColumns[static_cast<std::size_t>(objective)];
+}
 
 }  // namespace
 
@@ -109,7 +145,8 @@ std::string shortObjectiveText(double value, Objective objective) {
         case Objective::NetProfit:
         case Objective::Expectancy:
         case Objective::MaxDrawdown: {
-            // Ten thousands with one decimal from a hundred thousand on.
+            // Hundred millions or ten thousands, so that a cell stays narrow.
+            if (std::fabs(value) >= 100'000'000) return fixed(value / 100'000'000, 2) + "億";
             if (std::fabs(value) >= 100'000) return fixed(value / 10'000, 1) + "万";
             return amountText(static_cast<int64_t>(std::llround(value)));
         }
@@ -130,7 +167,7 @@ std::string overfittingSentence(const OptimizeOutcome& outcome) {
     if (!report.pbo)
         return "PBO：期間が短く検証用に分けられないため計算していません。";
     return "PBO：最良の組み合わせが検証期間で中央値を下回る確率は " +
-           percentOf(report.pbo->probability) + " です（" +
+           probabilityPhrase(report.pbo->probability) + "（" +
            std::to_string(report.pbo->logits.size()) + " 通りの分け方で判定）。";
 }
 
@@ -143,7 +180,7 @@ std::string deflatedSharpeSentence(const OptimizeOutcome& outcome) {
     if (!report.deflated)
         return "DSR：最低取引数を満たす組み合わせがないため計算していません。";
     return "DSR：試行回数を考慮したシャープレシオが偶然でない確率は " +
-           percentOf(report.deflated->probability) + " です。";
+           probabilityPhrase(report.deflated->probability) + "。";
 }
 
 // ---------------------------------------------------------------- heat map
@@ -332,8 +369,7 @@ WalkForwardChart::WalkForwardChart(const OptimizeOutcome& outcome, QWidget* pare
 
 int WalkForwardChart::labelWidth() const {
     const QFontMetrics metrics(font());
-    int width = std::max(metrics.horizontalAdvance(QStringLiteral("最適化期間")),
-                         metrics.horizontalAdvance(QStringLiteral("検証期間")));
+    int width = metrics.horizontalAdvance(QStringLiteral("第99期"));
     for (int64_t value : equity_)
         width = std::max(width, metrics.horizontalAdvance(qt(amountText(value))));
     return width;
@@ -341,8 +377,12 @@ int WalkForwardChart::labelWidth() const {
 
 WalkForwardPlot WalkForwardChart::plot() const {
     const QFontMetrics metrics(font());
-    return layoutWalkForward(outcome_.report.days(), equity_, width(), height(), labelWidth(),
-                             metrics.height());
+    const int windows =
+        outcome_.report.walkForward
+            ? static_cast<int>(outcome_.report.walkForward->windows.size())
+            : 0;
+    return layoutWalkForward(outcome_.report.days(), windows, equity_, width(), height(),
+                             labelWidth(), metrics.height());
 }
 
 QString WalkForwardChart::windowText(int window) const {
@@ -374,31 +414,48 @@ void WalkForwardChart::paintEvent(QPaintEvent*) {
     const QFontMetrics metrics(font());
     const QColor text = palette().text().color();
     painter.setPen(text);
-    const int labelRight = at.left - 6;
-    painter.drawText(QRect(0, at.inTop, labelRight, at.stripHeight),
-                     Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("最適化期間"));
-    painter.drawText(QRect(0, at.outTop, labelRight, at.stripHeight),
-                     Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("検証期間"));
-    // Alternate shades tell neighbouring windows apart.
-    const QColor inShades[] = {QColor(150, 180, 230), QColor(110, 145, 210)};
-    const QColor outShades[] = {QColor(250, 190, 120), QColor(235, 150, 70)};
+    // The legend: what the two colours stand for.
+    const QColor inColour(110, 145, 210);
+    const QColor outColour(235, 150, 70);
+    int x = at.left;
+    for (const auto& [colour, name] :
+         {std::pair{inColour, QStringLiteral("最適化期間")}, std::pair{outColour, QStringLiteral("検証期間")}}) {
+        const int box = metrics.ascent() - 2;
+        painter.fillRect(QRect(x, at.legendTop + (metrics.height() - box) / 2, box, box), colour);
+        x += box + 4;
+        painter.setPen(text);
+        painter.drawText(x, at.legendTop + metrics.ascent(), name);
+        x += metrics.horizontalAdvance(name) + 16;
+    }
+    // One lane per window: its in-sample span, then its out-of-sample span.
     for (std::size_t w = 0; w < walk.windows.size(); ++w) {
         const WalkForwardWindow& window = walk.windows[w];
+        const int top = at.laneTop(static_cast<int>(w));
+        const int height = std::max(at.laneHeight() - 1, 1);
         const int inX = at.dayX(window.inFirst);
         const int outX = at.dayX(window.outFirst);
-        // Rolling spans overlap: each in-sample span sits in its own lane.
-        painter.fillRect(QRect(inX, at.inTop, std::max(1, at.dayX(window.inLast) - inX),
-                               at.stripHeight),
-                         inShades[w % 2]);
-        painter.fillRect(QRect(outX, at.outTop, std::max(1, at.dayX(window.outLast) - outX),
-                               at.stripHeight),
-                         outShades[w % 2]);
-        // The out-of-sample span shaded down through the equity area.
-        QColor band = outShades[w % 2];
-        band.setAlpha(40);
-        painter.fillRect(QRect(outX, at.equityTop, std::max(1, at.dayX(window.outLast) - outX),
-                               at.equityBottom - at.equityTop),
-                         band);
+        painter.fillRect(QRect(inX, top, std::max(1, at.dayX(window.inLast) - inX), height),
+                         inColour);
+        painter.fillRect(QRect(outX, top, std::max(1, at.dayX(window.outLast) - outX), height),
+                         outColour);
+        // The out-of-sample span shaded down through the equity area, every
+        // other one, so that neighbours stay apart.
+        if (w % 2 == 0) {
+            QColor band = outColour;
+            band.setAlpha(35);
+            painter.fillRect(QRect(outX, at.equityTop, std::max(1, at.dayX(window.outLast) - outX),
+                                   at.equityBottom - at.equityTop),
+                             band);
+        }
+    }
+    // Window numbers beside the lanes when a lane is a line high.
+    if (at.laneHeight() >= metrics.height() - 2) {
+        painter.setPen(text);
+        for (std::size_t w = 0; w < walk.windows.size(); ++w) {
+            const QString number = QStringLiteral("第%1期").arg(w + 1);
+            painter.drawText(QRect(0, at.laneTop(static_cast<int>(w)), at.left - 6, at.laneHeight()),
+                             Qt::AlignRight | Qt::AlignVCenter, number);
+        }
     }
     // Scale: zero dashed, the top and bottom amounts.
     painter.setPen(QPen(QColor(150, 150, 150), 1, Qt::DashLine));
@@ -417,7 +474,7 @@ void WalkForwardChart::paintEvent(QPaintEvent*) {
         if (d > 0 && dates[d] / 10000 == dates[d - 1] / 10000) continue;
         const int x = at.dayX(static_cast<int>(d));
         const QString year = QString::number(dates[d] / 10000);
-        if (x < lastLabelEnd + 6) continue;
+        if (x < lastLabelEnd + 6 || x + 2 + metrics.horizontalAdvance(year) > width()) continue;
         painter.drawLine(x, at.equityBottom, x, at.equityBottom + 3);
         painter.drawText(x + 2, at.equityBottom + 2 + metrics.ascent(), year);
         lastLabelEnd = x + 2 + metrics.horizontalAdvance(year);
@@ -593,9 +650,10 @@ void OptimizeResultView::fillTable() {
     QStringList headers{QStringLiteral("順位")};
     for (const std::string& label : outcome_.labels)
         headers << qt(label);
-    headers << qt(std::string(kObjectiveLabels[static_cast<std::size_t>(objective)]));
-    for (const char* name : kMetricHeaders)
-        headers << QString::fromUtf8(name);
+    // The objective's own column is marked.
+    for (std::size_t m = 0; m < std::size(kMetricHeaders); ++m)
+        headers << (m == objectiveColumn(objective) ? QStringLiteral("◎") : QString()) +
+                       QString::fromUtf8(kMetricHeaders[m]);
     table_->setColumnCount(static_cast<int>(headers.size()));
     table_->setHorizontalHeaderLabels(headers);
     table_->setRowCount(static_cast<int>(report.order.size()));
@@ -619,9 +677,7 @@ void OptimizeResultView::fillTable() {
                     .values[static_cast<std::size_t>(at[static_cast<std::size_t>(s)])];
             table_->setItem(row, first + s, new NumberItem(QString::number(value), value));
         }
-        const double value = objectiveValue(m, objective);
         int c = first + sweeps;
-        table_->setItem(row, c++, new NumberItem(qt(objectiveText(value, objective)), value));
         const auto net = static_cast<double>(m.net);
         table_->setItem(row, c++, new NumberItem(qt(amountText(m.net)), net));
         table_->setItem(row, c++, new NumberItem(QString::number(m.trades), m.trades));
@@ -643,7 +699,7 @@ void OptimizeResultView::fillTable() {
     }
     table_->setSortingEnabled(true);
     table_->horizontalHeader()->setSortIndicator(kRankColumn, Qt::AscendingOrder);
-    table_->resizeColumnsToContents();
+    fitColumns(*table_);
     if (table_->rowCount() > 0) table_->selectRow(0);
 }
 
@@ -690,7 +746,7 @@ void OptimizeResultView::fillWindows() {
         windows_->setItem(row, c++, new NumberItem(QString::number(window.outOfSample.trades),
                                                    window.outOfSample.trades));
     }
-    windows_->resizeColumnsToContents();
+    fitColumns(*windows_);
 }
 
 void OptimizeResultView::axesChanged() {

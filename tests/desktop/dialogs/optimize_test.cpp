@@ -384,7 +384,7 @@ TEST_F(OptimizeWindows, ResultTextsFitAndSentencesSayWhy) {
         }
     }
     // Sorting by net profit puts the worst first; the rank still names the point.
-    const int netColumn = OptimizeResultView::kFirstValueColumn + 3;
+    const int netColumn = OptimizeResultView::kFirstValueColumn + 2;
     view.table()->sortItems(netColumn, Qt::AscendingOrder);
     const int first = view.table()->item(0, 0)->data(Qt::UserRole).toInt();
     EXPECT_EQ(first, view.outcome().report.order.back());
@@ -422,19 +422,35 @@ TEST(WalkForwardGeometry, StitchedEquityAndWindowHits) {
     EXPECT_EQ(equity[44], 0);
     EXPECT_EQ(equity[45], 100);
     EXPECT_EQ(equity[99], 70);
-    const WalkForwardPlot plot = layoutWalkForward(100, equity, 520, 300, 60, 14);
+    const WalkForwardPlot plot = layoutWalkForward(100, 2, equity, 520, 300, 60, 14);
     ASSERT_TRUE(plot.valid());
     EXPECT_EQ(plot.dayX(0), plot.left);
     EXPECT_EQ(plot.dayX(100), plot.right);
     EXPECT_EQ(plot.equityY(plot.high), plot.equityTop);
     EXPECT_EQ(plot.equityY(plot.low), plot.equityBottom);
-    const int inY = plot.inTop + 1, outY = plot.outTop + 1;
-    EXPECT_EQ(plot.windowAt(walk.windows, plot.dayX(10), inY), 0);
-    EXPECT_EQ(plot.windowAt(walk.windows, plot.dayX(30), inY), 1);  // overlap: the later
-    EXPECT_EQ(plot.windowAt(walk.windows, plot.dayX(50), outY), 0);
-    EXPECT_EQ(plot.windowAt(walk.windows, plot.dayX(70), outY), 1);
-    EXPECT_EQ(plot.windowAt(walk.windows, plot.dayX(90), outY), -1);
-    EXPECT_EQ(plot.windowAt(walk.windows, plot.dayX(50), plot.equityTop + 5), -1);
+    EXPECT_GT(plot.equityTop, plot.laneTop(1) + plot.laneHeight());
+    const int lane0 = plot.laneTop(0) + 1, lane1 = plot.laneTop(1) + 1;
+    const struct {
+        int day, y, window;
+    } hits[] = {
+        {10, lane0, 0}, {50, lane0, 0}, {70, lane0, -1},  // window 0: days 0 ... 59
+        {10, lane1, -1}, {30, lane1, 1}, {70, lane1, 1},  // window 1: days 20 ... 79
+        {90, lane1, -1}, {50, plot.equityTop + 5, -1}, {10, plot.lanesTop - 1, -1},
+    };
+    for (const auto& hit : hits)
+        EXPECT_EQ(plot.windowAt(walk.windows, plot.dayX(hit.day), hit.y), hit.window)
+            << hit.day << " " << hit.y;
+    // Many windows: thin lanes in a third of the height, the equity below;
+    // two lanes share a pixel row, which hits the one painted on top.
+    const WalkForwardPlot crowded = layoutWalkForward(100, 200, equity, 520, 300, 60, 14);
+    ASSERT_TRUE(crowded.valid());
+    EXPECT_EQ(crowded.lanesHeight, 100);
+    EXPECT_EQ(crowded.laneHeight(), 1);
+    EXPECT_GT(crowded.equityTop, crowded.laneTop(199));
+    std::vector<WalkForwardWindow> many(200, WalkForwardWindow{0, 50, 50, 100, 0, {}, {}});
+    for (auto [lane, hit] : {std::pair{0, 1}, std::pair{1, 1}, std::pair{2, 3}, std::pair{199, 199}})
+        EXPECT_EQ(crowded.windowAt(many, crowded.dayX(60), crowded.laneTop(lane)), hit) << lane;
+    EXPECT_EQ(layoutWalkForward(100, 4, equity, 520, 600, 60, 14).laneHeight(), 14);
 }
 
 }  // namespace
