@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStyle>
 #include <QTabWidget>
@@ -18,6 +19,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "dialogs/optimize_dialog.h"
 #include "simulation/number_formats.h"
@@ -108,6 +110,13 @@ void fitColumns(QTableWidget& table) {
                 width = std::max(width, cells.horizontalAdvance(item->text()) + cellPadding);
         table.setColumnWidth(c, width);
     }
+}
+
+// The height that shows the header and `rows` rows whole.
+int rowsHeight(const QTableWidget& table, int rows) {
+    const int row = table.rowCount() > 0 ? table.rowHeight(0) : table.fontMetrics().height() + 8;
+    return table.horizontalHeader()->sizeHint().height() + rows * row + 2 * table.frameWidth() +
+           table.horizontalScrollBar()->sizeHint().height();
 }
 
 constexpr const char* kMetricHeaders[] = {"純利益",   "取引数",   "勝率",       "PF",
@@ -463,6 +472,11 @@ void WalkForwardChart::paintEvent(QPaintEvent*) {
     painter.setPen(text);
     painter.drawRect(QRect(at.left, at.equityTop, at.right - at.left, at.equityBottom - at.equityTop));
     for (int64_t value : {at.high, at.low, int64_t{0}}) {
+        // Zero is labelled only clear of the two ends.
+        if (value == 0 && (value == at.high || value == at.low ||
+                           std::abs(at.equityY(0) - at.equityY(at.high)) < metrics.height() ||
+                           std::abs(at.equityY(0) - at.equityY(at.low)) < metrics.height()))
+            continue;
         const QString label = qt(amountText(value));
         painter.drawText(at.left - 4 - metrics.horizontalAdvance(label),
                          at.equityY(value) - metrics.height() / 2 + metrics.ascent(), label);
@@ -579,13 +593,9 @@ OptimizeResultView::OptimizeResultView(OptimizeOutcome outcome, Prompter& prompt
     mapLayout->addLayout(axes);
     heatMap_ = new HeatMapView(outcome_, mapPage);
     mapLayout->addWidget(heatMap_, 1);
-    auto* note = new QLabel(
-        outcome_.sweeps.size() > 2
-            ? QStringLiteral("ほかのパラメータは最良の組み合わせの値に固定しています。枠で囲んだマスが最良です。")
-            : QStringLiteral("枠で囲んだマスが最良の組み合わせです。マスをクリックすると一覧でその行を選びます。"),
-        mapPage);
-    note->setWordWrap(true);
-    mapLayout->addWidget(note);
+    heatNote_ = new QLabel(mapPage);
+    heatNote_->setWordWrap(true);
+    mapLayout->addWidget(heatNote_);
     tabs_->addTab(mapPage, QStringLiteral("ヒートマップ"));
     connect(xAxis_, &QComboBox::currentIndexChanged, this, [this] { axesChanged(); });
     connect(yAxis_, &QComboBox::currentIndexChanged, this, [this] { axesChanged(); });
@@ -700,6 +710,7 @@ void OptimizeResultView::fillTable() {
     table_->setSortingEnabled(true);
     table_->horizontalHeader()->setSortIndicator(kRankColumn, Qt::AscendingOrder);
     fitColumns(*table_);
+    table_->setMinimumHeight(rowsHeight(*table_, 4));
     if (table_->rowCount() > 0) table_->selectRow(0);
 }
 
@@ -747,6 +758,7 @@ void OptimizeResultView::fillWindows() {
                                                    window.outOfSample.trades));
     }
     fitColumns(*windows_);
+    windows_->setMinimumHeight(rowsHeight(*windows_, 3));
 }
 
 void OptimizeResultView::axesChanged() {
@@ -754,6 +766,21 @@ void OptimizeResultView::axesChanged() {
     int y = yAxis_->currentIndex();
     if (y >= static_cast<int>(outcome_.sweeps.size()) || y == x) y = -1;
     heatMap_->setAxes(std::max(x, 0), y);
+    // Name the values the other parameters are held at.
+    std::string held;
+    const OptimizationReport& report = outcome_.report;
+    if (report.best >= 0)
+        for (std::size_t s = 0; s < outcome_.sweeps.size(); ++s) {
+            if (static_cast<int>(s) == std::max(x, 0) || static_cast<int>(s) == y) continue;
+            const int index = report.data.points[static_cast<std::size_t>(report.best)].point[s];
+            held += (held.empty() ? "" : "、") + outcome_.labels[s] + " = " +
+                    std::to_string(outcome_.sweeps[s].values[static_cast<std::size_t>(index)]);
+        }
+    heatNote_->setText(
+        held.empty()
+            ? QStringLiteral("枠で囲んだマスが最良の組み合わせです。マスをクリックすると一覧でその行を選びます。")
+            : QStringLiteral("枠で囲んだマスが最良です。ほかのパラメータは最良の組み合わせの値（") +
+                  qt(held) + QStringLiteral("）に固定しています。"));
 }
 
 int OptimizeResultView::selectedPoint() const {

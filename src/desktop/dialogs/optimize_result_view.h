@@ -148,6 +148,7 @@ class OptimizeResultView : public QDialog {
     QTableWidget* windows_ = nullptr;
     QLabel* overfitting_;
     QLabel* deflated_;
+    QLabel* heatNote_ = nullptr;
 };
 
 }  // namespace tav::desktop
