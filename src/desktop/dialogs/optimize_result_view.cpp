@@ -11,7 +11,6 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QSplitter>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -617,16 +616,18 @@ OptimizeResultView::OptimizeResultView(OptimizeOutcome outcome, Prompter& prompt
             walkPage);
         walkSummary->setWordWrap(true);
         walkLayout->addWidget(walkSummary);
-        auto* split = new QSplitter(Qt::Vertical, walkPage);
-        walkChart_ = new WalkForwardChart(outcome_, split);
-        windows_ = new QTableWidget(split);
-        split->addWidget(walkChart_);
-        split->addWidget(windows_);
-        split->setStretchFactor(0, 3);
-        split->setStretchFactor(1, 2);
-        walkLayout->addWidget(split, 1);
+        walkChart_ = new WalkForwardChart(outcome_, walkPage);
+        walkLayout->addWidget(walkChart_, 1);
+        auto* hint = new QLabel(
+            QStringLiteral("帯にマウスを重ねると、その期の期間と選ばれた値を表示します。"), walkPage);
+        hint->setWordWrap(true);
+        walkLayout->addWidget(hint);
+        // The windows one by one on a page of their own, so that the chart
+        // keeps its height in a small window.
+        windows_ = new QTableWidget(this);
         fillWindows();
         tabs_->addTab(walkPage, QStringLiteral("ウォークフォワード"));
+        tabs_->addTab(windows_, QStringLiteral("各期の選択値"));
     }
     layout->addWidget(tabs_, 1);
 
