@@ -31,8 +31,8 @@ constexpr IntegerField kBudgetField{"試行数", 1, 10'000'000};
 constexpr IntegerField kSeedField{"乱数の種", 0, 2'000'000'000};
 constexpr IntegerField kMonthsInField{"検証前の期間（最適化期間）", 1, 600};
 constexpr IntegerField kMonthsOutField{"検証期間", 1, 600};
-constexpr std::string_view kSearchLabels[] = {"全探索（すべての組み合わせ）", "進化的探索"};
-constexpr std::string_view kWindowLabels[] = {"移動（ローリング）", "開始日固定（アンカード）"};
+constexpr std::string_view kSearchLabels[] = {"全探索", "進化的探索"};
+constexpr std::string_view kWindowLabels[] = {"移動", "開始日固定"};
 
 QTableWidgetItem* item(const QString& text, bool editable) {
     auto* cell = new QTableWidgetItem(text);
@@ -166,6 +166,9 @@ OptimizeDialog::OptimizeDialog(int strategyIndex, std::string strategyName,
     fillCombo(watchlist_, watchlists, initial.watchlist);
     fillCombo(search_, kSearchLabels, initial.evolve ? 1 : 0);
     fillCombo(windowKind_, kWindowLabels, initial.anchored ? 1 : 0);
+    // A choice is never cut, however small the dialog.
+    for (QComboBox* combo : {objective_, scope_, watchlist_, search_, windowKind_})
+        combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     minTrades_->setText(initial.minTrades);
     budget_->setText(initial.budget);
     seed_->setText(initial.seed);
@@ -205,7 +208,11 @@ OptimizeDialog::OptimizeDialog(int strategyIndex, std::string strategyName,
                      withUnit(inMonths_, QStringLiteral("か月"), walkBox));
     walkForm->addRow(QStringLiteral("検証期間"),
                      withUnit(outMonths_, QStringLiteral("か月"), walkBox));
-    walkForm->addRow(QStringLiteral("期間の取り方"), windowKind_);
+    walkForm->addRow(QStringLiteral("取り方"), windowKind_);
+    search_->setToolTip(
+        QStringLiteral("全探索：すべての組み合わせを試します\n進化的探索：試行数だけの組み合わせを選んで試します"));
+    windowKind_->setToolTip(QStringLiteral(
+        "移動：最適化期間を検証期間の分ずつずらします\n開始日固定：最適化期間の始まりをデータの最初に固定して延ばします"));
     settings->addWidget(walkBox);
     layout->addLayout(settings);
 

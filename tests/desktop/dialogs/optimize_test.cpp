@@ -274,6 +274,28 @@ TEST_F(OptimizeWindows, TheDialogOpensAgainAsItWasLeft) {
     EXPECT_EQ(other->objective()->currentIndex(), 6);
 }
 
+// At its smallest the dialog still shows every label, box and choice whole.
+TEST_F(OptimizeWindows, DialogTextsFitAtTheSmallestSize) {
+    OptimizeDialog* d = dialog({});
+    d->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(d));
+    d->resize(d->minimumSizeHint());
+    QCoreApplication::processEvents();
+    test::shoot(*d, "optimize_dialog_smallest");
+    for (const QLabel* label : d->findChildren<QLabel*>()) {
+        if (!label->isVisible() || label->wordWrap()) continue;
+        EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width())
+            << label->text().toStdString();
+    }
+    for (const QCheckBox* box : d->findChildren<QCheckBox*>())
+        EXPECT_LE(box->sizeHint().width(), box->width()) << box->text().toStdString();
+    // A combo's hint is its widest choice with the arrow and frame.
+    for (QComboBox* combo : d->findChildren<QComboBox*>()) {
+        combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+        EXPECT_LE(combo->sizeHint().width(), combo->width()) << combo->currentText().toStdString();
+    }
+}
+
 // Bad ranges are refused before anything runs, with the reason.
 TEST_F(OptimizeWindows, BadRangesAreRefusedBeforeTheRun) {
     const struct {
