@@ -40,8 +40,8 @@ HeatMapSlice heatMapSlice(const std::vector<ParameterSweep>& sweeps,
 // The widths the texts need, measured by the caller's font.
 struct HeatMapTexts {
     int lineHeight = 14;
-    int xLabelWidth = 0;  // the widest x value
-    int yLabelWidth = 0;  // the widest y value
+    int xLabelWidth = 0;      // the widest x value
+    int yLabelWidth = 0;      // the widest y value
     int cellTextWidth = 0;    // the widest cell value
     int legendTextWidth = 0;  // the wider of the legend's two ends
 };
@@ -54,9 +54,9 @@ struct HeatMapBox {
 };
 
 constexpr int kHeatMargin = 6;
-constexpr int kHeatLegendBar = 14;    // width of the colour bar
-constexpr int kHeatCellPadding = 4;   // room a value keeps on each side in its cell
-constexpr int kHeatMaxCell = 120;     // cells grow no wider or taller than this
+constexpr int kHeatLegendBar = 14;   // width of the colour bar
+constexpr int kHeatCellPadding = 4;  // room a value keeps on each side in its cell
+constexpr int kHeatMaxCell = 120;    // cells grow no wider or taller than this
 
 // The layout of one paint. The grid sits left of the legend with the y
 // values at its left and the x values below it; row 0 (the first y value) is

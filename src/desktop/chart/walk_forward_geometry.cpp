@@ -25,13 +25,11 @@ int WalkForwardPlot::dayX(int day) const {
 int WalkForwardPlot::equityY(int64_t value) const {
     if (high <= low) return (equityTop + equityBottom) / 2;
     const auto span = static_cast<double>(high - low);
-    return equityBottom -
-           static_cast<int>(static_cast<double>(equityBottom - equityTop) *
-                            static_cast<double>(value - low) / span);
+    return equityBottom - static_cast<int>(static_cast<double>(equityBottom - equityTop) *
+                                           static_cast<double>(value - low) / span);
 }
 
-int WalkForwardPlot::windowAt(std::span<const WalkForwardWindow> windows, int px,
-                              int py) const {
+int WalkForwardPlot::windowAt(std::span<const WalkForwardWindow> windows, int px, int py) const {
     if (lanes <= 0 || lanesHeight <= 0 || py < lanesTop) return -1;
     // The last lane starting on this pixel row is the one painted on top.
     const int offset = py - lanesTop;
@@ -44,8 +42,8 @@ int WalkForwardPlot::windowAt(std::span<const WalkForwardWindow> windows, int px
     return px >= dayX(first) && px < std::max(dayX(last), dayX(first) + 1) ? lane : -1;
 }
 
-WalkForwardPlot layoutWalkForward(int days, int windows, std::span<const int64_t> equity,
-                                  int width, int height, int labelWidth, int lineHeight) {
+WalkForwardPlot layoutWalkForward(int days, int windows, std::span<const int64_t> equity, int width,
+                                  int height, int labelWidth, int lineHeight) {
     WalkForwardPlot plot;
     plot.days = days;
     plot.left = 8 + labelWidth + 6;
@@ -53,7 +51,8 @@ WalkForwardPlot layoutWalkForward(int days, int windows, std::span<const int64_t
     plot.legendTop = 4;
     plot.lanes = std::max(windows, 0);
     plot.lanesTop = plot.legendTop + lineHeight + 4;
-    plot.lanesHeight = std::min(plot.lanes * lineHeight, std::max(height / 3, plot.lanes > 0 ? 1 : 0));
+    plot.lanesHeight =
+        std::min(plot.lanes * lineHeight, std::max(height / 3, plot.lanes > 0 ? 1 : 0));
     plot.equityTop = plot.lanesTop + plot.lanesHeight + lineHeight;
     plot.equityBottom = height - lineHeight - 8;
     for (int64_t value : equity) {

@@ -43,7 +43,7 @@ struct WalkForwardPlot {
 // The layout for `days` days and `windows` lanes in width × height, the y
 // labels `labelWidth` wide and lines `lineHeight` high. Lanes are at most a
 // line high and together take at most a third of the height.
-WalkForwardPlot layoutWalkForward(int days, int windows, std::span<const int64_t> equity,
-                                  int width, int height, int labelWidth, int lineHeight);
+WalkForwardPlot layoutWalkForward(int days, int windows, std::span<const int64_t> equity, int width,
+                                  int height, int labelWidth, int lineHeight);
 
 }  // namespace tav::desktop

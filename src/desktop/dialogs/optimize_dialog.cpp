@@ -20,10 +20,6 @@
 
 namespace tav::desktop {
 
-const std::vector<std::string_view> kObjectiveLabels = {
-    "純利益",         "プロフィットファクター", "勝率",           "期待値（1取引あたり）",
-    "最大ドローダウン（小さいほど良い）", "リカバリーファクター", "シャープレシオ", "ソルティノレシオ"};
-
 namespace {
 
 constexpr IntegerField kMinTradesField{"最低取引数", 0, 1'000'000'000};
@@ -116,10 +112,8 @@ OptimizeDialog::OptimizeDialog(int strategyIndex, std::string strategyName,
                     parameter.range.max,
                     std::max(parameter.current * 2LL, parameter.current / 2 + 4LL)));
                 const int step = roundStep(std::max(1, (high - parameter.current / 2) / 4));
-                const int low = std::max(parameter.range.min,
-                                         parameter.current / 2 / step * step);
-                kept = {false, QString::number(low), QString::number(high),
-                        QString::number(step)};
+                const int low = std::max(parameter.range.min, parameter.current / 2 / step * step);
+                kept = {false, QString::number(low), QString::number(high), QString::number(step)};
             }
             auto* use = item(QString(), false);
             use->setFlags(use->flags() | Qt::ItemIsUserCheckable);
@@ -197,7 +191,8 @@ OptimizeDialog::OptimizeDialog(int strategyIndex, std::string strategyName,
     auto* searchBox = new QGroupBox(QStringLiteral("探索"), this);
     auto* searchForm = new QFormLayout(searchBox);
     searchForm->addRow(QStringLiteral("方法"), search_);
-    searchForm->addRow(QStringLiteral("試行数"), withUnit(budget_, QStringLiteral("回"), searchBox));
+    searchForm->addRow(QStringLiteral("試行数"),
+                       withUnit(budget_, QStringLiteral("回"), searchBox));
     searchForm->addRow(QStringLiteral("乱数の種"), seed_);
     settings->addWidget(searchBox);
 
@@ -210,9 +205,11 @@ OptimizeDialog::OptimizeDialog(int strategyIndex, std::string strategyName,
                      withUnit(outMonths_, QStringLiteral("か月"), walkBox));
     walkForm->addRow(QStringLiteral("取り方"), windowKind_);
     search_->setToolTip(
-        QStringLiteral("全探索：すべての組み合わせを試します\n進化的探索：試行数だけの組み合わせを選んで試します"));
-    windowKind_->setToolTip(QStringLiteral(
-        "移動：最適化期間を検証期間の分ずつずらします\n開始日固定：最適化期間の始まりをデータの最初に固定して延ばします"));
+        QStringLiteral("全探索：すべての組み合わせを試します\n進化的探索：試行数だけの組み合わせを"
+                       "選んで試します"));
+    windowKind_->setToolTip(
+        QStringLiteral("移動：最適化期間を検証期間の分ずつずらします\n開始日固定：最適化期間の始ま"
+                       "りをデータの最初に固定して延ばします"));
     settings->addWidget(walkBox);
     layout->addLayout(settings);
 
@@ -234,9 +231,9 @@ OptimizeDialog::OptimizeDialog(int strategyIndex, std::string strategyName,
 }
 
 void OptimizeDialog::updateFields() {
-    const bool inList = scope_->currentIndex() >= 0 &&
-                        scopes_[static_cast<std::size_t>(scope_->currentIndex())] ==
-                            OptimizeScope::Watchlist;
+    const bool inList =
+        scope_->currentIndex() >= 0 &&
+        scopes_[static_cast<std::size_t>(scope_->currentIndex())] == OptimizeScope::Watchlist;
     watchlist_->setEnabled(inList);
     const bool evolve = search_->currentIndex() == 1;
     budget_->setEnabled(evolve);
@@ -285,7 +282,8 @@ void OptimizeDialog::updateGridSize() {
         return;
     }
     const int64_t size = gridSize(*sweeps);
-    QString text = QStringLiteral("組み合わせ：%1 通り").arg(QString::fromStdString(amountText(size)));
+    QString text =
+        QStringLiteral("組み合わせ：%1 通り").arg(QString::fromStdString(amountText(size)));
     if (search_->currentIndex() == 1) {
         bool ok = false;
         const int budget = budget_->text().toInt(&ok);
@@ -303,10 +301,9 @@ OptimizeChoice OptimizeDialog::choice() const {
     kept.strategy = strategyIndex_;
     for (std::size_t r = 0; r < list_.size(); ++r) {
         const auto row = static_cast<int>(r);
-        kept.rows[list_[r].name] = {table_->item(row, kUse)->checkState() == Qt::Checked,
-                                    table_->item(row, kFrom)->text(),
-                                    table_->item(row, kTo)->text(),
-                                    table_->item(row, kStep)->text()};
+        kept.rows[list_[r].name] = {
+            table_->item(row, kUse)->checkState() == Qt::Checked, table_->item(row, kFrom)->text(),
+            table_->item(row, kTo)->text(), table_->item(row, kStep)->text()};
     }
     kept.objective = objective_->currentIndex();
     kept.minTrades = minTrades_->text();
@@ -345,10 +342,11 @@ void OptimizeDialog::accept() {
         if (!seed) return;
         options.evolution = {*budget, static_cast<uint64_t>(*seed), 20};
     } else if (size > kMaxGridPoints) {
-        prompter_.message("組み合わせが " + amountText(size) + " 通りあり、全探索できる " +
-                              amountText(kMaxGridPoints) +
-                              " 通りを超えています。\n\n範囲を狭めるか、進化的探索を選んでください。",
-                          MessageIcon::Stop);
+        prompter_.message(
+            "組み合わせが " + amountText(size) + " 通りあり、全探索できる " +
+                amountText(kMaxGridPoints) +
+                " 通りを超えています。\n\n範囲を狭めるか、進化的探索を選んでください。",
+            MessageIcon::Stop);
         return;
     }
     if (walkForward_->isChecked()) {

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <array>
 #include <map>
 #include <string>
 #include <vector>
@@ -53,7 +54,15 @@ struct OptimizeRequest {
 };
 
 // Labels of the objectives in Objective order.
-extern const std::vector<std::string_view> kObjectiveLabels;
+inline constexpr std::array<std::string_view, 8> kObjectiveLabels = {
+    "純利益",
+    "プロフィットファクター",
+    "勝率",
+    "期待値（1取引あたり）",
+    "最大ドローダウン（小さいほど良い）",
+    "リカバリーファクター",
+    "シャープレシオ",
+    "ソルティノレシオ"};
 
 // Exhaustive searches above this many combinations are refused.
 constexpr int64_t kMaxGridPoints = 1'000'000;
@@ -66,8 +75,8 @@ class OptimizeDialog : public QDialog {
     Q_OBJECT
   public:
     OptimizeDialog(int strategyIndex, std::string strategyName,
-                   std::vector<SweepableParameter> parameters,
-                   const OptimizeChoice& initial, const QString& securityLabel, bool market,
+                   std::vector<SweepableParameter> parameters, const OptimizeChoice& initial,
+                   const QString& securityLabel, bool market,
                    const std::vector<std::string>& watchlists, Prompter& prompter,
                    QWidget* parent = nullptr);
 

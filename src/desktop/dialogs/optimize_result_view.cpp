@@ -118,8 +118,8 @@ int rowsHeight(const QTableWidget& table, int rows) {
            table.horizontalScrollBar()->sizeHint().height();
 }
 
-constexpr const char* kMetricHeaders[] = {"純利益",   "取引数",   "勝率",       "PF",
-                                          "期待値",   "最大DD",   "回復係数",   "シャープ",
+constexpr const char* kMetricHeaders[] = {"純利益",     "取引数",    "勝率",     "PF",
+                                          "期待値",     "最大DD",    "回復係数", "シャープ",
                                           "ソルティノ", "最低取引数"};
 
 // The metric column an objective ranks by.
@@ -172,8 +172,7 @@ std::string overfittingSentence(const OptimizeOutcome& outcome) {
         return "PBO：組み合わせが " + std::to_string(trials) +
                " 通りと少ないため計算していません（" + std::to_string(kLeastTrials) +
                " 通り以上で計算します）。";
-    if (!report.pbo)
-        return "PBO：期間が短く検証用に分けられないため計算していません。";
+    if (!report.pbo) return "PBO：期間が短く検証用に分けられないため計算していません。";
     return "PBO：最良の組み合わせが検証期間で中央値を下回る確率は " +
            probabilityPhrase(report.pbo->probability) + "（" +
            std::to_string(report.pbo->logits.size()) + " 通りの分け方で判定）。";
@@ -185,8 +184,7 @@ std::string deflatedSharpeSentence(const OptimizeOutcome& outcome) {
     if (trials < kLeastTrials)
         return "DSR：組み合わせが " + std::to_string(trials) +
                " 通りと少ないため計算していません。";
-    if (!report.deflated)
-        return "DSR：最低取引数を満たす組み合わせがないため計算していません。";
+    if (!report.deflated) return "DSR：最低取引数を満たす組み合わせがないため計算していません。";
     return "DSR：試行回数を考慮したシャープレシオが偶然でない確率は " +
            probabilityPhrase(report.deflated->probability) + "。";
 }
@@ -227,10 +225,10 @@ void HeatMapView::setAxes(int xSweep, int ySweep) {
 QString HeatMapView::cellText(int column, int row) const {
     const int point = slice_.pointAt(column, row);
     if (point < 0) return QStringLiteral("－");
-    return qt(shortObjectiveText(
-        objectiveValue(outcome_.report.metrics[static_cast<std::size_t>(point)],
-                       outcome_.options.objective),
-        outcome_.options.objective));
+    return qt(
+        shortObjectiveText(objectiveValue(outcome_.report.metrics[static_cast<std::size_t>(point)],
+                                          outcome_.options.objective),
+                           outcome_.options.objective));
 }
 
 HeatMapTexts HeatMapView::texts() const {
@@ -238,7 +236,8 @@ HeatMapTexts HeatMapView::texts() const {
     HeatMapTexts texts;
     texts.lineHeight = metrics.height();
     for (int value : slice_.xValues)
-        texts.xLabelWidth = std::max(texts.xLabelWidth, metrics.horizontalAdvance(QString::number(value)));
+        texts.xLabelWidth =
+            std::max(texts.xLabelWidth, metrics.horizontalAdvance(QString::number(value)));
     if (ySweep_ >= 0)
         for (int value : slice_.yValues)
             texts.yLabelWidth =
@@ -251,8 +250,9 @@ HeatMapTexts HeatMapView::texts() const {
     const double ends[] = {objective == Objective::MaxDrawdown ? -best_ : best_,
                            objective == Objective::MaxDrawdown ? -worst_ : worst_};
     for (double end : ends)
-        texts.legendTextWidth = std::max(
-            texts.legendTextWidth, metrics.horizontalAdvance(qt(shortObjectiveText(end, objective))));
+        texts.legendTextWidth =
+            std::max(texts.legendTextWidth,
+                     metrics.horizontalAdvance(qt(shortObjectiveText(end, objective))));
     return texts;
 }
 
@@ -351,8 +351,8 @@ void HeatMapView::mouseMoveEvent(QMouseEvent* event) {
     const Metrics& m = outcome_.report.metrics[static_cast<std::size_t>(point)];
     const std::string text =
         pointValues(outcome_, point, "\n") + "\n" +
-        std::string(kObjectiveLabels[static_cast<std::size_t>(outcome_.options.objective)]) +
-        "：" + objectiveText(objectiveValue(m, outcome_.options.objective), outcome_.options.objective) +
+        std::string(kObjectiveLabels[static_cast<std::size_t>(outcome_.options.objective)]) + "：" +
+        objectiveText(objectiveValue(m, outcome_.options.objective), outcome_.options.objective) +
         "\n純利益：" + yen(m.net) + "\n取引数：" + std::to_string(m.trades) + "回";
     QToolTip::showText(event->globalPosition().toPoint(), qt(text), this);
 }
@@ -385,10 +385,9 @@ int WalkForwardChart::labelWidth() const {
 
 WalkForwardPlot WalkForwardChart::plot() const {
     const QFontMetrics metrics(font());
-    const int windows =
-        outcome_.report.walkForward
-            ? static_cast<int>(outcome_.report.walkForward->windows.size())
-            : 0;
+    const int windows = outcome_.report.walkForward
+                            ? static_cast<int>(outcome_.report.walkForward->windows.size())
+                            : 0;
     return layoutWalkForward(outcome_.report.days(), windows, equity_, width(), height(),
                              labelWidth(), metrics.height());
 }
@@ -426,8 +425,8 @@ void WalkForwardChart::paintEvent(QPaintEvent*) {
     const QColor inColour(110, 145, 210);
     const QColor outColour(235, 150, 70);
     int x = at.left;
-    for (const auto& [colour, name] :
-         {std::pair{inColour, QStringLiteral("最適化期間")}, std::pair{outColour, QStringLiteral("検証期間")}}) {
+    for (const auto& [colour, name] : {std::pair{inColour, QStringLiteral("最適化期間")},
+                                       std::pair{outColour, QStringLiteral("検証期間")}}) {
         const int box = metrics.ascent() - 2;
         painter.fillRect(QRect(x, at.legendTop + (metrics.height() - box) / 2, box, box), colour);
         x += box + 4;
@@ -461,15 +460,17 @@ void WalkForwardChart::paintEvent(QPaintEvent*) {
         painter.setPen(text);
         for (std::size_t w = 0; w < walk.windows.size(); ++w) {
             const QString number = QStringLiteral("第%1期").arg(w + 1);
-            painter.drawText(QRect(0, at.laneTop(static_cast<int>(w)), at.left - 6, at.laneHeight()),
-                             Qt::AlignRight | Qt::AlignVCenter, number);
+            painter.drawText(
+                QRect(0, at.laneTop(static_cast<int>(w)), at.left - 6, at.laneHeight()),
+                Qt::AlignRight | Qt::AlignVCenter, number);
         }
     }
     // Scale: zero dashed, the top and bottom amounts.
     painter.setPen(QPen(QColor(150, 150, 150), 1, Qt::DashLine));
     painter.drawLine(at.left, at.equityY(0), at.right, at.equityY(0));
     painter.setPen(text);
-    painter.drawRect(QRect(at.left, at.equityTop, at.right - at.left, at.equityBottom - at.equityTop));
+    painter.drawRect(
+        QRect(at.left, at.equityTop, at.right - at.left, at.equityBottom - at.equityTop));
     for (int64_t value : {at.high, at.low, int64_t{0}}) {
         // Zero is labelled only clear of the two ends.
         if (value == 0 && (value == at.high || value == at.low ||
@@ -517,8 +518,7 @@ void WalkForwardChart::mouseMoveEvent(QMouseEvent* event) {
 
 // -------------------------------------------------------------- the view
 
-OptimizeResultView::OptimizeResultView(OptimizeOutcome outcome, Prompter& prompter,
-                                       QWidget* parent)
+OptimizeResultView::OptimizeResultView(OptimizeOutcome outcome, Prompter& prompter, QWidget* parent)
     : QDialog(parent),
       outcome_(std::move(outcome)),
       prompter_(prompter),
@@ -535,10 +535,9 @@ OptimizeResultView::OptimizeResultView(OptimizeOutcome outcome, Prompter& prompt
 
     auto* layout = new QVBoxLayout(this);
     std::string summary =
-        "目的：" + std::string(kObjectiveLabels[static_cast<std::size_t>(objective)]) +
-        "　対象：" + outcome_.scopeText + "　組み合わせ：" +
-        std::to_string(report.data.points.size()) + " 通り　日数：" +
-        std::to_string(report.days()) + " 日";
+        "目的：" + std::string(kObjectiveLabels[static_cast<std::size_t>(objective)]) + "　対象：" +
+        outcome_.scopeText + "　組み合わせ：" + std::to_string(report.data.points.size()) +
+        " 通り　日数：" + std::to_string(report.days()) + " 日";
     if (report.days() > 0)
         summary += "（" + dateText(report.data.dates.front()) + "〜" +
                    dateText(report.data.dates.back()) + "）";
@@ -552,10 +551,11 @@ OptimizeResultView::OptimizeResultView(OptimizeOutcome outcome, Prompter& prompt
         bestText = "最低取引数（" + std::to_string(outcome_.options.minTrades) +
                    " 回）を満たす組み合わせがありません。";
     else
-        bestText = "最良：" + pointValues(outcome_, report.best, "、") + "　" +
-                   objectiveText(objectiveValue(report.metrics[static_cast<std::size_t>(report.best)],
-                                                objective),
-                                 objective);
+        bestText =
+            "最良：" + pointValues(outcome_, report.best, "、") + "　" +
+            objectiveText(
+                objectiveValue(report.metrics[static_cast<std::size_t>(report.best)], objective),
+                objective);
     auto* best = new QLabel(qt(bestText), this);
     best->setWordWrap(true);
     layout->addWidget(best);
@@ -619,7 +619,8 @@ OptimizeResultView::OptimizeResultView(OptimizeOutcome outcome, Prompter& prompt
         walkChart_ = new WalkForwardChart(outcome_, walkPage);
         walkLayout->addWidget(walkChart_, 1);
         auto* hint = new QLabel(
-            QStringLiteral("帯にマウスを重ねると、その期の期間と選ばれた値を表示します。"), walkPage);
+            QStringLiteral("帯にマウスを重ねると、その期の期間と選ばれた値を表示します。"),
+            walkPage);
         hint->setWordWrap(true);
         walkLayout->addWidget(hint);
         // The windows one by one on a page of their own, so that the chart
@@ -696,10 +697,10 @@ void OptimizeResultView::fillTable() {
         table_->setItem(row, c++, new NumberItem(qt(fixed(m.profitFactor, 2)), m.profitFactor));
         table_->setItem(row, c++,
                         new NumberItem(qt(amountText(std::llround(m.expectancy))), m.expectancy));
-        table_->setItem(row, c++, new NumberItem(qt(amountText(m.maxDrawdown)),
-                                                 static_cast<double>(m.maxDrawdown)));
-        table_->setItem(row, c++,
-                        new NumberItem(qt(fixed(m.recoveryFactor, 2)), m.recoveryFactor));
+        table_->setItem(
+            row, c++,
+            new NumberItem(qt(amountText(m.maxDrawdown)), static_cast<double>(m.maxDrawdown)));
+        table_->setItem(row, c++, new NumberItem(qt(fixed(m.recoveryFactor, 2)), m.recoveryFactor));
         table_->setItem(row, c++, new NumberItem(qt(fixed(m.sharpe, 2)), m.sharpe));
         table_->setItem(row, c++, new NumberItem(qt(fixed(m.sortino, 2)), m.sortino));
         const bool qualified = m.trades >= outcome_.options.minTrades;
@@ -746,17 +747,19 @@ void OptimizeResultView::fillWindows() {
                 windows_->setItem(row, c++, new QTableWidgetItem(QStringLiteral("－")));
                 continue;
             }
-            const int value =
-                outcome_.sweeps[s].values[static_cast<std::size_t>(
-                    outcome_.report.data.points[static_cast<std::size_t>(window.chosen)].point[s])];
+            const int value = outcome_.sweeps[s].values[static_cast<std::size_t>(
+                outcome_.report.data.points[static_cast<std::size_t>(window.chosen)].point[s])];
             windows_->setItem(row, c++, new NumberItem(QString::number(value), value));
         }
-        windows_->setItem(row, c++, new NumberItem(qt(amountText(window.inSample.net)),
-                                                   static_cast<double>(window.inSample.net)));
-        windows_->setItem(row, c++, new NumberItem(qt(amountText(window.outOfSample.net)),
-                                                   static_cast<double>(window.outOfSample.net)));
-        windows_->setItem(row, c++, new NumberItem(QString::number(window.outOfSample.trades),
-                                                   window.outOfSample.trades));
+        windows_->setItem(row, c++,
+                          new NumberItem(qt(amountText(window.inSample.net)),
+                                         static_cast<double>(window.inSample.net)));
+        windows_->setItem(row, c++,
+                          new NumberItem(qt(amountText(window.outOfSample.net)),
+                                         static_cast<double>(window.outOfSample.net)));
+        windows_->setItem(
+            row, c++,
+            new NumberItem(QString::number(window.outOfSample.trades), window.outOfSample.trades));
     }
     fitColumns(*windows_);
     windows_->setMinimumHeight(rowsHeight(*windows_, 3));
@@ -779,7 +782,8 @@ void OptimizeResultView::axesChanged() {
         }
     heatNote_->setText(
         held.empty()
-            ? QStringLiteral("枠で囲んだマスが最良の組み合わせです。マスをクリックすると一覧でその行を選びます。")
+            ? QStringLiteral("枠で囲んだマスが最良の組み合わせです。マスをクリックすると一覧でその"
+                             "行を選びます。")
             : QStringLiteral("枠で囲んだマスが最良です。ほかのパラメータは最良の組み合わせの値（") +
                   qt(held) + QStringLiteral("）に固定しています。"));
 }
@@ -810,7 +814,8 @@ bool OptimizeResultView::useValues(int point, bool overwrite) {
     for (std::size_t s = 0; s < outcome_.sweeps.size(); ++s) {
         const ParameterSweep& sweep = outcome_.sweeps[s];
         const int value =
-            sweep.values[static_cast<std::size_t>(points[static_cast<std::size_t>(point)].point[s])];
+            sweep
+                .values[static_cast<std::size_t>(points[static_cast<std::size_t>(point)].point[s])];
         if (sweep.address.changesIndicators()) {
             analysisNote += "\n" + outcome_.labels[s] + " = " + std::to_string(value);
             continue;
@@ -819,9 +824,10 @@ bool OptimizeResultView::useValues(int point, bool overwrite) {
         changesStrategy = true;
     }
     if (!analysisNote.empty())
-        analysisNote = "\n\n分析パラメータは戦略に含まれないため書き込んでいません。"
-                       "使う場合は分析パラメータの設定で次の値にしてください。" +
-                       analysisNote;
+        analysisNote =
+            "\n\n分析パラメータは戦略に含まれないため書き込んでいません。"
+            "使う場合は分析パラメータの設定で次の値にしてください。" +
+            analysisNote;
     if (!changesStrategy) {
         prompter_.message("選んだ値はすべて分析パラメータです。" + analysisNote.substr(2),
                           MessageIcon::Warning);

@@ -75,11 +75,9 @@ void MainWindow::optimize(int strategyIndex) {
     }
     outcome->options = request.options;
     outcome->options.pboBlocks = kPboBlocksByDays;
-    auto job = std::make_shared<ResearchJob>(ResearchJob{std::move(prepared->scan),
-                                                         prepared->strategy.strategy,
-                                                         prepared->simulation,
-                                                         prepared->currentYear,
-                                                         request.sweeps});
+    auto job = std::make_shared<ResearchJob>(
+        ResearchJob{std::move(prepared->scan), prepared->strategy.strategy, prepared->simulation,
+                    prepared->currentYear, request.sweeps});
     switch (request.scope) {
         case OptimizeScope::Security: {
             std::vector<std::string> lines;

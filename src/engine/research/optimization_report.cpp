@@ -33,10 +33,9 @@ std::optional<OptimizationReport> runOptimization(const ResearchJob& job,
         report.metrics[static_cast<std::size_t>(report.best)].trades >= options.minTrades;
 
     if (options.walkForward)
-        report.walkForward = walkForward(run, options.walkForward->inMonths,
-                                         options.walkForward->outMonths,
-                                         options.walkForward->anchored, options.objective,
-                                         options.minTrades);
+        report.walkForward =
+            walkForward(run, options.walkForward->inMonths, options.walkForward->outMonths,
+                        options.walkForward->anchored, options.objective, options.minTrades);
     const int blocks =
         options.pboBlocks == kPboBlocksByDays ? pboBlocksFor(days) : options.pboBlocks;
     std::vector<std::vector<double>> returns;
@@ -59,8 +58,8 @@ std::optional<OptimizationReport> runOptimization(const ResearchJob& job,
     if (options.monteCarloRuns > 0 && report.bestQualifies) {
         // The best point once more, keeping its trades one by one.
         RunControl quiet;
-        const auto again = runPoints(
-            job, {run.points[static_cast<std::size_t>(report.best)].point}, quiet, true);
+        const auto again =
+            runPoints(job, {run.points[static_cast<std::size_t>(report.best)].point}, quiet, true);
         if (!again) return std::nullopt;
         std::vector<int64_t> trades;
         for (const ClosedTrade& trade : again->points.front().trades)

@@ -135,9 +135,9 @@ IntegerField parameterRange(const ParameterAddress& address, const Strategy& str
     switch (address.kind) {
         case ParameterAddress::Kind::SplitAmount:
             // A purchase needs a positive amount; a percentage is of the whole capital.
-            return {"split.amount", 1,
-                    strategy.split.method == kSplitPercent ? 100
-                                                           : std::numeric_limits<int32_t>::max()};
+            return {
+                "split.amount", 1,
+                strategy.split.method == kSplitPercent ? 100 : std::numeric_limits<int32_t>::max()};
         case ParameterAddress::Kind::SplitStep:
             return {"split.step", std::numeric_limits<int32_t>::min(),
                     std::numeric_limits<int32_t>::max()};
@@ -168,14 +168,13 @@ std::vector<SweepableParameter> sweepableParameters(const Strategy& strategy,
             const TacticColumns& columns = tactic.columns(tab);
             for (int r = 0; r < columns.count && r < kMaxColumnConditions; ++r) {
                 const Condition& row = columns.conditions[static_cast<std::size_t>(r)];
-                const std::string address = std::to_string(t + 1) + "." + std::string(word) +
-                                            "." + std::to_string(r + 1) + ".";
+                const std::string address = std::to_string(t + 1) + "." + std::string(word) + "." +
+                                            std::to_string(r + 1) + ".";
                 const std::string label = "戦術" + std::to_string(t + 1) + " " +
                                           std::string(kColumnLabels[c]) + " " +
                                           std::to_string(r + 1) + "行目 ";
-                const bool shortStops =
-                    tab == TacticTab::Stop &&
-                    strategy_labels::showsShortStops(strategy.tradingMode, tactic);
+                const bool shortStops = tab == TacticTab::Stop && strategy_labels::showsShortStops(
+                                                                      strategy.tradingMode, tactic);
                 const std::string text =
                     tab == TacticTab::Stop
                         ? strategy_labels::stopRuleText(row, shortStops)
@@ -220,9 +219,8 @@ std::vector<SweepableParameter> sweepableParameters(const Strategy& strategy,
         ParameterAddress at;
         at.kind = ParameterAddress::Kind::Analysis;
         at.analysis = i;
-        list.push_back({std::string(table[index].name),
-                        "分析 " + analysisLabel(table, index),
-                        "", at, parameterRange(at, strategy),
+        list.push_back({std::string(table[index].name), "分析 " + analysisLabel(table, index), "",
+                        at, parameterRange(at, strategy),
                         defaults.bytes[static_cast<std::size_t>(3 * i)]});
     }
     return list;
@@ -245,8 +243,8 @@ std::optional<ParameterSweep> sweepOf(const SweepableParameter& parameter, int f
         return std::nullopt;
     }
     if ((static_cast<int64_t>(to) - from) / step >= kMaxSweepValues) {
-        message = "「" + label + "」の値が多すぎます（" + std::to_string(kMaxSweepValues) +
-                  " 個まで）。";
+        message =
+            "「" + label + "」の値が多すぎます（" + std::to_string(kMaxSweepValues) + " 個まで）。";
         return std::nullopt;
     }
     ParameterSweep sweep{parameter.name, parameter.address, {}};

@@ -11,10 +11,10 @@
 
 #include "chart/heat_map_geometry.h"
 #include "chart/walk_forward_geometry.h"
+#include "core/file_io.h"
 #include "dialog_driving.h"
 #include "dialogs/optimize_dialog.h"
 #include "dialogs/optimize_result_view.h"
-#include "core/file_io.h"
 #include "simulation/strategy_file.h"
 #include "support/recording_prompter.h"
 #include "support/temp_folder.h"
@@ -34,8 +34,8 @@ std::vector<ParameterPoint> grid(const std::vector<ParameterSweep>& sweeps) {
 }
 
 TEST(HeatMapGeometry, SliceThroughTheBestPoint) {
-    const std::vector<ParameterSweep> sweeps = {
-        sweep("x", {10, 20, 30}), sweep("y", {1, 2}), sweep("z", {5, 6})};
+    const std::vector<ParameterSweep> sweeps = {sweep("x", {10, 20, 30}), sweep("y", {1, 2}),
+                                                sweep("z", {5, 6})};
     std::vector<ParameterPoint> points = grid(sweeps);
     // An evolutionary search that skipped x = 20, y = 2, z = 6.
     std::erase(points, ParameterPoint{1, 1, 1});
@@ -145,10 +145,10 @@ OptimizeOutcome syntheticOutcome(const std::string& folder, const Strategy& stra
         PointRun run;
         run.point = point;
         for (int d = 0; d < 300; ++d) {
-            const int64_t net = (d % 3 == 0 ? -1 : 1) * (1000 + 2'000'000LL * point[0]) +
-                                (d % 7) * 10 * point[1];
-            run.days.push_back({net, std::max<int64_t>(net, 0), std::max<int64_t>(-net, 0), 1,
-                                net > 0 ? 1 : 0});
+            const int64_t net =
+                (d % 3 == 0 ? -1 : 1) * (1000 + 2'000'000LL * point[0]) + (d % 7) * 10 * point[1];
+            run.days.push_back(
+                {net, std::max<int64_t>(net, 0), std::max<int64_t>(-net, 0), 1, net > 0 ? 1 : 0});
             run.netProfit += net;
         }
         data.points.push_back(std::move(run));
@@ -184,8 +184,7 @@ class OptimizeWindows : public ::testing::Test {
     OptimizeDialog* dialog(const OptimizeChoice& choice, int strategyIndex = 0) {
         made.push_back(std::make_unique<OptimizeDialog>(
             strategyIndex, "戦略A", sweepableParameters(strategy, {}), choice,
-            QStringLiteral("1301 極洋"), true, std::vector<std::string>{"注目", "候補"},
-            prompter));
+            QStringLiteral("1301 極洋"), true, std::vector<std::string>{"注目", "候補"}, prompter));
         return made.back().get();
     }
     int rowOf(const OptimizeDialog& d, const char* label) {
@@ -308,7 +307,8 @@ TEST_F(OptimizeWindows, BadRangesAreRefusedBeforeTheRun) {
         {"10", "30", "0", false, "「戦術1 買い 1行目 n」の刻みは 1 以上にしてください。"},
         {"-5", "30", "1", false,
          "「戦術1 買い 1行目 n」は 0 から 32767 の範囲で指定してください。"},
-        {"1x", "30", "1", false, "「戦術1 買い 1行目 n」の開始・終了・刻みには整数を入力してください。"},
+        {"1x", "30", "1", false,
+         "「戦術1 買い 1行目 n」の開始・終了・刻みには整数を入力してください。"},
         {"0", "32767", "1", false, nullptr},  // with the stop row: 32768 × 32768 points
         {"0", "32767", "1", true, ""},
     };
@@ -354,8 +354,7 @@ TEST_F(OptimizeWindows, UsingTheValuesWritesACopy) {
     view.onStrategiesWritten = [&] { ++written; };
     ASSERT_TRUE(view.useValues(chosen, false));
     EXPECT_EQ(written, 1);
-    EXPECT_EQ(readStrategyNames(temp.str()),
-              (std::vector<std::string>{"戦略A", "戦略A 最適化"}));
+    EXPECT_EQ(readStrategyNames(temp.str()), (std::vector<std::string>{"戦略A", "戦略A 最適化"}));
     const auto copy = loadStrategy(temp.str(), 2);
     ASSERT_TRUE(copy);
     EXPECT_EQ(copy->strategy.tactics[0].buy.conditions[0].p3, 20);
@@ -455,9 +454,15 @@ TEST(WalkForwardGeometry, StitchedEquityAndWindowHits) {
     const struct {
         int day, y, window;
     } hits[] = {
-        {10, lane0, 0}, {50, lane0, 0}, {70, lane0, -1},  // window 0: days 0 ... 59
-        {10, lane1, -1}, {30, lane1, 1}, {70, lane1, 1},  // window 1: days 20 ... 79
-        {90, lane1, -1}, {50, plot.equityTop + 5, -1}, {10, plot.lanesTop - 1, -1},
+        {10, lane0, 0},
+        {50, lane0, 0},
+        {70, lane0, -1},  // window 0: days 0 ... 59
+        {10, lane1, -1},
+        {30, lane1, 1},
+        {70, lane1, 1},  // window 1: days 20 ... 79
+        {90, lane1, -1},
+        {50, plot.equityTop + 5, -1},
+        {10, plot.lanesTop - 1, -1},
     };
     for (const auto& hit : hits)
         EXPECT_EQ(plot.windowAt(walk.windows, plot.dayX(hit.day), hit.y), hit.window)
@@ -470,7 +475,8 @@ TEST(WalkForwardGeometry, StitchedEquityAndWindowHits) {
     EXPECT_EQ(crowded.laneHeight(), 1);
     EXPECT_GT(crowded.equityTop, crowded.laneTop(199));
     std::vector<WalkForwardWindow> many(200, WalkForwardWindow{0, 50, 50, 100, 0, {}, {}});
-    for (auto [lane, hit] : {std::pair{0, 1}, std::pair{1, 1}, std::pair{2, 3}, std::pair{199, 199}})
+    for (auto [lane, hit] :
+         {std::pair{0, 1}, std::pair{1, 1}, std::pair{2, 3}, std::pair{199, 199}})
         EXPECT_EQ(crowded.windowAt(many, crowded.dayX(60), crowded.laneTop(lane)), hit) << lane;
     EXPECT_EQ(layoutWalkForward(100, 4, equity, 520, 600, 60, 14).laneHeight(), 14);
 }

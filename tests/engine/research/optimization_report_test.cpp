@@ -34,9 +34,9 @@ TEST(SweepableParameters, ListedNumbersAgreeWithParseSweep) {
         SCOPED_TRACE(p.name);
         std::string error, message;
         const IntegerField range = p.range;
-        const auto ends = parseSweep(p.name + "=" + std::to_string(range.min) + "," +
-                                         std::to_string(range.max),
-                                     strategy, error);
+        const auto ends =
+            parseSweep(p.name + "=" + std::to_string(range.min) + "," + std::to_string(range.max),
+                       strategy, error);
         ASSERT_TRUE(ends) << error;
         EXPECT_EQ(ends->address.kind, p.address.kind);
         EXPECT_EQ(ends->address.field, p.address.field);
@@ -104,15 +104,15 @@ TEST(SweepableParameters, RangesRefusedWithTheReason) {
     }
     std::string message;
     EXPECT_FALSE(sweepOf(list[8], 1, 2'000'000, 1, message));  // a share of 100 at most
-    const SweepableParameter& wide = list[9];                        // split.step: any int
+    const SweepableParameter& wide = list[9];                  // split.step: any int
     EXPECT_FALSE(sweepOf(wide, 0, kMaxSweepValues, 1, message));
     EXPECT_NE(message.find("多すぎます"), std::string::npos);
     EXPECT_TRUE(sweepOf(wide, 0, kMaxSweepValues - 1, 1, message));
 }
 
 TEST(OptimizationReport, PboBlocksByTheDays) {
-    const std::pair<int, int> cases[] = {{0, 0},    {39, 0},  {40, 2},   {60, 2},
-                                         {80, 4},   {250, 12}, {320, 16}, {5000, 16}};
+    const std::pair<int, int> cases[] = {{0, 0},  {39, 0},   {40, 2},   {60, 2},
+                                         {80, 4}, {250, 12}, {320, 16}, {5000, 16}};
     for (const auto& [days, blocks] : cases)
         EXPECT_EQ(pboBlocksFor(days), blocks) << days;
 }
@@ -127,8 +127,11 @@ TEST(OptimizationReport, WholeReportOfAGrid) {
     workspace.loadSettings(std::nullopt);
     auto prepared = prepareMultiRun(workspace, MultiRunSettings{}, 2);
     ASSERT_TRUE(prepared);
-    ResearchJob job{std::move(prepared->scan), prepared->strategy.strategy, prepared->simulation,
-                    prepared->currentYear, {}};
+    ResearchJob job{std::move(prepared->scan),
+                    prepared->strategy.strategy,
+                    prepared->simulation,
+                    prepared->currentYear,
+                    {}};
     job.strategy.tactics[0].buy.conditions[0] = Condition{2, 0, 0, 2, 30, 0, 0, 0, 0, 0};
     std::string error;
     for (const char* text : {"1.buy.1.value=20..50/10", "1.stop.1.value=2..8/2"}) {
