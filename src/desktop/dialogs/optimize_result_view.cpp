@@ -545,8 +545,9 @@ OptimizeResultView::OptimizeResultView(OptimizeOutcome outcome, Prompter& prompt
     head->setWordWrap(true);
     layout->addWidget(head);
     std::string bestText;
-    if (report.best < 0)
-        bestText = "結果がありません（対象の銘柄を読めませんでした）。";
+    if (report.best < 0 || report.days() == 0)
+        bestText = "対象の銘柄ではシミュレーションが行われませんでした（" +
+                   summaryText(report.data.counts) + "）。";
     else if (!report.bestQualifies)
         bestText = "最低取引数（" + std::to_string(outcome_.options.minTrades) +
                    " 回）を満たす組み合わせがありません。";

@@ -47,17 +47,19 @@ void MainWindow::optimize(int strategyIndex) {
     if (!accepted) return;
     const OptimizeRequest& request = dialog.request();
 
-    // The run borrows the multi-security preparation; what it stores in the
-    // options (the multi-run's strategy and input) is put back.
+    // The run borrows the multi-security preparation; the multi-run settings
+    // it stores in the options are put back. Like a simulation it selects the
+    // strategy for the chart.
     OptionsRecord& options = workspace_.options();
     const MultiRunSettings kept = MultiRunSettings::from(options);
-    const uint8_t keptStrategy = options.selectedStrategy;
     MultiRunSettings multi;
     multi.strategy = strategyIndex;
     multi.input = request.scope == OptimizeScope::Watchlist ? request.watchlist : 0;
     auto prepared = prepareMultiRun(workspace_, multi);
     kept.storeInto(options);
-    options.selectedStrategy = keptStrategy;
+    watchlist_->reload();
+    view_.strategyShown = options.selectedStrategy != 0;
+    requestRepaint();
     if (!prepared) return;
 
     auto outcome = std::make_shared<OptimizeOutcome>();
