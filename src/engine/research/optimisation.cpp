@@ -1,0 +1,84 @@
+#include "research/optimisation.h"
+
+#include <algorithm>
+
+namespace tav {
+
+std::optional<OptimisationReport> runOptimisation(const ResearchJob& job,
+                                                  const OptimisationRequest& request,
+                                                  RunControl& control) {
+    std::optional<ResearchData> data;
+    if (!request.evolve) {
+        const int64_t size = gridSize(job.sweeps);
+        std::vector<ParameterPoint> points;
+        points.reserve(static_cast<std::size_t>(size));
+        for (int64_t i = 0; i < size; ++i)
+            points.push_back(gridPoint(job.sweeps, i));
+        data = runPoints(job, points, control);
+    } else {
+        data = evolve(job, {request.budget, request.seed, 20}, request.objective,
+                      request.minTrades, control);
+    }
+    if (!data) return std::nullopt;
+
+    OptimisationReport report;
+    report.data = std::move(*data);
+    const ResearchData& run = report.data;
+    const int days = report.days();
+    for (const PointRun& point : run.points)
+        report.metrics.push_back(measure(point, 0, days, run.capital));
+    report.order = rankPoints(report.metrics, request.objective, request.minTrades);
+    report.best = report.order.empty() ? -1 : report.order.front();
+    report.bestQualifies =
+        report.best >= 0 &&
+        report.metrics[static_cast<std::size_t>(report.best)].trades >= request.minTrades;
+
+    if (request.walkForward)
+        report.walkForward =
+            walkForward(run, request.walkForward->inMonths, request.walkForward->outMonths,
+                        request.walkForward->anchored, request.objective, request.minTrades);
+    // Daily returns on the capital, one column per point.
+    std::vector<std::vector<double>> returns;
+    if (request.pboBlocks > 0 || report.bestQualifies) {
+        const double base = static_cast<double>(std::max<int64_t>(1, run.capital));
+        for (const PointRun& point : run.points) {
+            std::vector<double>& column = returns.emplace_back();
+            for (const DayResult& day : point.days)
+                column.push_back(static_cast<double>(day.net) / base);
+        }
+    }
+    if (request.pboBlocks > 0) {
+        report.pbo = backtestOverfitting(returns, request.pboBlocks);
+        report.pboImpossible = !report.pbo;
+    }
+    if (report.bestQualifies && run.points.size() > 1) {
+        std::vector<double> sharpes;
+        for (const auto& column : returns)
+            sharpes.push_back(deflatedSharpe(column, {}).sharpe);
+        report.deflated = deflatedSharpe(returns[static_cast<std::size_t>(report.best)], sharpes);
+    }
+    if (request.monteCarloRuns > 0 && report.bestQualifies) {
+        // The best point once more, keeping its trades one by one.
+        RunControl quiet;
+        const auto again =
+            runPoints(job, {run.points[static_cast<std::size_t>(report.best)].point}, quiet, true);
+        if (!again) return std::nullopt;
+        std::vector<int64_t> trades;
+        for (const ClosedTrade& trade : again->points.front().trades)
+            trades.push_back(trade.net);
+        report.monteCarlo =
+            tradeMonteCarlo(trades, run.capital, request.monteCarloRuns, request.seed);
+    }
+    return report;
+}
+
+bool restrictScanToCode(MarketScan& scan, StockCode code) {
+    for (const std::string& line : scan.lines)
+        if (scan.entry(line).code == code) {
+            scan.lines = {line};
+            return true;
+        }
+    return false;
+}
+
+}  // namespace tav
