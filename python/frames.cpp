@@ -197,7 +197,7 @@ py::object barFrame(std::vector<DailyBar>&& bars, const std::vector<SlotColumn>&
     py::dict data;
     for (const SlotColumn& column : columns) {
         if (count == 0) {
-            data[column.name] = py::array(column.dtype(), {py::ssize_t{0}});
+            data[column.name] = py::array(column.dtype(), std::vector<py::ssize_t>{0}, std::vector<py::ssize_t>{});
             continue;
         }
         data[column.name] = py::array(column.dtype(), {count},
@@ -233,7 +233,7 @@ std::vector<DailyBar> barsFromFrame(const py::object& frame) {
     for (std::size_t i = 0; i < count; ++i) {
         int64_t y, m, d;
         civilFromDays(days.at(static_cast<py::ssize_t>(i)), y, m, d);
-        char text[16];
+        char text[64];
         std::snprintf(text, sizeof text, "%04lld%02lld%02lld", static_cast<long long>(y),
                       static_cast<long long>(m), static_cast<long long>(d));
         setBarDate(bars[i], text);

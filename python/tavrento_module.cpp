@@ -161,11 +161,18 @@ py::object frameOf(const py::dict& columns, const std::vector<std::string>& orde
     return py::module_::import("pandas").attr("DataFrame")(columns, py::arg("columns") = names);
 }
 
-py::object namedTuple(const char* name, const std::vector<const char*>& fields) {
+// The result types, made once when the module loads.
+py::object resultType(const char* name) {
+    return py::module_::import("tavrento").attr(name);
+}
+
+py::object makeNamedTuple(const char* name, const std::vector<const char*>& fields) {
     py::list names;
     for (const char* field : fields)
         names.append(field);
-    return py::module_::import("collections").attr("namedtuple")(name, names);
+    py::object type = py::module_::import("collections").attr("namedtuple")(name, names);
+    type.attr("__module__") = "tavrento";
+    return type;
 }
 
 py::dict resultDict(const SimulationResult& r) {
@@ -381,7 +388,7 @@ class Store {
         summary["notes"] = noteList(notes);
         py::object curve = csvFrame(equity).attr("set_index")("date");
         static const std::vector<SlotColumn> tradeSlots = tradeColumns();
-        return namedTuple("Backtest", {"summary", "trades", "equity", "drawdown", "marks"})(
+        return resultType("Backtest")(
             summary, csvFrame(trips), curve["equity"], curve["drawdown"],
             barFrame(std::move(bars), tradeSlots, false));
     }
@@ -749,8 +756,7 @@ class Store {
             }
         }
         summary["counts"] = countsDict(data.counts, false);
-        return namedTuple("Optimisation", {"points", "walk_forward", "summary"})(points, windows,
-                                                                                  summary);
+        return resultType("Optimisation")(points, windows, summary);
     }
 
     static py::object portfolioResult(const PortfolioOutcome& out) {
@@ -825,7 +831,7 @@ class Store {
         days["cash"] = cash;
         days["drawdown"] = drawdown;
         days["positions"] = positions;
-        return namedTuple("Portfolio", {"summary", "securities", "trades", "equity"})(
+        return resultType("Portfolio")(
             summary, frameOf(securities, {"code", "name", "trades", "net"}),
             frameOf(trade, tradeOrder), frameOf(days, {"date", "equity", "cash", "drawdown", "positions"}));
     }
@@ -881,6 +887,13 @@ Failures raise tavrento.Error with the message the command-line tool prints.)";
             error(failure.what());
         }
     });
+
+    m.attr("Backtest") = tav::python::makeNamedTuple(
+        "Backtest", {"summary", "trades", "equity", "drawdown", "marks"});
+    m.attr("Optimisation") =
+        tav::python::makeNamedTuple("Optimisation", {"points", "walk_forward", "summary"});
+    m.attr("Portfolio") =
+        tav::python::makeNamedTuple("Portfolio", {"summary", "securities", "trades", "equity"});
 
     m.def("indicators", &tav::python::indicatorsOfFrame, py::arg("frame"),
           py::arg("params") = py::none(), py::arg("period") = "daily",
