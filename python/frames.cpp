@@ -1,5 +1,8 @@
 #include "frames.h"
 
+#include <pybind11/stl.h>
+
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstring>
@@ -11,12 +14,38 @@ namespace tav::python {
 namespace {
 
 template <class T>
-py::dtype dtypeOf() {
-    return py::dtype::of<T>();
+constexpr SlotType slotType() {
+    if constexpr (std::is_same_v<T, uint8_t>) return SlotType::U8;
+    else if constexpr (std::is_same_v<T, int16_t>) return SlotType::I16;
+    else if constexpr (std::is_same_v<T, int32_t>) return SlotType::I32;
+    else if constexpr (std::is_same_v<T, int64_t>) return SlotType::I64;
+    else if constexpr (std::is_same_v<T, float>) return SlotType::F32;
+    else {
+        static_assert(std::is_same_v<T, double>);
+        return SlotType::F64;
+    }
 }
 
 #define TAV_SLOT(field) \
-    SlotColumn { #field, offsetof(DailyBar, field), &dtypeOf<decltype(DailyBar::field)> }
+    SlotColumn { #field, offsetof(DailyBar, field), slotType<decltype(DailyBar::field)>() }
+
+// Calls f(T{}) with the C++ type of a slot type.
+template <class F>
+decltype(auto) withType(SlotType type, F&& f) {
+    switch (type) {
+        case SlotType::U8: return f(uint8_t{});
+        case SlotType::I16: return f(int16_t{});
+        case SlotType::I32: return f(int32_t{});
+        case SlotType::I64: return f(int64_t{});
+        case SlotType::F32: return f(float{});
+        case SlotType::F64: break;
+    }
+    return f(double{});
+}
+
+std::string numpyFormat(SlotType type) {
+    return withType(type, [](auto value) { return py::format_descriptor<decltype(value)>::format(); });
+}
 
 // Days since 1970-01-01 of a civil date, and back (proleptic Gregorian).
 int64_t daysFromCivil(int64_t y, int64_t m, int64_t d) {
@@ -96,9 +125,9 @@ const SlotColumn& slotNamed(std::string_view name) {
     throw std::logic_error("no slot " + std::string(name));
 }
 
-int64_t readInteger(const DailyBar& bar, const SlotColumn& column, std::size_t size) {
+int64_t readInteger(const DailyBar& bar, const SlotColumn& column) {
     const char* at = reinterpret_cast<const char*>(&bar) + column.offset;
-    if (size == 2) {
+    if (column.type == SlotType::I16) {
         int16_t value;
         std::memcpy(&value, at, sizeof value);
         return value;
@@ -108,18 +137,64 @@ int64_t readInteger(const DailyBar& bar, const SlotColumn& column, std::size_t s
     return value;
 }
 
-py::array_t<double> percentValues(std::span<const DailyBar> bars, const PercentRule& rule) {
+void fillPercent(std::span<const DailyBar> bars, const PercentRule& rule, double* values) {
     const SlotColumn& slot = slotNamed(rule.column.slot);
-    const std::size_t size = static_cast<std::size_t>(slot.dtype().itemsize());
-    py::array_t<double> out(static_cast<py::ssize_t>(bars.size()));
-    double* values = out.mutable_data();
     for (std::size_t i = 0; i < bars.size(); ++i) {
-        const int64_t v = readInteger(bars[i], slot, size);
-        const bool undefined = (rule.undefined == Undefined::Negative && v < 0) ||
-                               (rule.undefined == Undefined::Deviation && v == kUndefinedDeviationValue);
-        values[i] = undefined ? std::numeric_limits<double>::quiet_NaN() : static_cast<double>(v) / 10.0;
+        const int64_t v = readInteger(bars[i], slot);
+        const bool undefined =
+            (rule.undefined == Undefined::Negative && v < 0) ||
+            (rule.undefined == Undefined::Deviation && v == kUndefinedDeviationValue);
+        values[i] =
+            undefined ? std::numeric_limits<double>::quiet_NaN() : static_cast<double>(v) / 10.0;
     }
-    return out;
+}
+
+// One block of the frame: columns of one type, a row per column.
+struct Block {
+    SlotType type;
+    std::vector<int64_t> positions;          // the columns' places in the frame
+    std::vector<const SlotColumn*> columns;  // null: the percent columns
+    py::array values;
+    char* data = nullptr;
+};
+
+template <class T>
+void gather(std::span<const DailyBar> bars, std::size_t offset, T* out) {
+    const char* at = reinterpret_cast<const char*>(bars.data()) + offset;
+    for (std::size_t i = 0; i < bars.size(); ++i, at += sizeof(DailyBar))
+        std::memcpy(out + i, at, sizeof(T));
+}
+
+// The frame of the blocks through pandas' block manager, which takes them as
+// they are; a plain dictionary of columns where that is not available.
+py::object frameOfBlocks(std::vector<Block>& blocks, const py::list& names, const py::object& index) {
+    py::object pandas = py::module_::import("pandas");
+    py::object numpy = py::module_::import("numpy");
+    try {
+        py::object internals = py::module_::import("pandas.core.internals");
+        py::object makeBlock = py::module_::import("pandas.core.internals.api").attr("make_block");
+        py::list made;
+        for (Block& block : blocks)
+            made.append(makeBlock(block.values,
+                                  py::arg("placement") = numpy.attr("asarray")(
+                                      py::cast(block.positions), py::arg("dtype") = "intp"),
+                                  py::arg("ndim") = 2));
+        py::list axes;
+        axes.append(pandas.attr("Index")(names));
+        axes.append(index);
+        py::object manager = internals.attr("BlockManager")(made, axes);
+        py::object frameType = pandas.attr("DataFrame");
+        if (py::hasattr(frameType, "_from_mgr"))
+            return frameType.attr("_from_mgr")(manager, py::arg("axes") = manager.attr("axes"));
+        return frameType(manager);
+    } catch (const py::error_already_set& failure) {
+        if (std::getenv("TAV_DEBUG_FRAMES")) std::fprintf(stderr, "%s\n", failure.what());
+        py::dict columns;
+        for (Block& block : blocks)
+            for (std::size_t r = 0; r < block.positions.size(); ++r)
+                columns[names[static_cast<std::size_t>(block.positions[r])]] = block.values[py::int_(r)];
+        return pandas.attr("DataFrame")(columns, py::arg("index") = index, py::arg("columns") = names);
+    }
 }
 
 }  // namespace
@@ -155,7 +230,7 @@ const std::vector<SlotColumn>& slotColumns() {
                                                  "turnMarkPvr",       "turnMarkWakoVr",
                                                  "turnMarkVlRsi"};
         for (std::size_t k = 0; k < std::size(kMarks); ++k)
-            list.push_back({kMarks[k], offsetof(DailyBar, turnMarks) + k, &dtypeOf<uint8_t>});
+            list.push_back({kMarks[k], offsetof(DailyBar, turnMarks) + k, SlotType::U8});
         return list;
     }();
     return columns;
@@ -187,31 +262,82 @@ py::object dateIndex(std::span<const DailyBar> bars) {
                                         py::arg("name") = "date");
 }
 
-py::object barFrame(std::vector<DailyBar>&& bars, const std::vector<SlotColumn>& columns,
+py::object barFrame(std::span<const DailyBar> bars, const std::vector<SlotColumn>& columns,
                     bool percent) {
-    auto* block = new std::vector<DailyBar>(std::move(bars));
-    py::capsule owner(block, [](void* held) { delete static_cast<std::vector<DailyBar>*>(held); });
-    const std::span<const DailyBar> view(*block);
-    const auto* base = reinterpret_cast<const char*>(block->data());
-    const auto count = static_cast<py::ssize_t>(block->size());
-    py::dict data;
+    std::vector<Block> blocks;
+    py::list names;
+    int64_t position = 0;
     for (const SlotColumn& column : columns) {
-        if (count == 0) {
-            data[column.name] = py::array(column.dtype(), std::vector<py::ssize_t>{0}, std::vector<py::ssize_t>{});
-            continue;
-        }
-        data[column.name] = py::array(column.dtype(), {count},
-                                      {static_cast<py::ssize_t>(sizeof(DailyBar))},
-                                      base + column.offset, owner);
+        auto block = std::find_if(blocks.begin(), blocks.end(),
+                                  [&](const Block& b) { return b.type == column.type; });
+        if (block == blocks.end()) block = blocks.insert(blocks.end(), Block{column.type, {}, {}, {}});
+        block->positions.push_back(position++);
+        block->columns.push_back(&column);
+        names.append(column.name);
     }
-    if (percent)
-        for (const PercentRule& rule : percentRules())
-            data[rule.column.name] = percentValues(view, rule);
-    py::object pandas = py::module_::import("pandas");
-    return pandas.attr("DataFrame")(data, py::arg("index") = dateIndex(view));
+    if (percent) {
+        Block& scaled = blocks.emplace_back(Block{SlotType::F64, {}, {}, {}});
+        for (const PercentRule& rule : percentRules()) {
+            scaled.positions.push_back(position++);
+            scaled.columns.push_back(nullptr);
+            names.append(rule.column.name);
+        }
+    }
+    const auto count = static_cast<py::ssize_t>(bars.size());
+    for (Block& block : blocks) {
+        const auto rows = static_cast<py::ssize_t>(block.positions.size());
+        block.values = py::array(py::dtype(numpyFormat(block.type)), std::vector<py::ssize_t>{rows, count});
+        block.data = static_cast<char*>(block.values.mutable_data());
+    }
+    {
+        // In runs of bars that stay in the first-level cache while every
+        // column takes its values from them.
+        constexpr std::size_t kRun = 64;
+        py::gil_scoped_release release;
+        for (std::size_t first = 0; first < bars.size(); first += kRun) {
+            const std::span<const DailyBar> run = bars.subspan(first, std::min(kRun, bars.size() - first));
+            for (Block& block : blocks)
+                withType(block.type, [&](auto value) {
+                    using T = decltype(value);
+                    T* out = reinterpret_cast<T*>(block.data) + first;
+                    for (std::size_t r = 0; r < block.columns.size(); ++r, out += bars.size()) {
+                        if (block.columns[r])
+                            gather(run, block.columns[r]->offset, out);
+                        else if constexpr (std::is_same_v<T, double>)
+                            fillPercent(run, percentRules()[r], out);
+                    }
+                    return 0;
+                });
+        }
+    }
+    return frameOfBlocks(blocks, names, dateIndex(bars));
 }
 
-std::vector<DailyBar> barsFromFrame(const py::object& frame) {
+py::array barRecords(std::vector<DailyBar>&& bars) {
+    py::list names, formats, offsets;
+    names.append("date");
+    formats.append("S12");
+    offsets.append(offsetof(DailyBar, date));
+    for (const std::vector<SlotColumn>* list : {&slotColumns(), &tradeColumns()})
+        for (const SlotColumn& column : *list) {
+            names.append(column.name);
+            formats.append(numpyFormat(column.type));
+            offsets.append(column.offset);
+        }
+    py::dict layout;
+    layout["names"] = names;
+    layout["formats"] = formats;
+    layout["offsets"] = offsets;
+    layout["itemsize"] = sizeof(DailyBar);
+    const py::dtype record = py::module_::import("numpy").attr("dtype")(layout);
+    auto* block = new std::vector<DailyBar>(std::move(bars));
+    py::capsule owner(block, [](void* held) { delete static_cast<std::vector<DailyBar>*>(held); });
+    return py::array(record, std::vector<py::ssize_t>{static_cast<py::ssize_t>(block->size())},
+                     std::vector<py::ssize_t>{static_cast<py::ssize_t>(sizeof(DailyBar))},
+                     block->data(), owner);
+}
+
+void barsFromFrame(const py::object& frame, std::vector<DailyBar>& bars) {
     py::object numpy = py::module_::import("numpy");
     py::object pandas = py::module_::import("pandas");
     if (!py::isinstance(frame, pandas.attr("DataFrame")))
@@ -226,13 +352,14 @@ std::vector<DailyBar> barsFromFrame(const py::object& frame) {
                     .attr("astype")("int64")
                     .cast<py::array_t<int64_t, py::array::c_style | py::array::forcecast>>();
     const auto count = static_cast<std::size_t>(days.size());
-    std::vector<DailyBar> bars(count);
+    bars.resize(count);
     std::memset(static_cast<void*>(bars.data()), 0, count * sizeof(DailyBar));
+    const int64_t* day = days.data();
     const bool hasNaT = dates.attr("hasnans").cast<bool>();
     if (hasNaT) throw py::value_error("the frame has a bar without a date");
     for (std::size_t i = 0; i < count; ++i) {
         int64_t y, m, d;
-        civilFromDays(days.at(static_cast<py::ssize_t>(i)), y, m, d);
+        civilFromDays(day[i], y, m, d);
         char text[64];
         std::snprintf(text, sizeof text, "%04lld%02lld%02lld", static_cast<long long>(y),
                       static_cast<long long>(m), static_cast<long long>(d));
@@ -261,8 +388,9 @@ std::vector<DailyBar> barsFromFrame(const py::object& frame) {
     for (const Price& price : {Price{"open", &DailyBar::open}, Price{"high", &DailyBar::high},
                                Price{"low", &DailyBar::low}, Price{"close", &DailyBar::close}}) {
         const auto values = read(price.name);
+        const int64_t* value = values.data();
         for (std::size_t i = 0; i < count; ++i) {
-            const int64_t v = values.at(static_cast<py::ssize_t>(i));
+            const int64_t v = value[i];
             if (v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max())
                 throw py::value_error(std::string("column ") + price.name + " holds " + std::to_string(v) +
                                       ", beyond a 32-bit price");
@@ -270,9 +398,9 @@ std::vector<DailyBar> barsFromFrame(const py::object& frame) {
         }
     }
     const auto volumes = read("volume");
+    const int64_t* volume = volumes.data();
     for (std::size_t i = 0; i < count; ++i)
-        bars[i].volume = volumes.at(static_cast<py::ssize_t>(i));
-    return bars;
+        bars[i].volume = volume[i];
 }
 
 py::object csvFrame(const std::string& text) {

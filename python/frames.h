@@ -15,10 +15,12 @@ namespace py = pybind11;
 
 // A bar field as a DataFrame column: its name (the field's name in the
 // engine and in `tavrento-cli dump`), where it lies in a bar and its numpy type.
+enum class SlotType : uint8_t { U8, I16, I32, I64, F32, F64 };
+
 struct SlotColumn {
     const char* name;
     std::size_t offset;
-    py::dtype (*dtype)();
+    SlotType type;
 };
 
 // Every column `tavrento-cli dump` prints after the date, in its order.
@@ -38,17 +40,23 @@ const std::vector<PercentColumn>& percentColumns();
 // The dates of the bars (YYYYMMDD) as a DatetimeIndex named "date".
 py::object dateIndex(std::span<const DailyBar> bars);
 
-// A DataFrame of the named slot columns, indexed by date. The bars move into
-// a block that numpy views without a copy; pandas keeps its own copy of the
-// values, the views keep the block alive as long as any refers to it.
-// `percent` adds the scaled float columns.
-py::object barFrame(std::vector<DailyBar>&& bars, const std::vector<SlotColumn>& columns,
+// A DataFrame of the slot columns, indexed by date, `percent` adding the
+// scaled float columns. The bars hold a record per bar; the frame a block of
+// columns per type: the values are gathered once into blocks that pandas
+// takes over as they are.
+py::object barFrame(std::span<const DailyBar> bars, const std::vector<SlotColumn>& columns,
                     bool percent);
 
+// The bars themselves as a numpy structured array (a field per slot column,
+// and "date"), viewing the engine's memory without a copy; the array keeps
+// the bars alive.
+py::array barRecords(std::vector<DailyBar>&& bars);
+
 // The bars of a DataFrame with open, high, low, close and volume columns and
-// a DatetimeIndex (or a "date" column); throws ValueError when it has no such
-// columns or a value does not fit its field.
-std::vector<DailyBar> barsFromFrame(const py::object& frame);
+// a DatetimeIndex (or a "date" column), into `bars` (every other field 0);
+// throws ValueError when it has no such columns or a value does not fit its
+// field.
+void barsFromFrame(const py::object& frame, std::vector<DailyBar>& bars);
 
 // A DataFrame from CSV text with a header line (the engine's exports).
 py::object csvFrame(const std::string& text);

@@ -271,17 +271,17 @@ class Store {
             bars = std::move(session.workspace().series().bars);
         }
         const auto& all = slotColumns();
-        return barFrame(std::move(bars), {all.begin(), all.begin() + 5}, false);
+        return barFrame(bars, std::vector<SlotColumn>(all.begin(), all.begin() + 5), false);
     }
 
     py::object indicators(const py::object& source, const py::object& params,
-                          const std::string& periodName) const {
+                          const std::string& periodName, bool raw) const {
         const PeriodMode period = periodArgument(periodName);
         const bool fromFrame = !py::isinstance<py::str>(source) && !py::isinstance<py::int_>(source);
         std::vector<DailyBar> bars;
         std::optional<StockCode> code;
         if (fromFrame)
-            bars = barsFromFrame(source);
+            barsFromFrame(source, bars);
         else
             code = codeArgument(source);
         AnalysisParameters parameters;
@@ -312,7 +312,8 @@ class Store {
                                     state);
             }
         }
-        return barFrame(std::move(bars), slotColumns(), true);
+        if (raw) return barRecords(std::move(bars));
+        return barFrame(bars, slotColumns(), true);
     }
 
     py::object evaluate(const py::object& codeValue, const py::object& condition,
@@ -390,7 +391,7 @@ class Store {
         static const std::vector<SlotColumn> tradeSlots = tradeColumns();
         return resultType("Backtest")(
             summary, csvFrame(trips), curve["equity"], curve["drawdown"],
-            barFrame(std::move(bars), tradeSlots, false));
+            barFrame(bars, tradeSlots, false));
     }
 
     py::object screen(const py::object& item, int32_t value, const py::object& strategy,
@@ -840,9 +841,12 @@ class Store {
 };
 
 py::object indicatorsOfFrame(const py::object& frame, const py::object& params,
-                             const std::string& periodName) {
+                             const std::string& periodName, bool raw) {
     const PeriodMode period = periodArgument(periodName);
-    std::vector<DailyBar> bars = barsFromFrame(frame);
+    // Reused from call to call: a fresh block of this size would cost its
+    // first touch of every page on every call.
+    thread_local std::vector<DailyBar> bars;
+    barsFromFrame(frame, bars);
     AnalysisParameters parameters = AnalysisParameters::defaults();
     applyParameters(params, parameters, period);
     {
@@ -851,7 +855,8 @@ py::object indicatorsOfFrame(const py::object& frame, const py::object& params,
         recomputeIndicators(bars, AnalysisSettings::from(parameters, period, DisplaySwitches{}),
                             state);
     }
-    return barFrame(std::move(bars), slotColumns(), true);
+    if (raw) return barRecords(std::vector<DailyBar>(bars));
+    return barFrame(bars, slotColumns(), true);
 }
 
 py::dict parameterDefaults() {
@@ -896,14 +901,16 @@ Failures raise tavrento.Error with the message the command-line tool prints.)";
         tav::python::makeNamedTuple("Portfolio", {"summary", "securities", "trades", "equity"});
 
     m.def("indicators", &tav::python::indicatorsOfFrame, py::arg("frame"),
-          py::arg("params") = py::none(), py::arg("period") = "daily",
+          py::arg("params") = py::none(), py::arg("period") = "daily", py::arg("raw") = false,
           R"(Every indicator slot of the bars of `frame` (open, high, low, close and
 volume columns, a DatetimeIndex or a "date" column), computed with the default
 analysis parameters overridden by `params` ({"rsiPeriod": 9, ...}).
 
 Columns: the slots by their engine names (those of `tavrento-cli dump`) with
 the engine's integer values, then <slot>Percent floats for the per-mille
-slots the indicator pane shows divided by ten (NaN where it shows nothing).)");
+slots the indicator pane shows divided by ten (NaN where it shows nothing).
+With raw=True: the engine's bars themselves as a numpy structured array (a
+field per slot, and "date"), viewing the engine's memory without a copy.)");
     m.def("parameter_defaults", &tav::python::parameterDefaults,
           "The analysis parameters by name with their default values.");
     m.attr("SLOT_COLUMNS") = [] {
@@ -930,11 +937,11 @@ slots the indicator pane shows divided by ten (NaN where it shows nothing).)");
         .def("series", &Store::series, py::arg("code"), py::arg("period") = "daily",
              "The stored bars of `code`: open, high, low, close, volume indexed by date.")
         .def("indicators", &Store::indicators, py::arg("source"), py::arg("params") = py::none(),
-             py::arg("period") = "daily",
+             py::arg("period") = "daily", py::arg("raw") = false,
              R"(Every indicator slot of a stored security (`source` a code) or of a
 DataFrame of bars, with the folder's parameters in force (the security's own
 when individual settings are on) overridden by `params`. The columns of
-tavrento.indicators; the values of `tavrento-cli dump`.)")
+tavrento.indicators (or its raw array); the values of `tavrento-cli dump`.)")
         .def("evaluate", &Store::evaluate, py::arg("code"), py::arg("condition") = py::none(),
              py::arg("capsule") = py::none(), py::arg("period") = "daily",
              R"(Whether a condition row (up to ten numbers, or their text "F1 ... F10")
