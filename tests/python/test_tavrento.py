@@ -107,15 +107,17 @@ def test_market_wide_runs_equal_cli(market, cli):
     assert selected["code"].tolist() == theirs["code"].tolist()
     assert selected.attrs["counts"]["selected"] == len(theirs)
 
-    sweep = store.optimize(1, {"rsiPeriod": [6, 9], "1.buy.1.n": "3..5"}, objective="net-profit",
-                           code="2003")
-    printed = cli.run("optimize", "--strategy", "1", "--param", "rsiPeriod=6,9", "--param",
-                      "1.buy.1.n=3..5", "--objective", "net-profit", "--code", "2003",
+    sweep = store.optimize(1, {"maShortPeriod": [4, 9], "maLongPeriod": "20,26"},
+                           objective="sharpe", walk_forward=(6, 3))
+    printed = cli.run("optimize", "--strategy", "1", "--param", "maShortPeriod=4,9", "--param",
+                      "maLongPeriod=20,26", "--objective", "sharpe", "--walk-forward", "6:3",
                       "--format", "csv").stdout
-    theirs = pd.read_csv(io.StringIO(printed.split("\n\n")[0]))
-    assert sweep.points[["rsiPeriod", "1.buy.1.n", "netProfit", "trades"]].values.tolist() == \
-        theirs[["rsiPeriod", "1.buy.1.n", "netProfit", "trades"]].values.tolist()
-    np.testing.assert_allclose(sweep.points["sharpe"], theirs["sharpe"], atol=5e-4)
+    tables = [pd.read_csv(io.StringIO(text)) for text in printed.split("\n\n")]
+    compared = ["maShortPeriod", "maLongPeriod", "netProfit", "trades", "maxDrawdown"]
+    assert sweep.points[compared].values.tolist() == tables[0][compared].values.tolist()
+    assert sweep.points["netProfit"].nunique() > 1
+    np.testing.assert_allclose(sweep.points["sharpe"], tables[0]["sharpe"], atol=5e-4)
+    assert sweep.walk_forward["outNet"].tolist() == tables[1]["outNet"].tolist()
 
     account = store.portfolio(1, capital=3_000_000, max_positions=3, size="equity:30", score="value")
     theirs = cli.csv("portfolio", "--strategy", "1", "--capital", "3000000", "--max-positions", "3",
