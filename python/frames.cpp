@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <mutex>
+#include <new>
 #include <cstddef>
 #include <cstring>
 #include <limits>
@@ -149,6 +152,53 @@ void fillPercent(std::span<const DailyBar> bars, const PercentRule& rule, double
     }
 }
 
+// Memory for the blocks of frames, kept when a frame goes for the next one:
+// a block of this size fresh from the system costs the first touch of each
+// of its pages on every call, more than gathering the values into it.
+class BlockMemory {
+  public:
+    struct Buffer {
+        char* data = nullptr;
+        std::size_t size = 0;
+    };
+
+    static BlockMemory& shared() {
+        static BlockMemory* memory = new BlockMemory;  // outlives every frame
+        return *memory;
+    }
+
+    Buffer take(std::size_t size) {
+        {
+            std::lock_guard lock(mutex_);
+            auto best = kept_.end();
+            for (auto it = kept_.begin(); it != kept_.end(); ++it)
+                if (it->size >= size && (best == kept_.end() || it->size < best->size)) best = it;
+            if (best != kept_.end()) {
+                const Buffer found = *best;
+                kept_.erase(best);
+                return found;
+            }
+        }
+        auto* data = static_cast<char*>(std::malloc(size));
+        if (!data) throw std::bad_alloc();
+        return {data, size};
+    }
+
+    void give(Buffer buffer) {
+        std::lock_guard lock(mutex_);
+        kept_.push_back(buffer);
+        if (kept_.size() > kKept) {
+            std::free(kept_.front().data);
+            kept_.erase(kept_.begin());
+        }
+    }
+
+  private:
+    static constexpr std::size_t kKept = 8;
+    std::mutex mutex_;
+    std::vector<Buffer> kept_;
+};
+
 // One block of the frame: columns of one type, a row per column.
 struct Block {
     SlotType type;
@@ -167,7 +217,8 @@ void gather(std::span<const DailyBar> bars, std::size_t offset, T* out) {
 
 // The frame of the blocks through pandas' block manager, which takes them as
 // they are; a plain dictionary of columns where that is not available.
-py::object frameOfBlocks(std::vector<Block>& blocks, const py::list& names, const py::object& index) {
+py::object frameOfBlocks(std::vector<Block>& blocks, const py::list& names, const py::object& index,
+                         bool everySlot) {
     py::object pandas = py::module_::import("pandas");
     py::object numpy = py::module_::import("numpy");
     try {
@@ -180,7 +231,13 @@ py::object frameOfBlocks(std::vector<Block>& blocks, const py::list& names, cons
                                       py::cast(block.positions), py::arg("dtype") = "intp"),
                                   py::arg("ndim") = 2));
         py::list axes;
-        axes.append(pandas.attr("Index")(names));
+        if (everySlot) {
+            // The columns of every indicator frame, made once (an Index never changes).
+            static py::object* const columns = new py::object(pandas.attr("Index")(names));
+            axes.append(*columns);
+        } else {
+            axes.append(pandas.attr("Index")(names));
+        }
         axes.append(index);
         py::object manager = internals.attr("BlockManager")(made, axes);
         py::object frameType = pandas.attr("DataFrame");
@@ -263,7 +320,7 @@ py::object dateIndex(std::span<const DailyBar> bars) {
 }
 
 py::object barFrame(std::span<const DailyBar> bars, const std::vector<SlotColumn>& columns,
-                    bool percent) {
+                    bool percent, py::object index) {
     std::vector<Block> blocks;
     py::list names;
     int64_t position = 0;
@@ -284,10 +341,30 @@ py::object barFrame(std::span<const DailyBar> bars, const std::vector<SlotColumn
         }
     }
     const auto count = static_cast<py::ssize_t>(bars.size());
-    for (Block& block : blocks) {
+    // One buffer for every block, each block on a cache line of its own.
+    constexpr std::size_t kLine = 64;
+    std::size_t total = 0;
+    std::vector<std::size_t> starts;
+    for (const Block& block : blocks) {
+        starts.push_back(total);
+        const std::size_t bytes = block.positions.size() * bars.size() *
+                                  withType(block.type, [](auto value) { return sizeof value; });
+        total += (bytes + kLine - 1) / kLine * kLine;
+    }
+    auto* buffer = new BlockMemory::Buffer(BlockMemory::shared().take(std::max<std::size_t>(total, kLine)));
+    py::capsule owner(buffer, [](void* held) {
+        auto* kept = static_cast<BlockMemory::Buffer*>(held);
+        BlockMemory::shared().give(*kept);
+        delete kept;
+    });
+    for (std::size_t b = 0; b < blocks.size(); ++b) {
+        Block& block = blocks[b];
         const auto rows = static_cast<py::ssize_t>(block.positions.size());
-        block.values = py::array(py::dtype(numpyFormat(block.type)), std::vector<py::ssize_t>{rows, count});
-        block.data = static_cast<char*>(block.values.mutable_data());
+        block.data = buffer->data + starts[b];
+        const py::dtype type(numpyFormat(block.type));
+        block.values = py::array(type, std::vector<py::ssize_t>{rows, count},
+                                 std::vector<py::ssize_t>{count * type.itemsize(), type.itemsize()},
+                                 block.data, owner);
     }
     {
         // In runs of bars that stay in the first-level cache while every
@@ -310,7 +387,8 @@ py::object barFrame(std::span<const DailyBar> bars, const std::vector<SlotColumn
                 });
         }
     }
-    return frameOfBlocks(blocks, names, dateIndex(bars));
+    if (index.is_none()) index = dateIndex(bars);
+    return frameOfBlocks(blocks, names, index, percent && &columns == &slotColumns());
 }
 
 py::array barRecords(std::vector<DailyBar>&& bars) {
@@ -337,7 +415,7 @@ py::array barRecords(std::vector<DailyBar>&& bars) {
                      block->data(), owner);
 }
 
-void barsFromFrame(const py::object& frame, std::vector<DailyBar>& bars) {
+py::object barsFromFrame(const py::object& frame, std::vector<DailyBar>& bars) {
     py::object numpy = py::module_::import("numpy");
     py::object pandas = py::module_::import("pandas");
     if (!py::isinstance(frame, pandas.attr("DataFrame")))
@@ -360,10 +438,17 @@ void barsFromFrame(const py::object& frame, std::vector<DailyBar>& bars) {
     for (std::size_t i = 0; i < count; ++i) {
         int64_t y, m, d;
         civilFromDays(day[i], y, m, d);
-        char text[64];
-        std::snprintf(text, sizeof text, "%04lld%02lld%02lld", static_cast<long long>(y),
-                      static_cast<long long>(m), static_cast<long long>(d));
-        setBarDate(bars[i], text);
+        if (y < 1 || y > 9999) throw py::value_error("a date beyond the years 1 to 9999");
+        // YYYYMMDD, as the data files write it.
+        char* text = bars[i].date;
+        text[0] = static_cast<char>('0' + y / 1000);
+        text[1] = static_cast<char>('0' + y / 100 % 10);
+        text[2] = static_cast<char>('0' + y / 10 % 10);
+        text[3] = static_cast<char>('0' + y % 10);
+        text[4] = static_cast<char>('0' + m / 10);
+        text[5] = static_cast<char>('0' + m % 10);
+        text[6] = static_cast<char>('0' + d / 10);
+        text[7] = static_cast<char>('0' + d % 10);
     }
     const auto read = [&](const char* name) {
         if (!columns.attr("__contains__")(name).cast<bool>())
@@ -401,6 +486,7 @@ void barsFromFrame(const py::object& frame, std::vector<DailyBar>& bars) {
     const int64_t* volume = volumes.data();
     for (std::size_t i = 0; i < count; ++i)
         bars[i].volume = volume[i];
+    return dates.attr("rename")("date");
 }
 
 py::object csvFrame(const std::string& text) {

@@ -44,8 +44,9 @@ py::object dateIndex(std::span<const DailyBar> bars);
 // scaled float columns. The bars hold a record per bar; the frame a block of
 // columns per type: the values are gathered once into blocks that pandas
 // takes over as they are.
+// `index` (None: made from the bars' dates) is the frame's index.
 py::object barFrame(std::span<const DailyBar> bars, const std::vector<SlotColumn>& columns,
-                    bool percent);
+                    bool percent, py::object index = py::none());
 
 // The bars themselves as a numpy structured array (a field per slot column,
 // and "date"), viewing the engine's memory without a copy; the array keeps
@@ -54,9 +55,9 @@ py::array barRecords(std::vector<DailyBar>&& bars);
 
 // The bars of a DataFrame with open, high, low, close and volume columns and
 // a DatetimeIndex (or a "date" column), into `bars` (every other field 0);
-// throws ValueError when it has no such columns or a value does not fit its
-// field.
-void barsFromFrame(const py::object& frame, std::vector<DailyBar>& bars);
+// returns the dates as a DatetimeIndex named "date". Throws ValueError when it
+// has no such columns or a value does not fit its field.
+py::object barsFromFrame(const py::object& frame, std::vector<DailyBar>& bars);
 
 // A DataFrame from CSV text with a header line (the engine's exports).
 py::object csvFrame(const std::string& text);

@@ -51,13 +51,21 @@ PeriodMode periodArgument(const std::string& name) {
 }
 
 // Analysis parameters by the names the optimizer sweeps them under
-// (rsiPeriod, maShortPeriod, ...), each a number from 0 to 255.
-void applyParameters(const py::object& values, AnalysisParameters& parameters, PeriodMode period) {
-    if (values.is_none()) return;
+// (rsiPeriod, maShortPeriod, ...), each a number from 0 to 255, as the
+// optimizer's texts ("rsiPeriod=9"); read while the GIL is held.
+std::vector<std::string> parameterTexts(const py::object& values) {
+    std::vector<std::string> texts;
+    if (values.is_none()) return texts;
+    for (const auto& [name, value] : values.cast<py::dict>())
+        texts.push_back(py::str(name).cast<std::string>() + "=" +
+                        std::to_string(value.cast<int64_t>()));
+    return texts;
+}
+
+void applyParameters(const std::vector<std::string>& texts, AnalysisParameters& parameters,
+                     PeriodMode period) {
     Strategy none;
-    for (const auto& [name, value] : values.cast<py::dict>()) {
-        const std::string text = py::str(name).cast<std::string>() + "=" +
-                                 std::to_string(value.cast<int64_t>());
+    for (const std::string& text : texts) {
         std::string error;
         const auto sweep = parseSweep(text, none, error);
         if (!sweep) throw py::value_error(error);
@@ -284,32 +292,25 @@ class Store {
             barsFromFrame(source, bars);
         else
             code = codeArgument(source);
-        AnalysisParameters parameters;
-        DisplaySwitches switches;
+        const std::vector<std::string> texts = parameterTexts(params);
         {
             py::gil_scoped_release release;
             Session session(root_, period);
             Workspace& workspace = session.workspace();
-            if (code && !workspace.loadStoredSeries(*code))
-                throw EngineError("no stored series for " + codeText(*code));
-            parameters = workspace.analysisParameters;
-            switches = workspace.displaySwitches;
-        }
-        applyParameters(params, parameters, period);
-        {
-            py::gil_scoped_release release;
             if (code) {
                 // The security's own series, recomputed as the window would.
-                Session session(root_, period);
-                Workspace& workspace = session.workspace();
-                workspace.loadStoredSeries(*code);
-                workspace.analysisParameters = parameters;
+                if (!workspace.loadStoredSeries(*code))
+                    throw EngineError("no stored series for " + codeText(*code));
+                applyParameters(texts, workspace.analysisParameters, period);
                 workspace.seriesChanged(StrategyRun::None);
                 bars = std::move(workspace.series().bars);
             } else {
+                AnalysisParameters parameters = workspace.analysisParameters;
+                applyParameters(texts, parameters, period);
                 AnalysisState state;
-                recomputeIndicators(bars, AnalysisSettings::from(parameters, period, switches),
-                                    state);
+                recomputeIndicators(
+                    bars, AnalysisSettings::from(parameters, period, workspace.displaySwitches),
+                    state);
             }
         }
         if (raw) return barRecords(std::move(bars));
@@ -846,9 +847,9 @@ py::object indicatorsOfFrame(const py::object& frame, const py::object& params,
     // Reused from call to call: a fresh block of this size would cost its
     // first touch of every page on every call.
     thread_local std::vector<DailyBar> bars;
-    barsFromFrame(frame, bars);
+    const py::object dates = barsFromFrame(frame, bars);
     AnalysisParameters parameters = AnalysisParameters::defaults();
-    applyParameters(params, parameters, period);
+    applyParameters(parameterTexts(params), parameters, period);
     {
         py::gil_scoped_release release;
         AnalysisState state;
@@ -856,7 +857,7 @@ py::object indicatorsOfFrame(const py::object& frame, const py::object& params,
                             state);
     }
     if (raw) return barRecords(std::vector<DailyBar>(bars));
-    return barFrame(bars, slotColumns(), true);
+    return barFrame(bars, slotColumns(), true, dates);
 }
 
 py::dict parameterDefaults() {
