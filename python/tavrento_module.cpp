@@ -285,11 +285,13 @@ class Store {
     py::object indicators(const py::object& source, const py::object& params,
                           const std::string& periodName, bool raw) const {
         const PeriodMode period = periodArgument(periodName);
-        const bool fromFrame = !py::isinstance<py::str>(source) && !py::isinstance<py::int_>(source);
+        const bool fromFrame =
+            py::isinstance(source, py::module_::import("pandas").attr("DataFrame"));
         std::vector<DailyBar> bars;
         std::optional<StockCode> code;
+        py::object dates = py::none();
         if (fromFrame)
-            barsFromFrame(source, bars);
+            dates = barsFromFrame(source, bars);
         else
             code = codeArgument(source);
         const std::vector<std::string> texts = parameterTexts(params);
@@ -314,7 +316,7 @@ class Store {
             }
         }
         if (raw) return barRecords(std::move(bars));
-        return barFrame(bars, slotColumns(), true);
+        return barFrame(bars, slotColumns(), true, dates);
     }
 
     py::object evaluate(const py::object& codeValue, const py::object& condition,
@@ -389,10 +391,9 @@ class Store {
         summary["shortOfData"] = shortOfData;
         summary["notes"] = noteList(notes);
         py::object curve = csvFrame(equity).attr("set_index")("date");
-        static const std::vector<SlotColumn> tradeSlots = tradeColumns();
         return resultType("Backtest")(
             summary, csvFrame(trips), curve["equity"], curve["drawdown"],
-            barFrame(bars, tradeSlots, false));
+            barFrame(bars, tradeColumns(), false));
     }
 
     py::object screen(const py::object& item, int32_t value, const py::object& strategy,
