@@ -1,8 +1,10 @@
 """The Python module against tavrento-cli: the same folder must give the same
 numbers through both, and failures the same messages."""
+import gc
 import io
 import threading
 import time
+from concurrent.futures import ThreadPoolExecutor
 
 import numpy as np
 import pandas as pd
@@ -36,13 +38,90 @@ def test_indicators_equal_dump_from_store_and_from_frame(market, cli, code):
     assert_matches_dump(tavrento.indicators(store.series(code)), dump)
 
 
+def test_series_and_master_equal_cli(market, cli):
+    store = tavrento.Store(str(market))
+    series = store.series("2005")
+    theirs = cli.csv("series", "2005", dtype={"date": str})
+    assert list(series.index.strftime("%Y%m%d")) == list(theirs["date"])
+    assert series.values.tolist() == theirs.drop(columns="date").values.tolist()
+    master = store.master().set_index("code")
+    assert store.codes() == list(master.index)
+    for code in ("2000", "2007"):
+        fields = dict(line.split(": ", 1)
+                      for line in cli.run("lookup", code).stdout.strip().splitlines())
+        assert (master.loc[code, "name"], master.loc[code, "market"], str(master.loc[code, "unit"])) \
+            == (fields["name"], fields["market"], fields["unit"])
+
+
+@pytest.mark.parametrize("change,message", [
+    (lambda f: f.drop(columns="volume"), "the frame has no column volume"),
+    (lambda f: f.assign(close=f["close"].where(f["close"] != f["close"].iloc[3])), "no whole number"),
+    (lambda f: f.assign(open=f["open"] + 0.5), "no whole number"),
+    (lambda f: f.assign(high=f["high"] + 2**31), "beyond a 32-bit price"),
+    (lambda f: f.assign(low=f["low"].astype(str)), "not numeric"),
+])
+def test_frames_the_bars_cannot_hold_are_refused(market, change, message):
+    bars = tavrento.Store(str(market)).series("2000")
+    with pytest.raises(ValueError, match=message):
+        tavrento.indicators(change(bars))
+
+
+def test_frames_in_other_shapes_give_the_same_slots(market):
+    bars = tavrento.Store(str(market)).series("2000")
+    expected = tavrento.indicators(bars)
+    dated = bars.reset_index()
+    dated["date"] = dated["date"].dt.strftime("%Y%m%d")
+    for frame in (dated, bars.astype(float)):
+        pd.testing.assert_frame_equal(tavrento.indicators(frame), expected)
+
+
+def test_frames_keep_their_values_while_later_ones_are_made(market):
+    """Frames share no memory: one that goes hands its memory to the next,
+    never one that is still held."""
+    store = tavrento.Store(str(market))
+    first = store.indicators("2000")
+    kept = first.copy(deep=True)
+    second = store.indicators("2001")
+    del second
+    gc.collect()
+    for code in ("2002", "2003", "2004"):
+        store.indicators(code)
+    pd.testing.assert_frame_equal(first, kept)
+
+
+def test_raw_records_view_the_engine_bars(market):
+    store = tavrento.Store(str(market))
+    frame = store.indicators("2006")
+    records = store.indicators("2006", raw=True)
+    assert not records.flags.owndata and records.base is not None
+    assert records["date"][0].decode() == frame.index[0].strftime("%Y%m%d")
+    for column in ("close", "volume", "rsi", "macdLongEma", "volatility5", "turnMarkRsi"):
+        np.testing.assert_array_equal(records[column], frame[column].to_numpy(), err_msg=column)
+
+
+def test_calls_on_threads_give_the_results_of_one_thread(market):
+    store = tavrento.Store(str(market))
+    codes = store.codes()
+    alone = [store.indicators(code) for code in codes]
+    with ThreadPoolExecutor(4) as pool:
+        together = list(pool.map(store.indicators, codes))
+        frames = list(pool.map(lambda code: tavrento.indicators(store.series(code)), codes))
+    for expected, ours, theirs in zip(alone, together, frames):
+        pd.testing.assert_frame_equal(ours, expected)
+        pd.testing.assert_frame_equal(theirs, expected)
+
+
 def test_percent_columns_scale_the_per_mille_slots(market):
     frame = tavrento.Store(str(market)).indicators(2001)
     assert set(tavrento.PERCENT_COLUMNS) <= set(frame.columns)
     defined = frame["rsi"] >= 0
     np.testing.assert_allclose(frame.loc[defined, "rsiPercent"], frame.loc[defined, "rsi"] / 10)
     assert frame.loc[~defined, "rsiPercent"].isna().all()
-    assert frame["rsiPercent"].between(0, 100).all() or frame["rsiPercent"].isna().any()
+    assert frame["rsiPercent"].dropna().between(0, 100).all()
+    # The deviation of a bar without a short average is shown as nothing.
+    undefined = frame["deviationLong"] == -10000
+    assert frame.loc[undefined, "deviationLongPercent"].isna().all()
+    assert frame.loc[~undefined, "deviationLongPercent"].notna().all()
 
 
 def test_parameters_by_name_match_the_settings_file(tmp_path):
