@@ -5,9 +5,9 @@
 
 Times the module's call on a random walk like the one analysis_bench uses
 (a DataFrame in, the DataFrame of every slot out) and, given the benchmark
-program, runs its ProductionPass (the pass over 5,000 bars, nothing else)
-before and after, so both are measured under the same load. Prints the
-fastest and the median of each and their ratio.
+program, its ProductionPass (the pass over 5,000 bars, nothing else), the two
+taking turns so that both meet the same load. Prints the fastest and the
+median of each and their ratio.
 """
 import json
 import subprocess
@@ -20,7 +20,8 @@ import pandas as pd
 import tavrento
 
 BARS = 5000
-ROUNDS = 400
+TURNS = 8
+CALLS = 60
 
 
 def random_walk(seed=5000):
@@ -34,35 +35,40 @@ def random_walk(seed=5000):
 
 
 def module_times(frame):
+    """Microseconds of each of CALLS calls."""
     times = []
-    for _ in range(ROUNDS):
+    for _ in range(CALLS):
         started = time.perf_counter()
         tavrento.indicators(frame)
-        times.append(time.perf_counter() - started)
-    return min(times) * 1e6, float(np.median(times)) * 1e6
+        times.append((time.perf_counter() - started) * 1e6)
+    return times
 
 
 def pass_times(program):
+    """Microseconds per pass of a few short benchmark runs."""
     done = subprocess.run([program, "--benchmark_filter=ProductionPass", "--benchmark_format=json",
-                           "--benchmark_repetitions=10"], capture_output=True, text=True, check=True)
-    runs = [b for b in json.loads(done.stdout)["benchmarks"] if b.get("run_type") == "iteration"]
-    real = sorted(b["real_time"] for b in runs)
-    return real[0], real[len(real) // 2]
+                           "--benchmark_repetitions=5", "--benchmark_min_time=0.05"],
+                          capture_output=True, text=True, check=True)
+    return [b["real_time"] for b in json.loads(done.stdout)["benchmarks"]
+            if b.get("run_type") == "iteration"]
 
 
 def main():
     frame = random_walk()
     tavrento.indicators(frame)
-    before = pass_times(sys.argv[1]) if len(sys.argv) > 1 else None
-    fastest, median = module_times(frame)
-    print(f"tavrento.indicators, {BARS} bars: fastest {fastest:.0f} us, median {median:.0f} us")
-    if before:
-        after = pass_times(sys.argv[1])
-        pass_fastest = min(before[0], after[0])
-        pass_median = (before[1] + after[1]) / 2
-        print(f"recompute pass alone (analysis_bench): fastest {pass_fastest:.0f} us, "
-              f"median {pass_median:.0f} us")
-        print(f"ratio: fastest {fastest / pass_fastest:.2f}, median {median / pass_median:.2f}")
+    program = sys.argv[1] if len(sys.argv) > 1 else None
+    ours, theirs = [], []
+    for _ in range(TURNS):
+        ours += module_times(frame)
+        if program:
+            theirs += pass_times(program)
+    print(f"tavrento.indicators, {BARS} bars: fastest {min(ours):.0f} us, "
+          f"median {np.median(ours):.0f} us")
+    if theirs:
+        print(f"recompute pass alone (analysis_bench): fastest {min(theirs):.0f} us, "
+              f"median {np.median(theirs):.0f} us")
+        print(f"ratio: fastest {min(ours) / min(theirs):.2f}, "
+              f"median {np.median(ours) / np.median(theirs):.2f}")
 
 
 if __name__ == "__main__":

@@ -128,28 +128,37 @@ const SlotColumn& slotNamed(std::string_view name) {
     throw std::logic_error("no slot " + std::string(name));
 }
 
-int64_t readInteger(const DailyBar& bar, const SlotColumn& column) {
-    const char* at = reinterpret_cast<const char*>(&bar) + column.offset;
-    if (column.type == SlotType::I16) {
-        int16_t value;
-        std::memcpy(&value, at, sizeof value);
-        return value;
-    }
-    int32_t value;
-    std::memcpy(&value, at, sizeof value);
-    return value;
+// The slot each percent column scales, looked up once.
+const SlotColumn& percentSlot(std::size_t rule) {
+    static const std::vector<const SlotColumn*> slots = [] {
+        std::vector<const SlotColumn*> list;
+        for (const PercentRule& each : percentRules())
+            list.push_back(&slotNamed(each.column.slot));
+        return list;
+    }();
+    return *slots[rule];
 }
 
-void fillPercent(std::span<const DailyBar> bars, const PercentRule& rule, double* values) {
-    const SlotColumn& slot = slotNamed(rule.column.slot);
-    for (std::size_t i = 0; i < bars.size(); ++i) {
-        const int64_t v = readInteger(bars[i], slot);
-        const bool undefined =
-            (rule.undefined == Undefined::Negative && v < 0) ||
-            (rule.undefined == Undefined::Deviation && v == kUndefinedDeviationValue);
-        values[i] =
-            undefined ? std::numeric_limits<double>::quiet_NaN() : static_cast<double>(v) / 10.0;
+template <class T>
+void fillPercent(std::span<const DailyBar> bars, std::size_t offset, Undefined undefined,
+                 double* values) {
+    const char* at = reinterpret_cast<const char*>(bars.data()) + offset;
+    for (std::size_t i = 0; i < bars.size(); ++i, at += sizeof(DailyBar)) {
+        T v;
+        std::memcpy(&v, at, sizeof v);
+        const bool none = (undefined == Undefined::Negative && v < 0) ||
+                          (undefined == Undefined::Deviation && v == kUndefinedDeviationValue);
+        values[i] = none ? std::numeric_limits<double>::quiet_NaN() : static_cast<double>(v) / 10.0;
     }
+}
+
+void fillPercent(std::span<const DailyBar> bars, std::size_t rule, double* values) {
+    const SlotColumn& slot = percentSlot(rule);
+    const Undefined undefined = percentRules()[rule].undefined;
+    if (slot.type == SlotType::I16)
+        fillPercent<int16_t>(bars, slot.offset, undefined, values);
+    else
+        fillPercent<int32_t>(bars, slot.offset, undefined, values);
 }
 
 // Memory for the blocks of frames, kept when a frame goes for the next one:
@@ -381,7 +390,7 @@ py::object barFrame(std::span<const DailyBar> bars, const std::vector<SlotColumn
                         if (block.columns[r])
                             gather(run, block.columns[r]->offset, out);
                         else if constexpr (std::is_same_v<T, double>)
-                            fillPercent(run, percentRules()[r], out);
+                            fillPercent(run, r, out);
                     }
                     return 0;
                 });
