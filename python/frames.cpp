@@ -253,8 +253,8 @@ py::object frameOfBlocks(std::vector<Block>& blocks, const py::list& names, cons
         if (py::hasattr(frameType, "_from_mgr"))
             return frameType.attr("_from_mgr")(manager, py::arg("axes") = manager.attr("axes"));
         return frameType(manager);
-    } catch (const py::error_already_set& failure) {
-        if (std::getenv("TAV_DEBUG_FRAMES")) std::fprintf(stderr, "%s\n", failure.what());
+    } catch (const py::error_already_set&) {
+        // A pandas whose internals differ: the columns go through a dictionary.
         py::dict columns;
         for (Block& block : blocks)
             for (std::size_t r = 0; r < block.positions.size(); ++r)
@@ -434,19 +434,20 @@ py::object barsFromFrame(const py::object& frame, std::vector<DailyBar>& bars) {
                            ? pandas.attr("DatetimeIndex")(
                                  pandas.attr("to_datetime")(frame["date"], py::arg("format") = "%Y%m%d"))
                            : pandas.attr("DatetimeIndex")(frame.attr("index"));
-    auto days = dates.attr("values")
-                    .attr("astype")("datetime64[D]")
-                    .attr("astype")("int64")
-                    .cast<py::array_t<int64_t, py::array::c_style | py::array::forcecast>>();
-    const auto count = static_cast<std::size_t>(days.size());
+    // Nanoseconds since the epoch, a bar's day their floor in days.
+    auto nanoseconds = dates.attr("asi8")
+                           .cast<py::array_t<int64_t, py::array::c_style | py::array::forcecast>>();
+    const auto count = static_cast<std::size_t>(nanoseconds.size());
     bars.resize(count);
     std::memset(static_cast<void*>(bars.data()), 0, count * sizeof(DailyBar));
-    const int64_t* day = days.data();
+    const int64_t* stamp = nanoseconds.data();
+    constexpr int64_t kDay = 86'400'000'000'000;
     const bool hasNaT = dates.attr("hasnans").cast<bool>();
     if (hasNaT) throw py::value_error("the frame has a bar without a date");
     for (std::size_t i = 0; i < count; ++i) {
         int64_t y, m, d;
-        civilFromDays(day[i], y, m, d);
+        const int64_t day = stamp[i] / kDay - (stamp[i] % kDay < 0 ? 1 : 0);
+        civilFromDays(day, y, m, d);
         if (y < 1 || y > 9999) throw py::value_error("a date beyond the years 1 to 9999");
         // YYYYMMDD, as the data files write it.
         char* text = bars[i].date;

@@ -5,8 +5,9 @@ command does and returns pandas values; long runs release the GIL. Failures
 of the engine raise Error with the text the command-line tool prints; bad
 arguments raise ValueError.
 """
-from typing import Any, Iterable, Mapping, NamedTuple, Optional, Sequence, Union
+from typing import Any, Iterable, Literal, Mapping, NamedTuple, Optional, Sequence, Union, overload
 
+import numpy as np
 import pandas as pd
 
 Code = Union[str, int]
@@ -25,11 +26,19 @@ class Error(RuntimeError):
     """A failure the engine reported (the command-line tool's message)."""
 
 
-def indicators(frame: pd.DataFrame, params: Optional[Params] = None,
-               period: str = "daily") -> pd.DataFrame:
+@overload
+def indicators(frame: pd.DataFrame, params: Optional[Params] = None, period: str = "daily",
+               raw: Literal[False] = False) -> pd.DataFrame: ...
+@overload
+def indicators(frame: pd.DataFrame, params: Optional[Params] = None, period: str = "daily",
+               raw: Literal[True] = ...) -> np.ndarray: ...
+def indicators(frame: pd.DataFrame, params: Optional[Params] = None, period: str = "daily",
+               raw: bool = False) -> Union[pd.DataFrame, np.ndarray]:
     """Every indicator slot of the bars of `frame` (open, high, low, close,
     volume; a DatetimeIndex or a "date" column) with the default parameters,
-    overridden by `params` ({"rsiPeriod": 9, "maShortPeriod": 5, ...})."""
+    overridden by `params` ({"rsiPeriod": 9, "maShortPeriod": 5, ...}).
+    raw=True: the engine's bars as a structured array ("date" and a field per
+    slot, the trade slots too) that views the engine's memory."""
 
 
 def parameter_defaults() -> dict[str, int]:
@@ -79,9 +88,10 @@ class Store:
         """open, high, low, close, volume indexed by date."""
 
     def indicators(self, source: Union[Code, pd.DataFrame], params: Optional[Params] = None,
-                   period: str = "daily") -> pd.DataFrame:
+                   period: str = "daily", raw: bool = False) -> Union[pd.DataFrame, np.ndarray]:
         """Every indicator slot (the values of `tavrento-cli dump`) with the folder's
-        parameters in force, overridden by `params`."""
+        parameters in force (the security's own with individual settings),
+        overridden by `params`; raw=True as for tavrento.indicators."""
 
     def evaluate(self, code: Code, condition: Union[str, Sequence[int], None] = None,
                  capsule: Optional[int] = None, period: str = "daily") -> pd.Series:
