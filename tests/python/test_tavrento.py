@@ -180,10 +180,9 @@ def test_market_wide_runs_equal_cli(market, cli):
     assert ranked["code"].tolist() == theirs["code"].tolist()
     assert ranked["markedProfit"].tolist() == theirs["markedProfit"].tolist()
 
-    selected = store.screen(capsule=1)
-    # The command line writes its output watchlist; the module writes nothing unless asked.
-    theirs = cli.csv("screen", "--capsule", "1", "--output", "2", "--format", "csv", dtype={"code": str})
-    assert selected["code"].tolist() == theirs["code"].tolist()
+    selected = store.screen(item=10)
+    theirs = cli.csv("screen", "--item", "10", "--output", "2", "--format", "csv", dtype={"code": str})
+    assert selected["code"].tolist() == theirs["code"].tolist() != []
     assert selected.attrs["counts"]["selected"] == len(theirs)
 
     sweep = store.optimize(1, {"maShortPeriod": [4, 9], "maLongPeriod": "20,26"},
@@ -205,6 +204,37 @@ def test_market_wide_runs_equal_cli(market, cli):
     assert account.trades["code"].tolist() == theirs["code"].tolist()
     assert account.trades["units"].tolist() == theirs["units"].tolist()
     assert account.trades["outcome"].tolist() == theirs["outcome"].tolist()
+
+
+def test_screen_writes_the_watchlist_the_cli_writes(tmp_path):
+    ours, theirs = (write_market(tmp_path / name, 12, 700, 5) for name in ("ours", "theirs"))
+    before = (ours / "Focus2.lst").read_bytes() if (ours / "Focus2.lst").exists() else None
+    tavrento.Store(str(ours)).screen(item=10)
+    assert ((ours / "Focus2.lst").read_bytes() if (ours / "Focus2.lst").exists() else None) == before
+    tavrento.Store(str(ours)).screen(item=10, output=2)
+    Cli(_tool("TAV_CLI"), theirs).run("screen", "--item", "10", "--output", "2")
+    assert (ours / "Focus2.lst").read_bytes() == (theirs / "Focus2.lst").read_bytes()
+
+
+OPTIMIZE = ["optimize", "--strategy", "1", "--objective", "sharpe", "--param"]
+PORTFOLIO = ["portfolio", "--strategy", "1", "--capital", "1000000", "--max-positions", "3"]
+
+
+@pytest.mark.parametrize("call,words", [
+    (lambda store: store.optimize(1, ["rsiPeriod=0..300/100"]), OPTIMIZE + ["rsiPeriod=0..300/100"]),
+    (lambda store: store.optimize(1, {"4.buy.1.n": [5]}), OPTIMIZE + ["4.buy.1.n=5"]),
+    (lambda store: store.indicators("2000", params={"rsiPeriod": 300}), OPTIMIZE + ["rsiPeriod=300"]),
+    (lambda store: store.portfolio(1, 1_000_000, 3, "equity:101", "value"),
+     PORTFOLIO + ["--size", "equity:101", "--score", "value"]),
+    (lambda store: store.portfolio(1, 1_000_000, 3, "strategy", "slot:none"),
+     PORTFOLIO + ["--size", "strategy", "--score", "slot:none"]),
+])
+def test_refused_arguments_say_what_the_cli_says(market, cli, call, words):
+    told = cli.run(*words, check=False).stderr.strip()
+    told = told.removeprefix("tavrento-cli: ").removeprefix("--param: ").removeprefix("--")
+    with pytest.raises(ValueError) as failure:
+        call(tavrento.Store(str(market)))
+    assert str(failure.value) == told
 
 
 def test_failures_carry_the_engine_message(market, cli):
