@@ -4,12 +4,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
-#include <mutex>
-#include <new>
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <mutex>
+#include <new>
 #include <type_traits>
 
 namespace tav::python {
@@ -18,36 +18,50 @@ namespace {
 
 template <class T>
 constexpr SlotType slotType() {
-    if constexpr (std::is_same_v<T, uint8_t>) return SlotType::U8;
-    else if constexpr (std::is_same_v<T, int16_t>) return SlotType::I16;
-    else if constexpr (std::is_same_v<T, int32_t>) return SlotType::I32;
-    else if constexpr (std::is_same_v<T, int64_t>) return SlotType::I64;
-    else if constexpr (std::is_same_v<T, float>) return SlotType::F32;
+    if constexpr (std::is_same_v<T, uint8_t>)
+        return SlotType::U8;
+    else if constexpr (std::is_same_v<T, int16_t>)
+        return SlotType::I16;
+    else if constexpr (std::is_same_v<T, int32_t>)
+        return SlotType::I32;
+    else if constexpr (std::is_same_v<T, int64_t>)
+        return SlotType::I64;
+    else if constexpr (std::is_same_v<T, float>)
+        return SlotType::F32;
     else {
         static_assert(std::is_same_v<T, double>);
         return SlotType::F64;
     }
 }
 
-#define TAV_SLOT(field) \
-    SlotColumn { #field, offsetof(DailyBar, field), slotType<decltype(DailyBar::field)>() }
+#define TAV_SLOT(field)                                                            \
+    SlotColumn {                                                                   \
+#field, offsetof(DailyBar, field), slotType < decltype(DailyBar::field)>() \
+    }
 
 // Calls f(T{}) with the C++ type of a slot type.
 template <class F>
 decltype(auto) withType(SlotType type, F&& f) {
     switch (type) {
-        case SlotType::U8: return f(uint8_t{});
-        case SlotType::I16: return f(int16_t{});
-        case SlotType::I32: return f(int32_t{});
-        case SlotType::I64: return f(int64_t{});
-        case SlotType::F32: return f(float{});
-        case SlotType::F64: break;
+        case SlotType::U8:
+            return f(uint8_t{});
+        case SlotType::I16:
+            return f(int16_t{});
+        case SlotType::I32:
+            return f(int32_t{});
+        case SlotType::I64:
+            return f(int64_t{});
+        case SlotType::F32:
+            return f(float{});
+        case SlotType::F64:
+            break;
     }
     return f(double{});
 }
 
 std::string numpyFormat(SlotType type) {
-    return withType(type, [](auto value) { return py::format_descriptor<decltype(value)>::format(); });
+    return withType(type,
+                    [](auto value) { return py::format_descriptor<decltype(value)>::format(); });
 }
 
 // Days since 1970-01-01 of a civil date, and back (proleptic Gregorian).
@@ -258,8 +272,10 @@ py::object frameOfBlocks(std::vector<Block>& blocks, const py::list& names, cons
         py::dict columns;
         for (Block& block : blocks)
             for (std::size_t r = 0; r < block.positions.size(); ++r)
-                columns[names[static_cast<std::size_t>(block.positions[r])]] = block.values[py::int_(r)];
-        return pandas.attr("DataFrame")(columns, py::arg("index") = index, py::arg("columns") = names);
+                columns[names[static_cast<std::size_t>(block.positions[r])]] =
+                    block.values[py::int_(r)];
+        return pandas.attr("DataFrame")(columns, py::arg("index") = index,
+                                        py::arg("columns") = names);
     }
 }
 
@@ -268,33 +284,73 @@ py::object frameOfBlocks(std::vector<Block>& blocks, const py::list& names, cons
 const std::vector<SlotColumn>& slotColumns() {
     static const std::vector<SlotColumn> columns = [] {
         std::vector<SlotColumn> list = {
-            TAV_SLOT(open),          TAV_SLOT(high),          TAV_SLOT(low),
-            TAV_SLOT(close),         TAV_SLOT(volume),        TAV_SLOT(provisional),
-            TAV_SLOT(change),        TAV_SLOT(body),          TAV_SLOT(maLong),
-            TAV_SLOT(maMid),         TAV_SLOT(maShort),       TAV_SLOT(waveLine),
-            TAV_SLOT(bollingerMid),  TAV_SLOT(kijun),         TAV_SLOT(tenkan),
-            TAV_SLOT(chikou),        TAV_SLOT(senkou1),       TAV_SLOT(senkou2),
-            TAV_SLOT(macdLongEma),   TAV_SLOT(macdShortEma),  TAV_SLOT(macd),
-            TAV_SLOT(macdSignal),    TAV_SLOT(forceIndex),    TAV_SLOT(sarTrend),
-            TAV_SLOT(sar),           TAV_SLOT(sarBand),       TAV_SLOT(hlHigh),
-            TAV_SLOT(hlLow),         TAV_SLOT(turnMark),      TAV_SLOT(turnConfirmed),
-            TAV_SLOT(turnDistance),  TAV_SLOT(turnRatio),     TAV_SLOT(psychUpCount),
-            TAV_SLOT(upBar),         TAV_SLOT(williamsR),     TAV_SLOT(rsi),
-            TAV_SLOT(rsiLong),       TAV_SLOT(rsiMid),        TAV_SLOT(rsiShort),
-            TAV_SLOT(rci),           TAV_SLOT(rciLong),       TAV_SLOT(rciMid),
-            TAV_SLOT(rciShort),      TAV_SLOT(volatility5),   TAV_SLOT(vlRsi),
-            TAV_SLOT(deviationLong), TAV_SLOT(deviationMid),  TAV_SLOT(roc),
-            TAV_SLOT(vr),            TAV_SLOT(wakoVr),        TAV_SLOT(pvr),
-            TAV_SLOT(dx),            TAV_SLOT(adx),           TAV_SLOT(plusDi),
-            TAV_SLOT(minusDi),       TAV_SLOT(stochK),        TAV_SLOT(stochD),
-            TAV_SLOT(stochSlowD),    TAV_SLOT(volumeMaShort), TAV_SLOT(volumeMaLong),
-            TAV_SLOT(range),         TAV_SLOT(rangeAverage),
+            TAV_SLOT(open),
+            TAV_SLOT(high),
+            TAV_SLOT(low),
+            TAV_SLOT(close),
+            TAV_SLOT(volume),
+            TAV_SLOT(provisional),
+            TAV_SLOT(change),
+            TAV_SLOT(body),
+            TAV_SLOT(maLong),
+            TAV_SLOT(maMid),
+            TAV_SLOT(maShort),
+            TAV_SLOT(waveLine),
+            TAV_SLOT(bollingerMid),
+            TAV_SLOT(kijun),
+            TAV_SLOT(tenkan),
+            TAV_SLOT(chikou),
+            TAV_SLOT(senkou1),
+            TAV_SLOT(senkou2),
+            TAV_SLOT(macdLongEma),
+            TAV_SLOT(macdShortEma),
+            TAV_SLOT(macd),
+            TAV_SLOT(macdSignal),
+            TAV_SLOT(forceIndex),
+            TAV_SLOT(sarTrend),
+            TAV_SLOT(sar),
+            TAV_SLOT(sarBand),
+            TAV_SLOT(hlHigh),
+            TAV_SLOT(hlLow),
+            TAV_SLOT(turnMark),
+            TAV_SLOT(turnConfirmed),
+            TAV_SLOT(turnDistance),
+            TAV_SLOT(turnRatio),
+            TAV_SLOT(psychUpCount),
+            TAV_SLOT(upBar),
+            TAV_SLOT(williamsR),
+            TAV_SLOT(rsi),
+            TAV_SLOT(rsiLong),
+            TAV_SLOT(rsiMid),
+            TAV_SLOT(rsiShort),
+            TAV_SLOT(rci),
+            TAV_SLOT(rciLong),
+            TAV_SLOT(rciMid),
+            TAV_SLOT(rciShort),
+            TAV_SLOT(volatility5),
+            TAV_SLOT(vlRsi),
+            TAV_SLOT(deviationLong),
+            TAV_SLOT(deviationMid),
+            TAV_SLOT(roc),
+            TAV_SLOT(vr),
+            TAV_SLOT(wakoVr),
+            TAV_SLOT(pvr),
+            TAV_SLOT(dx),
+            TAV_SLOT(adx),
+            TAV_SLOT(plusDi),
+            TAV_SLOT(minusDi),
+            TAV_SLOT(stochK),
+            TAV_SLOT(stochD),
+            TAV_SLOT(stochSlowD),
+            TAV_SLOT(volumeMaShort),
+            TAV_SLOT(volumeMaLong),
+            TAV_SLOT(range),
+            TAV_SLOT(rangeAverage),
         };
         // The turning marks, one byte each, in the order of TurnMarkSlot.
-        static constexpr const char* kMarks[] = {"turnMarkWilliamsR", "turnMarkRsi",
-                                                 "turnMarkRci",       "turnMarkRoc",
-                                                 "turnMarkPvr",       "turnMarkWakoVr",
-                                                 "turnMarkVlRsi"};
+        static constexpr const char* kMarks[] = {
+            "turnMarkWilliamsR", "turnMarkRsi",    "turnMarkRci",  "turnMarkRoc",
+            "turnMarkPvr",       "turnMarkWakoVr", "turnMarkVlRsi"};
         for (std::size_t k = 0; k < std::size(kMarks); ++k)
             list.push_back({kMarks[k], offsetof(DailyBar, turnMarks) + k, SlotType::U8});
         return list;
@@ -336,7 +392,8 @@ py::object barFrame(std::span<const DailyBar> bars, const std::vector<SlotColumn
     for (const SlotColumn& column : columns) {
         auto block = std::find_if(blocks.begin(), blocks.end(),
                                   [&](const Block& b) { return b.type == column.type; });
-        if (block == blocks.end()) block = blocks.insert(blocks.end(), Block{column.type, {}, {}, {}});
+        if (block == blocks.end())
+            block = blocks.insert(blocks.end(), Block{column.type, {}, {}, {}});
         block->positions.push_back(position++);
         block->columns.push_back(&column);
         names.append(column.name);
@@ -360,7 +417,8 @@ py::object barFrame(std::span<const DailyBar> bars, const std::vector<SlotColumn
                                   withType(block.type, [](auto value) { return sizeof value; });
         total += (bytes + kLine - 1) / kLine * kLine;
     }
-    auto* buffer = new BlockMemory::Buffer(BlockMemory::shared().take(std::max<std::size_t>(total, kLine)));
+    auto* buffer =
+        new BlockMemory::Buffer(BlockMemory::shared().take(std::max<std::size_t>(total, kLine)));
     py::capsule owner(buffer, [](void* held) {
         auto* kept = static_cast<BlockMemory::Buffer*>(held);
         BlockMemory::shared().give(*kept);
@@ -381,7 +439,8 @@ py::object barFrame(std::span<const DailyBar> bars, const std::vector<SlotColumn
         constexpr std::size_t kRun = 64;
         py::gil_scoped_release release;
         for (std::size_t first = 0; first < bars.size(); first += kRun) {
-            const std::span<const DailyBar> run = bars.subspan(first, std::min(kRun, bars.size() - first));
+            const std::span<const DailyBar> run =
+                bars.subspan(first, std::min(kRun, bars.size() - first));
             for (Block& block : blocks)
                 withType(block.type, [&](auto value) {
                     using T = decltype(value);
@@ -428,15 +487,16 @@ py::object barsFromFrame(const py::object& frame, std::vector<DailyBar>& bars) {
     py::object numpy = py::module_::import("numpy");
     py::object pandas = py::module_::import("pandas");
     if (!py::isinstance(frame, pandas.attr("DataFrame")))
-        throw py::type_error("a DataFrame with open, high, low, close and volume columns is needed");
+        throw py::type_error(
+            "a DataFrame with open, high, low, close and volume columns is needed");
     const py::object columns = frame.attr("columns");
     py::object dates = columns.attr("__contains__")("date").cast<bool>()
-                           ? pandas.attr("DatetimeIndex")(
-                                 pandas.attr("to_datetime")(frame["date"], py::arg("format") = "%Y%m%d"))
+                           ? pandas.attr("DatetimeIndex")(pandas.attr("to_datetime")(
+                                 frame["date"], py::arg("format") = "%Y%m%d"))
                            : pandas.attr("DatetimeIndex")(frame.attr("index"));
     // Nanoseconds since the epoch, a bar's day their floor in days.
-    auto nanoseconds = dates.attr("asi8")
-                           .cast<py::array_t<int64_t, py::array::c_style | py::array::forcecast>>();
+    auto nanoseconds =
+        dates.attr("asi8").cast<py::array_t<int64_t, py::array::c_style | py::array::forcecast>>();
     const auto count = static_cast<std::size_t>(nanoseconds.size());
     bars.resize(count);
     std::memset(static_cast<void*>(bars.data()), 0, count * sizeof(DailyBar));
@@ -466,15 +526,19 @@ py::object barsFromFrame(const py::object& frame, std::vector<DailyBar>& bars) {
         py::array values = numpy.attr("asarray")(frame[name]);
         const char kind = values.dtype().kind();
         if (kind == 'f') {
-            const bool whole = numpy
-                                   .attr("all")(numpy.attr("isfinite")(values) &
-                                                numpy.attr("equal")(numpy.attr("floor")(values), values))
-                                   .cast<bool>();
-            if (!whole) throw py::value_error(std::string("column ") + name + " holds a value that is no whole number");
+            const bool whole =
+                numpy
+                    .attr("all")(numpy.attr("isfinite")(values) &
+                                 numpy.attr("equal")(numpy.attr("floor")(values), values))
+                    .cast<bool>();
+            if (!whole)
+                throw py::value_error(std::string("column ") + name +
+                                      " holds a value that is no whole number");
         } else if (kind != 'i' && kind != 'u') {
             throw py::value_error(std::string("column ") + name + " is not numeric");
         }
-        return values.attr("astype")("int64").cast<py::array_t<int64_t, py::array::c_style | py::array::forcecast>>();
+        return values.attr("astype")("int64")
+            .cast<py::array_t<int64_t, py::array::c_style | py::array::forcecast>>();
     };
     struct Price {
         const char* name;
@@ -487,8 +551,8 @@ py::object barsFromFrame(const py::object& frame, std::vector<DailyBar>& bars) {
         for (std::size_t i = 0; i < count; ++i) {
             const int64_t v = value[i];
             if (v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max())
-                throw py::value_error(std::string("column ") + price.name + " holds " + std::to_string(v) +
-                                      ", beyond a 32-bit price");
+                throw py::value_error(std::string("column ") + price.name + " holds " +
+                                      std::to_string(v) + ", beyond a 32-bit price");
             bars[i].*price.field = static_cast<int32_t>(v);
         }
     }
@@ -502,16 +566,15 @@ py::object barsFromFrame(const py::object& frame, std::vector<DailyBar>& bars) {
 py::object csvFrame(const std::string& text) {
     py::object io = py::module_::import("io");
     py::object pandas = py::module_::import("pandas");
-    py::object frame = pandas.attr("read_csv")(io.attr("StringIO")(text),
-                                               py::arg("keep_default_na") = false,
-                                               py::arg("dtype") = py::dict(py::arg("tactic") = "str",
-                                                                           py::arg("side") = "str",
-                                                                           py::arg("reason") = "str"));
+    py::object frame = pandas.attr("read_csv")(
+        io.attr("StringIO")(text), py::arg("keep_default_na") = false,
+        py::arg("dtype") = py::dict(py::arg("tactic") = "str", py::arg("side") = "str",
+                                    py::arg("reason") = "str"));
     for (const char* column : {"date", "entryDate", "exitDate"}) {
         if (!frame.attr("columns").attr("__contains__")(column).cast<bool>()) continue;
-        frame[column] = pandas.attr("to_datetime")(frame[column].attr("astype")("str"),
-                                                   py::arg("format") = "%Y%m%d",
-                                                   py::arg("errors") = "coerce");
+        frame[column] =
+            pandas.attr("to_datetime")(frame[column].attr("astype")("str"),
+                                       py::arg("format") = "%Y%m%d", py::arg("errors") = "coerce");
     }
     return frame;
 }

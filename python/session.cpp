@@ -14,7 +14,8 @@ Session::Session(const std::string& root, PeriodMode period)
 }
 
 void Session::loadAndRecompute(StockCode code) {
-    if (!workspace_.loadStoredSeries(code)) throw EngineError("no stored series for " + codeText(code));
+    if (!workspace_.loadStoredSeries(code))
+        throw EngineError("no stored series for " + codeText(code));
     workspace_.seriesChanged(StrategyRun::None);
 }
 

@@ -236,7 +236,8 @@ int runOptimizeCommand(CommandContext& context) {
     request.evolve = search == "evolve";
     request.budget = static_cast<int>(budget);
     request.seed = static_cast<uint64_t>(seed);
-    if (walk) request.walkForward = WalkForwardRequest{walk->inMonths, walk->outMonths, walk->anchored};
+    if (walk)
+        request.walkForward = WalkForwardRequest{walk->inMonths, walk->outMonths, walk->anchored};
     request.pboBlocks = static_cast<int>(blocks);
     request.monteCarloRuns = static_cast<int>(monteCarlo);
     RunControl control;

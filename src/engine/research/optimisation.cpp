@@ -16,8 +16,8 @@ std::optional<OptimisationReport> runOptimisation(const ResearchJob& job,
             points.push_back(gridPoint(job.sweeps, i));
         data = runPoints(job, points, control);
     } else {
-        data = evolve(job, {request.budget, request.seed, 20}, request.objective,
-                      request.minTrades, control);
+        data = evolve(job, {request.budget, request.seed, 20}, request.objective, request.minTrades,
+                      control);
     }
     if (!data) return std::nullopt;
 

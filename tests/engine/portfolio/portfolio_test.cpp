@@ -308,8 +308,8 @@ TEST(PortfolioTexts, SizingAndScore) {
         settings.score = PositionScore::Slot;
         settings.seed = 9;
         const PortfolioSettings before = settings;
-        const bool accepted = c.sizing ? parsePositionSizing(c.text, settings)
-                                       : parsePositionScore(c.text, settings);
+        const bool accepted =
+            c.sizing ? parsePositionSizing(c.text, settings) : parsePositionScore(c.text, settings);
         ASSERT_EQ(accepted, c.accepted) << c.text;
         if (!accepted) {
             EXPECT_EQ(settings.sizing, before.sizing) << c.text;
