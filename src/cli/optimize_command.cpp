@@ -16,13 +16,10 @@ namespace tav::cli {
 namespace {
 
 constexpr const char* kOptimizeUsage =
-    "usage: optimize --strategy N --param SPEC [--param SPEC ...] --objective O [--min-trades K] "
+    "usage: optimize --strategy N --param SWEEP [--param SWEEP ...] --objective O [--min-trades K] "
     "[--code C | --watchlist W | --market] [--search grid|evolve --budget B --seed S] "
     "[--walk-forward IS:OOS[:anchored]] [--pbo S] [--monte-carlo R] [--threads T] "
     "[--format text|csv|json]";
-
-// Grids above this are refused for an exhaustive search: evolve them.
-constexpr int64_t kMaxGrid = 1000000;
 
 bool numberOption(const CommandLine& line, const char* name, int64_t low, int64_t high,
                   int64_t& value) {
@@ -215,17 +212,8 @@ int runOptimizeCommand(CommandContext& context) {
                     prepared->simulation,
                     prepared->currentYear,
                     {}};
-    if (code) {
-        std::vector<std::string> lines;
-        for (const std::string& entry : job.scan.lines)
-            if (job.scan.entry(entry).code == *code) {
-                lines.push_back(entry);
-                break;
-            }
-        if (lines.empty())
-            return usageError("no security " + codeText(*code) + " in the master list");
-        job.scan.lines = std::move(lines);
-    }
+    if (code && !restrictScanToCode(job.scan, *code))
+        return usageError("no security " + codeText(*code) + " in the master list");
     for (const auto& [name, value] : line.options) {
         if (name != "param") continue;
         std::string error;
@@ -234,10 +222,10 @@ int runOptimizeCommand(CommandContext& context) {
         job.sweeps.push_back(std::move(*sweep));
     }
     const int64_t size = gridSize(job.sweeps);
-    if (search == "grid" && size > kMaxGrid)
+    if (search == "grid" && size > kMaxExhaustiveGrid)
         return usageError("the grid has " + std::to_string(size) +
                           " points, more than an exhaustive search takes (" +
-                          std::to_string(kMaxGrid) + "): use --search evolve --budget B");
+                          std::to_string(kMaxExhaustiveGrid) + "): use --search evolve --budget B");
 
     OptimizationOptions options;
     options.objective = *objective;

@@ -290,7 +290,7 @@ void OptimizeDialog::updateGridSize() {
         if (ok && budget < size)
             text += QStringLiteral("（うち %1 通りを試します）")
                         .arg(QString::fromStdString(amountText(budget)));
-    } else if (size > kMaxGridPoints) {
+    } else if (size > kMaxExhaustiveGrid) {
         text += QStringLiteral("（全探索できる上限を超えています）");
     }
     grid_->setText(text);
@@ -341,10 +341,10 @@ void OptimizeDialog::accept() {
         const auto seed = readIntegerEdit(seed_, kSeedField, prompter_);
         if (!seed) return;
         options.evolution = {*budget, static_cast<uint64_t>(*seed), 20};
-    } else if (size > kMaxGridPoints) {
+    } else if (size > kMaxExhaustiveGrid) {
         prompter_.message(
             "組み合わせが " + amountText(size) + " 通りあり、全探索できる " +
-                amountText(kMaxGridPoints) +
+                amountText(kMaxExhaustiveGrid) +
                 " 通りを超えています。\n\n範囲を狭めるか、進化的探索を選んでください。",
             MessageIcon::Stop);
         return;

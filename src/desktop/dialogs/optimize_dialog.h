@@ -64,9 +64,6 @@ inline constexpr std::array<std::string_view, 8> kObjectiveLabels = {
     "シャープレシオ",
     "ソルティノレシオ"};
 
-// Exhaustive searches above this many combinations are refused.
-constexpr int64_t kMaxGridPoints = 1'000'000;
-
 // "最適化": the numbers of a strategy to sweep (each from / to / step), the
 // objective, the least trades, the securities, the search and the
 // walk-forward. OK checks every field and the size of the grid before

@@ -78,4 +78,13 @@ int pboBlocksFor(int days) {
     return blocks >= 2 ? blocks : 0;
 }
 
+bool restrictScanToCode(MarketScan& scan, StockCode code) {
+    for (const std::string& line : scan.lines)
+        if (scan.entry(line).code == code) {
+            scan.lines = {line};
+            return true;
+        }
+    return false;
+}
+
 }  // namespace tav

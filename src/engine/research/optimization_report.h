@@ -12,6 +12,9 @@ namespace tav {
 
 inline constexpr int kPboBlocksByDays = -1;
 
+// Grids above this are refused for an exhaustive search: evolve them.
+inline constexpr int64_t kMaxExhaustiveGrid = 1000000;
+
 // How an optimisation runs and what it measures besides the points.
 struct OptimizationOptions {
     Objective objective = Objective::NetProfit;
@@ -62,5 +65,8 @@ std::optional<OptimizationReport> runOptimization(const ResearchJob& job,
 // The number of blocks PBO cuts `days` into: the most, up to 16 and even,
 // that leave every block at least 20 days; 0 when not even two do.
 int pboBlocksFor(int days);
+
+// Keeps only the first line of `code` in the scan; false when it has none.
+bool restrictScanToCode(MarketScan& scan, StockCode code);
 
 }  // namespace tav
