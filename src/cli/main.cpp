@@ -329,12 +329,12 @@ const std::map<std::string, Command>& commands() {
         {"optimize",
          {runOptimizeCommand,
           false,
-          "optimize --strategy N --param SPEC ... --objective O [--min-trades K] [--code C | "
+          "optimize --strategy N --param SWEEP ... --objective O [--min-trades K] [--code C | "
           "--watchlist W | --market] [--search grid|evolve --budget B --seed S] [--walk-forward "
           "IS:OOS[:anchored]] [--pbo S] [--monte-carlo R] [--threads T] [--format text|csv|json]   "
           "sweep strategy N's numbers and rank the combinations by the objective",
           {{"strategy", "N", "the strategy to sweep"},
-           {"param", "SPEC", "a parameter and its values (repeat for more)"},
+           {"param", "SWEEP", "a parameter and its values (repeat for more)"},
            {"objective", "O",
             "net-profit, profit-factor, win-rate, expectancy, max-drawdown (minimised), "
             "recovery-factor, sharpe or sortino"},
