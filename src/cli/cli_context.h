@@ -8,6 +8,7 @@
 
 #include "conditions/condition.h"
 #include "core/period_mode.h"
+#include "research/work_sharing.h"
 #include "terminal_prompter.h"
 #include "workspace/workspace.h"
 
@@ -30,10 +31,21 @@ struct CommandLine {
     bool flag(const std::string& name) const;
 };
 
+// The processes mpirun started with this one, when more than one: the
+// engine's WorkSharing, and an end for all of them at once.
+class SharedProcesses : public WorkSharing {
+  public:
+    // Ends every process of the job now, with `status`.
+    [[noreturn]] virtual void abortAll(int status) = 0;
+};
+
 struct CommandContext {
     Workspace& workspace;
     TerminalPrompter& prompter;
     const CommandLine& line;
+    // The processes started with this one by mpirun, when more than one; only
+    // optimize shares its work.
+    SharedProcesses* sharing = nullptr;
 };
 
 // Prints "tavrento-cli: message" to stderr and returns kExitUsage.

@@ -72,16 +72,14 @@ int runEvaluate(CommandContext& context) {
     workspace.seriesChanged();
 
     const ConditionInputs inputs = workspace.conditionInputs();
+    const std::vector<uint8_t> holds =
+        condition ? evaluateEveryBar(inputs, *condition) : evaluateEveryBar(inputs, capsule);
     // The CSV has no header line; JSON names the two fields.
     std::string out = *format == OutputFormat::Json ? "date,holds\n" : "";
     const auto& bars = workspace.series().bars;
-    for (int bar = 0; bar < static_cast<int>(bars.size()); ++bar) {
-        workspace.evaluation = EvaluationContext{};
-        workspace.evaluation.evaluationBar = bar;
-        const bool holds = condition ? evaluateCondition(inputs, workspace.evaluation, *condition)
-                                     : evaluateCapsule(inputs, workspace.evaluation, capsule);
-        out += bars[static_cast<std::size_t>(bar)].dateText();
-        out += holds ? ",1\n" : ",0\n";
+    for (std::size_t bar = 0; bar < bars.size(); ++bar) {
+        out += bars[bar].dateText();
+        out += holds[bar] ? ",1\n" : ",0\n";
     }
     std::cout << formatTable(out, *format) << std::flush;
     return kExitOk;

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <iostream>
@@ -27,6 +28,9 @@
 #include "strategy_commands.h"
 #include "update_commands.h"
 #include "watchlist_commands.h"
+#ifdef TAV_MPI
+#include "mpi_work_sharing.h"
+#endif
 
 namespace tav::cli {
 
@@ -325,12 +329,12 @@ const std::map<std::string, Command>& commands() {
         {"optimize",
          {runOptimizeCommand,
           false,
-          "optimize --strategy N --param SPEC ... --objective O [--min-trades K] [--code C | "
+          "optimize --strategy N --param SWEEP ... --objective O [--min-trades K] [--code C | "
           "--watchlist W | --market] [--search grid|evolve --budget B --seed S] [--walk-forward "
           "IS:OOS[:anchored]] [--pbo S] [--monte-carlo R] [--threads T] [--format text|csv|json]   "
           "sweep strategy N's numbers and rank the combinations by the objective",
           {{"strategy", "N", "the strategy to sweep"},
-           {"param", "SPEC", "a parameter and its values (repeat for more)"},
+           {"param", "SWEEP", "a parameter and its values (repeat for more)"},
            {"objective", "O",
             "net-profit, profit-factor, win-rate, expectancy, max-drawdown (minimised), "
             "recovery-factor, sharpe or sortino"},
@@ -356,7 +360,10 @@ const std::map<std::string, Command>& commands() {
           "    T.stop.R.value                 a stop's value\n"
           "    split.amount, split.step       the split's numbers\n"
           "    NAME                           an analysis parameter (rsiPeriod, maShortPeriod, "
-          "...)"}},
+          "...)\n"
+          "  Under mpirun (mpirun -np P tavrento-cli optimize ... --threads T) the P processes\n"
+          "  share the runs, each on T workers, and the first prints what one process alone\n"
+          "  prints (a build with TAV_MPI; other commands refuse to run under mpirun)."}},
         {"strategies",
          {runStrategies,
           false,
@@ -534,7 +541,7 @@ std::string joinedWords(const std::vector<std::string>& words) {
     return joined;
 }
 
-int runCommand(const Command& command, const CommandLine& line) {
+int runCommand(const Command& command, const CommandLine& line, SharedProcesses* sharing) {
     std::string root = locateProgramFolder(currentFolderLocation(line.folder));
     if (!command.createsFolder && !fileio::directoryExists(root))
         return usageError("no program folder at " + root + " (run init first)");
@@ -554,7 +561,7 @@ int runCommand(const Command& command, const CommandLine& line) {
     workspace.periodMode = line.period.value_or(PeriodMode::Daily);
     workspace.storageMode = StorageMode::Accumulate;
     workspace.keepStoredViewModes = true;
-    CommandContext context{workspace, prompter, line};
+    CommandContext context{workspace, prompter, line, sharing};
     return command.run(context);
 }
 
@@ -633,7 +640,7 @@ bool onlyOptions(const CommandLine& line, std::initializer_list<std::string_view
         where);
 }
 
-int run(int argc, char** argv) {
+int run(int argc, char** argv, SharedProcesses* sharing) {
     auto line = parseCommandLine(argc, argv);
     if (!line) return kExitUsage;
     if (line->words.empty() || (line->words[0] == "help" && line->words.size() == 1)) {
@@ -655,9 +662,12 @@ int run(int argc, char** argv) {
                            [&](const OptionHelp& help) { return help.name == option; });
     };
     if (!acceptsOptions(*line, declared, name)) return kExitUsage;
+    // Every process would run the command in full, writing the same files.
+    if (sharing && name != "optimize")
+        return usageError(name + " runs in one process: only optimize shares its work over mpirun");
 
     StderrWatch watch;
-    const int status = runCommand(command, *line);
+    const int status = runCommand(command, *line, sharing);
     // Every failure says so, even where the operation itself was silent.
     if (status != kExitOk && !watch.written())
         std::cerr << "tavrento-cli: " << joinedWords(line->words) << ": failed\n";
@@ -667,5 +677,17 @@ int run(int argc, char** argv) {
 }  // namespace tav::cli
 
 int main(int argc, char** argv) {
-    return tav::cli::run(argc, argv);
+#ifdef TAV_MPI
+    tav::cli::MpiSession mpi(argc, argv);
+    return tav::cli::run(argc, argv, mpi.sharing());
+#else
+    // Without MPI each process mpirun starts would run it all and print it.
+    if (const char* size = std::getenv("OMPI_COMM_WORLD_SIZE"); size && std::atoi(size) > 1) {
+        const char* rank = std::getenv("OMPI_COMM_WORLD_RANK");
+        if (rank == nullptr || std::atoi(rank) == 0)
+            std::cerr << "tavrento-cli: built without MPI (TAV_MPI): run it without mpirun\n";
+        return tav::cli::kExitUsage;
+    }
+    return tav::cli::run(argc, argv, nullptr);
+#endif
 }

@@ -6,10 +6,9 @@
 #include <cstdio>
 #include <iostream>
 
+#include "interrupt.h"
 #include "json_output.h"
-#include "research/overfitting.h"
-#include "research/research_run.h"
-#include "research/walk_forward.h"
+#include "research/optimization_report.h"
 #include "watchlists/watchlist_files.h"
 #include "workspace/screening.h"
 
@@ -18,13 +17,10 @@ namespace tav::cli {
 namespace {
 
 constexpr const char* kOptimizeUsage =
-    "usage: optimize --strategy N --param SPEC [--param SPEC ...] --objective O [--min-trades K] "
+    "usage: optimize --strategy N --param SWEEP [--param SWEEP ...] --objective O [--min-trades K] "
     "[--code C | --watchlist W | --market] [--search grid|evolve --budget B --seed S] "
     "[--walk-forward IS:OOS[:anchored]] [--pbo S] [--monte-carlo R] [--threads T] "
     "[--format text|csv|json]";
-
-// Grids above this are refused for an exhaustive search: evolve them.
-constexpr int64_t kMaxGrid = 1000000;
 
 bool numberOption(const CommandLine& line, const char* name, int64_t low, int64_t high,
                   int64_t& value) {
@@ -217,17 +213,8 @@ int runOptimizeCommand(CommandContext& context) {
                     prepared->simulation,
                     prepared->currentYear,
                     {}};
-    if (code) {
-        std::vector<std::string> lines;
-        for (const std::string& entry : job.scan.lines)
-            if (job.scan.entry(entry).code == *code) {
-                lines.push_back(entry);
-                break;
-            }
-        if (lines.empty())
-            return usageError("no security " + codeText(*code) + " in the master list");
-        job.scan.lines = std::move(lines);
-    }
+    if (code && !restrictScanToCode(job.scan, *code))
+        return usageError("no security " + codeText(*code) + " in the master list");
     for (const auto& [name, value] : line.options) {
         if (name != "param") continue;
         std::string error;
@@ -236,79 +223,57 @@ int runOptimizeCommand(CommandContext& context) {
         job.sweeps.push_back(std::move(*sweep));
     }
     const int64_t size = gridSize(job.sweeps);
-    if (search == "grid" && size > kMaxGrid)
+    if (search == "grid" && size > kMaxExhaustiveGrid)
         return usageError("the grid has " + std::to_string(size) +
                           " points, more than an exhaustive search takes (" +
-                          std::to_string(kMaxGrid) + "): use --search evolve --budget B");
+                          std::to_string(kMaxExhaustiveGrid) + "): use --search evolve --budget B");
 
+    OptimizationOptions options;
+    options.objective = *objective;
+    options.minTrades = static_cast<int>(minTrades);
+    options.evolve = search == "evolve";
+    options.evolution = {static_cast<int>(budget), static_cast<uint64_t>(seed), 20};
+    if (walk) options.walkForward = {{walk->inMonths, walk->outMonths, walk->anchored}};
+    options.pboBlocks = static_cast<int>(blocks);
+    options.monteCarloRuns = static_cast<int>(monteCarlo);
+    options.monteCarloSeed = static_cast<uint64_t>(seed);
+    // Ctrl-C stops the run at the next item. Processes sharing it would each
+    // run their share of the current batch before they learn of it when the
+    // outcomes are exchanged: they all end at once instead. (Ctrl-C on mpirun
+    // itself ends them all in any case.)
+    InterruptGuard guard;
     RunControl control;
-    if (::isatty(STDERR_FILENO))
-        control.progress = [](int done, int total) {
-            std::cerr << "\r  " << done << " / " << total << std::flush;
-        };
-    std::optional<ResearchData> data;
-    if (search == "grid") {
-        std::vector<ParameterPoint> points;
-        points.reserve(static_cast<std::size_t>(size));
-        for (int64_t i = 0; i < size; ++i)
-            points.push_back(gridPoint(job.sweeps, i));
-        data = runPoints(job, points, control);
-    } else {
-        data = evolve(job, {static_cast<int>(budget), static_cast<uint64_t>(seed), 20}, *objective,
-                      static_cast<int>(minTrades), control);
-    }
-    if (control.progress) std::cerr << '\n';
-    if (!data) return kExitFailed;
-
-    const int days = static_cast<int>(data->dates.size());
-    std::vector<Metrics> metrics;
-    for (const PointRun& run : data->points)
-        metrics.push_back(measure(run, 0, days, data->capital));
-    const std::vector<int> order = rankPoints(metrics, *objective, static_cast<int>(minTrades));
-    const int best = order.empty() ? -1 : order.front();
-    const bool bestQualifies =
-        best >= 0 && metrics[static_cast<std::size_t>(best)].trades >= minTrades;
-
-    std::optional<WalkForward> wf;
-    if (walk)
-        wf = walkForward(*data, walk->inMonths, walk->outMonths, walk->anchored, *objective,
-                         static_cast<int>(minTrades));
-    std::optional<OverfittingOdds> pbo;
-    std::optional<DeflatedSharpe> dsr;
-    std::vector<std::vector<double>> returns;
-    if (blocks > 0 || bestQualifies) {
-        const double base = static_cast<double>(std::max<int64_t>(1, data->capital));
-        for (const PointRun& run : data->points) {
-            std::vector<double>& column = returns.emplace_back();
-            for (const DayResult& day : run.days)
-                column.push_back(static_cast<double>(day.net) / base);
+    const bool showProgress = ::isatty(STDERR_FILENO);
+    control.progress = [&](int done, int total) {
+        if (InterruptGuard::requested()) {
+            if (context.sharing) {
+                std::cerr << "tavrento-cli: optimize stopped on request\n" << std::flush;
+                context.sharing->abortAll(kExitInterrupted);
+            }
+            control.cancel();
         }
+        if (showProgress) std::cerr << "\r  " << done << " / " << total << std::flush;
+    };
+    const std::optional<OptimizationReport> report =
+        runOptimization(job, options, control, context.sharing);
+    if (showProgress) std::cerr << '\n';
+    if (!report) {
+        if (!control.cancelled()) return kExitFailed;
+        std::cerr << "tavrento-cli: optimize stopped on request\n";
+        return kExitInterrupted;
     }
-    if (blocks > 0) {
-        pbo = backtestOverfitting(returns, static_cast<int>(blocks));
-        if (!pbo)
-            std::cerr << "PBO: " << data->points.size() << " combinations over " << days
-                      << " days cannot be cut into " << blocks << " blocks\n";
-    }
-    if (bestQualifies && data->points.size() > 1) {
-        std::vector<double> sharpes;
-        for (const auto& column : returns)
-            sharpes.push_back(deflatedSharpe(column, {}).sharpe);
-        dsr = deflatedSharpe(returns[static_cast<std::size_t>(best)], sharpes);
-    }
-    std::optional<TradeMonteCarlo> mc;
-    if (monteCarlo > 0 && bestQualifies) {
-        // The best point once more, keeping its trades one by one.
-        RunControl quiet;
-        const auto again =
-            runPoints(job, {data->points[static_cast<std::size_t>(best)].point}, quiet, true);
-        if (!again) return kExitFailed;
-        std::vector<int64_t> trades;
-        for (const ClosedTrade& t : again->points.front().trades)
-            trades.push_back(t.net);
-        mc = tradeMonteCarlo(trades, data->capital, static_cast<int>(monteCarlo),
-                             static_cast<uint64_t>(seed));
-    }
+
+    const ResearchData* data = &report->data;
+    const int days = report->days();
+    const std::vector<Metrics>& metrics = report->metrics;
+    const std::vector<int>& order = report->order;
+    const std::optional<WalkForward>& wf = report->walkForward;
+    const std::optional<OverfittingOdds>& pbo = report->pbo;
+    const std::optional<DeflatedSharpe>& dsr = report->deflated;
+    const std::optional<TradeMonteCarlo>& mc = report->monteCarlo;
+    if (report->pboRefused)
+        std::cerr << "PBO: " << data->points.size() << " combinations over " << days
+                  << " days cannot be cut into " << blocks << " blocks\n";
 
     if (format == "text") {
         std::cout << "最適化\t" << prepared->strategyName << '\n'

@@ -45,49 +45,19 @@ std::optional<int32_t> dateOption(const CommandLine& line, const char* name) {
 }
 
 bool sizeOption(const std::string& word, PortfolioSettings& settings) {
-    if (word == "strategy") {
-        settings.sizing = PositionSizing::Strategy;
-        return true;
-    }
-    const std::size_t colon = word.find(':');
-    const std::string kind = word.substr(0, colon);
-    const int64_t value =
-        colon == std::string::npos ? 0 : wholeNumber(word.substr(colon + 1)).value_or(0);
-    if (kind == "fixed" && value > 0) {
-        settings.sizing = PositionSizing::Fixed;
-    } else if (kind == "equity" && value > 0 && value <= 100) {
-        settings.sizing = PositionSizing::EquityShare;
-    } else {
-        usageError("--size takes fixed:YEN, equity:PERCENT (1-100) or strategy: " + word);
-        return false;
-    }
-    settings.sizeValue = value;
-    return true;
+    if (parsePositionSizing(word, settings)) return true;
+    usageError("--size takes fixed:YEN, equity:PERCENT (1-100) or strategy: " + word);
+    return false;
 }
 
 bool scoreOption(const std::string& word, PortfolioSettings& settings) {
-    const std::size_t colon = word.find(':');
-    const std::string kind = word.substr(0, colon);
-    const std::string rest = colon == std::string::npos ? "" : word.substr(colon + 1);
-    if (word == "value") {
-        settings.score = PositionScore::TradingValue;
-    } else if (word == "bars") {
-        settings.score = PositionScore::Bars;
-    } else if (kind == "slot" && findScoreSlot(rest)) {
-        settings.score = PositionScore::Slot;
-        settings.slot = *findScoreSlot(rest);
-    } else if (kind == "random" && wholeNumber(rest)) {
-        settings.score = PositionScore::Random;
-        settings.seed = static_cast<uint64_t>(*wholeNumber(rest));
-    } else {
-        std::string slots;
-        for (const ScoreSlot& slot : scoreSlots())
-            slots += (slots.empty() ? "" : ", ") + std::string(slot.name);
-        usageError("--score takes value, bars, random:SEED or slot:NAME with NAME one of " + slots +
-                   ": " + word);
-        return false;
-    }
-    return true;
+    if (parsePositionScore(word, settings)) return true;
+    std::string slots;
+    for (const ScoreSlot& slot : scoreSlots())
+        slots += (slots.empty() ? "" : ", ") + std::string(slot.name);
+    usageError("--score takes value, bars, random:SEED or slot:NAME with NAME one of " + slots +
+               ": " + word);
+    return false;
 }
 
 std::string dateText(int32_t date) {

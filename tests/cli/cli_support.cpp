@@ -12,6 +12,11 @@ namespace tav::test {
 
 CliResult runCli(const std::vector<std::string>& arguments, const std::string& input,
                  const std::function<void(int pid)>& meanwhile) {
+    return runProgram(TAV_CLI_PATH, arguments, input, meanwhile);
+}
+
+CliResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
+                     const std::string& input, const std::function<void(int pid)>& meanwhile) {
     TempFolder io;
     std::string inPath = (io / "in").string();
     std::string outPath = (io / "out").string();
@@ -26,8 +31,8 @@ CliResult runCli(const std::vector<std::string>& arguments, const std::string& i
         ::dup2(out, 1);
         ::dup2(err, 2);
         std::vector<char*> argv;
-        std::string program = TAV_CLI_PATH;
-        argv.push_back(program.data());
+        std::string name = program;
+        argv.push_back(name.data());
         std::vector<std::string> copies = arguments;
         for (auto& word : copies) argv.push_back(word.data());
         argv.push_back(nullptr);

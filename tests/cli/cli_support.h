@@ -19,4 +19,9 @@ struct CliResult {
 CliResult runCli(const std::vector<std::string>& arguments, const std::string& input = "",
                  const std::function<void(int pid)>& meanwhile = {});
 
+// The same for any program (a launcher given tavrento-cli among its arguments).
+CliResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
+                     const std::string& input = "",
+                     const std::function<void(int pid)>& meanwhile = {});
+
 }  // namespace tav::test

@@ -137,7 +137,14 @@ StrategyEditorDialog::StrategyEditorDialog(const std::string& folder, int first,
     right->addWidget(tacticBox, 1);
     right->addWidget(columnBox, 1);
     right->addWidget(splitBox);
-    right->addWidget(close, 0, Qt::AlignRight);
+    auto* closeRow = new QHBoxLayout;
+    auto* optimize = new QPushButton(QStringLiteral("最適化"), this);
+    optimize->setToolTip(QStringLiteral("選択中の戦略の数値を変えて最も良い組み合わせを探します"));
+    connect(optimize, &QPushButton::clicked, this, &StrategyEditorDialog::optimize);
+    closeRow->addWidget(optimize);
+    closeRow->addStretch();
+    closeRow->addWidget(close);
+    right->addLayout(closeRow);
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(left, 2);
     layout->addLayout(right, 3);
@@ -477,6 +484,19 @@ void StrategyEditorDialog::editCapsules() {
     dialog.exec();
     // Titles may have changed: the sentences and the split summary name them.
     showStrategy();
+}
+
+void StrategyEditorDialog::optimize() {
+    const int chosen = list_.current();
+    if (chosen < 0) {
+        prompter_.message("最適化する売買戦略を選んでください。", MessageIcon::Stop);
+        return;
+    }
+    // The editor saves and closes first: the optimisation's copy of the
+    // strategy is written to the list the editor would otherwise rewrite.
+    optimizeStrategy_ = chosen;
+    done(QDialog::Accepted);
+    if (isVisible()) optimizeStrategy_ = -1;
 }
 
 void StrategyEditorDialog::done(int result) {

@@ -44,6 +44,9 @@ class StrategyEditorDialog : public QDialog {
     QLabel* splitSummary() const { return split_; }
 
     void done(int result) override;
+    // The strategy "最適化" was pressed on (list index): the dialog has
+    // saved and closed, and the window opens the optimisation. -1 otherwise.
+    int optimizeStrategy() const { return optimizeStrategy_; }
 
   private:
     QPushButton* addButton(const char* text, QLayout* layout, void (StrategyEditorDialog::*slot)());
@@ -81,6 +84,7 @@ class StrategyEditorDialog : public QDialog {
     void editCapsules();
     // The condition or stop dialog on a row; true with the row on OK.
     bool editRow(Condition& row);
+    void optimize();
 
     std::string folder_;
     Prompter& prompter_;
@@ -108,6 +112,7 @@ class StrategyEditorDialog : public QDialog {
     QComboBox* taxKind_;
     QLineEdit* tax_;
     bool filling_ = false;
+    int optimizeStrategy_ = -1;
 };
 
 }  // namespace tav::desktop

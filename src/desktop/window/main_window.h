@@ -15,6 +15,7 @@
 #include "core/ordered_parallel.h"
 #include "core/stock_code.h"
 #include "data/endpoints.h"
+#include "dialogs/optimize_dialog.h"
 #include "panes/watchlist_pane_actions.h"
 #include "updates/archive_update.h"
 #include "watchlist_runs/entry_quotes.h"
@@ -178,6 +179,8 @@ class MainWindow : public QWidget {
     void historyStep(bool older);
     void showMargin();
     void editStrategies();
+    // "最適化" of strategy `strategyIndex` (list index), from the editor.
+    void optimize(int strategyIndex);
     void addSecurityDialog(StockCode preset);
     void csvImportDialog(StockCode preset);
     void enterQuote();
@@ -260,6 +263,8 @@ class MainWindow : public QWidget {
     // The folder the result dialog writes its report to; the program folder
     // until the user picks another.
     std::string reportFolder_;
+    // The "最適化" dialog as it was last left, for the next opening.
+    OptimizeChoice optimizeChoice_;
 
     QBasicTimer repaintTimer_;
     QBasicTimer quoteTimer_;

@@ -22,6 +22,7 @@ void MainWindow::editStrategies() {
     view_.strategyShown = options.selectedStrategy != 0;
     workspace_.seriesChanged();
     requestRepaint();
+    if (dialog.optimizeStrategy() >= 0) optimize(dialog.optimizeStrategy());
 }
 
 }  // namespace tav::desktop

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <type_traits>
 
 #include "analysis/bands.h"
 #include "analysis/moving_averages.h"
@@ -864,6 +865,33 @@ bool evaluateCapsule(const ConditionInputs& inputs, EvaluationContext& context,
         }
     }
     return isAnd ? count == rows : count > 0;
+}
+
+namespace {
+
+template <class Rule>
+std::vector<uint8_t> holdsOnEveryBar(const ConditionInputs& inputs, const Rule& rule) {
+    std::vector<uint8_t> holds(inputs.bars.size());
+    for (std::size_t bar = 0; bar < holds.size(); ++bar) {
+        EvaluationContext context;
+        context.evaluationBar = static_cast<int32_t>(bar);
+        if constexpr (std::is_same_v<Rule, Condition>)
+            holds[bar] = evaluateCondition(inputs, context, rule) ? 1 : 0;
+        else
+            holds[bar] = evaluateCapsule(inputs, context, rule) ? 1 : 0;
+    }
+    return holds;
+}
+
+}  // namespace
+
+std::vector<uint8_t> evaluateEveryBar(const ConditionInputs& inputs, const Condition& condition) {
+    return holdsOnEveryBar(inputs, condition);
+}
+
+std::vector<uint8_t> evaluateEveryBar(const ConditionInputs& inputs,
+                                      const ConditionCapsule& capsule) {
+    return holdsOnEveryBar(inputs, capsule);
 }
 
 }  // namespace tav

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "analysis/bands.h"
 #include "conditions/condition.h"
@@ -63,5 +64,11 @@ bool conditionReadsPosition(const ConditionInputs& inputs, const Condition& cond
 // inside a capsule is false, so capsules naming capsules always end.
 bool evaluateCapsule(const ConditionInputs& inputs, EvaluationContext& context,
                      const ConditionCapsule& capsule);
+
+// Whether the condition (or the capsule) holds on each bar of the inputs, the
+// oldest first, each bar evaluated on its own with no open position: 1 or 0.
+std::vector<uint8_t> evaluateEveryBar(const ConditionInputs& inputs, const Condition& condition);
+std::vector<uint8_t> evaluateEveryBar(const ConditionInputs& inputs,
+                                      const ConditionCapsule& capsule);
 
 }  // namespace tav

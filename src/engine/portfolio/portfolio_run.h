@@ -52,6 +52,13 @@ struct ScoreSlot {
 std::span<const ScoreSlot> scoreSlots();
 std::optional<int> findScoreSlot(std::string_view name);
 
+// "fixed:YEN" (above 0), "equity:PERCENT" (1 ... 100) or "strategy" into the
+// sizing of `settings`; false, leaving them as they were, for anything else.
+bool parsePositionSizing(std::string_view text, PortfolioSettings& settings);
+// "value", "bars", "slot:NAME" (a name of scoreSlots()) or "random:SEED" into
+// the score of `settings`; false, leaving them as they were, for anything else.
+bool parsePositionScore(std::string_view text, PortfolioSettings& settings);
+
 // What became of a signal the account saw.
 enum class EntryOutcome : uint8_t { Taken, SkippedCash, SkippedLimit, SkippedLot };
 

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "conditions/condition_editor.h"
+#include "conditions/condition_text.h"
 
 namespace tav {
 
@@ -41,7 +42,7 @@ std::optional<std::vector<int>> parseValues(std::string_view text, std::string& 
             error = "a range is FROM..TO/STEP with FROM <= TO and STEP > 0: " + std::string(text);
             return std::nullopt;
         }
-        if ((static_cast<int64_t>(*to) - *from) / *step >= 100000) {
+        if ((static_cast<int64_t>(*to) - *from) / *step >= kMaxSweepValues) {
             error = "a range of more than 100000 values: " + std::string(text);
             return std::nullopt;
         }
@@ -101,7 +102,156 @@ std::optional<int> analysisIndex(std::string_view name) {
     return std::nullopt;
 }
 
+// The row fields a sweep can name, in the order the dialog lists them.
+constexpr std::string_view kFieldNames[] = {"n", "value", "range", "percent", "ticks", "day"};
+
+const Condition& rowOf(const ParameterAddress& address, const Strategy& strategy) {
+    return strategy.tactics[static_cast<std::size_t>(address.tactic)]
+        .columns(address.column)
+        .conditions[static_cast<std::size_t>(address.row)];
+}
+
+// "株価移動平均（長/中/短期）" for the second of its three parameters:
+// "株価移動平均（中）".
+std::string analysisLabel(const ParameterInfo* table, int index) {
+    const std::string_view label = table[index].label;
+    int position = 0;
+    while (index - position > 0 && table[index - position - 1].label == label)
+        ++position;
+    const std::size_t open = label.find("（");
+    const std::size_t close = label.rfind("）");
+    if (open == std::string_view::npos || close == std::string_view::npos || close < open)
+        return std::string(label);
+    const std::string_view inside = label.substr(open + 3, close - open - 3);
+    const auto parts = split(inside, '/');
+    if (parts.size() < 2 || position >= static_cast<int>(parts.size())) return std::string(label);
+    return std::string(label.substr(0, open)) + "（" +
+           std::string(parts[static_cast<std::size_t>(position)]) + "）";
+}
+
 }  // namespace
+
+IntegerField parameterRange(const ParameterAddress& address, const Strategy& strategy) {
+    switch (address.kind) {
+        case ParameterAddress::Kind::SplitAmount:
+            // A purchase needs a positive amount; a percentage is of the whole capital.
+            return {
+                "split.amount", 1,
+                strategy.split.method == kSplitPercent ? 100 : std::numeric_limits<int32_t>::max()};
+        case ParameterAddress::Kind::SplitStep:
+            return {"split.step", std::numeric_limits<int32_t>::min(),
+                    std::numeric_limits<int32_t>::max()};
+        case ParameterAddress::Kind::Analysis:
+            return {"", 0, 255};
+        case ParameterAddress::Kind::StopValue:
+            return {"value", 0, 32767};
+        case ParameterAddress::Kind::ConditionField:
+            for (std::string_view name : kFieldNames)
+                if (const auto field = conditionField(rowOf(address, strategy), name);
+                    field && field->first == address.field)
+                    return field->second;
+            break;
+    }
+    return {"", 0, 0};
+}
+
+std::vector<SweepableParameter> sweepableParameters(const Strategy& strategy,
+                                                    std::span<const std::string> capsuleTitles) {
+    std::vector<SweepableParameter> list;
+    constexpr std::pair<TacticTab, std::string_view> kColumns[] = {
+        {TacticTab::Buy, "buy"}, {TacticTab::Sell, "sell"}, {TacticTab::Stop, "stop"}};
+    constexpr std::string_view kColumnLabels[] = {"買い", "売り", "ストップ"};
+    for (std::size_t t = 0; t < strategy.tactics.size(); ++t) {
+        const Tactic& tactic = strategy.tactics[t];
+        for (std::size_t c = 0; c < std::size(kColumns); ++c) {
+            const auto [tab, word] = kColumns[c];
+            const TacticColumns& columns = tactic.columns(tab);
+            for (int r = 0; r < columns.count && r < kMaxColumnConditions; ++r) {
+                const Condition& row = columns.conditions[static_cast<std::size_t>(r)];
+                const std::string address = std::to_string(t + 1) + "." + std::string(word) + "." +
+                                            std::to_string(r + 1) + ".";
+                const std::string label = "戦術" + std::to_string(t + 1) + " " +
+                                          std::string(kColumnLabels[c]) + " " +
+                                          std::to_string(r + 1) + "行目 ";
+                const bool shortStops = tab == TacticTab::Stop && strategy_labels::showsShortStops(
+                                                                      strategy.tradingMode, tactic);
+                const std::string text =
+                    tab == TacticTab::Stop
+                        ? strategy_labels::stopRuleText(row, shortStops)
+                        : conditionText(row, ConditionContext::Strategy, capsuleTitles);
+                ParameterAddress at;
+                at.tactic = static_cast<int>(t);
+                at.column = tab;
+                at.row = r;
+                if (tab == TacticTab::Stop) {
+                    at.kind = ParameterAddress::Kind::StopValue;
+                    at.field = &Condition::p1;
+                    list.push_back({address + "value", label + "値", text, at,
+                                    parameterRange(at, strategy), row.p1});
+                    continue;
+                }
+                for (std::string_view name : kFieldNames) {
+                    const auto field = conditionField(row, name);
+                    if (!field) continue;
+                    at.kind = ParameterAddress::Kind::ConditionField;
+                    at.field = field->first;
+                    list.push_back({address + std::string(name),
+                                    label + std::string(field->second.label), text, at,
+                                    field->second, row.*field->first});
+                }
+            }
+        }
+    }
+    if (strategy.split.method != kSplitNone) {
+        ParameterAddress at;
+        at.kind = ParameterAddress::Kind::SplitAmount;
+        list.push_back({"split.amount", "分割売買 一回の額", "", at, parameterRange(at, strategy),
+                        strategy.split.amount});
+        at.kind = ParameterAddress::Kind::SplitStep;
+        list.push_back({"split.step", "分割売買 増減率", "", at, parameterRange(at, strategy),
+                        strategy.split.step});
+    }
+    const auto defaults = AnalysisParameters::defaults();
+    for (int i = 0; i < kChartParamCount + kIndicatorParamCount; ++i) {
+        const bool chart = i < kChartParamCount;
+        const ParameterInfo* table = chart ? kChartParams.data() : kIndicatorParams.data();
+        const int index = chart ? i : i - kChartParamCount;
+        ParameterAddress at;
+        at.kind = ParameterAddress::Kind::Analysis;
+        at.analysis = i;
+        list.push_back({std::string(table[index].name), "分析 " + analysisLabel(table, index), "",
+                        at, parameterRange(at, strategy),
+                        defaults.bytes[static_cast<std::size_t>(3 * i)]});
+    }
+    return list;
+}
+
+std::optional<ParameterSweep> sweepOf(const SweepableParameter& parameter, int from, int to,
+                                      int step, std::string& message) {
+    const std::string& label = parameter.label;
+    if (step <= 0) {
+        message = "「" + label + "」の刻みは 1 以上にしてください。";
+        return std::nullopt;
+    }
+    if (from > to) {
+        message = "「" + label + "」は開始を終了以下にしてください。";
+        return std::nullopt;
+    }
+    if (from < parameter.range.min || to > parameter.range.max) {
+        message = "「" + label + "」は " + std::to_string(parameter.range.min) + " から " +
+                  std::to_string(parameter.range.max) + " の範囲で指定してください。";
+        return std::nullopt;
+    }
+    if ((static_cast<int64_t>(to) - from) / step >= kMaxSweepValues) {
+        message =
+            "「" + label + "」の値が多すぎます（" + std::to_string(kMaxSweepValues) + " 個まで）。";
+        return std::nullopt;
+    }
+    ParameterSweep sweep{parameter.name, parameter.address, {}};
+    for (int64_t value = from; value <= to; value += step)
+        sweep.values.push_back(static_cast<int>(value));
+    return sweep;
+}
 
 std::optional<ParameterSweep> parseSweep(std::string_view text, const Strategy& strategy,
                                          std::string& error) {
@@ -116,7 +266,6 @@ std::optional<ParameterSweep> parseSweep(std::string_view text, const Strategy& 
     if (!values) return std::nullopt;
     sweep.values = std::move(*values);
 
-    IntegerField range{"", 0, 0};
     ParameterAddress& address = sweep.address;
     const auto parts = split(sweep.name, '.');
     if (parts.size() == 2 && parts[0] == "split" && (parts[1] == "amount" || parts[1] == "step")) {
@@ -126,14 +275,6 @@ std::optional<ParameterSweep> parseSweep(std::string_view text, const Strategy& 
             error = "the strategy does not split its purchases: " + sweep.name;
             return std::nullopt;
         }
-        // A purchase needs a positive amount; a percentage is of the whole capital.
-        range = parts[1] == "amount"
-                    ? IntegerField{"split.amount", 1,
-                                   strategy.split.method == kSplitPercent
-                                       ? 100
-                                       : std::numeric_limits<int32_t>::max()}
-                    : IntegerField{"split.step", std::numeric_limits<int32_t>::min(),
-                                   std::numeric_limits<int32_t>::max()};
     } else if (parts.size() == 1) {
         const auto index = analysisIndex(parts[0]);
         if (!index) {
@@ -142,7 +283,6 @@ std::optional<ParameterSweep> parseSweep(std::string_view text, const Strategy& 
         }
         address.kind = ParameterAddress::Kind::Analysis;
         address.analysis = *index;
-        range = {"", 0, 255};
     } else if (parts.size() == 4) {
         const auto tactic = integer(parts[0]);
         const auto row = integer(parts[2]);
@@ -178,7 +318,6 @@ std::optional<ParameterSweep> parseSweep(std::string_view text, const Strategy& 
             }
             address.kind = ParameterAddress::Kind::StopValue;
             address.field = &Condition::p1;
-            range = {"value", 0, 32767};
         } else {
             const auto field = conditionField(condition, parts[3]);
             if (!field) {
@@ -188,12 +327,12 @@ std::optional<ParameterSweep> parseSweep(std::string_view text, const Strategy& 
             }
             address.kind = ParameterAddress::Kind::ConditionField;
             address.field = field->first;
-            range = field->second;
         }
     } else {
         error = "unknown parameter address: " + sweep.name;
         return std::nullopt;
     }
+    const IntegerField range = parameterRange(address, strategy);
     for (int value : sweep.values)
         if (value < range.min || value > range.max) {
             error = sweep.name + " takes values from " + std::to_string(range.min) + " to " +

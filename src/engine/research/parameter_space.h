@@ -2,10 +2,12 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/integer_field.h"
 #include "core/period_mode.h"
 #include "settings/analysis_parameters.h"
 #include "simulation/strategy.h"
@@ -44,6 +46,33 @@ struct ParameterSweep {
 // anything runs; the reason in `error`.
 std::optional<ParameterSweep> parseSweep(std::string_view text, const Strategy& strategy,
                                          std::string& error);
+
+// A sweep takes at most this many values.
+inline constexpr int kMaxSweepValues = 100000;
+
+// The values a parameter may take, as parseSweep checks them.
+IntegerField parameterRange(const ParameterAddress& address, const Strategy& strategy);
+
+// A number of the strategy, or an analysis parameter, that a sweep can vary.
+struct SweepableParameter {
+    std::string name;     // the address parseSweep reads: "1.buy.2.n", "rsiPeriod"
+    std::string label;    // for the user: "戦術1 買い 2行目 n", "分析 ＲＳＩ期間"
+    std::string rowText;  // the row's sentence; empty for split and analysis numbers
+    ParameterAddress address;
+    IntegerField range;
+    int current = 0;  // the strategy's value; the default for analysis parameters
+};
+
+// Every number a sweep of `strategy` can vary: the fields of each condition
+// row by its kind, each stop value, the split numbers when the strategy
+// splits, then the analysis parameters in block order.
+std::vector<SweepableParameter> sweepableParameters(const Strategy& strategy,
+                                                    std::span<const std::string> capsuleTitles);
+
+// FROM, FROM + STEP, ... up to TO for `parameter`, checked as parseSweep
+// checks a range; otherwise nothing and the reason, for the user, in `message`.
+std::optional<ParameterSweep> sweepOf(const SweepableParameter& parameter, int from, int to,
+                                      int step, std::string& message);
 
 // Writes `value` into the strategy or the analysis parameters (for `period`).
 void applyParameter(const ParameterAddress& address, int value, Strategy& strategy,

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <set>
+#include <stdexcept>
+#include <type_traits>
 
 #include "research/random.h"
 #include "simulation/simulation_engine.h"
@@ -46,6 +49,79 @@ struct ItemOutcome {
     std::vector<std::vector<DatedTrade>> trades;  // per point of the item
 };
 
+// An item's outcome as bytes, for the processes sharing a run; a field added
+// to ItemOutcome goes into both.
+class OutcomeWriter {
+  public:
+    template <class T>
+    void put(const T& value) {
+        static_assert(std::is_trivially_copyable_v<T>);
+        const auto at = bytes.size();
+        bytes.resize(at + sizeof(T));
+        std::memcpy(bytes.data() + at, &value, sizeof(T));
+    }
+    template <class T>
+    void putAll(const std::vector<T>& values) {
+        static_assert(std::is_trivially_copyable_v<T>);
+        put(static_cast<uint64_t>(values.size()));
+        const auto at = bytes.size();
+        bytes.resize(at + values.size() * sizeof(T));
+        if (!values.empty())
+            std::memcpy(bytes.data() + at, values.data(), values.size() * sizeof(T));
+    }
+    void add(const ItemOutcome& out) {
+        put(static_cast<uint8_t>(out.result));
+        putAll(out.dates);
+        putAll(out.netProfit);
+        put(static_cast<uint64_t>(out.trades.size()));
+        for (const auto& trades : out.trades)
+            putAll(trades);
+    }
+    std::vector<std::byte> bytes;
+};
+
+class OutcomeReader {
+  public:
+    explicit OutcomeReader(const std::vector<std::byte>& bytes) : bytes_(bytes) {}
+    template <class T>
+    T get() {
+        T value;
+        take(&value, sizeof(T));
+        return value;
+    }
+    template <class T>
+    std::vector<T> getAll() {
+        const auto count = get<uint64_t>();
+        if (count > (bytes_.size() - at_) / sizeof(T)) fail();
+        std::vector<T> values(static_cast<std::size_t>(count));
+        take(values.data(), values.size() * sizeof(T));
+        return values;
+    }
+    ItemOutcome next() {
+        ItemOutcome out;
+        out.result = static_cast<LineRun>(get<uint8_t>());
+        out.dates = getAll<int32_t>();
+        out.netProfit = getAll<int64_t>();
+        out.trades.resize(static_cast<std::size_t>(get<uint64_t>()));
+        for (auto& trades : out.trades)
+            trades = getAll<DatedTrade>();
+        return out;
+    }
+    bool atEnd() const { return at_ == bytes_.size(); }
+
+  private:
+    [[noreturn]] static void fail() {
+        throw std::runtime_error("research: a sharing process sent a truncated outcome");
+    }
+    void take(void* to, std::size_t size) {
+        if (size > bytes_.size() - at_) fail();
+        if (size > 0) std::memcpy(to, bytes_.data() + at_, size);
+        at_ += size;
+    }
+    const std::vector<std::byte>& bytes_;
+    std::size_t at_ = 0;
+};
+
 struct WorkerState {
     LoadedSecurity security;
     int loadedSecurity = -1;
@@ -62,13 +138,47 @@ struct WorkerState {
     PrecomputedRows precomputed;
 };
 
+// The outcomes of every item, each process running items rank, rank + size,
+// ... and all exchanging theirs; or every item here without sharing. Nothing
+// when this or any sharing process was cancelled.
+template <class Work>
+std::optional<std::vector<ItemOutcome>> runShare(int count, int threads, Work& work,
+                                                 RunControl& control, WorkSharing* sharing) {
+    auto makeState = [] { return WorkerState{}; };
+    if (!sharing || sharing->size() <= 1)
+        return orderedParallelMap<ItemOutcome, WorkerState>(count, threads, makeState, work,
+                                                            control);
+    const int rank = sharing->rank(), size = sharing->size();
+    const int own = count > rank ? (count - rank + size - 1) / size : 0;
+    auto share = [&](WorkerState& state, int k) { return work(state, rank + k * size); };
+    const auto mine =
+        orderedParallelMap<ItemOutcome, WorkerState>(own, threads, makeState, share, control);
+    // A cancelled process still joins the exchange, so that none waits for it.
+    OutcomeWriter writer;
+    writer.put(static_cast<uint8_t>(mine ? 1 : 0));
+    if (mine)
+        for (const ItemOutcome& out : *mine)
+            writer.add(out);
+    const auto all = sharing->allGather(std::move(writer.bytes));
+    std::vector<ItemOutcome> results(static_cast<std::size_t>(count));
+    for (int r = 0; r < size; ++r) {
+        OutcomeReader reader(all[static_cast<std::size_t>(r)]);
+        if (reader.get<uint8_t>() == 0) return std::nullopt;
+        for (int i = r; i < count; i += size)
+            results[static_cast<std::size_t>(i)] = reader.next();
+        if (!reader.atEnd())
+            throw std::runtime_error("research: a sharing process sent more than its items");
+    }
+    return results;
+}
+
 }  // namespace
 
 namespace {
 
 std::optional<ResearchData> runBatch(const ResearchJob& job,
                                      const std::vector<ParameterPoint>& points, RunControl& control,
-                                     bool keepTrades) {
+                                     bool keepTrades, WorkSharing* sharing) {
     const MarketScan& scan = job.scan;
     const auto securities = static_cast<int>(scan.lines.size());
 
@@ -85,8 +195,9 @@ std::optional<ResearchData> runBatch(const ResearchJob& job,
             groups[static_cast<std::size_t>(it->second)].push_back(static_cast<int>(p));
         }
     }
-    // Enough items to keep every worker busy; the cut does not change results.
-    const int workers = workerCount(scan.threads);
+    // Enough items to keep every worker of every process busy; the cut does
+    // not change results.
+    const int workers = workerCount(scan.threads) * (sharing ? std::max(1, sharing->size()) : 1);
     const int pieces =
         std::max<int64_t>(1, securities) * static_cast<int64_t>(groups.size()) >= 4 * workers
             ? 1
@@ -179,8 +290,7 @@ std::optional<ResearchData> runBatch(const ResearchJob& job,
         }
         return out;
     };
-    auto results = orderedParallelMap<ItemOutcome, WorkerState>(
-        static_cast<int>(items.size()), scan.threads, [] { return WorkerState{}; }, work, control);
+    auto results = runShare(static_cast<int>(items.size()), scan.threads, work, control, sharing);
     if (!results) return std::nullopt;
 
     ResearchData data;
@@ -237,10 +347,10 @@ std::optional<ResearchData> runBatch(const ResearchJob& job,
 
 std::optional<ResearchData> runPoints(const ResearchJob& job,
                                       const std::vector<ParameterPoint>& points,
-                                      RunControl& control, bool keepTrades) {
+                                      RunControl& control, bool keepTrades, WorkSharing* sharing) {
     // Each batch loads every security again, a small cost next to its runs.
     constexpr std::size_t kBatch = 128;
-    if (points.size() <= kBatch) return runBatch(job, points, control, keepTrades);
+    if (points.size() <= kBatch) return runBatch(job, points, control, keepTrades, sharing);
     std::optional<ResearchData> all;
     const int total = static_cast<int>(points.size());
     auto progress = control.progress;
@@ -257,7 +367,7 @@ std::optional<ResearchData> runPoints(const ResearchJob& job,
                                          static_cast<int64_t>(batch.size()) / std::max(1, items)),
                     total);
             };
-        auto data = runBatch(job, batch, control, keepTrades);
+        auto data = runBatch(job, batch, control, keepTrades, sharing);
         if (!data) {
             control.progress = progress;
             return std::nullopt;
@@ -374,7 +484,8 @@ std::vector<int> rankPoints(const std::vector<Metrics>& metrics, Objective objec
 }
 
 std::optional<ResearchData> evolve(const ResearchJob& job, const EvolveSettings& settings,
-                                   Objective objective, int minTrades, RunControl& control) {
+                                   Objective objective, int minTrades, RunControl& control,
+                                   WorkSharing* sharing) {
     const int64_t size = gridSize(job.sweeps);
     const auto budget = static_cast<int>(std::min<int64_t>(settings.budget, size));
     SplitMix64 random(settings.seed);
@@ -436,7 +547,7 @@ std::optional<ResearchData> evolve(const ResearchJob& job, const EvolveSettings&
             }
             if (batch.empty()) break;
         }
-        auto data = runPoints(job, batch, control);
+        auto data = runPoints(job, batch, control, false, sharing);
         if (!data) return std::nullopt;
         for (const PointRun& run : data->points)
             metrics.push_back(measure(run, 0, static_cast<int>(data->dates.size()), data->capital));
@@ -447,7 +558,7 @@ std::optional<ResearchData> evolve(const ResearchJob& job, const EvolveSettings&
                 all->points.push_back(std::move(run));
         }
     }
-    if (!all) return runPoints(job, {}, control);
+    if (!all) return runPoints(job, {}, control, false, sharing);
     return all;
 }
 

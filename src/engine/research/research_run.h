@@ -7,6 +7,7 @@
 
 #include "core/ordered_parallel.h"
 #include "research/parameter_space.h"
+#include "research/work_sharing.h"
 #include "screening/market_scan.h"
 #include "simulation/simulation_settings.h"
 #include "simulation/strategy.h"
@@ -71,9 +72,14 @@ struct ResearchData {
 // reuse them. The outcome is the same for any number of threads. Nothing when
 // cancelled.
 // Points run in batches, so that memory stays bounded however many there are.
+// With `sharing`, this process runs every size()-th work item of a batch from
+// its rank() on and the processes exchange their outcomes after each batch:
+// every process returns the same data, the same as one process alone. They
+// all call it alike; when any of them is cancelled, all return nothing.
 std::optional<ResearchData> runPoints(const ResearchJob& job,
                                       const std::vector<ParameterPoint>& points,
-                                      RunControl& control, bool keepTrades = false);
+                                      RunControl& control, bool keepTrades = false,
+                                      WorkSharing* sharing = nullptr);
 
 enum class Objective : uint8_t {
     NetProfit,
@@ -121,7 +127,9 @@ struct EvolveSettings {
     uint64_t seed = 1;
     int population = 20;
 };
+// Each generation runs as runPoints does, shared when `sharing` is given.
 std::optional<ResearchData> evolve(const ResearchJob& job, const EvolveSettings& settings,
-                                   Objective objective, int minTrades, RunControl& control);
+                                   Objective objective, int minTrades, RunControl& control,
+                                   WorkSharing* sharing = nullptr);
 
 }  // namespace tav

@@ -20,6 +20,8 @@ constexpr const char* kSameStrategy = "送り手と受け手が同じです。";
 constexpr const char* kNothingToCopy = "複写元には設定がありません。";
 constexpr const char* kCopyQuestion =
     "戦略の設定内容を複写します。複写先の内容が失われます。\n\nよろしいですか？";
+constexpr const char* kReplaceQuestion =
+    "] の内容を選んだ値で上書きします。\n\n元の値には戻せません。\n\nよろしいですか？";
 constexpr const char* kTooManyConditions = "1つの列に登録できる条件は20個までです。";
 constexpr const char* kConditionsDropped =
     "21個目以降の条件が記録された列があります。\n\n20個を超えた条件は読み込まれません。";
@@ -162,6 +164,26 @@ bool StrategyList::addStrategy() {
     strategy_ = Strategy{};
     changed_ = false;
     return true;
+}
+
+bool StrategyList::addStrategyAs(const Strategy& strategy, const std::string& presetName) {
+    std::string name;
+    if (!askName(kAddDialog, presetName, name)) return false;
+    if (!save()) return false;
+    if (!list_.append(name)) return listNotWritten();
+    current_ = count() - 1;
+    strategy_ = strategy;
+    changed_ = true;
+    return save();
+}
+
+bool StrategyList::replaceStrategy(const Strategy& strategy) {
+    if (current_ < 0) return false;
+    if (!prompter_.askYesNo("[" + name() + kReplaceQuestion, QuestionKind::Destructive))
+        return false;
+    strategy_ = strategy;
+    changed_ = true;
+    return save();
 }
 
 bool StrategyList::renameStrategy() {

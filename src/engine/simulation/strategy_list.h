@@ -61,6 +61,13 @@ class StrategyList {
     bool moveStrategyUp();
     bool moveStrategyDown();
 
+    // A changed copy of a strategy (an optimisation's chosen values): a new
+    // strategy after the last, named by the user with `presetName` offered,
+    // which the list then edits. False when declined or not written.
+    bool addStrategyAs(const Strategy& strategy, const std::string& presetName);
+    // The same written over the edited strategy, once the user agreed.
+    bool replaceStrategy(const Strategy& strategy);
+
     bool setTradingMode(uint8_t mode);
     bool setSplit(const SplitSettings& split);
 

@@ -275,5 +275,67 @@ TEST_F(GeneratedMarketAccount, AnyNumberOfThreadsGivesTheSameAccount) {
     }
 }
 
+// The texts a run's sizing and score are given as; a refused text leaves
+// the settings as they were.
+TEST(PortfolioTexts, SizingAndScore) {
+    struct Case {
+        const char* text;
+        bool sizing;  // else a score
+        bool accepted;
+        int kind;        // the PositionSizing or PositionScore chosen
+        int64_t number;  // sizeValue or seed
+    };
+    const Case cases[] = {
+        {"strategy", true, true, static_cast<int>(PositionSizing::Strategy), 0},
+        {"fixed:500000", true, true, static_cast<int>(PositionSizing::Fixed), 500000},
+        {"equity:100", true, true, static_cast<int>(PositionSizing::EquityShare), 100},
+        {"equity:101", true, false, 0, 0},
+        {"equity:0", true, false, 0, 0},
+        {"fixed:", true, false, 0, 0},
+        {"fixed:-5", true, false, 0, 0},
+        {"fixed:5x", true, false, 0, 0},
+        {"value", false, true, static_cast<int>(PositionScore::TradingValue), 0},
+        {"bars", false, true, static_cast<int>(PositionScore::Bars), 0},
+        {"random:42", false, true, static_cast<int>(PositionScore::Random), 42},
+        {"random:", false, false, 0, 0},
+        {"slot:nothing", false, false, 0, 0},
+        {"values", false, false, 0, 0},
+    };
+    for (const Case& c : cases) {
+        PortfolioSettings settings;
+        settings.sizing = PositionSizing::Fixed;
+        settings.sizeValue = 7;
+        settings.score = PositionScore::Slot;
+        settings.seed = 9;
+        const PortfolioSettings before = settings;
+        const bool accepted =
+            c.sizing ? parsePositionSizing(c.text, settings) : parsePositionScore(c.text, settings);
+        ASSERT_EQ(accepted, c.accepted) << c.text;
+        if (!accepted) {
+            EXPECT_EQ(settings.sizing, before.sizing) << c.text;
+            EXPECT_EQ(settings.sizeValue, before.sizeValue) << c.text;
+            EXPECT_EQ(settings.score, before.score) << c.text;
+            continue;
+        }
+        if (c.sizing) {
+            EXPECT_EQ(static_cast<int>(settings.sizing), c.kind) << c.text;
+            if (settings.sizing != PositionSizing::Strategy) {
+                EXPECT_EQ(settings.sizeValue, c.number) << c.text;
+            }
+        } else {
+            EXPECT_EQ(static_cast<int>(settings.score), c.kind) << c.text;
+            if (settings.score == PositionScore::Random) {
+                EXPECT_EQ(settings.seed, static_cast<uint64_t>(c.number)) << c.text;
+            }
+        }
+    }
+    // Every slot is found by its own name.
+    for (const ScoreSlot& slot : scoreSlots()) {
+        PortfolioSettings settings;
+        ASSERT_TRUE(parsePositionScore("slot:" + std::string(slot.name), settings)) << slot.name;
+        EXPECT_EQ(scoreSlots()[static_cast<std::size_t>(settings.slot)].name, slot.name);
+    }
+}
+
 }  // namespace
 }  // namespace tav

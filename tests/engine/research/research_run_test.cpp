@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <barrier>
+#include <thread>
+
 #include "simulation/simulation_results.h"
 #include "support/generated_market.h"
 #include "support/temp_folder.h"
@@ -266,6 +269,113 @@ TEST_F(GeneratedMarketSweep, TheBestOfTheGridAndARepeatableEvolution) {
     // A budget beyond the grid runs the grid once.
     settings.budget = 100;
     EXPECT_EQ(evolve(sweep, settings, Objective::NetProfit, 1, control)->points.size(), 12u);
+}
+
+// Processes sharing a run, played by threads meeting at a barrier.
+struct Exchange {
+    explicit Exchange(int size) : meeting(size), slots(static_cast<std::size_t>(size)) {}
+    std::barrier<> meeting;
+    std::vector<std::vector<std::byte>> slots;
+};
+
+class ThreadSharing final : public WorkSharing {
+  public:
+    ThreadSharing(Exchange& exchange, int rank) : exchange_(exchange), rank_(rank) {}
+    int rank() const override { return rank_; }
+    int size() const override { return static_cast<int>(exchange_.slots.size()); }
+    std::vector<std::vector<std::byte>> allGather(std::vector<std::byte> mine) override {
+        exchange_.slots[static_cast<std::size_t>(rank_)] = std::move(mine);
+        exchange_.meeting.arrive_and_wait();
+        auto all = exchange_.slots;
+        exchange_.meeting.arrive_and_wait();
+        return all;
+    }
+
+  private:
+    Exchange& exchange_;
+    int rank_;
+};
+
+// Runs `run` as `size` sharing processes; what each returned, by rank.
+template <class Run>
+std::vector<std::optional<ResearchData>> shared(int size, Run run) {
+    Exchange exchange(size);
+    std::vector<std::optional<ResearchData>> results(static_cast<std::size_t>(size));
+    {
+        std::vector<std::jthread> processes;
+        for (int r = 0; r < size; ++r)
+            processes.emplace_back([&, r] {
+                ThreadSharing sharing(exchange, r);
+                results[static_cast<std::size_t>(r)] = run(sharing);
+            });
+    }
+    return results;
+}
+
+void expectSameData(const ResearchData& a, const ResearchData& b) {
+    EXPECT_EQ(a.dates, b.dates);
+    EXPECT_EQ(a.counts, b.counts);
+    EXPECT_EQ(a.capital, b.capital);
+    ASSERT_EQ(a.points.size(), b.points.size());
+    for (std::size_t p = 0; p < a.points.size(); ++p) {
+        const PointRun& x = a.points[p];
+        const PointRun& y = b.points[p];
+        EXPECT_EQ(x.point, y.point) << p;
+        EXPECT_EQ(x.netProfit, y.netProfit) << p;
+        EXPECT_EQ(x.days, y.days) << p;
+        ASSERT_EQ(x.trades.size(), y.trades.size()) << p;
+        for (std::size_t t = 0; t < x.trades.size(); ++t) {
+            EXPECT_EQ(x.trades[t].day, y.trades[t].day);
+            EXPECT_EQ(x.trades[t].net, y.trades[t].net);
+        }
+    }
+}
+
+TEST_F(GeneratedMarketSweep, SharingProcessesEachGetTheWholeRun) {
+    // An analysis period (items per period), trades kept; then enough points
+    // for two batches, each exchanged on its own, over a few securities.
+    const ResearchJob small =
+        job({"1.buy.1.value=30,50", "rsiPeriod=6,14", "1.stop.1.value=3..9/3"}, 1);
+    ResearchJob many = job({"1.stop.1.value=1..130"}, 2);
+    many.scan.lines.resize(7);
+    RunControl control;
+    const auto smallAlone = runPoints(small, grid(small), control, true);
+    const auto manyAlone = runPoints(many, grid(many), control);
+    const EvolveSettings settings{9, 3, 4};
+    const auto evolvedAlone = evolve(small, settings, Objective::Sharpe, 1, control);
+    ASSERT_TRUE(smallAlone && manyAlone && evolvedAlone);
+    ASSERT_GT(smallAlone->counts.selected, 20);
+    for (int size : {2, 3}) {
+        SCOPED_TRACE(size);
+        for (const auto& data : shared(size, [&](WorkSharing& sharing) {
+                 RunControl own;
+                 return runPoints(small, grid(small), own, true, &sharing);
+             })) {
+            ASSERT_TRUE(data);
+            expectSameData(*data, *smallAlone);
+        }
+        for (const auto& data : shared(size, [&](WorkSharing& sharing) {
+                 RunControl own;
+                 return runPoints(many, grid(many), own, false, &sharing);
+             })) {
+            ASSERT_TRUE(data);
+            expectSameData(*data, *manyAlone);
+        }
+        for (const auto& data : shared(size, [&](WorkSharing& sharing) {
+                 RunControl own;
+                 return evolve(small, settings, Objective::Sharpe, 1, own, &sharing);
+             })) {
+            ASSERT_TRUE(data);
+            expectSameData(*data, *evolvedAlone);
+        }
+    }
+    // One process cancelled: none waits for it, and every one returns nothing.
+    for (const auto& data : shared(3, [&](WorkSharing& sharing) {
+             RunControl own;
+             if (sharing.rank() == 1) own.cancel();
+             return runPoints(many, grid(many), own, false, &sharing);
+         }))
+        EXPECT_FALSE(data);
 }
 
 }  // namespace
