@@ -63,6 +63,31 @@ BENCHMARK(BM_ThousandCombinations)
     ->Unit(benchmark::kSecond)
     ->UseRealTime();
 
+// A thousand combinations of condition values that all trade differently:
+// the day offsets of the third tactic's entry and exit rows and its stop,
+// ten each (the first two tactics' rows name a target their items lack, so
+// they never fire and sweeping them would repeat one run), on two threads.
+void BM_ThousandRuleCombinations(benchmark::State& state) {
+    constexpr int kThreads = 2;
+    tav::ResearchJob job = market().job(
+        kThreads, {"3.buy.1.day=0..9", "3.sell.1.day=0..9", "3.stop.1.value=1..10"});
+    std::vector<tav::ParameterPoint> points;
+    for (int64_t i = 0; i < tav::gridSize(job.sweeps); ++i)
+        points.push_back(tav::gridPoint(job.sweeps, i));
+    std::size_t days = 0;
+    for (auto _ : state) {
+        tav::RunControl control;
+        auto data = tav::runPoints(job, points, control);
+        days = data->dates.size();
+        benchmark::DoNotOptimize(data);
+    }
+    const double barSteps = static_cast<double>(points.size()) *
+                            static_cast<double>(job.scan.lines.size()) * static_cast<double>(days);
+    state.counters["barStepsPerCore"] =
+        benchmark::Counter(barSteps / kThreads, benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_ThousandRuleCombinations)->Unit(benchmark::kSecond)->UseRealTime();
+
 // A hundred day offsets of one entry row on one thread: every point has a row
 // of its own beside the rows all share.
 void BM_HundredEntryDays(benchmark::State& state) {
