@@ -66,9 +66,9 @@ inline constexpr std::array<std::string_view, 8> kObjectiveLabels = {
     "ソルティノレシオ"};
 
 // "最適化": the numbers of a strategy to sweep (each from / to / step), the
-// objective, the least trades, the securities, the search, the
-// walk-forward and the Monte Carlo runs of the best one's trades. OK checks every field and the
-// size of the grid before anything runs.
+// objective, the least trades, the securities, the search, the walk-forward
+// and the Monte Carlo runs of the best one's trades. OK checks every field
+// and the size of the grid before anything runs.
 class OptimizeDialog : public QDialog {
     Q_OBJECT
   public:

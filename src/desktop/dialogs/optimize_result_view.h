@@ -101,8 +101,9 @@ class WalkForwardChart : public QWidget {
 
 // "最適化結果": the ranked table of every combination, the heat map, the
 // walk-forward when it was asked for, and what PBO, the deflated Sharpe
-// ratio and the Monte Carlo of its trades say of the best. "この値を使う" writes a chosen row's
-// values into a new copy of the strategy; "元の戦略に上書き" over it after asking.
+// ratio and the Monte Carlo of its trades say of the best. "この値を使う"
+// writes a chosen row's values into a new copy of the strategy;
+// "元の戦略に上書き" over it after asking.
 class OptimizeResultView : public QDialog {
     Q_OBJECT
   public:
