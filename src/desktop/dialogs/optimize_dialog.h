@@ -39,6 +39,7 @@ struct OptimizeChoice {
     bool evolve = false;
     QString budget = QStringLiteral("200");
     QString seed = QStringLiteral("1");
+    QString monteCarlo = QStringLiteral("1000");
     bool walkForward = false;
     QString inMonths = QStringLiteral("24");
     QString outMonths = QStringLiteral("6");
@@ -65,9 +66,9 @@ inline constexpr std::array<std::string_view, 8> kObjectiveLabels = {
     "ソルティノレシオ"};
 
 // "最適化": the numbers of a strategy to sweep (each from / to / step), the
-// objective, the least trades, the securities, the search and the
-// walk-forward. OK checks every field and the size of the grid before
-// anything runs.
+// objective, the least trades, the securities, the search, the walk-forward
+// and the Monte Carlo runs of the best one's trades. OK checks every field
+// and the size of the grid before anything runs.
 class OptimizeDialog : public QDialog {
     Q_OBJECT
   public:
@@ -89,6 +90,7 @@ class OptimizeDialog : public QDialog {
     QComboBox* search() const { return search_; }
     QLineEdit* budget() const { return budget_; }
     QLineEdit* seed() const { return seed_; }
+    QLineEdit* monteCarlo() const { return monteCarlo_; }
     QCheckBox* walkForward() const { return walkForward_; }
     QLineEdit* inMonths() const { return inMonths_; }
     QLineEdit* outMonths() const { return outMonths_; }
@@ -120,6 +122,7 @@ class OptimizeDialog : public QDialog {
     QComboBox* search_;
     QLineEdit* budget_;
     QLineEdit* seed_;
+    QLineEdit* monteCarlo_;
     QCheckBox* walkForward_;
     QLineEdit* inMonths_;
     QLineEdit* outMonths_;

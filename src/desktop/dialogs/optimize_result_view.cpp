@@ -189,6 +189,21 @@ std::string deflatedSharpeSentence(const OptimizeOutcome& outcome) {
            probabilityPhrase(report.deflated->probability) + "。";
 }
 
+std::string monteCarloSentence(const OptimizeOutcome& outcome) {
+    const int asked = outcome.options.monteCarloRuns;
+    if (asked <= 0) return {};
+    const std::optional<TradeMonteCarlo>& mc = outcome.report.monteCarlo;
+    if (!mc) return "モンテカルロ：最低取引数を満たす組み合わせがないため計算していません。";
+    if (mc->runs == 0) return "モンテカルロ：最良の組み合わせに取引がないため計算していません。";
+    auto range = [](const std::array<int64_t, 3>& at) {
+        return "5%〜95% で " + amountText(at[0]) + "〜" + yen(at[2]) + "（中央値 " + yen(at[1]) +
+               "）";
+    };
+    return "モンテカルロ（取引を無作為に引き直して " + amountText(mc->runs) +
+           " 回）：最大ドローダウンは " + range(mc->drawdown) + "、最終資産は " +
+           range(mc->finalEquity) + "です。";
+}
+
 // ---------------------------------------------------------------- heat map
 
 HeatMapView::HeatMapView(const OptimizeOutcome& outcome, QWidget* parent)
@@ -528,7 +543,8 @@ OptimizeResultView::OptimizeResultView(OptimizeOutcome outcome, Prompter& prompt
       yAxis_(new QComboBox(this)),
       heatMap_(nullptr),
       overfitting_(new QLabel(this)),
-      deflated_(new QLabel(this)) {
+      deflated_(new QLabel(this)),
+      monteCarlo_(new QLabel(this)) {
     setWindowTitle(QStringLiteral("最適化結果 - ") + qt(outcome_.strategyName));
     const OptimizationReport& report = outcome_.report;
     const Objective objective = outcome_.options.objective;
@@ -562,10 +578,12 @@ OptimizeResultView::OptimizeResultView(OptimizeOutcome outcome, Prompter& prompt
     layout->addWidget(best);
     overfitting_->setText(qt(overfittingSentence(outcome_)));
     deflated_->setText(qt(deflatedSharpeSentence(outcome_)));
-    for (QLabel* label : {overfitting_, deflated_}) {
+    monteCarlo_->setText(qt(monteCarloSentence(outcome_)));
+    for (QLabel* label : {overfitting_, deflated_, monteCarlo_}) {
         label->setWordWrap(true);
         layout->addWidget(label);
     }
+    monteCarlo_->setVisible(!monteCarlo_->text().isEmpty());
 
     // The table.
     auto* tablePage = new QWidget(this);

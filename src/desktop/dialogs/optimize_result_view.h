@@ -45,6 +45,9 @@ constexpr int kLeastTrials = 8;
 // The plain sentences on PBO and the deflated Sharpe ratio, or why there are none.
 std::string overfittingSentence(const OptimizeOutcome& outcome);
 std::string deflatedSharpeSentence(const OptimizeOutcome& outcome);
+// The Monte Carlo of the best one's trades, or why there is none; empty when
+// it was not asked for.
+std::string monteCarloSentence(const OptimizeOutcome& outcome);
 
 // The objective over two swept parameters.
 class HeatMapView : public QWidget {
@@ -97,9 +100,10 @@ class WalkForwardChart : public QWidget {
 };
 
 // "最適化結果": the ranked table of every combination, the heat map, the
-// walk-forward when it was asked for, and what PBO and the deflated Sharpe
-// ratio say of the best. "この値を使う" writes a chosen row's values into a
-// new copy of the strategy; "元の戦略に上書き" over it after asking.
+// walk-forward when it was asked for, and what PBO, the deflated Sharpe
+// ratio and the Monte Carlo of its trades say of the best. "この値を使う"
+// writes a chosen row's values into a new copy of the strategy;
+// "元の戦略に上書き" over it after asking.
 class OptimizeResultView : public QDialog {
     Q_OBJECT
   public:
@@ -121,6 +125,7 @@ class OptimizeResultView : public QDialog {
     WalkForwardChart* walkChart() const { return walkChart_; }
     QLabel* overfitting() const { return overfitting_; }
     QLabel* deflated() const { return deflated_; }
+    QLabel* monteCarlo() const { return monteCarlo_; }
 
     // The point of the table's current row, -1 without one.
     int selectedPoint() const;
@@ -148,6 +153,7 @@ class OptimizeResultView : public QDialog {
     QTableWidget* windows_ = nullptr;
     QLabel* overfitting_;
     QLabel* deflated_;
+    QLabel* monteCarlo_;
     QLabel* heatNote_ = nullptr;
 };
 

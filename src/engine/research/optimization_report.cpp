@@ -9,7 +9,8 @@ std::optional<OptimizationReport> runOptimization(const ResearchJob& job,
                                                   RunControl& control, WorkSharing* sharing) {
     std::optional<ResearchData> data;
     if (options.evolve) {
-        data = evolve(job, options.evolution, options.objective, options.minTrades, control, sharing);
+        data =
+            evolve(job, options.evolution, options.objective, options.minTrades, control, sharing);
     } else {
         const int64_t size = gridSize(job.sweeps);
         std::vector<ParameterPoint> points;
@@ -56,11 +57,14 @@ std::optional<OptimizationReport> runOptimization(const ResearchJob& job,
         report.deflated = deflatedSharpe(returns[static_cast<std::size_t>(report.best)], sharpes);
     }
     if (options.monteCarloRuns > 0 && report.bestQualifies) {
-        // The best point once more, keeping its trades one by one.
+        // The best point once more, keeping its trades one by one: no
+        // progress of its own, but a cancel still stops it.
         RunControl quiet;
-        const auto again =
-            runPoints(job, {run.points[static_cast<std::size_t>(report.best)].point}, quiet, true,
-                      sharing);
+        quiet.progress = [&](int, int) {
+            if (control.cancelled()) quiet.cancel();
+        };
+        const auto again = runPoints(job, {run.points[static_cast<std::size_t>(report.best)].point},
+                                     quiet, true, sharing);
         if (!again) return std::nullopt;
         std::vector<int64_t> trades;
         for (const ClosedTrade& trade : again->points.front().trades)

@@ -505,6 +505,7 @@ std::optional<ResearchData> evolve(const ResearchJob& job, const EvolveSettings&
         return rankOf[a] < rankOf[b] ? a : b;
     };
     int stale = 0;
+    const auto progress = control.progress;
     while (static_cast<int>(seen.size()) < budget) {
         const int want = std::min(settings.population, budget - static_cast<int>(seen.size()));
         std::vector<ParameterPoint> batch;
@@ -547,7 +548,17 @@ std::optional<ResearchData> evolve(const ResearchJob& job, const EvolveSettings&
             }
             if (batch.empty()) break;
         }
+        // Progress in points of the whole budget, not items of the generation.
+        const auto before = static_cast<int64_t>(metrics.size());
+        if (progress)
+            control.progress = [&](int done, int items) {
+                progress(static_cast<int>(before + static_cast<int64_t>(done) *
+                                                       static_cast<int64_t>(batch.size()) /
+                                                       std::max(1, items)),
+                         budget);
+            };
         auto data = runPoints(job, batch, control, false, sharing);
+        control.progress = progress;
         if (!data) return std::nullopt;
         for (const PointRun& run : data->points)
             metrics.push_back(measure(run, 0, static_cast<int>(data->dates.size()), data->capital));

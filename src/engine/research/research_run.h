@@ -127,7 +127,8 @@ struct EvolveSettings {
     uint64_t seed = 1;
     int population = 20;
 };
-// Each generation runs as runPoints does, shared when `sharing` is given.
+// Each generation runs as runPoints does, shared when `sharing` is given;
+// progress counts points run out of the budget.
 std::optional<ResearchData> evolve(const ResearchJob& job, const EvolveSettings& settings,
                                    Objective objective, int minTrades, RunControl& control,
                                    WorkSharing* sharing = nullptr);

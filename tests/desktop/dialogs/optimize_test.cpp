@@ -8,6 +8,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
+#include <cstdlib>
 
 #include "chart/heat_map_geometry.h"
 #include "chart/walk_forward_geometry.h"
@@ -227,6 +228,7 @@ TEST_F(OptimizeWindows, TheDialogOpensAgainAsItWasLeft) {
     first->search()->setCurrentIndex(1);
     first->budget()->setText("50");
     first->seed()->setText("7");
+    first->monteCarlo()->setText("250");
     first->walkForward()->setChecked(true);
     first->inMonths()->setText("18");
     first->outMonths()->setText("3");
@@ -248,6 +250,7 @@ TEST_F(OptimizeWindows, TheDialogOpensAgainAsItWasLeft) {
     EXPECT_EQ(again->search()->currentIndex(), 1);
     EXPECT_EQ(again->budget()->text(), "50");
     EXPECT_EQ(again->seed()->text(), "7");
+    EXPECT_EQ(again->monteCarlo()->text(), "250");
     EXPECT_TRUE(again->walkForward()->isChecked());
     EXPECT_EQ(again->inMonths()->text(), "18");
     EXPECT_EQ(again->outMonths()->text(), "3");
@@ -262,6 +265,8 @@ TEST_F(OptimizeWindows, TheDialogOpensAgainAsItWasLeft) {
     EXPECT_TRUE(request.options.evolve);
     EXPECT_EQ(request.options.evolution.budget, 50);
     EXPECT_EQ(request.options.evolution.seed, 7u);
+    EXPECT_EQ(request.options.monteCarloRuns, 250);
+    EXPECT_EQ(request.options.monteCarloSeed, 7u);
     ASSERT_TRUE(request.options.walkForward);
     EXPECT_EQ(request.options.walkForward->inMonths, 18);
     EXPECT_TRUE(request.options.walkForward->anchored);
@@ -301,6 +306,7 @@ TEST_F(OptimizeWindows, BadRangesAreRefusedBeforeTheRun) {
         const char *from, *to, *step;
         bool evolve;
         const char* message;
+        const char* monteCarlo = "1000";
     } cases[] = {
         {"", "", "", false, "最適化するパラメータを1つ以上選んでください。"},
         {"30", "10", "1", false, "「戦術1 買い 1行目 n」は開始を終了以下にしてください。"},
@@ -311,6 +317,9 @@ TEST_F(OptimizeWindows, BadRangesAreRefusedBeforeTheRun) {
          "「戦術1 買い 1行目 n」の開始・終了・刻みには整数を入力してください。"},
         {"0", "32767", "1", false, nullptr},  // with the stop row: 32768 × 32768 points
         {"0", "32767", "1", true, ""},
+        {"10", "30", "5", false,
+         "「モンテカルロ試行数」には 0 から 100000 までの整数を入力してください。", "100001"},
+        {"10", "30", "5", false, "", "0"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.from);
@@ -322,9 +331,11 @@ TEST_F(OptimizeWindows, BadRangesAreRefusedBeforeTheRun) {
                 setRow(*d, rowOf(*d, "戦術1 ストップ 1行目 値"), "0", "32767", "1");
         }
         d->search()->setCurrentIndex(c.evolve ? 1 : 0);
+        d->monteCarlo()->setText(c.monteCarlo);
         d->accept();
         if (c.message && !*c.message) {
             EXPECT_EQ(d->result(), QDialog::Accepted);
+            EXPECT_EQ(d->request().options.monteCarloRuns, std::atoi(c.monteCarlo));
             continue;
         }
         EXPECT_EQ(d->result(), QDialog::Rejected);
@@ -383,6 +394,28 @@ TEST_F(OptimizeWindows, UsingTheValuesWritesACopy) {
 
 TEST_F(OptimizeWindows, ResultTextsFitAndSentencesSayWhy) {
     OptimizeOutcome outcome = syntheticOutcome(temp.str(), strategy);
+    // The Monte Carlo sentence: none when not asked, why when not computed.
+    const struct {
+        int asked;
+        std::optional<TradeMonteCarlo> computed;
+        const char* sentence;
+    } monteCarlos[] = {
+        {0, std::nullopt, ""},
+        {1000, std::nullopt,
+         "モンテカルロ：最低取引数を満たす組み合わせがないため計算していません。"},
+        {1000, TradeMonteCarlo{},
+         "モンテカルロ：最良の組み合わせに取引がないため計算していません。"},
+        {1000,
+         TradeMonteCarlo{1000, {1'363'548, 1'846'466, 2'719'105}, {-250, 9'000'000, 12'345'678}},
+         "モンテカルロ（取引を無作為に引き直して 1,000 回）：最大ドローダウンは 5%〜95% で "
+         "1,363,548〜2,719,105円（中央値 1,846,466円）、最終資産は 5%〜95% で "
+         "-250〜12,345,678円（中央値 9,000,000円）です。"},
+    };
+    for (const auto& c : monteCarlos) {
+        outcome.options.monteCarloRuns = c.asked;
+        outcome.report.monteCarlo = c.computed;
+        EXPECT_EQ(monteCarloSentence(outcome), c.sentence);
+    }
     OptimizeResultView view(outcome, prompter);
     view.resize(1000, 700);
     view.show();
@@ -391,6 +424,7 @@ TEST_F(OptimizeWindows, ResultTextsFitAndSentencesSayWhy) {
     // Six combinations are too few for either measure, and it says so.
     EXPECT_NE(view.overfitting()->text().indexOf(QStringLiteral("6 通りと少ない")), -1);
     EXPECT_NE(view.deflated()->text().indexOf(QStringLiteral("少ないため")), -1);
+    EXPECT_TRUE(view.monteCarlo()->isVisible());
 
     for (const QTableWidget* table : {view.table(), view.windows()}) {
         ASSERT_NE(table, nullptr);
@@ -416,6 +450,10 @@ TEST_F(OptimizeWindows, ResultTextsFitAndSentencesSayWhy) {
     for (QSize size : {QSize(1000, 700), QSize(640, 460)}) {
         view.resize(size);
         QCoreApplication::processEvents();
+        // Every sentence of the header shows all its lines.
+        for (const QLabel* label : {view.overfitting(), view.deflated(), view.monteCarlo()})
+            EXPECT_GE(label->height(), label->heightForWidth(label->width()))
+                << label->text().toStdString();
         const HeatMapLayout at = map->layout();
         ASSERT_TRUE(at.valid());
         EXPECT_TRUE(at.showValues);

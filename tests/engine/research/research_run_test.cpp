@@ -140,7 +140,7 @@ class GeneratedMarketSweep : public ::testing::Test {
 TEST_F(GeneratedMarketSweep, EveryPointAsItsOwnRunAndTheSameForAnyThreads) {
     // Stop values and an analysis period: indicators shared within a period.
     const std::vector<std::string> sweepTexts = {"1.buy.1.value=30,50", "2.stop.1.value=1,50",
-                                            "rsiPeriod=6,14", "maLongPeriod=20,26"};
+                                                 "rsiPeriod=6,14", "maLongPeriod=20,26"};
     const ResearchJob one = job(sweepTexts, 1);
     const ResearchJob two = job(sweepTexts, 2);
     RunControl control;
@@ -242,10 +242,23 @@ TEST_F(GeneratedMarketSweep, TheBestOfTheGridAndARepeatableEvolution) {
               busiest);
 
     EvolveSettings settings{7, 99, 4};
-    const auto e1 = evolve(sweep, settings, Objective::NetProfit, 1, control);
+    // One progress over the budget, through generations of four and three.
+    RunControl watched;
+    std::vector<std::pair<int, int>> reports;
+    watched.progress = [&](int done, int total) { reports.emplace_back(done, total); };
+    const auto e1 = evolve(sweep, settings, Objective::NetProfit, 1, watched);
     const auto e2 = evolve(sweep, settings, Objective::NetProfit, 1, control);
     ASSERT_TRUE(e1 && e2);
     ASSERT_EQ(e1->points.size(), 7u);
+    ASSERT_FALSE(reports.empty());
+    for (std::size_t r = 0; r < reports.size(); ++r) {
+        EXPECT_EQ(reports[r].second, 7);
+        if (r > 0) {
+            EXPECT_GE(reports[r].first, reports[r - 1].first);
+        }
+    }
+    EXPECT_LE(reports.front().first, 4);
+    EXPECT_EQ(reports.back().first, 7);
     std::set<ParameterPoint> seen;
     for (std::size_t p = 0; p < e1->points.size(); ++p) {
         EXPECT_EQ(e1->points[p].point, e2->points[p].point);
