@@ -37,10 +37,9 @@ Market& market() {
     return shared;
 }
 
-void BM_ThousandCombinations(benchmark::State& state) {
-    const auto threads = static_cast<int>(state.range(0));
-    tav::ResearchJob job = market().job(threads);
-    job.precomputeRows = state.range(1) != 0;
+// Runs the whole grid of the job once per iteration. Returns the bar-steps of
+// one run: points × securities × days of the date axis.
+double runGrid(benchmark::State& state, const tav::ResearchJob& job) {
     std::vector<tav::ParameterPoint> points;
     for (int64_t i = 0; i < tav::gridSize(job.sweeps); ++i)
         points.push_back(tav::gridPoint(job.sweeps, i));
@@ -51,9 +50,16 @@ void BM_ThousandCombinations(benchmark::State& state) {
         days = data->dates.size();
         benchmark::DoNotOptimize(data);
     }
-    const double barSteps = static_cast<double>(points.size()) *
-                            static_cast<double>(job.scan.lines.size()) * static_cast<double>(days);
     state.counters["combinations"] = static_cast<double>(points.size());
+    return static_cast<double>(points.size()) * static_cast<double>(job.scan.lines.size()) *
+           static_cast<double>(days);
+}
+
+void BM_ThousandCombinations(benchmark::State& state) {
+    const auto threads = static_cast<int>(state.range(0));
+    tav::ResearchJob job = market().job(threads);
+    job.precomputeRows = state.range(1) != 0;
+    const double barSteps = runGrid(state, job);
     state.counters["barStepsPerCore"] =
         benchmark::Counter(barSteps / threads, benchmark::Counter::kIsIterationInvariantRate);
 }
@@ -71,18 +77,7 @@ void BM_ThousandRuleCombinations(benchmark::State& state) {
     constexpr int kThreads = 2;
     tav::ResearchJob job = market().job(
         kThreads, {"3.buy.1.day=0..9", "3.sell.1.day=0..9", "3.stop.1.value=1..10"});
-    std::vector<tav::ParameterPoint> points;
-    for (int64_t i = 0; i < tav::gridSize(job.sweeps); ++i)
-        points.push_back(tav::gridPoint(job.sweeps, i));
-    std::size_t days = 0;
-    for (auto _ : state) {
-        tav::RunControl control;
-        auto data = tav::runPoints(job, points, control);
-        days = data->dates.size();
-        benchmark::DoNotOptimize(data);
-    }
-    const double barSteps = static_cast<double>(points.size()) *
-                            static_cast<double>(job.scan.lines.size()) * static_cast<double>(days);
+    const double barSteps = runGrid(state, job);
     state.counters["barStepsPerCore"] =
         benchmark::Counter(barSteps / kThreads, benchmark::Counter::kIsIterationInvariantRate);
 }
@@ -93,19 +88,9 @@ BENCHMARK(BM_ThousandRuleCombinations)->Unit(benchmark::kSecond)->UseRealTime();
 void BM_HundredEntryDays(benchmark::State& state) {
     tav::ResearchJob job = market().job(1, {"3.buy.1.day=0..99"});
     job.precomputeRows = state.range(0) != 0;
-    std::vector<tav::ParameterPoint> points;
-    for (int64_t i = 0; i < tav::gridSize(job.sweeps); ++i)
-        points.push_back(tav::gridPoint(job.sweeps, i));
-    std::size_t days = 0;
-    for (auto _ : state) {
-        tav::RunControl control;
-        auto data = tav::runPoints(job, points, control);
-        days = data->dates.size();
-        benchmark::DoNotOptimize(data);
-    }
+    const double barSteps = runGrid(state, job);
     state.counters["barStepsPerCore"] =
-        benchmark::Counter(static_cast<double>(points.size() * job.scan.lines.size() * days),
-                           benchmark::Counter::kIsIterationInvariantRate);
+        benchmark::Counter(barSteps, benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_HundredEntryDays)
     ->Arg(1)

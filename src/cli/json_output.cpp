@@ -1,6 +1,5 @@
 #include "json_output.h"
 
-#include <charconv>
 #include <nlohmann/json.hpp>
 
 namespace tav::cli {
@@ -165,14 +164,6 @@ std::string tabText(const Table& table, const std::vector<std::string_view>& hea
         out += '\n';
     }
     return out;
-}
-
-std::optional<int64_t> wholeNumber(std::string_view text) {
-    int64_t value = 0;
-    const char* end = text.data() + text.size();
-    auto [ptr, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || ptr != end) return std::nullopt;
-    return value;
 }
 
 }  // namespace tav::cli

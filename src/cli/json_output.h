@@ -42,9 +42,6 @@ std::string csvToJson(std::string_view csv);
 // names when empty).
 std::string tabText(const Table& table, const std::vector<std::string_view>& headers = {});
 
-// A whole decimal number (sign allowed), nothing else.
-std::optional<int64_t> wholeNumber(std::string_view text);
-
 // The CSV as is, or as JSON.
 std::string formatTable(std::string_view csv, OutputFormat format);
 

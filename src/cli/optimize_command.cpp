@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "core/integer_field.h"
 #include "interrupt.h"
 #include "json_output.h"
 #include "research/optimization_report.h"
@@ -26,7 +27,7 @@ bool numberOption(const CommandLine& line, const char* name, int64_t low, int64_
                   int64_t& value) {
     const auto word = line.option(name);
     if (!word) return true;
-    const auto number = wholeNumber(*word);
+    const auto number = parseWholeNumber(*word);
     if (!number || *number < low || *number > high) {
         usageError(std::string("--") + name + " takes a number from " + std::to_string(low) +
                    " to " + std::to_string(high));
@@ -58,8 +59,8 @@ std::optional<WalkForwardOption> walkForwardOption(const std::string& word) {
     }
     if (parts.size() < 2 || parts.size() > 3 || (parts.size() == 3 && parts[2] != "anchored"))
         return std::nullopt;
-    const int64_t in = wholeNumber(parts[0]).value_or(0);
-    const int64_t out = wholeNumber(parts[1]).value_or(0);
+    const int64_t in = parseWholeNumber(parts[0]).value_or(0);
+    const int64_t out = parseWholeNumber(parts[1]).value_or(0);
     if (in < 1 || out < 1 || in > 600 || out > 600) return std::nullopt;
     return WalkForwardOption{static_cast<int>(in), static_cast<int>(out), parts.size() == 3};
 }
@@ -193,7 +194,7 @@ int runOptimizeCommand(CommandContext& context) {
     MultiRunSettings multi;
     multi.strategy = static_cast<int>(strategyNumber) - 1;
     if (const auto word = line.option("watchlist")) {
-        const auto number = wholeNumber(*word);
+        const auto number = parseWholeNumber(*word);
         const auto titles = readTitles(workspace.folder());
         if (!number || *number < 1 || *number > static_cast<int64_t>(titles.size()))
             return usageError("no watchlist " + *word + " (there are " +

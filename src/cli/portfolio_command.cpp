@@ -5,6 +5,7 @@
 #include <charconv>
 #include <iostream>
 
+#include "core/integer_field.h"
 #include "json_output.h"
 #include "portfolio/portfolio_run.h"
 #include "simulation/trade_insight.h"
@@ -24,7 +25,7 @@ constexpr const char* kPortfolioUsage =
 std::optional<int64_t> numberOption(const CommandLine& line, const char* name, int64_t low,
                                     int64_t high) {
     const auto word = line.option(name);
-    const auto value = word ? wholeNumber(*word) : std::nullopt;
+    const auto value = word ? parseWholeNumber(*word) : std::nullopt;
     if (!value || *value < low || *value > high) {
         usageError(std::string("--") + name + " takes a number from " + std::to_string(low) +
                    " to " + std::to_string(high));
@@ -36,7 +37,7 @@ std::optional<int64_t> numberOption(const CommandLine& line, const char* name, i
 std::optional<int32_t> dateOption(const CommandLine& line, const char* name) {
     const auto word = line.option(name);
     if (!word) return 0;
-    const auto value = wholeNumber(*word);
+    const auto value = parseWholeNumber(*word);
     if (word->size() != 8 || !value || *value < 19000101) {
         usageError(std::string("--") + name + " takes a date YYYYMMDD: " + *word);
         return std::nullopt;
@@ -169,7 +170,7 @@ int runPortfolioCommand(CommandContext& context) {
         for (std::size_t i = 0; i < kMarketLabels.size() && !found; ++i)
             if (*market == kMarketLabels[i])
                 multi.filters.market = static_cast<int>(i), found = true;
-        const auto number = wholeNumber(*market);
+        const auto number = parseWholeNumber(*market);
         if (!found && number && *number >= 0 &&
             *number < static_cast<int64_t>(kMarketLabels.size()))
             multi.filters.market = static_cast<int>(*number), found = true;

@@ -17,6 +17,14 @@ std::optional<int> parseIntegerField(std::string_view text, const IntegerField& 
     return static_cast<int>(value);
 }
 
+std::optional<int64_t> parseWholeNumber(std::string_view text) {
+    int64_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || stop != end) return std::nullopt;
+    return value;
+}
+
 std::string integerFieldMessage(const IntegerField& field) {
     return "「" + std::string(field.label) + "」には " + std::to_string(field.min) + " から " +
            std::to_string(field.max) + " までの整数を入力してください。";

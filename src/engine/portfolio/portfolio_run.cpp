@@ -1,9 +1,9 @@
 #include "portfolio/portfolio_run.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
 
+#include "core/integer_field.h"
 #include "simulation/number_formats.h"
 #include "simulation/position_sizing.h"
 
@@ -452,18 +452,6 @@ std::string_view entryOutcomeLabel(EntryOutcome outcome) {
     return kEntryOutcomeTexts[static_cast<std::size_t>(outcome)].label;
 }
 
-namespace {
-
-std::optional<int64_t> wholeNumber(std::string_view text) {
-    int64_t value = 0;
-    const char* end = text.data() + text.size();
-    auto [ptr, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || ptr != end) return std::nullopt;
-    return value;
-}
-
-}  // namespace
-
 bool parsePositionSizing(std::string_view text, PortfolioSettings& settings) {
     if (text == "strategy") {
         settings.sizing = PositionSizing::Strategy;
@@ -472,7 +460,7 @@ bool parsePositionSizing(std::string_view text, PortfolioSettings& settings) {
     const std::size_t colon = text.find(':');
     const std::string_view kind = text.substr(0, colon);
     const int64_t value =
-        colon == std::string_view::npos ? 0 : wholeNumber(text.substr(colon + 1)).value_or(0);
+        colon == std::string_view::npos ? 0 : parseWholeNumber(text.substr(colon + 1)).value_or(0);
     if (kind == "fixed" && value > 0)
         settings.sizing = PositionSizing::Fixed;
     else if (kind == "equity" && value > 0 && value <= 100)
@@ -495,9 +483,9 @@ bool parsePositionScore(std::string_view text, PortfolioSettings& settings) {
     } else if (kind == "slot" && findScoreSlot(rest)) {
         settings.score = PositionScore::Slot;
         settings.slot = *findScoreSlot(rest);
-    } else if (kind == "random" && wholeNumber(rest)) {
+    } else if (kind == "random" && parseWholeNumber(rest)) {
         settings.score = PositionScore::Random;
-        settings.seed = static_cast<uint64_t>(*wholeNumber(rest));
+        settings.seed = static_cast<uint64_t>(*parseWholeNumber(rest));
     } else {
         return false;
     }
