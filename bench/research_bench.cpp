@@ -19,11 +19,7 @@ struct Market : tav::bench::BenchMarket {
                                           "1.stop.1.value=1..10", "2.stop.1.value=1..10",
                                           "3.stop.1.value=1..10"}) {
         auto prepared = tav::prepareMultiRun(*workspace, tav::MultiRunSettings{}, threads);
-        tav::ResearchJob out{std::move(prepared->scan),
-                             prepared->strategy.strategy,
-                             prepared->simulation,
-                             prepared->currentYear,
-                             {}};
+        tav::ResearchJob out = tav::researchJobOf(*prepared);
         for (const char* sweepText : sweepTexts) {
             std::string error;
             out.sweeps.push_back(*tav::parseSweep(sweepText, out.strategy, error));

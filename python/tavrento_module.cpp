@@ -486,11 +486,7 @@ class Store {
             auto prepared = prepareMultiRun(session.workspace(), multi, threads);
             if (!prepared) session.fail("optimize: failed");
             strategyName = prepared->strategyName;
-            job = ResearchJob{std::move(prepared->scan),
-                              prepared->strategy.strategy,
-                              prepared->simulation,
-                              prepared->currentYear,
-                              {}};
+            job = researchJobOf(*prepared);
             if (code && !restrictScanToCode(job->scan, *code))
                 throw py::value_error("no security " + codeText(*code) + " in the master list");
             for (const std::string& text : sweepTexts) {

@@ -209,11 +209,7 @@ int runOptimizeCommand(CommandContext& context) {
 
     auto prepared = prepareMultiRun(workspace, multi, static_cast<int>(threads));
     if (!prepared) return kExitFailed;
-    ResearchJob job{std::move(prepared->scan),
-                    prepared->strategy.strategy,
-                    prepared->simulation,
-                    prepared->currentYear,
-                    {}};
+    ResearchJob job = researchJobOf(*prepared);
     if (code && !restrictScanToCode(job.scan, *code))
         return usageError("no security " + codeText(*code) + " in the master list");
     for (const auto& [name, value] : line.options) {

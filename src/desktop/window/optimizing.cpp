@@ -77,24 +77,15 @@ void MainWindow::optimize(int strategyIndex) {
     }
     outcome->options = request.options;
     outcome->options.pboBlocks = kPboBlocksByDays;
-    auto job = std::make_shared<ResearchJob>(
-        ResearchJob{std::move(prepared->scan), prepared->strategy.strategy, prepared->simulation,
-                    prepared->currentYear, request.sweeps});
+    auto job = std::make_shared<ResearchJob>(researchJobOf(*prepared, request.sweeps));
     switch (request.scope) {
         case OptimizeScope::Security: {
-            std::vector<std::string> lines;
-            for (const std::string& entry : job->scan.lines)
-                if (job->scan.entry(entry).code == code) {
-                    lines.push_back(entry);
-                    break;
-                }
-            if (lines.empty()) {
+            if (!restrictScanToCode(job->scan, code)) {
                 workspace_.prompter().message(
                     "銘柄 " + codeText(code) + " が対象の一覧にないため最適化できません。",
                     MessageIcon::Stop);
                 return;
             }
-            job->scan.lines = std::move(lines);
             outcome->scopeText = "この銘柄（" + securityLabel.toStdString() + "）";
             break;
         }

@@ -15,6 +15,11 @@
 
 namespace tav {
 
+ResearchJob researchJobOf(const MultiRunJob& prepared, std::vector<ParameterSweep> sweeps) {
+    return ResearchJob{prepared.scan, prepared.strategy.strategy, prepared.simulation,
+                       prepared.currentYear, std::move(sweeps)};
+}
+
 namespace {
 
 constexpr double kTradingDaysPerYear = 250.0;

@@ -9,6 +9,7 @@
 #include "research/parameter_space.h"
 #include "research/work_sharing.h"
 #include "screening/market_scan.h"
+#include "screening/multi_run.h"
 #include "simulation/simulation_settings.h"
 #include "simulation/strategy.h"
 
@@ -27,6 +28,10 @@ struct ResearchJob {
     // run, the plain way (same results, slower).
     bool precomputeRows = true;
 };
+
+// The sweep of a prepared multi-security run: its securities, strategy and
+// settings, with the parameters to vary.
+ResearchJob researchJobOf(const MultiRunJob& prepared, std::vector<ParameterSweep> sweeps = {});
 
 // A closed trade of a point: the day (index into the date axis) it closed on
 // and its result after commission.

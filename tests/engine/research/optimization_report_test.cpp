@@ -127,11 +127,7 @@ TEST(OptimizationReport, WholeReportOfAGrid) {
     workspace.loadSettings(std::nullopt);
     auto prepared = prepareMultiRun(workspace, MultiRunSettings{}, 2);
     ASSERT_TRUE(prepared);
-    ResearchJob job{std::move(prepared->scan),
-                    prepared->strategy.strategy,
-                    prepared->simulation,
-                    prepared->currentYear,
-                    {}};
+    ResearchJob job = researchJobOf(*prepared);
     job.strategy.tactics[0].buy.conditions[0] = Condition{2, 0, 0, 2, 30, 0, 0, 0, 0, 0};
     std::string error;
     for (const char* text : {"1.buy.1.value=20..50/10", "1.stop.1.value=2..8/2"}) {

@@ -88,11 +88,7 @@ class GeneratedMarketSweep : public ::testing::Test {
     ResearchJob job(const std::vector<std::string>& sweepTexts, int threads) {
         auto prepared = prepareMultiRun(workspace, MultiRunSettings{}, threads);
         EXPECT_TRUE(prepared);
-        ResearchJob out{std::move(prepared->scan),
-                        prepared->strategy.strategy,
-                        prepared->simulation,
-                        prepared->currentYear,
-                        {}};
+        ResearchJob out = researchJobOf(*prepared);
         // The first tactic enters on the RSI crossing a level.
         out.strategy.tactics[0].buy.conditions[0] = Condition{2, 0, 0, 2, 30, 0, 0, 0, 0, 0};
         for (const std::string& sweepText : sweepTexts) {
